@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+namespace corvane {
+
+// Exit statuses of every command.
+enum ExitStatus { ExitOk = 0, ExitFailure = 1, ExitUsage = 2 };
+
+// What every command gets: its own arguments (global options removed), the
+// application folder, and the two output streams.
+struct CliContext {
+    QStringList args;
+    QString dataDir;
+    QTextStream &out;
+    QTextStream &err;
+};
+
+// One subcommand of the corvane command line.
+class CliCommand
+{
+public:
+    virtual ~CliCommand() = default;
+    virtual QString name() const = 0;
+    virtual QString summary() const = 0;
+    virtual QString usage() const = 0;
+    virtual int run(CliContext &context) = 0;
+};
+
+} // namespace corvane

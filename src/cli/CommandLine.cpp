@@ -1,0 +1,125 @@
+#include "CommandLine.h"
+
+#include "InfoCommand.h"
+#include "app/AppPaths.h"
+
+#include <QCoreApplication>
+
+namespace corvane {
+
+namespace {
+QList<CliCommand *(*)()> &factories()
+{
+    static QList<CliCommand *(*)()> list = {
+        []() -> CliCommand * { return new InfoCommand; },
+    };
+    return list;
+}
+} // namespace
+
+CommandLine::CommandLine()
+{
+    for (auto make : factories())
+        m_commands.emplace_back(make());
+}
+
+CommandLine::~CommandLine() = default;
+
+QStringList CommandLine::commandNames()
+{
+    QStringList names;
+    for (auto make : factories()) {
+        std::unique_ptr<CliCommand> c(make());
+        names << c->name();
+    }
+    return names;
+}
+
+CommandLine::Parsed CommandLine::parse(const QStringList &arguments)
+{
+    Parsed p;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &a = arguments[i];
+        if (a == QLatin1String("--data-dir")) {
+            if (i + 1 >= arguments.size()) {
+                p.error = QStringLiteral("--data-dir needs a folder");
+                return p;
+            }
+            p.dataDir = arguments[++i];
+        } else if (a.startsWith(QLatin1String("--data-dir="))) {
+            p.dataDir = a.mid(11);
+        } else if (p.command.isEmpty() && (a == QLatin1String("--help") || a == QLatin1String("-h"))) {
+            p.help = true;
+        } else if (p.command.isEmpty() && (a == QLatin1String("--version") || a == QLatin1String("-v"))) {
+            p.version = true;
+        } else if (p.command.isEmpty() && !a.startsWith(u'-')) {
+            p.command = a;
+        } else if (p.command.isEmpty()) {
+            // Options before the command are the window's (Qt's own, say).
+            continue;
+        } else {
+            p.rest << a;
+        }
+    }
+    return p;
+}
+
+bool CommandLine::isHeadless(const QStringList &arguments)
+{
+    const Parsed p = parse(arguments);
+    return !p.command.isEmpty() || p.help || p.version || !p.error.isEmpty();
+}
+
+CliCommand *CommandLine::find(const QString &name) const
+{
+    for (const auto &c : m_commands)
+        if (c->name() == name)
+            return c.get();
+    return nullptr;
+}
+
+void CommandLine::printHelp(QTextStream &out) const
+{
+    out << "Usage: corvane [--data-dir DIR] [COMMAND] [OPTIONS]\n\n"
+           "Without a command, opens the ACARS Corvane window.\n\n"
+           "Commands:\n";
+    for (const auto &c : m_commands)
+        out << "  " << c->name().leftJustified(12) << c->summary() << '\n';
+    out << "\nOptions:\n"
+           "  --data-dir DIR  the application folder (databases and work files);\n"
+           "                  CORVANE_DATA_DIR does the same, the option wins\n"
+           "  --help          this text; COMMAND --help tells about one command\n"
+           "  --version       the version\n";
+}
+
+int CommandLine::run(const Parsed &parsed, QTextStream &out, QTextStream &err)
+{
+    if (!parsed.error.isEmpty()) {
+        err << "corvane: " << parsed.error << '\n';
+        return ExitUsage;
+    }
+    if (parsed.version && parsed.command.isEmpty()) {
+        out << "ACARS Corvane " << QCoreApplication::applicationVersion() << '\n';
+        return ExitOk;
+    }
+    if (parsed.help && parsed.command.isEmpty()) {
+        printHelp(out);
+        return ExitOk;
+    }
+    CliCommand *command = find(parsed.command);
+    if (!command) {
+        err << "corvane: unknown command \"" << parsed.command << "\". Commands: "
+            << commandNames().join(QStringLiteral(", ")) << '\n';
+        return ExitUsage;
+    }
+    if (parsed.rest.contains(QStringLiteral("--help")) || parsed.rest.contains(QStringLiteral("-h"))) {
+        out << command->usage();
+        return ExitOk;
+    }
+    const QString folder = AppPaths::resolve(parsed.dataDir);
+    AppPaths::setAppFolder(folder);
+    CliContext context{parsed.rest, folder, out, err};
+    return command->run(context);
+}
+
+} // namespace corvane

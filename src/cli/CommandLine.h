@@ -1,0 +1,40 @@
+#pragma once
+
+#include "CliCommand.h"
+
+#include <memory>
+#include <vector>
+
+namespace corvane {
+
+// The corvane command line: global options, then a subcommand.
+class CommandLine
+{
+public:
+    struct Parsed {
+        QString command;   // empty: open the window
+        QStringList rest;  // the command's own arguments
+        QString dataDir;   // --data-dir, wherever it stood
+        bool help = false; // --help before any command
+        bool version = false;
+        QString error;
+    };
+
+    CommandLine();
+    ~CommandLine();
+
+    static Parsed parse(const QStringList &arguments);
+    // True when the arguments name a subcommand (no window is needed).
+    static bool isHeadless(const QStringList &arguments);
+    static QStringList commandNames();
+
+    int run(const Parsed &parsed, QTextStream &out, QTextStream &err);
+
+private:
+    CliCommand *find(const QString &name) const;
+    void printHelp(QTextStream &out) const;
+
+    std::vector<std::unique_ptr<CliCommand>> m_commands;
+};
+
+} // namespace corvane

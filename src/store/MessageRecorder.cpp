@@ -1,0 +1,276 @@
+#include "MessageRecorder.h"
+
+#include "MessageTime.h"
+#include "NewPairsSink.h"
+#include "SqliteDb.h"
+#include "Store.h"
+#include "StoreError.h"
+#include "app/AppState.h"
+
+namespace corvane {
+
+namespace {
+// Registers kept in memory between batches stay bounded.
+constexpr int kCacheLimit = 200000;
+
+QByteArray foldKey(const QByteArray &a)
+{
+    return a.toUpper();
+}
+} // namespace
+
+MessageRecorder::MessageRecorder(Store &store) : m_store(store)
+{
+    SqliteDb &db = store.acarsLog();
+    m_insertMessage = std::make_unique<SqliteStatement>(
+        db, "INSERT INTO tMessage (mMode, mReg, mLabel, mBlk, mNo, mFlight, mText, mTime, mFileName) "
+            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    m_findPair = std::make_unique<SqliteStatement>(
+        db, "SELECT rowid, FirstHeard, LastHeard, TimesHeard FROM ACARSLOG "
+            "WHERE Registration = ? AND Flight = ? ORDER BY rowid LIMIT 1");
+    m_insertPair = std::make_unique<SqliteStatement>(
+        db, "INSERT INTO ACARSLOG (Registration, Flight, FirstHeard, LastHeard, TimesHeard) "
+            "VALUES (?, ?, ?, ?, ?)");
+    m_updatePair = std::make_unique<SqliteStatement>(
+        db, "UPDATE ACARSLOG SET FirstHeard = ?, LastHeard = ?, TimesHeard = ? WHERE rowid = ?");
+    m_findAircraft = std::make_unique<SqliteStatement>(
+        db, "SELECT rowid, FirstHeard, LastHeard, TimesHeard FROM UniqueAircraft "
+            "WHERE Registration = ? ORDER BY rowid LIMIT 1");
+    m_insertAircraft = std::make_unique<SqliteStatement>(
+        db, "INSERT INTO UniqueAircraft (Registration, FirstHeard, LastHeard, TimesHeard) "
+            "VALUES (?, ?, ?, ?)");
+    m_updateAircraft = std::make_unique<SqliteStatement>(
+        db, "UPDATE UniqueAircraft SET FirstHeard = ?, LastHeard = ?, TimesHeard = ? WHERE rowid = ?");
+    m_dataVersion = std::make_unique<SqliteStatement>(db, "PRAGMA data_version");
+}
+
+MessageRecorder::~MessageRecorder()
+{
+    try {
+        commitBatch();
+    } catch (const StoreError &) {
+        // The batch was rolled back; nothing half-written remains.
+    }
+}
+
+bool MessageRecorder::isValidChar(QStringView oneChar)
+{
+    if (oneChar.isEmpty())
+        return false;
+    if (oneChar == u" ")
+        return true;
+    const char16_t c = oneChar[0].unicode();
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
+}
+
+bool MessageRecorder::allValidChars(QStringView text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (!isValidChar(text.mid(i, 1)))
+            return false;
+    return true;
+}
+
+qint64 MessageRecorder::dataVersion()
+{
+    m_dataVersion->step();
+    const qint64 v = m_dataVersion->int64(0);
+    m_dataVersion->reset();
+    return v;
+}
+
+void MessageRecorder::dropCaches()
+{
+    m_pairs.clear();
+    m_aircraft.clear();
+}
+
+void MessageRecorder::beginBatch()
+{
+    m_tx = std::make_unique<SqliteTransaction>(m_store.acarsLog());
+    // Another connection (an editor, another process) changed the file since
+    // our last commit: what we remember of the registers may be stale.
+    if (dataVersion() != m_seenDataVersion || m_pairs.size() + m_aircraft.size() > kCacheLimit)
+        dropCaches();
+    m_inBatch = 0;
+}
+
+void MessageRecorder::rollbackBatch()
+{
+    m_tx.reset();
+    dropCaches();
+    m_inBatch = 0;
+}
+
+void MessageRecorder::commitBatch()
+{
+    if (!m_tx)
+        return;
+    try {
+        flushRegisters();
+        m_tx->commit();
+        m_tx.reset();
+        m_seenDataVersion = dataVersion();
+    } catch (const StoreError &) {
+        rollbackBatch();
+        throw;
+    }
+    m_inBatch = 0;
+}
+
+void MessageRecorder::touch(Heard &h, const QByteArray &time)
+{
+    // Stored times are "YYYY-MM-DD HH:MM:SS": text order is time order.
+    if (h.first > time)
+        h.first = time;
+    if (h.last < time)
+        h.last = time;
+    ++h.times;
+    h.dirty = true;
+}
+
+MessageRecorder::Heard &MessageRecorder::pairEntry(const QString &reg, const QString &flight,
+                                                   const QByteArray &regUtf8,
+                                                   const QByteArray &flightUtf8,
+                                                   const QByteArray &time, NewPairsSink *sink)
+{
+    QByteArray key = foldKey(regUtf8);
+    key.append('\x1f').append(foldKey(flightUtf8));
+    auto it = m_pairs.find(key);
+    if (it != m_pairs.end()) {
+        touch(*it, time);
+        return *it;
+    }
+    Heard h;
+    m_findPair->bind(1, regUtf8);
+    m_findPair->bind(2, flightUtf8);
+    if (m_findPair->step()) {
+        h.rowId = m_findPair->int64(0);
+        h.first = m_findPair->text(1).toUtf8();
+        h.last = m_findPair->text(2).toUtf8();
+        h.times = m_findPair->int64(3);
+        m_findPair->reset();
+        touch(h, time);
+    } else {
+        m_findPair->reset();
+        h.reg = regUtf8;
+        h.flight = flightUtf8;
+        h.first = h.last = time;
+        h.times = 1;
+        h.dirty = true;
+        if (sink)
+            sink->newPair(reg, flight);
+    }
+    return *m_pairs.insert(key, h);
+}
+
+MessageRecorder::Heard &MessageRecorder::aircraftEntry(const QByteArray &regUtf8,
+                                                       const QByteArray &time)
+{
+    const QByteArray key = foldKey(regUtf8);
+    auto it = m_aircraft.find(key);
+    if (it != m_aircraft.end()) {
+        touch(*it, time);
+        return *it;
+    }
+    Heard h;
+    m_findAircraft->bind(1, regUtf8);
+    if (m_findAircraft->step()) {
+        h.rowId = m_findAircraft->int64(0);
+        h.first = m_findAircraft->text(1).toUtf8();
+        h.last = m_findAircraft->text(2).toUtf8();
+        h.times = m_findAircraft->int64(3);
+        m_findAircraft->reset();
+        touch(h, time);
+    } else {
+        m_findAircraft->reset();
+        h.reg = regUtf8;
+        h.first = h.last = time;
+        h.times = 1;
+        h.dirty = true;
+    }
+    return *m_aircraft.insert(key, h);
+}
+
+StoreResult MessageRecorder::storeMessage(const MessageRecord &r, NewPairsSink *sink, bool checks)
+{
+    if (r.isUplink() && AppState::instance().uplinkMessages != 1)
+        return StoreResult::Skipped;
+    if (checks && (!allValidChars(r.mReg) || !isValidChar(r.mBlk) || !allValidChars(r.mFlight)))
+        return StoreResult::Rejected;
+    const std::optional<MessageTime> time = MessageTime::parse(r.mTime);
+    if (!time)
+        return StoreResult::Rejected;
+    const QByteArray timeText = time->toStorage().toLatin1();
+    const QByteArray reg = r.mReg.toUtf8();
+    const QByteArray flight = r.mFlight.toUtf8();
+
+    if (!m_tx)
+        beginBatch();
+    try {
+        SqliteStatement &ins = *m_insertMessage;
+        ins.bind(1, r.mMode);
+        ins.bind(2, reg);
+        ins.bind(3, r.mLabel);
+        ins.bind(4, r.mBlk);
+        ins.bind(5, r.mNo);
+        ins.bind(6, flight);
+        ins.bind(7, r.mText);
+        ins.bind(8, timeText);
+        ins.bind(9, r.mFileName);
+        ins.run();
+        if (m_publisher)
+            m_publisher(r);
+        pairEntry(r.mReg, r.mFlight, reg, flight, timeText, sink);
+        aircraftEntry(reg, timeText);
+    } catch (const StoreError &) {
+        rollbackBatch();
+        throw;
+    }
+    if (++m_inBatch >= kBatchLimit)
+        commitBatch();
+    return StoreResult::Stored;
+}
+
+void MessageRecorder::flushRegisters()
+{
+    SqliteDb &db = m_store.acarsLog();
+    auto flush = [&db](QHash<QByteArray, Heard> &table, SqliteStatement &update,
+                       SqliteStatement &insert, bool withFlight) {
+        for (Heard &h : table) {
+            if (!h.dirty)
+                continue;
+            if (h.rowId) {
+                update.bind(1, h.first);
+                update.bind(2, h.last);
+                update.bind(3, h.times);
+                update.bind(4, h.rowId);
+                update.run();
+            } else {
+                int i = 1;
+                insert.bind(i++, h.reg);
+                if (withFlight)
+                    insert.bind(i++, h.flight);
+                insert.bind(i++, h.first);
+                insert.bind(i++, h.last);
+                insert.bind(i++, h.times);
+                insert.run();
+                h.rowId = db.lastInsertRowId();
+            }
+            h.dirty = false;
+        }
+    };
+    flush(m_pairs, *m_updatePair, *m_insertPair, true);
+    flush(m_aircraft, *m_updateAircraft, *m_insertAircraft, false);
+}
+
+void MessageRecorder::refreshHeard()
+{
+    SqliteDb &db = m_store.acarsLog();
+    SqliteTransaction tx(db);
+    db.exec("UPDATE AIRCRAFT SET \"Heard?\" = 1 WHERE IFNULL(\"Heard?\", 0) = 0 "
+            "AND EXISTS (SELECT 1 FROM tMessage WHERE tMessage.mReg = AIRCRAFT.REGISTRATI)");
+    tx.commit();
+}
+
+} // namespace corvane

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+namespace corvane {
+
+class SqliteDb;
+
+// Creation and upgrades of the three database files, all in one place.
+class Schema
+{
+public:
+    enum class File { AcarsLog, Routes, Alerts };
+
+    static constexpr int kCurrentVersion = 1;
+
+    static QString fileName(File file);
+    // Creates the tables of a new file, upgrades an older one step by step in
+    // one transaction, and refuses a file that is not one of ours.
+    static void ensure(SqliteDb &db, File file);
+    // Throws StoreError when an existing file is not an SQLite database.
+    static void checkIsSqliteFile(const QString &path);
+
+private:
+    static void create(SqliteDb &db, File file);
+    static void upgrade(SqliteDb &db, File file, int fromVersion);
+    static bool hasExpectedTables(SqliteDb &db, File file);
+};
+
+} // namespace corvane

@@ -8,7 +8,8 @@
 #include <cstdio>
 #include <memory>
 
-namespace {
+namespace
+{
 void describeApplication()
 {
     QCoreApplication::setOrganizationName(QStringLiteral("ACARS Corvane"));

@@ -1,17 +1,25 @@
 #include "CommandLine.h"
 
+#include "ImportCommand.h"
 #include "InfoCommand.h"
+#include "LinkCommand.h"
+#include "ParseLiveCommand.h"
 #include "app/AppPaths.h"
 
 #include <QCoreApplication>
 
-namespace corvane {
+namespace corvane
+{
 
-namespace {
+namespace
+{
 QList<CliCommand *(*)()> &factories()
 {
     static QList<CliCommand *(*)()> list = {
         []() -> CliCommand * { return new InfoCommand; },
+        []() -> CliCommand * { return new LinkCommand; },
+        []() -> CliCommand * { return new ImportCommand; },
+        []() -> CliCommand * { return new ParseLiveCommand; },
     };
     return list;
 }
@@ -48,9 +56,11 @@ CommandLine::Parsed CommandLine::parse(const QStringList &arguments)
             p.dataDir = arguments[++i];
         } else if (a.startsWith(QLatin1String("--data-dir="))) {
             p.dataDir = a.mid(11);
-        } else if (p.command.isEmpty() && (a == QLatin1String("--help") || a == QLatin1String("-h"))) {
+        } else if (p.command.isEmpty() &&
+                   (a == QLatin1String("--help") || a == QLatin1String("-h"))) {
             p.help = true;
-        } else if (p.command.isEmpty() && (a == QLatin1String("--version") || a == QLatin1String("-v"))) {
+        } else if (p.command.isEmpty() &&
+                   (a == QLatin1String("--version") || a == QLatin1String("-v"))) {
             p.version = true;
         } else if (p.command.isEmpty() && !a.startsWith(u'-')) {
             p.command = a;
@@ -108,11 +118,12 @@ int CommandLine::run(const Parsed &parsed, QTextStream &out, QTextStream &err)
     }
     CliCommand *command = find(parsed.command);
     if (!command) {
-        err << "corvane: unknown command \"" << parsed.command << "\". Commands: "
-            << commandNames().join(QStringLiteral(", ")) << '\n';
+        err << "corvane: unknown command \"" << parsed.command
+            << "\". Commands: " << commandNames().join(QStringLiteral(", ")) << '\n';
         return ExitUsage;
     }
-    if (parsed.rest.contains(QStringLiteral("--help")) || parsed.rest.contains(QStringLiteral("-h"))) {
+    if (parsed.rest.contains(QStringLiteral("--help")) ||
+        parsed.rest.contains(QStringLiteral("-h"))) {
         out << command->usage();
         return ExitOk;
     }

@@ -5,7 +5,8 @@
 #include <memory>
 #include <vector>
 
-namespace corvane {
+namespace corvane
+{
 
 // The corvane command line: global options, then a subcommand.
 class CommandLine

@@ -5,7 +5,8 @@
 #include "store/Store.h"
 #include "store/StoreError.h"
 
-namespace corvane {
+namespace corvane
+{
 
 QString InfoCommand::usage() const
 {
@@ -15,7 +16,8 @@ QString InfoCommand::usage() const
                           "aircraft and carriers, and the first and last message dates.\n");
 }
 
-namespace {
+namespace
+{
 QString scalar(SqliteDb &db, const char *sql)
 {
     SqliteStatement st(db, sql);

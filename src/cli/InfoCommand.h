@@ -2,7 +2,8 @@
 
 #include "CliCommand.h"
 
-namespace corvane {
+namespace corvane
+{
 
 // corvane info: the application folder, the database files and the counts.
 class InfoCommand : public CliCommand

@@ -2,7 +2,8 @@
 
 #include <QString>
 
-namespace corvane {
+namespace corvane
+{
 
 // One decoded message as a reader hands it to the recorder. All fields are
 // text; a reader clears the record before it parses the next message.

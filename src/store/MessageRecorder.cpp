@@ -7,9 +7,11 @@
 #include "StoreError.h"
 #include "app/AppState.h"
 
-namespace corvane {
+namespace corvane
+{
 
-namespace {
+namespace
+{
 // Registers kept in memory between batches stay bounded.
 constexpr int kCacheLimit = 200000;
 
@@ -23,8 +25,9 @@ MessageRecorder::MessageRecorder(Store &store) : m_store(store)
 {
     SqliteDb &db = store.acarsLog();
     m_insertMessage = std::make_unique<SqliteStatement>(
-        db, "INSERT INTO tMessage (mMode, mReg, mLabel, mBlk, mNo, mFlight, mText, mTime, mFileName) "
-            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+        db,
+        "INSERT INTO tMessage (mMode, mReg, mLabel, mBlk, mNo, mFlight, mText, mTime, mFileName) "
+        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
     m_findPair = std::make_unique<SqliteStatement>(
         db, "SELECT rowid, FirstHeard, LastHeard, TimesHeard FROM ACARSLOG "
             "WHERE Registration = ? AND Flight = ? ORDER BY rowid LIMIT 1");
@@ -40,7 +43,8 @@ MessageRecorder::MessageRecorder(Store &store) : m_store(store)
         db, "INSERT INTO UniqueAircraft (Registration, FirstHeard, LastHeard, TimesHeard) "
             "VALUES (?, ?, ?, ?)");
     m_updateAircraft = std::make_unique<SqliteStatement>(
-        db, "UPDATE UniqueAircraft SET FirstHeard = ?, LastHeard = ?, TimesHeard = ? WHERE rowid = ?");
+        db,
+        "UPDATE UniqueAircraft SET FirstHeard = ?, LastHeard = ?, TimesHeard = ? WHERE rowid = ?");
     m_dataVersion = std::make_unique<SqliteStatement>(db, "PRAGMA data_version");
 }
 

@@ -8,7 +8,8 @@
 #include <functional>
 #include <memory>
 
-namespace corvane {
+namespace corvane
+{
 
 class Store;
 class SqliteStatement;
@@ -55,7 +56,7 @@ public:
 private:
     struct Heard {
         qint64 rowId = 0; // 0: not in the table yet
-        QByteArray reg;    // as first heard, for the new row
+        QByteArray reg;   // as first heard, for the new row
         QByteArray flight;
         QByteArray first;
         QByteArray last;

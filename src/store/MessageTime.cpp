@@ -2,9 +2,11 @@
 
 #include <array>
 
-namespace corvane {
+namespace corvane
+{
 
-namespace {
+namespace
+{
 
 const std::array<const char *, 12> kMonths = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                               "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
@@ -78,7 +80,9 @@ int fullYear(int year, int digits)
 QStringView trimmed(QStringView text)
 {
     qsizetype b = 0, e = text.size();
-    auto junk = [](QChar c) { return c == u' ' || c == u'\t' || c == u'[' || c == u']' || c == u'\r' || c == u'\n'; };
+    auto junk = [](QChar c) {
+        return c == u' ' || c == u'\t' || c == u'[' || c == u']' || c == u'\r' || c == u'\n';
+    };
     while (b < e && junk(text[b]))
         ++b;
     while (e > b && junk(text[e - 1]))
@@ -188,7 +192,8 @@ QString MessageTime::monthAbbreviation(int month)
     return month >= 1 && month <= 12 ? QString::fromLatin1(kMonths[month - 1]) : QString();
 }
 
-namespace {
+namespace
+{
 void put2(char *p, int v)
 {
     p[0] = char('0' + v / 10 % 10);

@@ -5,7 +5,8 @@
 #include <QStringView>
 #include <optional>
 
-namespace corvane {
+namespace corvane
+{
 
 // A reception time as the decoders write it and the store keeps it.
 // Decoder text is read day before month whatever the locale; the store keeps
@@ -21,10 +22,10 @@ struct MessageTime {
     static MessageTime fromDateTime(const QDateTime &dt);
     static MessageTime now();
 
-    QString toStorage() const;       // "YYYY-MM-DD HH:MM:SS"
-    QString toDisplay() const;       // "DD/MM/YYYY HH:mm"
-    QString toGeneralDate() const;   // "DD/MM/YYYY HH:MM:SS"
-    QString toDayMonthYear() const;  // "dd mmm yyyy hh:mm"
+    QString toStorage() const;      // "YYYY-MM-DD HH:MM:SS"
+    QString toDisplay() const;      // "DD/MM/YYYY HH:mm"
+    QString toGeneralDate() const;  // "DD/MM/YYYY HH:MM:SS"
+    QString toDayMonthYear() const; // "dd mmm yyyy hh:mm"
     QDateTime toDateTime() const;
     MessageTime withoutSeconds() const;
 

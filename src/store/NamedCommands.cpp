@@ -6,9 +6,11 @@
 
 #include <array>
 
-namespace corvane {
+namespace corvane
+{
 
-namespace {
+namespace
+{
 
 using F = Schema::File;
 
@@ -108,14 +110,14 @@ QStringList NamedCommands::names()
     return list;
 }
 
-QueryRows NamedCommands::run(const QString &name, const QStringList &parameters,
-                             const QDate &today)
+QueryRows NamedCommands::run(const QString &name, const QStringList &parameters, const QDate &today)
 {
     const Command *c = find(name);
     if (!c)
         throw StoreError(QStringLiteral("Unknown command %1").arg(name));
     if (parameters.size() != c->parameters)
-        throw StoreError(QStringLiteral("Command %1 takes %2 parameters").arg(name).arg(c->parameters));
+        throw StoreError(
+            QStringLiteral("Command %1 takes %2 parameters").arg(name).arg(c->parameters));
     SqliteDb &db = m_store.db(c->file);
     SqliteStatement st(db, c->sql);
     if (isDayCount(*c)) {

@@ -7,7 +7,8 @@
 #include <QVariant>
 #include <vector>
 
-namespace corvane {
+namespace corvane
+{
 
 class Store;
 

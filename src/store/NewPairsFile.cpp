@@ -4,7 +4,8 @@
 
 #include <QDir>
 
-namespace corvane {
+namespace corvane
+{
 
 bool NewPairsFile::open(const QString &appFolder, const QString &logName)
 {

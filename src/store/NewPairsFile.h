@@ -4,7 +4,8 @@
 
 #include <QFile>
 
-namespace corvane {
+namespace corvane
+{
 
 // The file "new" in the application folder, rewritten for every log file.
 class NewPairsFile : public NewPairsSink

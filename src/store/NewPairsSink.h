@@ -2,7 +2,8 @@
 
 #include <QString>
 
-namespace corvane {
+namespace corvane
+{
 
 // Where a registration/flight pair heard for the first time is reported:
 // the file "new" during a log import, the new-aircraft list while live.

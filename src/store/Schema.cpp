@@ -6,9 +6,11 @@
 #include <QFile>
 #include <QStringList>
 
-namespace corvane {
+namespace corvane
+{
 
-namespace {
+namespace
+{
 
 // Text keys compare without regard to case, as the named commands expect.
 const char *const kAcarsLogTables = R"sql(
@@ -109,7 +111,8 @@ void Schema::checkIsSqliteFile(const QString &path)
         throw StoreError(QStringLiteral("Cannot read %1: %2").arg(path, f.errorString()));
     static const QByteArray magic("SQLite format 3\0", 16);
     if (f.read(16) != magic)
-        throw StoreError(QStringLiteral("%1 is not an ACARS Corvane database; it was left as it is.").arg(path));
+        throw StoreError(
+            QStringLiteral("%1 is not an ACARS Corvane database; it was left as it is.").arg(path));
 }
 
 bool Schema::hasExpectedTables(SqliteDb &db, File file)
@@ -127,21 +130,24 @@ void Schema::ensure(SqliteDb &db, File file)
 {
     const int version = db.userVersion();
     if (version > kCurrentVersion)
-        throw StoreError(QStringLiteral("%1 was written by a newer version of ACARS Corvane (schema %2).")
-                             .arg(db.path())
-                             .arg(version));
+        throw StoreError(
+            QStringLiteral("%1 was written by a newer version of ACARS Corvane (schema %2).")
+                .arg(db.path())
+                .arg(version));
     if (version == 0) {
         if (db.tableNames().isEmpty())
             create(db, file);
         else if (!hasExpectedTables(db, file))
             throw StoreError(
-                QStringLiteral("%1 is not an ACARS Corvane database; it was left as it is.").arg(db.path()));
+                QStringLiteral("%1 is not an ACARS Corvane database; it was left as it is.")
+                    .arg(db.path()));
         else
             upgrade(db, file, 0);
     } else if (version < kCurrentVersion) {
         upgrade(db, file, version);
     } else if (!hasExpectedTables(db, file)) {
-        throw StoreError(QStringLiteral("%1 is missing tables or columns of ACARS Corvane.").arg(db.path()));
+        throw StoreError(
+            QStringLiteral("%1 is missing tables or columns of ACARS Corvane.").arg(db.path()));
     }
     db.exec("PRAGMA journal_mode = WAL");
     db.exec("PRAGMA synchronous = NORMAL");
@@ -161,16 +167,16 @@ void Schema::upgrade(SqliteDb &db, File file, int fromVersion)
     if (fromVersion < 1) {
         // A file with our tables but no schema version: adopt it and add the
         // indexes the browsing needs.
-        const char *indexes = file == File::AcarsLog
-                                  ? "CREATE INDEX IF NOT EXISTS idxMessageTime ON tMessage (mTime);"
-                                    "CREATE INDEX IF NOT EXISTS idxMessageReg ON tMessage (mReg, mTime);"
-                                    "CREATE INDEX IF NOT EXISTS idxMessageFlight ON tMessage (mFlight, mTime);"
-                                    "CREATE INDEX IF NOT EXISTS idxPairKey ON ACARSLOG (Registration, Flight);"
-                                    "CREATE INDEX IF NOT EXISTS idxHeardAircraftReg ON UniqueAircraft (Registration);"
-                                    "CREATE INDEX IF NOT EXISTS idxAircraftReg ON AIRCRAFT (REGISTRATI);"
-                              : file == File::Routes
-                                  ? "CREATE INDEX IF NOT EXISTS idxRouteFlight ON ROUTES (FLIGHT);"
-                                  : "CREATE INDEX IF NOT EXISTS idxLabelCode ON LABELS (CODE);";
+        const char *indexes =
+            file == File::AcarsLog
+                ? "CREATE INDEX IF NOT EXISTS idxMessageTime ON tMessage (mTime);"
+                  "CREATE INDEX IF NOT EXISTS idxMessageReg ON tMessage (mReg, mTime);"
+                  "CREATE INDEX IF NOT EXISTS idxMessageFlight ON tMessage (mFlight, mTime);"
+                  "CREATE INDEX IF NOT EXISTS idxPairKey ON ACARSLOG (Registration, Flight);"
+                  "CREATE INDEX IF NOT EXISTS idxHeardAircraftReg ON UniqueAircraft (Registration);"
+                  "CREATE INDEX IF NOT EXISTS idxAircraftReg ON AIRCRAFT (REGISTRATI);"
+            : file == File::Routes ? "CREATE INDEX IF NOT EXISTS idxRouteFlight ON ROUTES (FLIGHT);"
+                                   : "CREATE INDEX IF NOT EXISTS idxLabelCode ON LABELS (CODE);";
         db.exec(indexes);
     }
     db.setUserVersion(kCurrentVersion);

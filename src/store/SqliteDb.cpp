@@ -4,7 +4,8 @@
 
 #include <QStringList>
 
-namespace corvane {
+namespace corvane
+{
 
 SqliteDb::~SqliteDb()
 {
@@ -18,7 +19,8 @@ void SqliteDb::open(const QString &path)
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &m_db,
                                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc != SQLITE_OK) {
-        const QString why = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");
+        const QString why =
+            m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");
         close();
         throw StoreError(QStringLiteral("Cannot open %1: %2").arg(path, why));
     }
@@ -63,7 +65,8 @@ void SqliteDb::setUserVersion(int version)
 
 bool SqliteDb::tableExists(const QString &table)
 {
-    SqliteStatement st(*this, "SELECT 1 FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE");
+    SqliteStatement st(*this,
+                       "SELECT 1 FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE");
     st.bind(1, table);
     return st.step();
 }

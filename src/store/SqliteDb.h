@@ -4,7 +4,8 @@
 #include <QVariant>
 #include <sqlite3.h>
 
-namespace corvane {
+namespace corvane
+{
 
 class SqliteStatement;
 

@@ -5,9 +5,11 @@
 #include <QDir>
 #include <QSqlError>
 
-namespace corvane {
+namespace corvane
+{
 
-namespace {
+namespace
+{
 const Schema::File kFiles[] = {Schema::File::AcarsLog, Schema::File::Routes, Schema::File::Alerts};
 int g_storeSerial = 0;
 } // namespace
@@ -89,7 +91,8 @@ QSqlDatabase Store::qtDatabase(Schema::File file)
     qdb.setDatabaseName(path(file));
     qdb.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
     if (!qdb.open())
-        throw StoreError(QStringLiteral("Cannot open %1: %2").arg(path(file), qdb.lastError().text()));
+        throw StoreError(
+            QStringLiteral("Cannot open %1: %2").arg(path(file), qdb.lastError().text()));
     return qdb;
 }
 

@@ -6,7 +6,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
-namespace corvane {
+namespace corvane
+{
 
 // The three database files of the application folder. The recording path
 // uses the SQLite C API; grids and editors reach the same files through

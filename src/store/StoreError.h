@@ -3,7 +3,8 @@
 #include <QString>
 #include <stdexcept>
 
-namespace corvane {
+namespace corvane
+{
 
 // A failure of the database layer: the file at fault and the engine's text.
 class StoreError : public std::runtime_error

@@ -2,9 +2,11 @@
 
 #include <array>
 
-namespace corvane {
+namespace corvane
+{
 
-namespace {
+namespace
+{
 
 // 0x80..0x9F of Windows-1252; the five undefined bytes map to the C1 controls.
 constexpr std::array<char16_t, 32> kHigh = {

@@ -3,7 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
-namespace corvane {
+namespace corvane
+{
 
 // Decoder text is Windows-1252: one byte is one character, so the counted
 // reads of the formats hold. Text written for decoders and editors uses the
@@ -12,7 +13,10 @@ class TextCodec
 {
 public:
     static QString decode(const char *data, qsizetype size);
-    static QString decode(const QByteArray &bytes) { return decode(bytes.constData(), bytes.size()); }
+    static QString decode(const QByteArray &bytes)
+    {
+        return decode(bytes.constData(), bytes.size());
+    }
     // Characters outside the code page become "?".
     static QByteArray encode(const QString &text);
     static QChar toUnicode(unsigned char byte);

@@ -8,7 +8,8 @@
 #include <QSettings>
 #include <QStandardPaths>
 
-namespace corvane::test {
+namespace corvane::test
+{
 
 TestEnvironment::TestEnvironment() : m_dir(std::make_unique<QTemporaryDir>())
 {

@@ -4,7 +4,8 @@
 #include <QTemporaryDir>
 #include <memory>
 
-namespace corvane::test {
+namespace corvane::test
+{
 
 // A private application folder and settings file for one test program:
 // XDG_CONFIG_HOME points into a temporary folder, so the user's own

@@ -1,0 +1,74 @@
+#include "ImportCommand.h"
+
+#include "CliProgress.h"
+#include "app/AppState.h"
+#include "app/Settings.h"
+#include "formats/FormatRegistry.h"
+#include "formats/LogImporter.h"
+#include "store/MessageRecorder.h"
+#include "store/Store.h"
+#include "store/StoreError.h"
+
+namespace corvane
+{
+
+QString ImportCommand::usage() const
+{
+    return QStringLiteral("Usage: corvane import [--data-dir DIR] [--decoder NAME] FILE...\n\n"
+                          "Reads each decoder log file into the store, as the window's Import\n"
+                          "button does. NAME is one of: %1 (default: the setting \"Decoder\").\n"
+                          "Prints \"FILE: N stored, N skipped, N rejected\" for each file.\n")
+        .arg(FormatRegistry::logFormatNames().join(QStringLiteral(", ")));
+}
+
+int ImportCommand::run(CliContext &c)
+{
+    AppState &state = AppState::instance();
+    state.loadSettings(Settings());
+    QString decoder = state.decoder;
+    QStringList files;
+    for (qsizetype i = 0; i < c.args.size(); ++i) {
+        const QString &a = c.args[i];
+        if (a == QLatin1String("--decoder") && i + 1 < c.args.size())
+            decoder = c.args[++i];
+        else if (a.startsWith(QLatin1String("--decoder=")))
+            decoder = a.mid(10);
+        else if (a.startsWith(u'-')) {
+            c.err << "corvane import: unknown option \"" << a << "\"\n" << usage();
+            return ExitUsage;
+        } else
+            files << a;
+    }
+    const LogFormat *format = FormatRegistry::logFormat(decoder);
+    if (!format) {
+        c.err << "corvane import: unknown decoder \"" << decoder
+              << "\". Valid names: " << FormatRegistry::logFormatNames().join(QStringLiteral(", "))
+              << '\n';
+        return ExitUsage;
+    }
+    if (files.isEmpty()) {
+        c.err << "corvane import: no log file given\n" << usage();
+        return ExitUsage;
+    }
+    try {
+        Store store;
+        store.open(c.dataDir);
+        MessageRecorder recorder(store);
+        LogImporter importer(store, recorder);
+        CliProgress progress(c.err);
+        const auto results = importer.importFiles(*format, files, &progress);
+        progress.done();
+        bool allRead = results.size() == size_t(files.size());
+        for (const ImportResult &r : results) {
+            c.out << r.name << ": " << r.stored << " stored, " << r.skipped << " skipped, "
+                  << r.rejected << " rejected\n";
+            allRead = allRead && r.read;
+        }
+        return allRead ? ExitOk : ExitFailure;
+    } catch (const StoreError &e) {
+        c.err << "corvane import: " << e.message() << '\n';
+        return ExitFailure;
+    }
+}
+
+} // namespace corvane

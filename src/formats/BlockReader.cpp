@@ -1,0 +1,66 @@
+#include "BlockReader.h"
+
+#include "DecoderStream.h"
+#include "FieldRules.h"
+
+namespace corvane
+{
+
+using namespace FieldRules;
+
+BlockReader::BlockReader(Layout layout) : m_layout(layout), m_bodyEnd(layout.bodyDashes, '-') {}
+
+bool BlockReader::acceptsHeading(DecoderStream &stream)
+{
+    if (!m_layout.headingSkySpy)
+        return true;
+    QByteArray head;
+    return stream.read(6, head) && head == "SkySpy";
+}
+
+QString BlockReader::refusalMessage() const
+{
+    return QStringLiteral("This is not a SkySpy log file.");
+}
+
+ReadOutcome BlockReader::readRecord(DecoderStream &s, MessageRecord &r)
+{
+    QByteArray mode, reg, label, blk, direction;
+    if (!s.findMarker(kAcarsMode) || !s.skip(2) || !s.read(1, mode) || !s.skip(16) ||
+        !s.read(14, reg) || !s.skip(10) || !s.read(2, label) || !s.skip(12) || !s.read(1, blk) ||
+        !s.read(11, direction))
+        return ReadOutcome::EndOfText;
+    r.mMode = text(mode);
+    r.mReg = registration(reg);
+    r.mLabel = text(label);
+    r.mBlk = text(blk);
+    if (isUplinkChunk(direction)) {
+        if (!readUplinkTail(s, direction, "arse", r))
+            return ReadOutcome::EndOfText;
+        r.mTime = displayTime(r.mTime.toLatin1());
+        return ReadOutcome::Record;
+    }
+    return readDownlinkTail(s, r);
+}
+
+ReadOutcome BlockReader::readDownlinkTail(DecoderStream &s, MessageRecord &r)
+{
+    QByteArray no, flight, content, body, time;
+    if (!s.read(4, no) || !s.skip(13) || !s.read(6, flight) || !s.skip(2) || !s.read(17, content))
+        return ReadOutcome::EndOfText;
+    if (content == "Message content:-") {
+        if (!s.skip(2) || !s.readUntil(m_bodyEnd, body))
+            return ReadOutcome::EndOfText;
+    } else if (!s.skip(m_layout.noBodySkip)) {
+        return ReadOutcome::EndOfText;
+    }
+    if (!s.skip(1) || !s.read(16, time))
+        return ReadOutcome::EndOfText;
+    r.mNo = text(no);
+    r.mFlight = text(flight);
+    r.mText = text(body);
+    r.mTime = displayTime(time);
+    return ReadOutcome::Record;
+}
+
+} // namespace corvane

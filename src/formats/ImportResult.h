@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+namespace corvane
+{
+
+// The outcome of reading one log file or one live value.
+struct ImportResult {
+    QString name; // as recorded in the messages
+    qint64 stored = 0;
+    qint64 skipped = 0;       // uplinks not recorded
+    qint64 rejected = 0;      // records found but dropped by a test
+    bool read = true;         // false: not opened, refused, or stopped by a store failure
+    bool storeFailed = false; // writing failed: the run stops
+    QString error;            // why, naming the file
+
+    void count(int outcome);
+};
+
+} // namespace corvane

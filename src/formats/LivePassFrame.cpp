@@ -1,0 +1,127 @@
+#include "LivePassFrame.h"
+
+#include "DecoderStream.h"
+#include "FormatRegistry.h"
+#include "ImportObserver.h"
+#include "RecordReader.h"
+#include "app/AppPaths.h"
+#include "app/AppState.h"
+#include "store/MessageRecorder.h"
+#include "store/MessageTime.h"
+#include "store/NamedCommands.h"
+#include "store/StoreError.h"
+#include "store/TextCodec.h"
+
+#include <QSaveFile>
+#include <QTime>
+
+namespace corvane
+{
+
+QString LivePassResult::countsText() const
+{
+    return QStringLiteral("%1/%2").arg(today).arg(todayAll);
+}
+
+QString LivePassResult::ratesText() const
+{
+    return QStringLiteral("%1/%2").arg(messagesPerHour, 0, 'f', 1).arg(aircraftPerHour, 0, 'f', 1);
+}
+
+LivePassFrame::LivePassFrame(Store &store, MessageRecorder &recorder)
+    : m_store(store), m_recorder(recorder)
+{
+}
+
+bool LivePassFrame::writeLiveFile(const LiveFormat &format, const QString &value, QString *error)
+{
+    QByteArray bytes = format.writtenBefore;
+    // live.txt always has carriage return and line feed line ends.
+    bytes += TextCodec::encode(value).replace("\r\n", "\n").replace('\n', "\r\n");
+    bytes += "\r\n";
+    QSaveFile file(AppPaths::filePath(liveFileName()));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        *error = QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString());
+        return false;
+    }
+    return true;
+}
+
+LivePassResult LivePassFrame::run(const LiveFormat &format, const QString &value,
+                                  NewPairsSink *sink, ImportObserver *observer)
+{
+    ImportObserver none;
+    ImportObserver &obs = observer ? *observer : none;
+    LivePassResult result;
+    AppState &state = AppState::instance();
+    if (format.recordsNothing)
+        return result;
+    if (state.blnLiveRestart) {
+        state.blnLiveRestart = false;
+        result.discarded = true;
+        return result;
+    }
+    QString why;
+    if (!writeLiveFile(format, value, &why)) {
+        result.read = false;
+        result.error = why;
+        obs.message(why);
+        return result;
+    }
+    DecoderStream stream;
+    if (!stream.openFile(AppPaths::filePath(liveFileName()), &why)) {
+        result.read = false;
+        result.error = why;
+        obs.message(why);
+        return result;
+    }
+    QByteArray line;
+    if (format.skipFirstLine)
+        stream.readLine(line);
+    std::unique_ptr<RecordReader> reader = format.makeReader();
+    NewPairsSink *pairsSink = format.reportsNewPairs ? sink : nullptr;
+    try {
+        MessageRecord record;
+        for (;;) {
+            obs.record(QString(), result.stored, stream.position(), stream.sourceSize());
+            record.clear();
+            const ReadOutcome outcome = reader->readRecord(stream, record);
+            if (outcome == ReadOutcome::EndOfText)
+                break;
+            if (outcome == ReadOutcome::Dropped) {
+                ++result.rejected;
+                continue;
+            }
+            record.mFileName = format.fixedFileName.isEmpty()
+                                   ? format.fileNamePrefix + MessageTime::now().toGeneralDate()
+                                   : format.fixedFileName;
+            result.count(int(m_recorder.storeMessage(record, pairsSink, reader->recorderChecks())));
+        }
+        m_recorder.commitBatch();
+    } catch (const StoreError &e) {
+        m_recorder.rollbackBatch();
+        result.read = false;
+        result.storeFailed = true;
+        result.error = QStringLiteral("%1: %2").arg(liveFileName(), e.message());
+        obs.message(result.error);
+        return result;
+    }
+    obs.finishLog();
+    endOfPass(result);
+    return result;
+}
+
+void LivePassFrame::endOfPass(LivePassResult &result)
+{
+    m_recorder.refreshHeard();
+    NamedCommands commands(m_store);
+    result.today = commands.count(QStringLiteral("Today"));
+    result.todayAll = commands.count(QStringLiteral("TodayAll"));
+    const double hours = QTime(0, 0).secsTo(QTime::currentTime()) / 3600.0;
+    if (hours > 0) {
+        result.messagesPerHour = double(result.today) / hours;
+        result.aircraftPerHour = double(result.todayAll) / hours;
+    }
+}
+
+} // namespace corvane

@@ -1,0 +1,148 @@
+#include "LogImporter.h"
+
+#include "DecoderStream.h"
+#include "FormatRegistry.h"
+#include "ImportObserver.h"
+#include "RecordReader.h"
+#include "app/AppPaths.h"
+#include "app/AppState.h"
+#include "store/MessageRecorder.h"
+#include "store/NewPairsFile.h"
+#include "store/SqliteDb.h"
+#include "store/Store.h"
+#include "store/StoreError.h"
+
+#include <QFileInfo>
+
+namespace corvane
+{
+
+void ImportResult::count(int outcome)
+{
+    switch (StoreResult(outcome)) {
+    case StoreResult::Stored:
+        ++stored;
+        break;
+    case StoreResult::Skipped:
+        ++skipped;
+        break;
+    case StoreResult::Rejected:
+        ++rejected;
+        break;
+    }
+}
+
+LogImporter::LogImporter(Store &store, MessageRecorder &recorder)
+    : m_store(store), m_recorder(recorder)
+{
+}
+
+QStringList LogImporter::recordedNames(const QStringList &paths)
+{
+    QStringList names;
+    for (const QString &p : paths)
+        names << (paths.size() == 1 ? QFileInfo(p).absoluteFilePath() : QFileInfo(p).fileName());
+    return names;
+}
+
+QString LogImporter::progressText(const QString &name, qint64 stored)
+{
+    return QStringLiteral("Processing log %1, record %2").arg(name).arg(stored);
+}
+
+void LogImporter::registerLog(const QString &name)
+{
+    SqliteStatement st(m_store.acarsLog(), "INSERT INTO LOGSPROCESSED (FileName) VALUES (?)");
+    st.bind(1, name.right(50));
+    st.run();
+}
+
+std::vector<ImportResult> LogImporter::importFiles(const LogFormat &format,
+                                                   const QStringList &paths,
+                                                   ImportObserver *observer)
+{
+    std::vector<ImportResult> results;
+    const QStringList names = recordedNames(paths);
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        results.push_back(importFile(format, paths[i], names[i], observer));
+        if (results.back().storeFailed)
+            break;
+    }
+    finishRun(observer);
+    return results;
+}
+
+ImportResult LogImporter::importFile(const LogFormat &format, const QString &path,
+                                     const QString &recordedName, ImportObserver *observer)
+{
+    ImportObserver none;
+    ImportObserver &obs = observer ? *observer : none;
+    ImportResult result;
+    result.name = recordedName;
+
+    DecoderStream stream;
+    QString why;
+    if (!stream.openFile(path, &why)) {
+        result.read = false;
+        result.error = QStringLiteral("Cannot open %1: %2").arg(path, why);
+        obs.message(result.error);
+        return result;
+    }
+    std::unique_ptr<RecordReader> reader = format.makeReader();
+    NewPairsFile newPairs;
+    try {
+        registerLog(recordedName);
+        if (!newPairs.open(AppPaths::appFolder(), recordedName))
+            throw StoreError(
+                QStringLiteral("Cannot write %1: %2")
+                    .arg(AppPaths::filePath(NewPairsFile::fileName()), newPairs.errorString()));
+        if (!reader->acceptsHeading(stream)) {
+            result.read = false;
+            result.error = reader->refusalMessage();
+            newPairs.close();
+            obs.message(result.error);
+            return result;
+        }
+        MessageRecord record;
+        for (;;) {
+            obs.record(recordedName, result.stored, stream.position(), stream.sourceSize());
+            record.clear();
+            const ReadOutcome outcome = reader->readRecord(stream, record);
+            if (outcome == ReadOutcome::EndOfText)
+                break;
+            if (outcome == ReadOutcome::Dropped) {
+                ++result.rejected;
+                continue;
+            }
+            record.mFileName = recordedName;
+            result.count(int(m_recorder.storeMessage(record, &newPairs, reader->recorderChecks())));
+        }
+        m_recorder.commitBatch();
+    } catch (const StoreError &e) {
+        m_recorder.rollbackBatch();
+        result.read = false;
+        result.storeFailed = true;
+        result.error = QStringLiteral("%1: %2").arg(recordedName, e.message());
+        newPairs.close();
+        obs.message(result.error);
+        return result;
+    }
+    newPairs.close();
+    if (AppState::instance().showNew)
+        obs.showNewPairs(AppPaths::filePath(NewPairsFile::fileName()));
+    obs.status(QStringLiteral("Updating database..."));
+    obs.status(QString());
+    obs.finishLog();
+    return result;
+}
+
+void LogImporter::finishRun(ImportObserver *observer)
+{
+    if (observer)
+        observer->status(QStringLiteral("Updating 'Heard'"));
+    m_recorder.refreshHeard();
+    if (observer)
+        observer->status(QString());
+}
+
+} // namespace corvane

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "ImportResult.h"
+
+#include <QStringList>
+#include <vector>
+
+namespace corvane
+{
+
+class Store;
+class MessageRecorder;
+class ImportObserver;
+struct LogFormat;
+
+// The import run: each chosen file is handed to the reader of the log
+// format, with the per-file steps around its record loop, then the heard
+// flags are refreshed.
+class LogImporter
+{
+public:
+    LogImporter(Store &store, MessageRecorder &recorder);
+
+    // The names the messages record: the absolute path for one file, the
+    // bare names for several, as the file dialog gives them.
+    static QStringList recordedNames(const QStringList &paths);
+
+    // Imports every file in order; a file that cannot be read is reported
+    // and the run goes on, a store failure stops it.
+    std::vector<ImportResult> importFiles(const LogFormat &format, const QStringList &paths,
+                                          ImportObserver *observer);
+    ImportResult importFile(const LogFormat &format, const QString &path,
+                            const QString &recordedName, ImportObserver *observer);
+    void registerLog(const QString &name);
+    void finishRun(ImportObserver *observer);
+
+    static QString progressText(const QString &name, qint64 stored);
+
+private:
+    Store &m_store;
+    MessageRecorder &m_recorder;
+};
+
+} // namespace corvane

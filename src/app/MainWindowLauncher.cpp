@@ -1,12 +1,12 @@
 #include "MainWindowLauncher.h"
 
 #include "AppPaths.h"
+#include "Dialogs.h"
+#include "MainWindow.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
 
 #include <QApplication>
-#include <QMainWindow>
-#include <QMessageBox>
 
 namespace corvane {
 
@@ -17,11 +17,11 @@ int MainWindowLauncher::run(const QString &appFolder)
     try {
         store.open(appFolder);
     } catch (const StoreError &e) {
-        QMessageBox::critical(nullptr, QStringLiteral("ACARS Corvane"), e.message());
+        Dialogs::critical(nullptr, e.message());
         return 1;
     }
-    QMainWindow window;
-    window.setObjectName(QStringLiteral("ACARS"));
+    MainWindow window(store);
+    window.startUp();
     window.show();
     return QApplication::exec();
 }

@@ -1,0 +1,185 @@
+#include "Dialogs.h"
+
+#include <QDesktopServices>
+#include <QDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QQueue>
+#include <optional>
+
+namespace corvane {
+
+namespace {
+
+struct DialogState {
+    bool unattended = false;
+    QQueue<Dialogs::Answer> answers;
+    QQueue<QStringList> files;
+    QStringList messages;
+    QStringList windows;
+    QList<QUrl> urls;
+};
+
+DialogState &state()
+{
+    static DialogState s;
+    return s;
+}
+
+QString titleOr(const QString &title)
+{
+    return title.isEmpty() ? QStringLiteral("ACARS Corvane") : title;
+}
+
+// The queued answer, if any.
+std::optional<Dialogs::Answer> takeAnswer()
+{
+    if (state().answers.isEmpty())
+        return std::nullopt;
+    return state().answers.dequeue();
+}
+
+std::optional<QStringList> takeFiles()
+{
+    if (state().files.isEmpty())
+        return std::nullopt;
+    return state().files.dequeue();
+}
+
+} // namespace
+
+void Dialogs::information(QWidget *parent, const QString &text, const QString &title)
+{
+    state().messages << text;
+    if (takeAnswer() || state().unattended)
+        return;
+    QMessageBox::information(parent, titleOr(title), text, QMessageBox::Ok);
+}
+
+void Dialogs::critical(QWidget *parent, const QString &text, const QString &title)
+{
+    state().messages << text;
+    if (takeAnswer() || state().unattended)
+        return;
+    QMessageBox::critical(parent, titleOr(title), text, QMessageBox::Ok);
+}
+
+bool Dialogs::question(QWidget *parent, const QString &text, const QString &title)
+{
+    state().messages << text;
+    if (const auto answer = takeAnswer())
+        return *answer == Answer::Yes || *answer == Answer::Ok;
+    if (state().unattended)
+        return false;
+    return QMessageBox::question(parent, titleOr(title), text,
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
+QString Dialogs::openFile(QWidget *parent, const QString &caption, const QString &dir,
+                          const QString &filter)
+{
+    if (const auto files = takeFiles())
+        return files->value(0);
+    if (state().unattended)
+        return {};
+    return QFileDialog::getOpenFileName(parent, caption, dir, filter);
+}
+
+QStringList Dialogs::openFiles(QWidget *parent, const QString &caption, const QString &dir,
+                               const QString &filter)
+{
+    if (const auto files = takeFiles())
+        return *files;
+    if (state().unattended)
+        return {};
+    return QFileDialog::getOpenFileNames(parent, caption, dir, filter);
+}
+
+QString Dialogs::saveFile(QWidget *parent, const QString &caption, const QString &dir,
+                          const QString &filter)
+{
+    if (const auto files = takeFiles())
+        return files->value(0);
+    if (state().unattended)
+        return {};
+    return QFileDialog::getSaveFileName(parent, caption, dir, filter);
+}
+
+int Dialogs::exec(QDialog &dialog)
+{
+    state().windows << dialog.objectName();
+    if (const auto answer = takeAnswer())
+        return *answer == Answer::Ok || *answer == Answer::Yes ? QDialog::Accepted
+                                                               : QDialog::Rejected;
+    if (state().unattended)
+        return QDialog::Rejected;
+    return dialog.exec();
+}
+
+bool Dialogs::openUrl(const QUrl &url)
+{
+    state().urls << url;
+    if (state().unattended)
+        return true;
+    return QDesktopServices::openUrl(url);
+}
+
+bool Dialogs::openDocument(const QString &path)
+{
+    return openUrl(QUrl::fromLocalFile(path));
+}
+
+void Dialogs::setUnattended(bool unattended)
+{
+    state().unattended = unattended;
+}
+
+bool Dialogs::isUnattended()
+{
+    return state().unattended;
+}
+
+void Dialogs::queueAnswer(Answer answer)
+{
+    state().answers.enqueue(answer);
+}
+
+void Dialogs::queueFiles(const QStringList &files)
+{
+    state().files.enqueue(files);
+}
+
+int Dialogs::pendingAnswers()
+{
+    return int(state().answers.size());
+}
+
+int Dialogs::pendingFiles()
+{
+    return int(state().files.size());
+}
+
+QStringList Dialogs::shownMessages()
+{
+    return state().messages;
+}
+
+QStringList Dialogs::shownWindows()
+{
+    return state().windows;
+}
+
+QList<QUrl> Dialogs::openedUrls()
+{
+    return state().urls;
+}
+
+void Dialogs::reset()
+{
+    const bool unattended = state().unattended;
+    state() = DialogState();
+    state().unattended = unattended;
+}
+
+} // namespace corvane

@@ -1,0 +1,57 @@
+#include "HelpPage.h"
+
+#include "Dialogs.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace corvane {
+
+namespace {
+const QString kFileName = QStringLiteral("help.html");
+
+// The "docs" folder of the source tree this file was compiled from.
+QString sourceDocsFolder()
+{
+    return QFileInfo(QStringLiteral(__FILE__)).absoluteDir().filePath(QStringLiteral("../../docs"));
+}
+} // namespace
+
+QStringList HelpPage::candidates()
+{
+    const QDir exe(QCoreApplication::applicationDirPath());
+    return {
+        exe.filePath(kFileName),
+        exe.filePath(QStringLiteral("docs/") + kFileName),
+        exe.filePath(QStringLiteral("../docs/") + kFileName),
+        exe.filePath(QStringLiteral("../share/doc/corvane/") + kFileName),
+        QDir(sourceDocsFolder()).filePath(kFileName),
+    };
+}
+
+QString HelpPage::path()
+{
+    for (const QString &candidate : candidates()) {
+        const QFileInfo info(candidate);
+        if (info.isFile() && info.isReadable())
+            return QDir::cleanPath(info.absoluteFilePath());
+    }
+    return {};
+}
+
+void HelpPage::open(QWidget *parent)
+{
+    const QString page = path();
+    if (page.isEmpty()) {
+        Dialogs::information(parent, QStringLiteral("The help page \"%1\" was not found beside the "
+                                                     "program.")
+                                         .arg(kFileName));
+        return;
+    }
+    if (!Dialogs::openDocument(page))
+        Dialogs::information(parent,
+                             QStringLiteral("The help page \"%1\" could not be opened.").arg(page));
+}
+
+} // namespace corvane

@@ -5,9 +5,11 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-namespace corvane {
+namespace corvane
+{
 
-namespace {
+namespace
+{
 QString &folderRef()
 {
     static QString folder;

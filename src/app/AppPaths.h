@@ -2,7 +2,8 @@
 
 #include <QString>
 
-namespace corvane {
+namespace corvane
+{
 
 // Where the databases and work files live.
 class AppPaths

@@ -2,7 +2,8 @@
 
 #include "Settings.h"
 
-namespace corvane {
+namespace corvane
+{
 
 AppState &AppState::instance()
 {

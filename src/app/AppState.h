@@ -2,7 +2,8 @@
 
 #include <QString>
 
-namespace corvane {
+namespace corvane
+{
 
 class Settings;
 

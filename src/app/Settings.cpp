@@ -2,9 +2,11 @@
 
 #include <limits>
 
-namespace corvane {
+namespace corvane
+{
 
-namespace {
+namespace
+{
 const QString kGroup = QStringLiteral("Startup/");
 }
 
@@ -24,7 +26,8 @@ std::optional<int> Settings::parseInt16(const QString &text)
 {
     bool ok = false;
     const int value = text.trimmed().toInt(&ok);
-    if (!ok || value < std::numeric_limits<qint16>::min() || value > std::numeric_limits<qint16>::max())
+    if (!ok || value < std::numeric_limits<qint16>::min() ||
+        value > std::numeric_limits<qint16>::max())
         return std::nullopt;
     return value;
 }

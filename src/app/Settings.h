@@ -4,7 +4,8 @@
 #include <QString>
 #include <optional>
 
-namespace corvane {
+namespace corvane
+{
 
 // The persistent settings: group "Startup" of the per-user store of
 // "ACARS Corvane". Every value is text; a missing or unreadable key yields

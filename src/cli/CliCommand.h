@@ -4,7 +4,8 @@
 #include <QStringList>
 #include <QTextStream>
 
-namespace corvane {
+namespace corvane
+{
 
 // Exit statuses of every command.
 enum ExitStatus { ExitOk = 0, ExitFailure = 1, ExitUsage = 2 };

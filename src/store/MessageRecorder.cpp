@@ -83,6 +83,12 @@ qint64 MessageRecorder::dataVersion()
     return v;
 }
 
+qint64 MessageRecorder::ownChanges() const
+{
+    // Changes made through the same connection, by us or by other code.
+    return sqlite3_total_changes64(m_store.acarsLog().handle());
+}
+
 void MessageRecorder::dropCaches()
 {
     m_pairs.clear();
@@ -92,9 +98,11 @@ void MessageRecorder::dropCaches()
 void MessageRecorder::beginBatch()
 {
     m_tx = std::make_unique<SqliteTransaction>(m_store.acarsLog());
-    // Another connection (an editor, another process) changed the file since
-    // our last commit: what we remember of the registers may be stale.
-    if (dataVersion() != m_seenDataVersion || m_pairs.size() + m_aircraft.size() > kCacheLimit)
+    // Someone else (an editor, another process, other code on this
+    // connection) changed the file since our last commit: what we remember
+    // of the registers may be stale.
+    if (dataVersion() != m_seenDataVersion || ownChanges() != m_seenOwnChanges ||
+        m_pairs.size() + m_aircraft.size() > kCacheLimit)
         dropCaches();
     m_inBatch = 0;
 }
@@ -115,6 +123,7 @@ void MessageRecorder::commitBatch()
         m_tx->commit();
         m_tx.reset();
         m_seenDataVersion = dataVersion();
+        m_seenOwnChanges = ownChanges();
     } catch (const StoreError &) {
         rollbackBatch();
         throw;

@@ -72,6 +72,7 @@ private:
     Heard &aircraftEntry(const QByteArray &regUtf8, const QByteArray &time);
     static void touch(Heard &h, const QByteArray &time);
     qint64 dataVersion();
+    qint64 ownChanges() const;
 
     Store &m_store;
     std::function<void(const MessageRecord &)> m_publisher;
@@ -84,6 +85,7 @@ private:
     QHash<QByteArray, Heard> m_aircraft;
     int m_inBatch = 0;
     qint64 m_seenDataVersion = -1;
+    qint64 m_seenOwnChanges = -1;
 };
 
 } // namespace corvane

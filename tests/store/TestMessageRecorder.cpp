@@ -1,0 +1,289 @@
+#include "app/AppState.h"
+#include "store/MessageRecorder.h"
+#include "store/NewPairsSink.h"
+#include "store/SqliteDb.h"
+#include "store/Store.h"
+#include "store/StoreError.h"
+#include "support/TestEnvironment.h"
+
+#include <QtTest>
+
+using namespace corvane;
+
+namespace
+{
+
+struct CollectingSink : NewPairsSink {
+    QStringList pairs;
+    void newPair(const QString &reg, const QString &flight) override
+    {
+        pairs << reg + u'/' + flight;
+    }
+};
+
+MessageRecord message(const QString &reg, const QString &flight, const QString &time,
+                      const QString &blk = QStringLiteral("2"))
+{
+    MessageRecord r;
+    r.mMode = QStringLiteral("2");
+    r.mReg = reg;
+    r.mLabel = QStringLiteral("H1");
+    r.mBlk = blk;
+    r.mNo = QStringLiteral("M01A");
+    r.mFlight = flight;
+    r.mText = QStringLiteral("TEXT");
+    r.mTime = time;
+    r.mFileName = QStringLiteral("test.log");
+    return r;
+}
+
+QStringList rows(Store &store, const char *sql)
+{
+    SqliteStatement st(store.acarsLog(), sql);
+    QStringList out;
+    while (st.step()) {
+        QStringList cols;
+        for (int i = 0; i < st.columnCount(); ++i)
+            cols << st.text(i);
+        out << cols.join(u'|');
+    }
+    return out;
+}
+
+} // namespace
+
+class TestMessageRecorder : public QObject
+{
+    Q_OBJECT
+
+    test::TestEnvironment env;
+    std::unique_ptr<Store> store;
+    std::unique_ptr<MessageRecorder> recorder;
+
+private slots:
+    void init()
+    {
+        env.resetSettings();
+        store = std::make_unique<Store>();
+        store->open(env.newDataDir());
+        recorder = std::make_unique<MessageRecorder>(*store);
+    }
+    void cleanup()
+    {
+        recorder.reset();
+        store.reset();
+    }
+
+    void validCharacters_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("upper") << "A" << true;
+        QTest::newRow("lower") << "z" << true;
+        QTest::newRow("digit") << "7" << true;
+        QTest::newRow("hyphen") << "-" << true;
+        QTest::newRow("blank") << " " << true;
+        QTest::newRow("empty") << "" << false;
+        QTest::newRow("underscore") << "_" << false;
+        QTest::newRow("dot") << "." << false;
+        QTest::newRow("accented") << QStringLiteral("\u00e9") << false;
+        QTest::newRow("two blanks") << "  " << false;
+    }
+    void validCharacters()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, valid);
+        QCOMPARE(MessageRecorder::isValidChar(text), valid);
+    }
+
+    void checksRejectBadFields_data()
+    {
+        QTest::addColumn<QString>("reg");
+        QTest::addColumn<QString>("flight");
+        QTest::addColumn<QString>("blk");
+        QTest::addColumn<QString>("time");
+        QTest::addColumn<int>("result");
+        QTest::newRow("inner blank ok") << "N12 3"
+                                        << "BA01"
+                                        << "2"
+                                        << "01/02/2004 12:34" << int(StoreResult::Stored);
+        QTest::newRow("underscore") << "N12_3"
+                                    << "BA01"
+                                    << "2"
+                                    << "01/02/2004 12:34" << int(StoreResult::Rejected);
+        QTest::newRow("empty reg ok") << ""
+                                      << "BA01"
+                                      << "2"
+                                      << "01/02/2004 12:34" << int(StoreResult::Stored);
+        QTest::newRow("empty block") << "N1"
+                                     << "BA01"
+                                     << ""
+                                     << "01/02/2004 12:34" << int(StoreResult::Rejected);
+        QTest::newRow("bad flight") << "N1"
+                                    << "BA#1"
+                                    << "2"
+                                    << "01/02/2004 12:34" << int(StoreResult::Rejected);
+        QTest::newRow("bad time") << "N1"
+                                  << "BA01"
+                                  << "2"
+                                  << "32/01/2004 12:34" << int(StoreResult::Rejected);
+        QTest::newRow("no time") << "N1"
+                                 << "BA01"
+                                 << "2"
+                                 << "" << int(StoreResult::Rejected);
+    }
+    void checksRejectBadFields()
+    {
+        QFETCH(QString, reg);
+        QFETCH(QString, flight);
+        QFETCH(QString, blk);
+        QFETCH(QString, time);
+        QFETCH(int, result);
+        QCOMPARE(int(recorder->storeMessage(message(reg, flight, time, blk), nullptr, true)),
+                 result);
+        recorder->commitBatch();
+        const int expectRows = result == int(StoreResult::Stored) ? 1 : 0;
+        QCOMPARE(rows(*store, "SELECT count(*) FROM tMessage").first().toInt(), expectRows);
+        QCOMPARE(rows(*store, "SELECT count(*) FROM ACARSLOG").first().toInt(), expectRows);
+    }
+
+    void checksOffStoresWhatTheReaderTested()
+    {
+        QCOMPARE(recorder->storeMessage(message("N12_3", "BA01", "01/02/2004 12:34", ""), nullptr,
+                                        false),
+                 StoreResult::Stored);
+        // The time is still needed to store a row.
+        QCOMPARE(recorder->storeMessage(message("N1", "BA01", "not a time"), nullptr, false),
+                 StoreResult::Rejected);
+    }
+
+    void uplinksFollowTheSetting()
+    {
+        MessageRecord up = message("N1", "Uplink", "01/02/2004 12:34");
+        up.mLabel.clear();
+        up.mNo.clear();
+        AppState::instance().uplinkMessages = 0;
+        QCOMPARE(recorder->storeMessage(up, nullptr), StoreResult::Skipped);
+        AppState::instance().uplinkMessages = 1;
+        CollectingSink sink;
+        QCOMPARE(recorder->storeMessage(up, &sink), StoreResult::Stored);
+        recorder->commitBatch();
+        QCOMPARE(sink.pairs, QStringList{"N1/Uplink"});
+        QCOMPARE(rows(*store, "SELECT mFlight, mLabel, mNo FROM tMessage"),
+                 QStringList{"Uplink||"});
+    }
+
+    void registersTrackFirstLastAndCount()
+    {
+        CollectingSink sink;
+        recorder->storeMessage(message("N1", "BA01", "02/02/2004 10:00"), &sink);
+        recorder->storeMessage(message("N1", "BA01", "01/02/2004 09:00"), &sink);
+        recorder->storeMessage(message("N1", "XY02", "03/02/2004 11:00"), &sink);
+        recorder->commitBatch();
+        QCOMPARE(sink.pairs, (QStringList{"N1/BA01", "N1/XY02"}));
+        QCOMPARE(rows(*store, "SELECT Registration, Flight, FirstHeard, LastHeard, TimesHeard FROM "
+                              "ACARSLOG ORDER BY Flight"),
+                 (QStringList{"N1|BA01|2004-02-01 09:00:00|2004-02-02 10:00:00|2",
+                              "N1|XY02|2004-02-03 11:00:00|2004-02-03 11:00:00|1"}));
+        QCOMPARE(rows(*store,
+                      "SELECT Registration, FirstHeard, LastHeard, TimesHeard FROM UniqueAircraft"),
+                 QStringList{"N1|2004-02-01 09:00:00|2004-02-03 11:00:00|3"});
+    }
+
+    void registersSpanBatchesAndOtherWriters()
+    {
+        CollectingSink sink;
+        recorder->storeMessage(message("N1", "BA01", "01/02/2004 10:00"), &sink);
+        recorder->commitBatch();
+        // Another connection edits the register between two batches.
+        store->acarsLog().exec("UPDATE ACARSLOG SET TimesHeard = 10");
+        recorder->storeMessage(message("N1", "BA01", "01/02/2004 11:00"), &sink);
+        recorder->commitBatch();
+        QCOMPARE(sink.pairs, QStringList{"N1/BA01"});
+        QCOMPARE(rows(*store, "SELECT TimesHeard, LastHeard FROM ACARSLOG"),
+                 QStringList{"11|2004-02-01 11:00:00"});
+        // A deleted pair is heard anew.
+        store->acarsLog().exec("DELETE FROM ACARSLOG");
+        recorder->storeMessage(message("N1", "BA01", "01/02/2004 12:00"), &sink);
+        recorder->commitBatch();
+        QCOMPARE(sink.pairs.size(), 2);
+        QCOMPARE(rows(*store, "SELECT TimesHeard FROM ACARSLOG"), QStringList{"1"});
+    }
+
+    void sameMessageTwiceDoubles()
+    {
+        CollectingSink sink;
+        for (int pass = 0; pass < 2; ++pass) {
+            recorder->storeMessage(message("N1", "BA01", "01/02/2004 10:00"), &sink);
+            recorder->commitBatch();
+        }
+        QCOMPARE(sink.pairs.size(), 1);
+        QCOMPARE(rows(*store, "SELECT count(*) FROM tMessage").first(), QStringLiteral("2"));
+        QCOMPARE(rows(*store, "SELECT TimesHeard FROM UniqueAircraft").first(),
+                 QStringLiteral("2"));
+    }
+
+    void registerKeysIgnoreCase()
+    {
+        CollectingSink sink;
+        recorder->storeMessage(message("n1", "ba01", "01/02/2004 10:00"), &sink);
+        recorder->storeMessage(message("N1", "BA01", "01/02/2004 11:00"), &sink);
+        recorder->commitBatch();
+        QCOMPARE(sink.pairs.size(), 1);
+        QCOMPARE(rows(*store, "SELECT count(*) FROM ACARSLOG").first(), QStringLiteral("1"));
+    }
+
+    void batchCommitsByItselfAndRollsBackWhole()
+    {
+        for (int i = 0; i < MessageRecorder::kBatchLimit + 10; ++i)
+            recorder->storeMessage(
+                message(QStringLiteral("N%1").arg(i % 7), "BA01", "01/02/2004 10:00"), nullptr);
+        // The first full batch is committed: another connection sees it.
+        Store other;
+        other.open(store->folder());
+        QCOMPARE(rows(other, "SELECT count(*) FROM tMessage").first().toInt(),
+                 MessageRecorder::kBatchLimit);
+        recorder->rollbackBatch();
+        QCOMPARE(rows(*store, "SELECT count(*) FROM tMessage").first().toInt(),
+                 MessageRecorder::kBatchLimit);
+        QCOMPARE(rows(*store, "SELECT sum(TimesHeard) FROM UniqueAircraft").first().toInt(),
+                 MessageRecorder::kBatchLimit);
+    }
+
+    void failedWriteRollsBackAndThrows()
+    {
+        store->acarsLog().exec(
+            "CREATE TRIGGER failing BEFORE INSERT ON tMessage WHEN NEW.mReg = 'BAD' "
+            "BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+        recorder->storeMessage(message("N1", "BA01", "01/02/2004 10:00"), nullptr);
+        recorder->commitBatch();
+        recorder->storeMessage(message("N2", "BA02", "01/02/2004 10:00"), nullptr);
+        QVERIFY_THROWS_EXCEPTION(
+            StoreError,
+            recorder->storeMessage(message("BAD", "BA02", "01/02/2004 10:00"), nullptr));
+        QVERIFY(!recorder->batchOpen());
+        // What was committed stays; the failed batch left nothing half-written.
+        QCOMPARE(rows(*store, "SELECT mReg FROM tMessage"), QStringList{"N1"});
+        QCOMPARE(rows(*store, "SELECT Registration FROM ACARSLOG"), QStringList{"N1"});
+        QCOMPARE(rows(*store, "SELECT Registration, TimesHeard FROM UniqueAircraft"),
+                 QStringList{"N1|1"});
+        // The recorder goes on afterwards with what the file holds.
+        recorder->storeMessage(message("N1", "BA01", "01/02/2004 11:00"), nullptr);
+        recorder->commitBatch();
+        QCOMPARE(rows(*store, "SELECT TimesHeard FROM UniqueAircraft"), QStringList{"2"});
+    }
+
+    void refreshHeardSetsFlagsOnly()
+    {
+        store->acarsLog().exec(
+            "INSERT INTO AIRCRAFT (REGISTRATI, \"Heard?\") VALUES ('N1', 0), ('N2', 0), ('N3', 1)");
+        recorder->storeMessage(message("N1", "BA01", "01/02/2004 10:00"), nullptr);
+        recorder->commitBatch();
+        recorder->refreshHeard();
+        QCOMPARE(rows(*store, "SELECT REGISTRATI, \"Heard?\" FROM AIRCRAFT ORDER BY REGISTRATI"),
+                 (QStringList{"N1|1", "N2|0", "N3|1"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMessageRecorder)
+#include "TestMessageRecorder.moc"

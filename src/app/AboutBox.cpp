@@ -10,7 +10,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace corvane {
+namespace corvane
+{
 
 AboutBox::AboutBox(QWidget *parent) : QDialog(parent)
 {

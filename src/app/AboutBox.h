@@ -6,7 +6,8 @@
 class QLabel;
 class QPushButton;
 
-namespace corvane {
+namespace corvane
+{
 
 // The About box "frmSplash": title, version, a link to the program's page.
 class AboutBox : public QDialog

@@ -7,9 +7,11 @@
 #include <QQueue>
 #include <optional>
 
-namespace corvane {
+namespace corvane
+{
 
-namespace {
+namespace
+{
 
 struct DialogState {
     bool unattended = false;
@@ -71,8 +73,7 @@ bool Dialogs::question(QWidget *parent, const QString &text, const QString &titl
         return *answer == Answer::Yes || *answer == Answer::Ok;
     if (state().unattended)
         return false;
-    return QMessageBox::question(parent, titleOr(title), text,
-                                 QMessageBox::Yes | QMessageBox::No,
+    return QMessageBox::question(parent, titleOr(title), text, QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::No) == QMessageBox::Yes;
 }
 

@@ -8,7 +8,8 @@
 class QDialog;
 class QWidget;
 
-namespace corvane {
+namespace corvane
+{
 
 // Every message box, file dialog, modal window and desktop hand-off of the
 // program goes through here, so that tests can answer them in advance.

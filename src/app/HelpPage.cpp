@@ -6,9 +6,11 @@
 #include <QDir>
 #include <QFileInfo>
 
-namespace corvane {
+namespace corvane
+{
 
-namespace {
+namespace
+{
 const QString kFileName = QStringLiteral("help.html");
 
 // The "docs" folder of the source tree this file was compiled from.
@@ -45,7 +47,7 @@ void HelpPage::open(QWidget *parent)
     const QString page = path();
     if (page.isEmpty()) {
         Dialogs::information(parent, QStringLiteral("The help page \"%1\" was not found beside the "
-                                                     "program.")
+                                                    "program.")
                                          .arg(kFileName));
         return;
     }

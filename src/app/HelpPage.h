@@ -5,7 +5,8 @@
 
 class QWidget;
 
-namespace corvane {
+namespace corvane
+{
 
 // The program's help page, "help.html". It is looked for beside the
 // executable, in a "docs" folder beside it or one level up (a build folder

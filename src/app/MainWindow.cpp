@@ -28,9 +28,11 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-namespace corvane {
+namespace corvane
+{
 
-namespace {
+namespace
+{
 
 // Widths of the first tab's layouts: the detail frame, and the column of
 // reference labels left of the message text.
@@ -94,7 +96,10 @@ MainWindow::MainWindow(Store &store, QWidget *parent) : QMainWindow(parent), m_s
     m_titleTimer->setInterval(1000);
     connect(m_titleTimer, &QTimer::timeout, this, &MainWindow::updateTitle);
 
-    // A comfortable size that still fits small screens.
+    // A comfortable size that still fits small screens. The controls are
+    // polished first so that the window's minimum size is final before the
+    // start-up places the window.
+    ensurePolished();
     QSize size(1100, 760);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
@@ -178,7 +183,6 @@ void MainWindow::buildMenus()
 
     QAction *help = menuItem(QStringLiteral("mnuHelpHelp"));
     help->setShortcut(QKeySequence(Qt::Key_F1));
-    help->setShortcutContext(Qt::ApplicationShortcut);
 }
 
 void MainWindow::buildTabs()

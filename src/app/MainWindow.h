@@ -18,7 +18,8 @@ class QTabWidget;
 class QTableView;
 class QTimer;
 
-namespace corvane {
+namespace corvane
+{
 
 class Settings;
 class Store;
@@ -47,12 +48,12 @@ public:
 
     // Hooks for the parts built on this window. Each starts as a no-op;
     // an empty function is ignored.
-    std::function<void()> onImportRequested;  // cmdImportLog, mnuLogImport
-    std::function<void()> onLiveClicked;      // cmdLive
-    std::function<void()> onOptionsRequested; // mnuFileOptions
+    std::function<void()> onImportRequested;      // cmdImportLog, mnuLogImport
+    std::function<void()> onLiveClicked;          // cmdLive
+    std::function<void()> onOptionsRequested;     // mnuFileOptions
     std::function<void(int)> onFilterTypeChanged; // cboFilterType, by index
-    std::function<void()> refreshViews;       // rebind the three grids
-    std::function<void()> showRecordCount;    // record count into panel 4
+    std::function<void()> refreshViews;           // rebind the three grids
+    std::function<void()> showRecordCount;        // record count into panel 4
 
     // Main window state shared with the live link.
     bool blnDDEServer = false; // mirrors chkDDEServer

@@ -8,7 +8,8 @@
 
 #include <QApplication>
 
-namespace corvane {
+namespace corvane
+{
 
 int MainWindowLauncher::run(const QString &appFolder)
 {

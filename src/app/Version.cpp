@@ -3,7 +3,8 @@
 #include <QCoreApplication>
 #include <QVersionNumber>
 
-namespace corvane {
+namespace corvane
+{
 
 QString versionText()
 {
@@ -11,7 +12,10 @@ QString versionText()
     if (QVersionNumber::fromString(text).isNull())
         text = QStringLiteral(CORVANE_VERSION);
     const QVersionNumber v = QVersionNumber::fromString(text);
-    return QStringLiteral("%1.%2.%3").arg(v.majorVersion()).arg(v.minorVersion()).arg(v.microVersion());
+    return QStringLiteral("%1.%2.%3")
+        .arg(v.majorVersion())
+        .arg(v.minorVersion())
+        .arg(v.microVersion());
 }
 
 } // namespace corvane

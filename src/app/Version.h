@@ -2,7 +2,8 @@
 
 #include <QString>
 
-namespace corvane {
+namespace corvane
+{
 
 // The program version as major.minor.revision ("1.7.6"), taken from the
 // application version and falling back to the version built in.

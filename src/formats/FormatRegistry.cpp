@@ -1,6 +1,11 @@
 #include "FormatRegistry.h"
 
+#include "AcarsdReader.h"
+#include "AirMasterReader.h"
+#include "AirNavReader.h"
+#include "Ard2Reader.h"
 #include "BlockReader.h"
+#include "BrellwickReader.h"
 
 #include <vector>
 
@@ -39,6 +44,42 @@ void FormatRegistry::ensureBuiltIns()
     zcars.ddeType = QStringLiteral("ZCARS");
     zcars.recordsNothing = true;
     addLiveFormat(zcars);
+
+    addLogFormat({QStringLiteral("AirNav"), [] { return std::make_unique<AirNavReader>(); }});
+    addLogFormat({QStringLiteral("AirMaster32000"),
+                  [] { return std::make_unique<AirMasterReader>(AirMasterReader::Source::Log); }});
+    addLogFormat({QStringLiteral("Brellwick"), [] { return std::make_unique<BrellwickReader>(); }});
+    addLogFormat({QStringLiteral("ARD2"),
+                  [] { return std::make_unique<Ard2Reader>(Ard2Reader::Source::Log); }});
+    addLogFormat({QStringLiteral("ACARSD"),
+                  [] { return std::make_unique<AcarsdReader>(AcarsdReader::Source::Log); }});
+    // AirNav, AirMaster and ARD2 live text is written after a line break of
+    // its own, which is the first line skipped.
+    LiveFormat anad;
+    anad.ddeType = QStringLiteral("ANAD");
+    anad.makeReader = [] { return std::make_unique<AirNavReader>(); };
+    addLiveFormat(anad);
+    LiveFormat airmaster;
+    airmaster.ddeType = QStringLiteral("Airmaster");
+    airmaster.makeReader = [] {
+        return std::make_unique<AirMasterReader>(AirMasterReader::Source::Live);
+    };
+    addLiveFormat(airmaster);
+    LiveFormat ard2;
+    ard2.ddeType = QStringLiteral("ARD2");
+    ard2.makeReader = [] { return std::make_unique<Ard2Reader>(Ard2Reader::Source::Live); };
+    addLiveFormat(ard2);
+    // ACARSD live text is read from its first line; its messages carry a
+    // fixed name and report no new pairs.
+    LiveFormat acarsd;
+    acarsd.ddeType = QStringLiteral("ACARSD");
+    acarsd.makeReader = [] { return std::make_unique<AcarsdReader>(AcarsdReader::Source::Live); };
+    acarsd.writtenBefore.clear();
+    acarsd.skipFirstLine = false;
+    acarsd.fixedFileName = QStringLiteral("Live ACARSD data");
+    acarsd.reportsNewPairs = false;
+    acarsd.announcesUpdate = true;
+    addLiveFormat(acarsd);
 }
 
 void FormatRegistry::addLogFormat(LogFormat format)

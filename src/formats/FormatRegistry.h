@@ -25,7 +25,8 @@ struct LiveFormat {
     QString fileNamePrefix = QStringLiteral("Live data ");
     QString fixedFileName; // when set, every message is named this
     bool reportsNewPairs = true;
-    bool recordsNothing = false; // the link is accepted but nothing is read
+    bool recordsNothing = false;  // the link is accepted but nothing is read
+    bool announcesUpdate = false; // "Updating database..." is shown, then cleared, at the end
 };
 
 // The formats the program reads, in the order the settings test them.

@@ -106,6 +106,10 @@ LivePassResult LivePassFrame::run(const LiveFormat &format, const QString &value
         obs.message(result.error);
         return result;
     }
+    if (format.announcesUpdate) {
+        obs.status(QStringLiteral("Updating database..."));
+        obs.status(QString());
+    }
     obs.finishLog();
     endOfPass(result);
     return result;

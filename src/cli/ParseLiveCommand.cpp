@@ -6,12 +6,14 @@
 #include "formats/FormatRegistry.h"
 #include "formats/LivePassFrame.h"
 #include "formats/NewPairsList.h"
+#include "formats/SkySweeperLiveFile.h"
 #include "store/MessageRecorder.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
 #include "store/TextCodec.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace corvane
 {
@@ -21,8 +23,46 @@ QString ParseLiveCommand::usage() const
     return QStringLiteral("Usage: corvane parse-live --type DDETYPE [--data-dir DIR] FILE\n\n"
                           "Runs one live pass of the live reader of DDETYPE over the text of\n"
                           "FILE, as if it had just arrived on the link, and records what it\n"
-                          "reads. DDETYPE is one of: %1.\n")
+                          "reads. For a link that polls the decoder's log file, FILE is\n"
+                          "that log, read from its start as the first poll reads it.\n"
+                          "DDETYPE is one of: %1.\n")
         .arg(FormatRegistry::liveFormatNames().join(QStringLiteral(", ")));
+}
+
+int ParseLiveCommand::runPolled(CliContext &c, const LiveFormat &format, const QString &path)
+{
+    SkySweeperLiveFile::Band band;
+    if (!SkySweeperLiveFile::bandFor(format.ddeType, &band)) {
+        c.err << "corvane parse-live: " << format.ddeType << " has no polled-file reader\n";
+        return ExitFailure;
+    }
+    try {
+        Store store;
+        store.open(c.dataDir);
+        MessageRecorder recorder(store);
+        SkySweeperLiveFile live(store, recorder, band);
+        QString why;
+        if (!live.open(path, &why)) {
+            c.err << "corvane parse-live: " << why << '\n';
+            return ExitFailure;
+        }
+        NewPairsList newPairs;
+        CliProgress progress(c.err);
+        const LivePassResult r = live.poll(&newPairs, &progress);
+        progress.done();
+        c.out << path << ": " << r.stored << " stored, " << r.skipped << " skipped, " << r.rejected
+              << " rejected\n"
+              << "today: " << r.countsText() << " (messages/aircraft), " << r.ratesText()
+              << " per hour\n";
+        if (live.position() < QFileInfo(path).size())
+            c.out << "unfinished block left from byte " << live.position() << '\n';
+        for (const QString &pair : newPairs.registrations())
+            c.out << "new: " << pair << '\n';
+        return r.read ? ExitOk : ExitFailure;
+    } catch (const StoreError &e) {
+        c.err << "corvane parse-live: " << e.message() << '\n';
+        return ExitFailure;
+    }
 }
 
 int ParseLiveCommand::run(CliContext &c)
@@ -50,6 +90,8 @@ int ParseLiveCommand::run(CliContext &c)
               << usage();
         return ExitUsage;
     }
+    if (format->polledFile)
+        return runPolled(c, *format, files.first());
     QFile file(files.first());
     if (!file.open(QIODevice::ReadOnly)) {
         c.err << "corvane parse-live: cannot open " << files.first() << ": " << file.errorString()

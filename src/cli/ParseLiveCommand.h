@@ -2,6 +2,8 @@
 
 #include "CliCommand.h"
 
+#include "formats/FormatRegistry.h"
+
 namespace corvane
 {
 
@@ -17,6 +19,10 @@ public:
     }
     QString usage() const override;
     int run(CliContext &context) override;
+
+private:
+    // A polled-file link: one poll of the log file from its start.
+    int runPolled(CliContext &context, const LiveFormat &format, const QString &path);
 };
 
 } // namespace corvane

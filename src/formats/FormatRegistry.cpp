@@ -6,6 +6,9 @@
 #include "Ard2Reader.h"
 #include "BlockReader.h"
 #include "BrellwickReader.h"
+#include "PcHfdlReader.h"
+#include "PosFixReader.h"
+#include "SkySweeperReader.h"
 
 #include <vector>
 
@@ -44,6 +47,41 @@ void FormatRegistry::ensureBuiltIns()
     zcars.ddeType = QStringLiteral("ZCARS");
     zcars.recordsNothing = true;
     addLiveFormat(zcars);
+
+    using SkySweeper = SkySweeperReader;
+    addLogFormat({QStringLiteral("SSHF"), [] {
+                      return std::make_unique<SkySweeper>(SkySweeper::Band::Hf,
+                                                          SkySweeper::Source::Log);
+                  }});
+    addLogFormat({QStringLiteral("SSVHF"), [] {
+                      return std::make_unique<SkySweeper>(SkySweeper::Band::Vhf,
+                                                          SkySweeper::Source::Log);
+                  }});
+    LiveFormat pcHfdl;
+    pcHfdl.ddeType = QStringLiteral("HFDL");
+    pcHfdl.makeReader = [] { return std::make_unique<PcHfdlReader>(); };
+    pcHfdl.writtenBefore.clear();
+    pcHfdl.skipFirstLine = false;
+    pcHfdl.fileNamePrefix = QStringLiteral("Live data: ");
+    addLiveFormat(pcHfdl);
+    LiveFormat posFix;
+    posFix.ddeType = QStringLiteral("POSFIX");
+    posFix.makeReader = [] { return std::make_unique<PosFixReader>(); };
+    addLiveFormat(posFix);
+    LiveFormat ssHf;
+    ssHf.ddeType = QStringLiteral("SSHF");
+    ssHf.polledFile = true;
+    ssHf.makeReader = [] {
+        return std::make_unique<SkySweeper>(SkySweeper::Band::Hf, SkySweeper::Source::Live);
+    };
+    addLiveFormat(ssHf);
+    LiveFormat ssVhf;
+    ssVhf.ddeType = QStringLiteral("SSVHF");
+    ssVhf.polledFile = true;
+    ssVhf.makeReader = [] {
+        return std::make_unique<SkySweeper>(SkySweeper::Band::Vhf, SkySweeper::Source::Live);
+    };
+    addLiveFormat(ssVhf);
 
     addLogFormat({QStringLiteral("AirNav"), [] { return std::make_unique<AirNavReader>(); }});
     addLogFormat({QStringLiteral("AirMaster32000"),

@@ -27,6 +27,9 @@ struct LiveFormat {
     bool reportsNewPairs = true;
     bool recordsNothing = false;  // the link is accepted but nothing is read
     bool announcesUpdate = false; // "Updating database..." is shown, then cleared, at the end
+    // The link polls the decoder's growing log file instead of taking DDE
+    // values (SkySweeperLiveFile); makeReader gives its reader.
+    bool polledFile = false;
 };
 
 // The formats the program reads, in the order the settings test them.

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "RecordReader.h"
+
+#include <QByteArray>
+
+namespace corvane
+{
+
+// The PC-HFDL decoder's live text: a block close to the SkySpy block but
+// with fields of varying width, read by a fixed sequence of counted reads
+// and a few key words that keep the reading aligned. An uplink takes the
+// rest of the text, so it is always the last block of a pass.
+//
+// The reader tests the fields itself; the recorder runs without its checks.
+class PcHfdlReader : public RecordReader
+{
+public:
+    bool recorderChecks() const override { return false; }
+    ReadOutcome readRecord(DecoderStream &stream, MessageRecord &record) override;
+
+    // The uplink of the PC-HFDL and PosFix live text: the rest of the text,
+    // taken as ending in one line break. From 100 characters on, the text is
+    // its characters from the 20th on without the last 57; the time text is
+    // the first 16 of its last 20 characters. Sets flight "Uplink" and
+    // clears the label and number.
+    static void readUplinkRest(DecoderStream &stream, MessageRecord &record, QByteArray &timeText);
+};
+
+} // namespace corvane

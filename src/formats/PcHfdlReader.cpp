@@ -15,17 +15,21 @@ void PcHfdlReader::readUplinkRest(DecoderStream &s, MessageRecord &r, QByteArray
 {
     QByteArray rest;
     s.read(std::numeric_limits<qsizetype>::max() / 2, rest);
-    // The counts below hold for a text that ends in one line break, however
-    // many the decoder sent.
-    while (rest.endsWith('\n') || rest.endsWith('\r'))
-        rest.chop(1);
-    rest += "\r\n";
     r.mText = rest.size() >= 100 ? text(QByteArrayView(rest).sliced(19, rest.size() - 19 - 57))
                                  : QString();
     r.mFlight = QStringLiteral("Uplink");
     r.mLabel.clear();
     r.mNo.clear();
-    timeText = rest.right(20).left(16);
+    // The time closes the text in brackets; the line breaks after it vary
+    // with how the text was handed over.
+    QByteArrayView closing = rest;
+    while (!closing.isEmpty() &&
+           (closing.back() == '\r' || closing.back() == '\n' || closing.back() == ' '))
+        closing.chop(1);
+    if (closing.size() >= 17 && closing.back() == ']')
+        timeText = closing.sliced(closing.size() - 17, 16).toByteArray();
+    else
+        timeText = rest.right(20).left(16);
 }
 
 ReadOutcome PcHfdlReader::readRecord(DecoderStream &s, MessageRecord &r)

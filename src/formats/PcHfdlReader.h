@@ -19,11 +19,11 @@ public:
     bool recorderChecks() const override { return false; }
     ReadOutcome readRecord(DecoderStream &stream, MessageRecord &record) override;
 
-    // The uplink of the PC-HFDL and PosFix live text: the rest of the text,
-    // taken as ending in one line break. From 100 characters on, the text is
-    // its characters from the 20th on without the last 57; the time text is
-    // the first 16 of its last 20 characters. Sets flight "Uplink" and
-    // clears the label and number.
+    // The uplink of the PC-HFDL and PosFix live text: the rest of the text.
+    // From 100 characters on, the text is its characters from the 20th on
+    // without the last 57. The time text is the 16 characters before the
+    // closing "]" (the first 16 of the last 20 when there is none). Sets
+    // flight "Uplink" and clears the label and number.
     static void readUplinkRest(DecoderStream &stream, MessageRecord &record, QByteArray &timeText);
 };
 

@@ -2,7 +2,9 @@
 
 #include "AppPaths.h"
 #include "Dialogs.h"
+#include "ImportController.h"
 #include "MainWindow.h"
+#include "store/MessageRecorder.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
 
@@ -21,7 +23,9 @@ int MainWindowLauncher::run(const QString &appFolder)
         Dialogs::critical(nullptr, e.message());
         return 1;
     }
+    MessageRecorder recorder(store);
     MainWindow window(store);
+    ImportController importer(window, store, recorder);
     window.startUp();
     window.show();
     return QApplication::exec();

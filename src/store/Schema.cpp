@@ -151,6 +151,7 @@ void Schema::ensure(SqliteDb &db, File file)
     }
     db.exec("PRAGMA journal_mode = WAL");
     db.exec("PRAGMA synchronous = NORMAL");
+    db.exec("PRAGMA cache_size = -65536");
 }
 
 void Schema::create(SqliteDb &db, File file)

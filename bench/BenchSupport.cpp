@@ -1,0 +1,72 @@
+#include "BenchSupport.h"
+
+#include <QDateTime>
+#include <cstdio>
+#include <sys/resource.h>
+
+namespace corvane::bench
+{
+
+quint32 Traffic::mix(quint64 x)
+{
+    x ^= x >> 33;
+    x *= 0xff51afd7ed558ccdULL;
+    x ^= x >> 33;
+    return quint32(x);
+}
+
+namespace
+{
+const QDateTime kStart(QDate(2026, 1, 1), QTime(0, 0));
+const char kWords[] = "POS N51234W001234 FL350 ETA 1234 FUEL 123 TEMP M45 WIND 270/045 ";
+} // namespace
+
+MessageRecord Traffic::message(qint64 i) const
+{
+    const int pair = int(mix(quint64(i)) % kPairs);
+    MessageRecord r;
+    r.mMode = QStringLiteral("2");
+    r.mReg = u'N' + QString::number(10000 + pair % kRegistrations);
+    r.mLabel = QStringLiteral("H1");
+    r.mBlk = QStringLiteral("2");
+    r.mNo = QStringLiteral("M%1A").arg(i % 100, 2, 10, QLatin1Char('0'));
+    r.mFlight =
+        QStringLiteral("XA") + QString::number(1000 + pair / kRegistrations * 1000 + pair % 997);
+    static const QString text = QString::fromLatin1(kWords) + QString::fromLatin1(kWords).left(56);
+    r.mText = text;
+    // One message a second from 1 January 2026, written without QDateTime.
+    const qint64 day = i / 86400, sec = i % 86400;
+    const QDate date = kStart.date().addDays(day);
+    char t[20];
+    std::snprintf(t, sizeof t, "%02d/%02d/%04d %02d:%02d:%02d", date.day(), date.month(),
+                  date.year(), int(sec / 3600), int(sec / 60 % 60), int(sec % 60));
+    r.mTime = QString::fromLatin1(t, 19);
+    r.mFileName = QStringLiteral("bench.log");
+    return r;
+}
+
+QByteArray Traffic::skySpyBlock(qint64 i) const
+{
+    const MessageRecord r = message(i);
+    return "ACARS mode: 2  Aircraft reg: ." + r.mReg.toLatin1().leftJustified(6, ' ') +
+           "\r\nMessage label: H1  Block id: 2  Msg. no: " + r.mNo.toLatin1() +
+           "\r\nFlight id: " + r.mFlight.toLatin1().leftJustified(6, ' ') +
+           "\r\nMessage content:-\r\n" + r.mText.toLatin1() + "\r\n" + QByteArray(59, '-') + "[" +
+           r.mTime.left(16).toLatin1() + "]\r\n";
+}
+
+double peakMemoryMB()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return double(u.ru_maxrss) / 1024.0;
+}
+
+double childrenPeakMemoryMB()
+{
+    rusage u{};
+    getrusage(RUSAGE_CHILDREN, &u);
+    return double(u.ru_maxrss) / 1024.0;
+}
+
+} // namespace corvane::bench

@@ -4,6 +4,8 @@
 #include "Dialogs.h"
 #include "ImportController.h"
 #include "MainWindow.h"
+#include "OptionsDialog.h"
+#include "browse/MessageBrowser.h"
 #include "store/MessageRecorder.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
@@ -26,6 +28,8 @@ int MainWindowLauncher::run(const QString &appFolder)
     MessageRecorder recorder(store);
     MainWindow window(store);
     ImportController importer(window, store, recorder);
+    MessageBrowser browser(window, store);
+    OptionsDialog::attach(window);
     window.startUp();
     window.show();
     return QApplication::exec();

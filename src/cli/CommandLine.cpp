@@ -4,6 +4,7 @@
 #include "InfoCommand.h"
 #include "LinkCommand.h"
 #include "ParseLiveCommand.h"
+#include "TextFileCommand.h"
 #include "app/AppPaths.h"
 
 #include <QCoreApplication>
@@ -20,6 +21,7 @@ QList<CliCommand *(*)()> &factories()
         []() -> CliCommand * { return new LinkCommand; },
         []() -> CliCommand * { return new ImportCommand; },
         []() -> CliCommand * { return new ParseLiveCommand; },
+        []() -> CliCommand * { return new TextFileCommand; },
     };
     return list;
 }

@@ -1,0 +1,317 @@
+#include "MessageBrowser.h"
+
+#include "MessageGridModel.h"
+#include "PickDateDialog.h"
+#include "app/Dialogs.h"
+#include "app/MainWindow.h"
+#include "core/DateRange.h"
+#include "core/MessageTextFile.h"
+#include "store/SqliteDb.h"
+#include "store/Store.h"
+#include "store/StoreError.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+
+namespace corvane
+{
+
+namespace
+{
+
+// The hourglass for as long as the object lives.
+struct WaitCursor {
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+qint64 countOf(Store &store, const char *sql)
+{
+    SqliteStatement st(store.acarsLog(), sql);
+    return st.step() ? st.int64(0) : 0;
+}
+
+} // namespace
+
+MessageBrowser::MessageBrowser(MainWindow &window, Store &store) : m_window(window), m_store(store)
+{
+    m_model = new MessageGridModel(store.acarsLog(), this);
+    QTableView *grid = window.messageGrid();
+    grid->setModel(m_model);
+    grid->setWordWrap(false);
+    grid->horizontalHeader()->setSectionsClickable(true);
+    grid->horizontalHeader()->setHighlightSections(false);
+    grid->horizontalHeader()->resizeSection(MessageView::Time, 140);
+    grid->horizontalHeader()->resizeSection(MessageView::Text, 420);
+    grid->verticalHeader()->hide();
+    grid->setContextMenuPolicy(Qt::CustomContextMenu);
+
+    m_contextMenu = new QMenu(QStringLiteral("From All"), grid);
+    m_contextMenu->setObjectName(QStringLiteral("mnuFromAll"));
+    // Both items belong to the heard-register work, which enables them.
+    QAction *remove = m_contextMenu->addAction(QStringLiteral("Delete"));
+    remove->setObjectName(QStringLiteral("mnuFromAllDelete"));
+    remove->setEnabled(false);
+    QAction *picture = m_contextMenu->addAction(QStringLiteral("See picture of this aircraft"));
+    picture->setObjectName(QStringLiteral("mnuFromAllPic"));
+    picture->setEnabled(false);
+
+    connect(grid->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            &MessageBrowser::sortByColumn);
+    connect(grid, &QWidget::customContextMenuRequested, this,
+            [this, grid](const QPoint &pos) { rightButton(grid->viewport()->mapToGlobal(pos)); });
+    connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &current) {
+                if (onCurrentMessageChanged)
+                    onCurrentMessageChanged(current.isValid() ? m_model->rowId(current.row()) : 0);
+            });
+    connect(grid, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
+        if (onMessageDoubleClicked && index.isValid())
+            onMessageDoubleClicked(m_model->rowId(index.row()));
+    });
+
+    QComboBox *value = window.filterValue();
+    value->setInsertPolicy(QComboBox::NoInsert);
+    connect(value, &QComboBox::activated, this,
+            [this, value](int) { pickFilterValue(value->currentText()); });
+
+    // Choosing a type reaches the window's hook; choosing the type already
+    // shown repeats its step.
+    window.onFilterTypeChanged = [this](int type) {
+        m_typeJustChanged = true;
+        QTimer::singleShot(0, this, [this] { m_typeJustChanged = false; });
+        chooseFilterType(type);
+    };
+    connect(window.filterType(), &QComboBox::activated, this, [this](int type) {
+        if (!m_typeJustChanged)
+            chooseFilterType(type);
+    });
+
+    connect(window.tabs(), &QTabWidget::currentChanged, this, &MessageBrowser::tabChanged);
+    connect(window.textFileButton(), &QPushButton::clicked, this, &MessageBrowser::writeTextFile);
+    connect(window.clearNewButton(), &QPushButton::clicked, this, &MessageBrowser::clearNewList);
+
+    window.showRecordCount = [this] { showRecordCount(); };
+    // After each log and live pass: read the current view again, keeping
+    // whatever the other grids do.
+    window.refreshViews = [this, previous = window.refreshViews] {
+        reload();
+        if (previous)
+            previous();
+        showRecordCount();
+    };
+
+    try {
+        m_model->setView(MessageView::all());
+    } catch (const StoreError &e) {
+        Dialogs::critical(&window, e.message());
+    }
+}
+
+MessageBrowser::~MessageBrowser() = default;
+
+const MessageView &MessageBrowser::view() const
+{
+    return m_model->view();
+}
+
+void MessageBrowser::setView(const MessageView &view)
+{
+    WaitCursor wait;
+    try {
+        m_model->setView(view);
+    } catch (const StoreError &e) {
+        Dialogs::critical(&m_window, e.message());
+    }
+}
+
+void MessageBrowser::reload()
+{
+    setView(m_model->view());
+}
+
+void MessageBrowser::fillFilterValues(const char *sql)
+{
+    WaitCursor wait;
+    QStringList values;
+    try {
+        SqliteStatement st(m_store.acarsLog(), sql);
+        while (st.step())
+            values << (st.isNull(0) ? QString() : st.text(0));
+    } catch (const StoreError &e) {
+        Dialogs::critical(&m_window, e.message());
+    }
+    QComboBox *box = m_window.filterValue();
+    const QSignalBlocker blocker(box);
+    box->clear();
+    box->addItems(values);
+    box->setEditText(QString());
+}
+
+void MessageBrowser::chooseFilterType(int type)
+{
+    QComboBox *box = m_window.filterValue();
+    box->setEditText(QString());
+    box->setEnabled(type != AllRecords);
+
+    switch (type) {
+    case FlightNumber:
+        fillFilterValues("SELECT DISTINCT mFlight FROM tMessage ORDER BY mFlight");
+        break;
+    case Registration:
+        fillFilterValues("SELECT DISTINCT mReg FROM tMessage ORDER BY mReg");
+        break;
+    case AllRecords: {
+        const QSignalBlocker blocker(box);
+        box->clear();
+        box->setEditText(QString());
+        setView(MessageView::all());
+        break;
+    }
+    case ByDate: {
+        PickDateDialog picker(&m_window);
+        if (beforeDialog)
+            beforeDialog(picker);
+        if (Dialogs::exec(picker) == QDialog::Accepted) {
+            DateRange::current().from = picker.from();
+            DateRange::current().to = picker.to();
+        }
+        setView(MessageView::byDate(DateRange::current().from, DateRange::current().to));
+        break;
+    }
+    default:
+        return;
+    }
+    m_window.setPanelText(4, QString::number(m_model->recordCount()));
+}
+
+void MessageBrowser::pickFilterValue(const QString &value)
+{
+    switch (m_window.filterType()->currentIndex()) {
+    case FlightNumber:
+        setView(MessageView::byFlight(value));
+        break;
+    case Registration:
+        setView(MessageView::byRegistration(value));
+        break;
+    default:
+        setView(MessageView::all());
+        break;
+    }
+    m_window.setPanelText(4, QString::number(m_model->recordCount()));
+}
+
+void MessageBrowser::sortByColumn(int column)
+{
+    setView(MessageView::sortedBy(column));
+    // The sort shows every message again, so the count follows it.
+    m_window.setPanelText(4, QString::number(m_model->recordCount()));
+}
+
+bool MessageBrowser::rightButton(const QPoint &globalPos)
+{
+    if (!m_window.messageGrid()->currentIndex().isValid()) {
+        Dialogs::information(&m_window, QStringLiteral("Please select a record"));
+        return false;
+    }
+    m_contextMenu->popup(globalPos);
+    return true;
+}
+
+void MessageBrowser::showRecordCount()
+{
+    const int tab = m_window.tabs()->currentIndex();
+    QString text;
+    try {
+        switch (tab) {
+        case MainWindow::TabAllRecords:
+            text = QString::number(m_model->recordCount());
+            break;
+        case MainWindow::TabPairs:
+            text = QString::number(countOf(m_store, "SELECT count(*) FROM ACARSLOG"));
+            break;
+        case MainWindow::TabAircraft:
+            text = QString::number(countOf(m_store, "SELECT count(*) FROM UniqueAircraft"));
+            break;
+        default:
+            break;
+        }
+    } catch (const StoreError &e) {
+        Dialogs::critical(&m_window, e.message());
+    }
+    m_window.setPanelText(4, text);
+    m_window.ddeServerBox()->setVisible(tab == MainWindow::TabAllRecords);
+}
+
+void MessageBrowser::tabChanged(int)
+{
+    if (refreshStatistics)
+        refreshStatistics();
+    showRecordCount();
+}
+
+void MessageBrowser::writeTextFile()
+{
+    const QString path = Dialogs::saveFile(&m_window, QStringLiteral("Create text file"));
+    if (path.isEmpty())
+        return;
+
+    QProgressDialog progress(QStringLiteral("Writing the text file..."), QStringLiteral("&Cancel"),
+                             0, 100, &m_window);
+    progress.setObjectName(QStringLiteral("dlgTextFileProgress"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    progress.setAutoReset(false);
+    QElapsedTimer clock;
+    clock.start();
+
+    MessageTextFile writer(m_store);
+    const auto result = writer.write(view(), path, [&](qint64 row, qint64 count) {
+        if (row > 1 && row < count && clock.elapsed() < 100)
+            return true;
+        clock.restart();
+        m_window.setPanelText(
+            1, QStringLiteral("Printing record %1 of %2 to text file...").arg(row).arg(count));
+        progress.setValue(count > 0 ? int(row * 100 / count) : 100);
+        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        return !progress.wasCanceled();
+    });
+    progress.close();
+
+    switch (result) {
+    case MessageTextFile::Result::Cancelled:
+        m_window.setPanelText(1, QStringLiteral("Text file cancelled."));
+        return;
+    case MessageTextFile::Result::Failed:
+        m_window.setPanelText(1, QString());
+        Dialogs::critical(&m_window, QStringLiteral("The text file could not be written: ") +
+                                         writer.errorText());
+        return;
+    case MessageTextFile::Result::Written:
+        break;
+    }
+    if (Dialogs::question(&m_window, QStringLiteral("View Text file?")))
+        Dialogs::openDocument(path);
+    m_window.setPanelText(1, QStringLiteral("Printing to file complete."));
+}
+
+void MessageBrowser::clearNewList()
+{
+    m_window.newList()->clear();
+    m_window.newFrame()->setTitle(QStringLiteral("New"));
+    m_window.dblNewCount = 0;
+}
+
+} // namespace corvane

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "core/MessageView.h"
+
+#include <QObject>
+#include <functional>
+
+class QDialog;
+class QMenu;
+class QPoint;
+
+namespace corvane
+{
+
+class MainWindow;
+class MessageGridModel;
+class Store;
+
+// The "All Records" tab: the message grid and its current view, the filter
+// frame, header-click sorting, the grid's context menu, the text file, the
+// "New" list's Clear button, and the record count in status bar panel 4.
+class MessageBrowser : public QObject
+{
+    Q_OBJECT
+public:
+    enum FilterType { AllRecords, ByDate, FlightNumber, Registration };
+
+    MessageBrowser(MainWindow &window, Store &store);
+    ~MessageBrowser() override;
+
+    MessageGridModel *model() const { return m_model; }
+    const MessageView &view() const;
+    QMenu *contextMenu() const { return m_contextMenu; }
+
+    // Hooks for the detail panel and the aircraft detail window, with the
+    // stored row id of the message (0 when no row is current).
+    std::function<void(qint64)> onCurrentMessageChanged;
+    std::function<void(qint64)> onMessageDoubleClicked;
+    // The statistics tab's refresh, run when the tab changes.
+    std::function<void()> refreshStatistics;
+    // Runs on every modal window just before it is shown (tests drive the
+    // window's controls from here).
+    std::function<void(QDialog &)> beforeDialog;
+
+    void chooseFilterType(int type);
+    void pickFilterValue(const QString &value);
+    void sortByColumn(int column);
+    void setView(const MessageView &view);
+    void reload();
+    // The grid's right button: the "From All" menu, or a reminder to select
+    // a row first. Returns true when the menu was shown.
+    bool rightButton(const QPoint &globalPos);
+    void showRecordCount();
+    void tabChanged(int tab);
+    void writeTextFile();
+    void clearNewList();
+
+private:
+    void fillFilterValues(const char *sql);
+
+    MainWindow &m_window;
+    Store &m_store;
+    MessageGridModel *m_model = nullptr;
+    QMenu *m_contextMenu = nullptr;
+    bool m_typeJustChanged = false;
+};
+
+} // namespace corvane

@@ -1,0 +1,72 @@
+#include "MessageGridModel.h"
+
+#include <limits>
+
+namespace corvane
+{
+
+MessageGridModel::MessageGridModel(SqliteDb &db, QObject *parent)
+    : QAbstractTableModel(parent), m_pager(db)
+{
+}
+
+void MessageGridModel::setView(const MessageView &view)
+{
+    beginResetModel();
+    m_pager.setView(view);
+    endResetModel();
+}
+
+void MessageGridModel::reload()
+{
+    setView(m_pager.view());
+}
+
+qint64 MessageGridModel::rowId(int row)
+{
+    const MessageRow *r = m_pager.row(row);
+    return r ? r->rowid : 0;
+}
+
+int MessageGridModel::rowCount(const QModelIndex &parent) const
+{
+    if (parent.isValid())
+        return 0;
+    // A view larger than a grid can address shows its first rows.
+    return int(std::min<qint64>(m_pager.rowCount(), std::numeric_limits<int>::max()));
+}
+
+int MessageGridModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : MessageView::ColumnCount;
+}
+
+QVariant MessageGridModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
+        return {};
+    if (role == Qt::ToolTipRole && index.column() != MessageView::Text)
+        return {};
+    const MessageRow *row = m_pager.row(index.row());
+    if (!row)
+        return {};
+    const QString &value = row->fields[size_t(index.column())];
+    if (role == Qt::DisplayRole && index.column() == MessageView::Text) {
+        // The grid shows the text on one line; the detail panel shows it whole.
+        QString flat = value.left(400);
+        flat.replace(QLatin1Char('\r'), QLatin1Char(' '));
+        flat.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        return flat;
+    }
+    return value;
+}
+
+QVariant MessageGridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+        section >= MessageView::ColumnCount)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    return QString::fromLatin1(MessageView::columns()[size_t(section)].caption);
+}
+
+} // namespace corvane

@@ -1,0 +1,122 @@
+#include "MessageTextFile.h"
+
+#include "store/SqliteDb.h"
+#include "store/Store.h"
+#include "store/StoreError.h"
+
+#include <QSaveFile>
+
+namespace corvane
+{
+
+namespace
+{
+
+// Appends a value at a column (counted from 1) of the text, going to a new
+// line first when the line already reaches past that column.
+void putAt(QString &text, qsizetype &lineStart, int column, const QString &value)
+{
+    const qsizetype position = text.size() - lineStart + 1;
+    if (position > column) {
+        text += QLatin1Char('\n');
+        lineStart = text.size();
+        text += QString(column - 1, QLatin1Char(' '));
+    } else {
+        text += QString(column - position, QLatin1Char(' '));
+    }
+    text += value;
+}
+
+QString firstText(SqliteStatement &st, const QString &key)
+{
+    st.bind(1, key);
+    const QString value = st.step() && !st.isNull(0) ? st.text(0) : QString();
+    st.reset();
+    return value;
+}
+
+} // namespace
+
+QString MessageTextFile::webAddress()
+{
+    return QStringLiteral("https://acarscorvane.example.org/");
+}
+
+QString MessageTextFile::lineFor(const QString &reg, const QString &flight, const QString &type,
+                                 const QString &route)
+{
+    QString text = reg;
+    qsizetype lineStart = 0;
+    putAt(text, lineStart, kFlightColumn, flight);
+    putAt(text, lineStart, kTypeColumn, type);
+    putAt(text, lineStart, kRouteColumn, route);
+    return text;
+}
+
+QString MessageTextFile::headerText()
+{
+    return QStringLiteral("Created by ACARS Corvane for Windows\n") + webAddress() +
+           QStringLiteral("\n\n") +
+           lineFor(QStringLiteral("Reg"), QStringLiteral("Flight"), QStringLiteral("Type"),
+                   QStringLiteral("Route")) +
+           QStringLiteral("\n\n");
+}
+
+MessageTextFile::Result MessageTextFile::write(const MessageView &view, const QString &path,
+                                               const Progress &progress)
+{
+    m_error.clear();
+    m_rows = 0;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        m_error = file.errorString();
+        return Result::Failed;
+    }
+    try {
+        SqliteDb &log = m_store.acarsLog();
+        const qint64 count = view.count(log);
+        SqliteStatement aircraft(log, "SELECT TYPE FROM AIRCRAFT WHERE REGISTRATI = ?");
+        SqliteStatement route(m_store.routes(), "SELECT ROUTE FROM ROUTES WHERE FLIGHT = ?");
+        const QByteArray sql = (QStringLiteral("SELECT mReg, mFlight FROM tMessage") +
+                                view.whereClause() + view.orderClause())
+                                   .toUtf8();
+        SqliteStatement rows(log, sql.constData());
+        const QStringList values = view.parameters();
+        for (int i = 0; i < values.size(); ++i)
+            rows.bind(i + 1, values[i]);
+
+        file.write(headerText().toUtf8());
+        QString chunk;
+        while (rows.step()) {
+            const QString reg = rows.isNull(0) ? QString() : rows.text(0);
+            const QString flight = rows.isNull(1) ? QString() : rows.text(1);
+            const QString type = firstText(aircraft, reg);
+            const QString where = firstText(route, flight);
+            ++m_rows;
+            if (progress && (m_rows == 1 || m_rows % 500 == 0) && !progress(m_rows, count)) {
+                file.cancelWriting();
+                return Result::Cancelled;
+            }
+            chunk += lineFor(reg, flight, type, where);
+            chunk += QLatin1Char('\n');
+            if (chunk.size() > 65536) {
+                file.write(chunk.toUtf8());
+                chunk.clear();
+            }
+        }
+        file.write(chunk.toUtf8());
+        if (progress && m_rows > 0)
+            progress(m_rows, count);
+    } catch (const StoreError &e) {
+        file.cancelWriting();
+        m_error = e.message();
+        return Result::Failed;
+    }
+    if (!file.commit()) {
+        m_error = file.errorString();
+        return Result::Failed;
+    }
+    return Result::Written;
+}
+
+} // namespace corvane

@@ -1,0 +1,144 @@
+#include "MessageView.h"
+
+#include "store/SqliteDb.h"
+
+namespace corvane
+{
+
+const std::array<MessageColumn, MessageView::ColumnCount> &MessageView::columns()
+{
+    static const std::array<MessageColumn, ColumnCount> kColumns = {{
+        {"Date/Time", "mTime"},
+        {"Mode", "mMode"},
+        {"Registration", "mReg"},
+        {"Block ID", "mBlk"},
+        {"Msg No", "mNo"},
+        {"Flight No", "mFlight"},
+        {"Message Text", "mText"},
+        {"Msg Labe", "mLabel"},
+        {"Log Filename", "mFileName"},
+    }};
+    return kColumns;
+}
+
+QString MessageView::selectList()
+{
+    QString list = QStringLiteral("rowid");
+    for (const MessageColumn &c : columns())
+        list += QStringLiteral(", ") + QLatin1String(c.field);
+    return list;
+}
+
+MessageView MessageView::byFlight(const QString &flight)
+{
+    MessageView v;
+    v.m_filter = Filter::Flight;
+    v.m_value = flight;
+    return v;
+}
+
+MessageView MessageView::byRegistration(const QString &reg)
+{
+    MessageView v;
+    v.m_filter = Filter::Registration;
+    v.m_value = reg;
+    return v;
+}
+
+MessageView MessageView::byDate(const QDate &from, const QDate &to)
+{
+    MessageView v;
+    v.m_filter = Filter::DateRange;
+    v.m_from = from;
+    v.m_to = to;
+    return v;
+}
+
+MessageView MessageView::sortedBy(int column)
+{
+    MessageView v;
+    if (column >= 0 && column < ColumnCount)
+        v.m_sortColumn = column;
+    return v;
+}
+
+bool MessageView::hasIndexedOrder() const
+{
+    return m_sortColumn == Time || m_sortColumn == Reg || m_sortColumn == Flight;
+}
+
+QString MessageView::midnight(const QDate &day)
+{
+    return day.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 00:00:00");
+}
+
+QString MessageView::whereClause() const
+{
+    switch (m_filter) {
+    case Filter::Flight:
+        return QStringLiteral(" WHERE mFlight = ?");
+    case Filter::Registration:
+        return QStringLiteral(" WHERE mReg = ?");
+    case Filter::DateRange:
+        return QStringLiteral(" WHERE mTime > ? AND mTime < ?");
+    case Filter::All:
+        break;
+    }
+    return {};
+}
+
+QStringList MessageView::parameters() const
+{
+    switch (m_filter) {
+    case Filter::Flight:
+    case Filter::Registration:
+        return {m_value};
+    case Filter::DateRange: {
+        // A date that is not valid yet (nothing confirmed) stands for the
+        // zero date, 30 December 1899: the range then holds nothing.
+        const QDate zero(1899, 12, 30);
+        const QDate from = m_from.isValid() ? m_from : zero;
+        const QDate to = m_to.isValid() ? m_to : zero;
+        return {midnight(from), midnight(to.addDays(1))};
+    }
+    case Filter::All:
+        break;
+    }
+    return {};
+}
+
+QString MessageView::orderClause(bool reverse) const
+{
+    const QString dir = reverse ? QStringLiteral(" DESC") : QString();
+    const QString field = QLatin1String(columns()[m_sortColumn].field);
+    QString order = QStringLiteral(" ORDER BY ") + field + dir;
+    // The registration and flight indexes carry the time after the key.
+    if (m_sortColumn == Reg || m_sortColumn == Flight)
+        order += QStringLiteral(", mTime") + dir;
+    return order + QStringLiteral(", rowid") + dir;
+}
+
+QString MessageView::selectSql() const
+{
+    return QStringLiteral("SELECT ") + selectList() + QStringLiteral(" FROM tMessage") +
+           whereClause() + orderClause();
+}
+
+qint64 MessageView::count(SqliteDb &db) const
+{
+    const QByteArray sql =
+        (QStringLiteral("SELECT count(*) FROM tMessage") + whereClause()).toUtf8();
+    SqliteStatement st(db, sql.constData());
+    const QStringList values = parameters();
+    for (int i = 0; i < values.size(); ++i)
+        st.bind(i + 1, values[i]);
+    return st.step() ? st.int64(0) : 0;
+}
+
+bool MessageView::operator==(const MessageView &o) const
+{
+    return m_filter == o.m_filter && m_value == o.m_value && m_from == o.m_from && m_to == o.m_to &&
+           m_sortColumn == o.m_sortColumn;
+}
+
+} // namespace corvane

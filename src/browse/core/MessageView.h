@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <array>
+
+namespace corvane
+{
+
+class SqliteDb;
+
+// One column of the message grid: its caption and the field it shows.
+struct MessageColumn {
+    const char *caption;
+    const char *field;
+};
+
+// The current message view: which messages the grid, the record count and
+// the text file see, and in what order. A filter keeps the time order; a
+// sort by a column shows every message (sorting replaces the filter).
+//
+// Values always reach SQLite as bound parameters. Rows with equal sort keys
+// follow the time and then the insertion order, so paging is stable.
+class MessageView
+{
+public:
+    enum class Filter { All, Flight, Registration, DateRange };
+    enum Column { Time, Mode, Reg, Block, MsgNo, Flight, Text, Label, FileName, ColumnCount };
+
+    static const std::array<MessageColumn, ColumnCount> &columns();
+    // "rowid" followed by the grid's fields in column order.
+    static QString selectList();
+
+    static MessageView all() { return MessageView(); }
+    static MessageView byFlight(const QString &flight);
+    static MessageView byRegistration(const QString &reg);
+    // From midnight at the start of the first day to midnight at the end of
+    // the last day, both exclusive.
+    static MessageView byDate(const QDate &from, const QDate &to);
+    static MessageView sortedBy(int column);
+
+    Filter filter() const { return m_filter; }
+    const QString &value() const { return m_value; }
+    QDate from() const { return m_from; }
+    QDate to() const { return m_to; }
+    int sortColumn() const { return m_sortColumn; }
+
+    // True when an index delivers the rows in order (time, registration,
+    // flight), so any window of rows can be read directly.
+    bool hasIndexedOrder() const;
+
+    // " WHERE ..." (or empty) with its parameters in order.
+    QString whereClause() const;
+    QStringList parameters() const;
+    // " ORDER BY ..." ascending, or the exact reverse.
+    QString orderClause(bool reverse = false) const;
+    // The whole view: every grid field, in the view's order.
+    QString selectSql() const;
+
+    qint64 count(SqliteDb &db) const;
+
+    // A day's midnight as stored text: "YYYY-MM-DD 00:00:00".
+    static QString midnight(const QDate &day);
+
+    bool operator==(const MessageView &other) const;
+
+private:
+    Filter m_filter = Filter::All;
+    QString m_value;
+    QDate m_from;
+    QDate m_to;
+    int m_sortColumn = Time;
+};
+
+} // namespace corvane

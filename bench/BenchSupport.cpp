@@ -37,7 +37,7 @@ MessageRecord Traffic::message(qint64 i) const
     // One message a second from 1 January 2026, written without QDateTime.
     const qint64 day = i / 86400, sec = i % 86400;
     const QDate date = kStart.date().addDays(day);
-    char t[20];
+    char t[32];
     std::snprintf(t, sizeof t, "%02d/%02d/%04d %02d:%02d:%02d", date.day(), date.month(),
                   date.year(), int(sec / 3600), int(sec / 60 % 60), int(sec % 60));
     r.mTime = QString::fromLatin1(t, 19);

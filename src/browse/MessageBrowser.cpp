@@ -84,8 +84,18 @@ MessageBrowser::MessageBrowser(MainWindow &window, Store &store) : m_window(wind
 
     QComboBox *value = window.filterValue();
     value->setInsertPolicy(QComboBox::NoInsert);
-    connect(value, &QComboBox::activated, this,
-            [this, value](int) { pickFilterValue(value->currentText()); });
+    // A value is picked from the list or typed and confirmed with Enter; the
+    // box itself reports a typed value only when it is in its list.
+    connect(value, &QComboBox::activated, this, [this, value](int) {
+        m_valueJustPicked = true;
+        QTimer::singleShot(0, this, [this] { m_valueJustPicked = false; });
+        pickFilterValue(value->currentText());
+    });
+    connect(value->lineEdit(), &QLineEdit::returnPressed, this, [this, value] {
+        if (!m_valueJustPicked)
+            pickFilterValue(value->currentText());
+        m_valueJustPicked = false;
+    });
 
     // Choosing a type reaches the window's hook; choosing the type already
     // shown repeats its step.
@@ -97,6 +107,7 @@ MessageBrowser::MessageBrowser(MainWindow &window, Store &store) : m_window(wind
     connect(window.filterType(), &QComboBox::activated, this, [this](int type) {
         if (!m_typeJustChanged)
             chooseFilterType(type);
+        m_typeJustChanged = false;
     });
 
     connect(window.tabs(), &QTabWidget::currentChanged, this, &MessageBrowser::tabChanged);

@@ -63,6 +63,7 @@ private:
     MessageGridModel *m_model = nullptr;
     QMenu *m_contextMenu = nullptr;
     bool m_typeJustChanged = false;
+    bool m_valueJustPicked = false;
 };
 
 } // namespace corvane

@@ -1,0 +1,124 @@
+#include "app/AppState.h"
+#include "app/Dialogs.h"
+#include "app/MainWindow.h"
+#include "app/OptionsDialog.h"
+#include "app/Settings.h"
+#include "store/Store.h"
+#include "support/TestEnvironment.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QRadioButton>
+#include <QtTest>
+
+using namespace corvane;
+
+// The Options dialog: what it shows, what OK stores and applies, and what
+// Cancel leaves alone.
+class TestOptions : public QObject
+{
+    Q_OBJECT
+
+    test::TestEnvironment env;
+
+    static QVariant stored(const char *key)
+    {
+        Settings settings;
+        return settings.store().value(QStringLiteral("Startup/") + QLatin1String(key));
+    }
+
+private slots:
+    void init()
+    {
+        env.resetSettings();
+        AppState::instance() = AppState();
+        Dialogs::setUnattended(true);
+        Dialogs::reset();
+    }
+
+    void freshInstallShowsTheDefaults()
+    {
+        OptionsDialog dialog;
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("ACARS  Corvane Options"));
+        QVERIFY(dialog.check("chkUplinks")->isChecked());
+        QVERIFY(!dialog.check("chkDoEvents")->isChecked());
+        QVERIFY(!dialog.check("chkShowNew")->isChecked());
+        QVERIFY(dialog.check("chkNewPopup")->isChecked());
+        QVERIFY(dialog.option("optSkySpy")->isChecked());
+        QVERIFY(dialog.option("optDDEANAD")->isChecked());
+        QVERIFY(dialog.findChild<QWidget *>("fraWeb"));
+    }
+
+    void okFromTheMenuWritesEverySwitch()
+    {
+        Store store;
+        store.open(env.newDataDir());
+        MainWindow window(store);
+        OptionsDialog::attach(window);
+        QAction *item = window.menuItem("mnuFileOptions");
+        QVERIFY(item->isEnabled());
+        Dialogs::queueAnswer(Dialogs::Answer::Ok);
+        item->trigger();
+        QCOMPARE(Dialogs::shownWindows(), QStringList{"frmOptions"});
+        QCOMPARE(stored("UplinkMessages").toString(), QStringLiteral("1"));
+        QCOMPARE(stored("DoEvents").toString(), QStringLiteral("0"));
+        QCOMPARE(stored("ShowNew").toString(), QStringLiteral("0"));
+        QCOMPARE(stored("NewPopup").toString(), QStringLiteral("1"));
+        QCOMPARE(stored("ToolTips").toString(), QStringLiteral("0"));
+        QCOMPARE(stored("Decoder").toString(), QStringLiteral("SkySpy"));
+        QCOMPARE(stored("DDEType").toString(), QStringLiteral("ANAD"));
+        // Read back as before.
+        QVERIFY(!Settings().doEvents());
+        QVERIFY(!Settings().showNew());
+    }
+
+    void okAppliesTheChangesAtOnce()
+    {
+        Dialogs::queueAnswer(Dialogs::Answer::Ok);
+        QVERIFY(OptionsDialog::showModal(nullptr, [](OptionsDialog &d) {
+            d.check("chkUplinks")->setChecked(false);
+            d.check("chkDoEvents")->setChecked(true);
+            d.check("chkToolTips")->setChecked(true);
+            d.option("optARD")->setChecked(true);
+            d.option("optPosFix")->setChecked(true);
+        }));
+        const AppState &state = AppState::instance();
+        QCOMPARE(state.uplinkMessages, 0);
+        QVERIFY(state.doEvents);
+        QCOMPARE(state.toolTips, 1);
+        QCOMPARE(state.decoder, QStringLiteral("ARD2"));
+        QCOMPARE(state.ddeType, QStringLiteral("POSFIX"));
+        QCOMPARE(stored("Decoder").toString(), QStringLiteral("ARD2"));
+        QCOMPARE(stored("DDEType").toString(), QStringLiteral("POSFIX"));
+        QCOMPARE(stored("ToolTips").toString(), QStringLiteral("1"));
+
+        // Tool tips always open unticked; OK then stores "0" again.
+        OptionsDialog again;
+        QVERIFY(!again.check("chkToolTips")->isChecked());
+        QVERIFY(again.option("optARD")->isChecked());
+        again.save();
+        QCOMPARE(stored("ToolTips").toString(), QStringLiteral("0"));
+        QCOMPARE(AppState::instance().toolTips, 0);
+    }
+
+    void cancelChangesNothing()
+    {
+        AppState::instance().decoder = QStringLiteral("Unknown");
+        QVERIFY(!OptionsDialog::showModal(nullptr, [](OptionsDialog &d) {
+            // No option matches an unknown value.
+            for (QRadioButton *o : d.findChildren<QRadioButton *>())
+                if (o->objectName().startsWith("opt") && !o->objectName().contains("DDE") &&
+                    o->objectName() != "optPosFix")
+                    QVERIFY(!o->isChecked());
+            d.check("chkUplinks")->setChecked(false);
+            d.option("optSSHF")->setChecked(true);
+        }));
+        QCOMPARE(AppState::instance().uplinkMessages, 1);
+        QCOMPARE(AppState::instance().decoder, QStringLiteral("Unknown"));
+        QVERIFY(!stored("UplinkMessages").isValid());
+        QVERIFY(!stored("Decoder").isValid());
+    }
+};
+
+QTEST_MAIN(TestOptions)
+#include "tst_options.moc"

@@ -10,12 +10,14 @@
 #include "store/MessageRecorder.h"
 #include "store/SqliteDb.h"
 #include "store/Store.h"
+#include "support/StoreRows.h"
 #include "support/TestEnvironment.h"
 
 #include <QProcess>
 #include <QtTest>
 
 using namespace corvane;
+using corvane::test::rows;
 
 namespace
 {
@@ -62,19 +64,6 @@ QStringList readAll(RecordReader &reader, const QByteArray &text)
         out << QStringList{r.mMode, r.mReg, r.mLabel, r.mBlk, r.mNo, r.mFlight, r.mText, r.mTime}
                    .join(u'|');
     }
-}
-
-QStringList rows(Store &store, const char *sql)
-{
-    SqliteStatement st(store.acarsLog(), sql);
-    QStringList out;
-    while (st.step()) {
-        QStringList cols;
-        for (int i = 0; i < st.columnCount(); ++i)
-            cols << st.text(i);
-        out << cols.join(u'|');
-    }
-    return out;
 }
 
 struct RecordingObserver : ImportObserver {

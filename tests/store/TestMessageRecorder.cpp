@@ -4,11 +4,13 @@
 #include "store/SqliteDb.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
+#include "support/StoreRows.h"
 #include "support/TestEnvironment.h"
 
 #include <QtTest>
 
 using namespace corvane;
+using corvane::test::rows;
 
 namespace
 {
@@ -35,19 +37,6 @@ MessageRecord message(const QString &reg, const QString &flight, const QString &
     r.mTime = time;
     r.mFileName = QStringLiteral("test.log");
     return r;
-}
-
-QStringList rows(Store &store, const char *sql)
-{
-    SqliteStatement st(store.acarsLog(), sql);
-    QStringList out;
-    while (st.step()) {
-        QStringList cols;
-        for (int i = 0; i < st.columnCount(); ++i)
-            cols << st.text(i);
-        out << cols.join(u'|');
-    }
-    return out;
 }
 
 } // namespace

@@ -1,0 +1,111 @@
+// Browsing speed on a large store: how long each filter and header click
+// takes until the message grid has painted its first rows, the jump to the
+// last row, the sort no index serves, and the peak memory of the process.
+#include "BenchSupport.h"
+#include "app/Dialogs.h"
+#include "app/MainWindow.h"
+#include "browse/MessageBrowser.h"
+#include "browse/MessageGridModel.h"
+#include "store/MessageRecorder.h"
+#include "store/Store.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <functional>
+
+using namespace corvane;
+
+namespace
+{
+
+double timeToPaint(QTableView *grid, const std::function<void()> &action)
+{
+    QElapsedTimer t;
+    t.start();
+    action();
+    grid->viewport()->repaint();
+    return double(t.nsecsElapsed()) / 1e9;
+}
+
+void report(const char *what, double seconds, double target)
+{
+    std::printf("%-34s %8.3f s  (target < %.1f s) %s\n", what, seconds, target,
+                seconds < target ? "ok" : "SLOW");
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const qint64 count = argc > 1 ? QByteArray(argv[1]).toLongLong() : 1000000;
+    Dialogs::setUnattended(true);
+
+    QTemporaryDir dir;
+    {
+        Store store;
+        store.open(dir.path());
+        MessageRecorder recorder(store);
+        bench::Traffic traffic;
+        std::printf("Filling a store with %lld messages...\n", count);
+        for (qint64 i = 0; i < count; ++i)
+            recorder.storeMessage(traffic.message(i), nullptr, true);
+        recorder.commitBatch();
+    }
+
+    Store store;
+    store.open(dir.path());
+    MainWindow window(store);
+    MessageBrowser browser(window, store);
+    window.resize(1200, 800);
+    window.startUp();
+    window.show();
+    QApplication::processEvents();
+    QTableView *grid = window.messageGrid();
+    const auto click = [&](int column) {
+        return timeToPaint(grid, [&] { emit grid->horizontalHeader()->sectionClicked(column); });
+    };
+
+    report("\"All records\"",
+           timeToPaint(grid,
+                       [&] {
+                           window.filterType()->setCurrentIndex(1);
+                           window.filterType()->setCurrentIndex(0);
+                       }),
+           0.3);
+    report("header click \"Date/Time\"", click(0), 0.3);
+    report("header click \"Registration\"", click(2), 0.3);
+    report("header click \"Flight No\"", click(5), 0.3);
+
+    QElapsedTimer t;
+    t.start();
+    window.filterType()->setCurrentIndex(MessageBrowser::Registration);
+    const double listTime = double(t.nsecsElapsed()) / 1e9;
+    std::printf("%-34s %8.3f s  (%d registrations)\n", "distinct registrations list", listTime,
+                window.filterValue()->count());
+    const QString reg = window.filterValue()->itemText(window.filterValue()->count() / 2);
+    report("pick a registration", timeToPaint(grid, [&] { browser.pickFilterValue(reg); }), 0.3);
+    std::printf("%-34s %8lld rows\n", "  rows for that registration",
+                browser.model()->recordCount());
+
+    window.filterType()->setCurrentIndex(MessageBrowser::AllRecords);
+    report("jump to the last row", timeToPaint(grid, [&] { grid->scrollToBottom(); }), 0.3);
+    report(
+        "back to the middle",
+        timeToPaint(
+            grid,
+            [&] { grid->verticalScrollBar()->setValue(grid->verticalScrollBar()->maximum() / 2); }),
+        0.3);
+    report("header click \"Message Text\"", click(MessageView::Text), 3.0);
+    report("  then the last row", timeToPaint(grid, [&] { grid->scrollToBottom(); }), 0.3);
+
+    std::printf("%-34s %8.1f MB (target < 300 MB)\n", "peak memory", bench::peakMemoryMB());
+    return 0;
+}

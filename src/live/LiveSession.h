@@ -1,0 +1,134 @@
+#pragma once
+
+#include "LinkClient.h"
+#include "formats/LivePassFrame.h"
+#include "formats/NewPairsList.h"
+
+#include <QFile>
+#include <QObject>
+#include <QQueue>
+#include <QString>
+#include <memory>
+
+class QTimer;
+
+namespace corvane
+{
+
+class Store;
+class MessageRecorder;
+class ImportObserver;
+class LivePublisher;
+class SkySweeperLiveFile;
+struct LiveFormat;
+
+// The running live link of one "DDEType": the transport, the values waiting
+// for the reader, and the timers that poll and dispatch them.
+//
+// Linked decoders push values over a LinkClient; ARD2 appends to a log file
+// that is polled every second for complete lines; the SkySweeper decoders
+// append to a log file that their own reader polls every five seconds.
+// Every value that arrives is queued, and each dispatch tick runs one live
+// pass per waiting value, oldest first, so that no value is joined to
+// another, lost or read twice. The first value after the link opens (the
+// server's value at that moment, or the ARD2 file as it stood) is thrown
+// away by the live pass frame (blnLiveRestart).
+//
+// The timers carry the names the window knows them by: tmrDDE (dispatch),
+// tmrLive (ARD2), tmrLiveSSHF and tmrLiveSSVHF.
+class LiveSession : public QObject
+{
+    Q_OBJECT
+public:
+    enum class Transport { None, Link, LineFile, BlockFile };
+
+    static constexpr int kDispatchMs = 500;
+    static constexpr int kLineFileMs = 1000;
+    static constexpr int kBlockFileMs = 5000;
+
+    LiveSession(Store &store, MessageRecorder &recorder, QObject *parent = nullptr);
+    ~LiveSession() override;
+
+    // How a "DDEType" is reached; None for a value no reader knows.
+    static Transport transportFor(const QString &ddeType);
+
+    // Opens the link of ddeType, or the decoder's log file at path for the
+    // polled kinds. False with the reason when it cannot; noServer tells
+    // whether nothing answered the link request. A type no reader knows
+    // starts nothing and succeeds.
+    bool start(const QString &ddeType, const QString &path = {}, QString *error = nullptr,
+               bool *noServer = nullptr);
+    // Ends the transport and the timers. Values already received are still
+    // recorded; the next link starts by discarding its connect-time value.
+    void stop();
+    bool isRunning() const { return m_running; }
+    QString ddeType() const { return m_ddeType; }
+    Transport transport() const { return m_transport; }
+
+    // Where each pass reports progress and its end (may be null).
+    void setObserver(ImportObserver *observer) { m_observer = observer; }
+    // Each message recorded by a live pass is passed to publisher while
+    // publishing is on.
+    void setPublisher(LivePublisher *publisher) { m_publisher = publisher; }
+    void setPublishing(bool on) { m_publishing = on; }
+    bool isPublishing() const { return m_publishing; }
+
+    NewPairsList &newPairs() { return m_newPairs; }
+    int waitingValues() const { return int(m_waiting.size()); }
+    QTimer *timer(const QString &name) const;
+
+    // The dispatch step: one pass per waiting value. Does nothing while a
+    // pass runs (a value that arrives meanwhile waits for the next tick).
+    void dispatch();
+    // The poll steps of the file kinds.
+    void pollLines();
+    void pollBlocks();
+
+signals:
+    // The server took the link.
+    void linked();
+    // One pass ended (a discarded connect-time value included).
+    void passFinished(const corvane::LivePassResult &result);
+    // The link ended from the decoder's side, or never came about; every
+    // value received before has been recorded.
+    void linkBroken(const QString &why, bool wasLinked);
+
+private:
+    void received(const QString &value);
+    void peerGone();
+    void runPass(const QString &value);
+    void publishHook(bool on);
+    // Reads the complete lines appended to the ARD2 file since the last poll.
+    bool readNewLines(QString *text);
+    void stopTimers();
+
+    Store &m_store;
+    MessageRecorder &m_recorder;
+    LivePassFrame m_frame;
+    NewPairsList m_newPairs;
+    ImportObserver *m_observer = nullptr;
+    LivePublisher *m_publisher = nullptr;
+    bool m_publishing = false;
+
+    QString m_ddeType;
+    const LiveFormat *m_format = nullptr;
+    Transport m_transport = Transport::None;
+    bool m_running = false;
+    bool m_wasLinked = false;
+    bool m_brokenPending = false;
+    QString m_brokenWhy;
+
+    std::unique_ptr<LinkClient> m_client;
+    QFile m_lineFile;
+    qint64 m_linePosition = 0;
+    std::unique_ptr<SkySweeperLiveFile> m_blockFile;
+    QQueue<QString> m_waiting;
+
+    QTimer *m_dispatchTimer = nullptr;
+    QTimer *m_lineTimer = nullptr;
+    QTimer *m_hfTimer = nullptr;
+    QTimer *m_vhfTimer = nullptr;
+    QTimer *m_blockTimer = nullptr; // the SkySweeper band's own poll timer
+};
+
+} // namespace corvane

@@ -100,6 +100,7 @@ SqliteStatement::SqliteStatement(SqliteDb &db, const char *sql) : m_db(db)
     if (sqlite3_prepare_v3(db.handle(), sql, -1, SQLITE_PREPARE_PERSISTENT, &m_stmt, nullptr) !=
         SQLITE_OK)
         db.fail(QStringLiteral("Cannot prepare \"%1\"").arg(QString::fromUtf8(sql)));
+    m_held.resize(size_t(sqlite3_bind_parameter_count(m_stmt)));
 }
 
 SqliteStatement::~SqliteStatement()
@@ -114,7 +115,13 @@ void SqliteStatement::bind(int index, const QString &value)
 
 void SqliteStatement::bind(int index, const QByteArray &utf8)
 {
-    sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    // The statement keeps a (shared, not copied) reference to the text until
+    // it is bound again, so SQLite need not copy it.
+    if (index < 1 || index > int(m_held.size()))
+        m_db.fail(QStringLiteral("Parameter %1 out of range").arg(index));
+    QByteArray &held = m_held[size_t(index - 1)];
+    held = utf8;
+    sqlite3_bind_text(m_stmt, index, held.constData(), int(held.size()), SQLITE_STATIC);
 }
 
 void SqliteStatement::bind(int index, qint64 value)

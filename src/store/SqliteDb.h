@@ -3,6 +3,7 @@
 #include <QString>
 #include <QVariant>
 #include <sqlite3.h>
+#include <vector>
 
 namespace corvane
 {
@@ -69,6 +70,7 @@ public:
 private:
     SqliteDb &m_db;
     sqlite3_stmt *m_stmt = nullptr;
+    std::vector<QByteArray> m_held;
 };
 
 // A transaction that rolls back unless committed.

@@ -3,6 +3,7 @@
 #include "ImportCommand.h"
 #include "InfoCommand.h"
 #include "LinkCommand.h"
+#include "LiveCommand.h"
 #include "ParseLiveCommand.h"
 #include "TextFileCommand.h"
 #include "app/AppPaths.h"
@@ -19,6 +20,7 @@ QList<CliCommand *(*)()> &factories()
     static QList<CliCommand *(*)()> list = {
         []() -> CliCommand * { return new InfoCommand; },
         []() -> CliCommand * { return new LinkCommand; },
+        []() -> CliCommand * { return new LiveCommand; },
         []() -> CliCommand * { return new ImportCommand; },
         []() -> CliCommand * { return new ParseLiveCommand; },
         []() -> CliCommand * { return new TextFileCommand; },

@@ -1,0 +1,207 @@
+#include "LiveCommand.h"
+
+#include "app/AppState.h"
+#include "app/Settings.h"
+#include "formats/FormatRegistry.h"
+#include "live/LinkNames.h"
+#include "live/LivePublisher.h"
+#include "live/LiveSession.h"
+#include "store/MessageRecorder.h"
+#include "store/Store.h"
+#include "store/StoreError.h"
+
+#include <QEventLoop>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <cerrno>
+#include <csignal>
+#include <memory>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace corvane
+{
+
+QString LiveCommand::usage() const
+{
+    return QStringLiteral(
+               "Usage: corvane live [--data-dir DIR] [--type DDETYPE] [--file PATH] [--publish]\n\n"
+               "Links to the running decoder of DDETYPE (default: the setting \"DDEType\")\n"
+               "and records every message it sends from now on, until interrupted. For\n"
+               "ARD2, SSHF and SSVHF, --file names the decoder's growing log file, which\n"
+               "is polled instead. After each pass a line tells the messages stored and\n"
+               "today's counts. When the decoder goes away the link is tried again every\n"
+               "few seconds. --publish passes each recorded message on as the item\n"
+               "LiveData of Corvane|ACARS, as the window's \"DDE Server\" box does.\n"
+               "DDETYPE is one of: %1.\n")
+        .arg(FormatRegistry::liveFormatNames().join(QStringLiteral(", ")));
+}
+
+namespace
+{
+
+// SIGINT and SIGTERM end the event loop through a self-pipe, so that the
+// command records what it has received and closes its links on the way out.
+class StopSignals
+{
+public:
+    explicit StopSignals(QEventLoop &loop)
+    {
+        if (::socketpair(AF_UNIX, SOCK_STREAM, 0, s_fds) != 0)
+            return;
+        m_notifier = std::make_unique<QSocketNotifier>(s_fds[1], QSocketNotifier::Read);
+        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, &loop, [&loop] {
+            char c;
+            [[maybe_unused]] const ssize_t n = ::read(s_fds[1], &c, 1);
+            loop.exit(ExitOk);
+        });
+        struct sigaction sa = {};
+        sa.sa_handler = &StopSignals::handle;
+        sigemptyset(&sa.sa_mask);
+        sa.sa_flags = SA_RESTART;
+        ::sigaction(SIGINT, &sa, &m_oldInt);
+        ::sigaction(SIGTERM, &sa, &m_oldTerm);
+        m_installed = true;
+    }
+    ~StopSignals()
+    {
+        if (m_installed) {
+            ::sigaction(SIGINT, &m_oldInt, nullptr);
+            ::sigaction(SIGTERM, &m_oldTerm, nullptr);
+        }
+        m_notifier.reset();
+        if (s_fds[0] >= 0) {
+            ::close(s_fds[0]);
+            ::close(s_fds[1]);
+            s_fds[0] = s_fds[1] = -1;
+        }
+    }
+    StopSignals(const StopSignals &) = delete;
+    StopSignals &operator=(const StopSignals &) = delete;
+
+private:
+    static void handle(int)
+    {
+        const int saved = errno;
+        const char c = 1;
+        [[maybe_unused]] const ssize_t n = ::write(s_fds[0], &c, 1);
+        errno = saved;
+    }
+
+    static inline int s_fds[2] = {-1, -1};
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    struct sigaction m_oldInt = {};
+    struct sigaction m_oldTerm = {};
+    bool m_installed = false;
+};
+
+} // namespace
+
+int LiveCommand::run(CliContext &c)
+{
+    AppState &state = AppState::instance();
+    state.loadSettings(Settings());
+    QString type = state.ddeType;
+    QString path;
+    bool publish = false;
+    for (qsizetype i = 0; i < c.args.size(); ++i) {
+        const QString &a = c.args[i];
+        if ((a == QLatin1String("--type") || a == QLatin1String("--file")) && i + 1 < c.args.size())
+            (a == QLatin1String("--type") ? type : path) = c.args[++i];
+        else if (a.startsWith(QLatin1String("--type=")))
+            type = a.mid(7);
+        else if (a.startsWith(QLatin1String("--file=")))
+            path = a.mid(7);
+        else if (a == QLatin1String("--publish"))
+            publish = true;
+        else {
+            c.err << "corvane live: unexpected \"" << a << "\"\n" << usage();
+            return ExitUsage;
+        }
+    }
+    const LiveSession::Transport transport = LiveSession::transportFor(type);
+    if (transport == LiveSession::Transport::None) {
+        c.err << "corvane live: no live reader for \"" << type << "\"\n" << usage();
+        return ExitUsage;
+    }
+    const bool polled = transport != LiveSession::Transport::Link;
+    if (polled == path.isEmpty()) {
+        c.err << "corvane live: " << type
+              << (polled ? " polls a log file: give --file\n" : " takes no --file\n");
+        return ExitUsage;
+    }
+
+    try {
+        Store store;
+        store.open(c.dataDir);
+        MessageRecorder recorder(store);
+        LivePublisher publisher;
+        QString error;
+        if (publish && !publisher.start(&error)) {
+            c.err << "corvane live: " << error << '\n';
+            return ExitFailure;
+        }
+        LiveSession session(store, recorder);
+        session.setPublisher(&publisher);
+        session.setPublishing(publish);
+
+        bool noServer = false;
+        if (!session.start(type, path, &error, &noServer)) {
+            c.err << (noServer ? error : QStringLiteral("corvane live: ") + error) << '\n';
+            return ExitFailure;
+        }
+        c.out << "recording " << type << (polled ? QStringLiteral(" from ") + path : QString())
+              << '\n';
+        c.out.flush();
+
+        QEventLoop loop;
+        StopSignals stop(loop);
+        bool storeFailed = false;
+        QObject::connect(&session, &LiveSession::passFinished, &loop, [&](const LivePassResult &r) {
+            if (r.discarded)
+                c.out << "linked; the value held at link time was left out\n";
+            else
+                c.out << r.stored << " stored, " << r.skipped << " skipped, " << r.rejected
+                      << " rejected; today: " << r.countsText() << " (messages/aircraft), "
+                      << r.ratesText() << " per hour\n";
+            c.out.flush();
+            if (r.storeFailed) {
+                c.err << "corvane live: " << r.error << '\n';
+                storeFailed = true;
+                loop.exit(ExitFailure);
+            }
+        });
+        QTimer relink;
+        relink.setInterval(kRelinkMs);
+        relink.setSingleShot(true);
+        QObject::connect(&session, &LiveSession::linkBroken, &loop,
+                         [&](const QString &why, bool wasLinked) {
+                             c.err << "corvane live: the link to " << type
+                                   << (wasLinked ? " closed: " : " was not taken: ") << why
+                                   << "; linking again every " << kRelinkMs / 1000 << " seconds\n";
+                             c.err.flush();
+                             relink.start();
+                         });
+        QObject::connect(&relink, &QTimer::timeout, &loop, [&] {
+            QString why;
+            if (session.start(type, path, &why)) {
+                c.err << "corvane live: linked to " << type << " again\n";
+                c.err.flush();
+            } else {
+                relink.start();
+            }
+        });
+        const int status = loop.exec();
+        relink.stop();
+        // Values received but not yet dispatched are recorded here.
+        session.stop();
+        c.out.flush();
+        return storeFailed ? ExitFailure : status;
+    } catch (const StoreError &e) {
+        c.err << "corvane live: " << e.message() << '\n';
+        return ExitFailure;
+    }
+}
+
+} // namespace corvane

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "CliCommand.h"
+
+namespace corvane
+{
+
+// corvane live: records what a running decoder sends, as the window's live
+// link does, until interrupted.
+class LiveCommand : public CliCommand
+{
+public:
+    QString name() const override { return QStringLiteral("live"); }
+    QString summary() const override
+    {
+        return QStringLiteral("record live from a running decoder");
+    }
+    QString usage() const override;
+    int run(CliContext &context) override;
+
+    // Seconds between attempts to link again after the decoder went away.
+    static constexpr int kRelinkMs = 3000;
+};
+
+} // namespace corvane

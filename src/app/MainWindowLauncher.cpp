@@ -3,6 +3,7 @@
 #include "AppPaths.h"
 #include "Dialogs.h"
 #include "ImportController.h"
+#include "LiveController.h"
 #include "MainWindow.h"
 #include "OptionsDialog.h"
 #include "browse/MessageBrowser.h"
@@ -28,6 +29,7 @@ int MainWindowLauncher::run(const QString &appFolder)
     MessageRecorder recorder(store);
     MainWindow window(store);
     ImportController importer(window, store, recorder);
+    LiveController live(window, store, recorder);
     MessageBrowser browser(window, store);
     OptionsDialog::attach(window);
     window.startUp();

@@ -1,0 +1,245 @@
+#include "LiveController.h"
+
+#include "AppState.h"
+#include "Dialogs.h"
+#include "MainWindow.h"
+#include "formats/ImportObserver.h"
+#include "live/LinkNames.h"
+#include "live/LiveSession.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+
+namespace corvane
+{
+
+namespace
+{
+
+const QString kStopLink = QStringLiteral("Stop Link");
+const QString kLiveData = QStringLiteral("Live data");
+
+// Follows a live pass in the window: the hourglass, events let through as
+// "DoEvents" says, and the steps that end a read.
+class LiveWindowObserver : public ImportObserver
+{
+public:
+    explicit LiveWindowObserver(MainWindow &window) : m_window(window) {}
+
+    void record(const QString &, qint64, qint64, qint64) override
+    {
+        if (!m_busy) {
+            m_busy = true;
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        }
+        if (AppState::instance().doEvents)
+            QApplication::processEvents();
+    }
+    void status(const QString &text) override { m_window.setPanelText(1, text); }
+    void message(const QString &text) override
+    {
+        restoreCursor();
+        Dialogs::information(&m_window, text);
+    }
+    void finishLog() override
+    {
+        restoreCursor();
+        m_window.setPanelText(1, QStringLiteral("Log processed."));
+        m_window.importButton()->setEnabled(true);
+        m_window.exitButton()->setEnabled(true);
+        if (m_window.refreshViews)
+            m_window.refreshViews();
+    }
+    void restoreCursor()
+    {
+        if (m_busy)
+            QApplication::restoreOverrideCursor();
+        m_busy = false;
+    }
+
+private:
+    MainWindow &m_window;
+    bool m_busy = false;
+};
+
+} // namespace
+
+LiveController::LiveController(MainWindow &window, Store &store, MessageRecorder &recorder)
+    : m_window(window), m_observer(std::make_unique<LiveWindowObserver>(window)),
+      m_session(std::make_unique<LiveSession>(store, recorder))
+{
+    // The window serves LiveData from start-up, whatever the box says; a
+    // second copy of the program finds the item taken and serves nothing.
+    m_publisher.start();
+    m_session->setObserver(m_observer.get());
+    m_session->setPublisher(&m_publisher);
+    m_session->setPublishing(window.blnDDEServer);
+    connect(window.ddeServerBox(), &QCheckBox::toggled, this,
+            [this](bool on) { m_session->setPublishing(on); });
+    connect(m_session.get(), &LiveSession::passFinished, this, &LiveController::passFinished);
+    connect(m_session.get(), &LiveSession::linkBroken, this, &LiveController::linkBroken);
+    m_colour = red();
+    window.onLiveClicked = [this] { cmdLiveClick(); };
+}
+
+LiveController::~LiveController()
+{
+    m_window.onLiveClicked = [] {};
+}
+
+QTimer *LiveController::timer(const QString &name) const
+{
+    return m_session->timer(name);
+}
+
+QString LiveController::statusText(const QString &ddeType)
+{
+    static const QHash<QString, QString> texts = {
+        {QStringLiteral("ANAD"), QStringLiteral("ANAD DDE started")},
+        {QStringLiteral("Airmaster"), QStringLiteral("Airmaster DDE started")},
+        {QStringLiteral("SkySpy"), QStringLiteral("SkySpy DDE started")},
+        {QStringLiteral("ZCARS"), QStringLiteral("ZCARS DDE started")},
+        {QStringLiteral("HFDL"), QStringLiteral("PC-HFDL DDE started")},
+        {QStringLiteral("POSFIX"), QStringLiteral("PosFix DDE started")},
+        {QStringLiteral("ACARSD"), QStringLiteral("ACARSD DDE started")},
+        {QStringLiteral("ARD2"), QStringLiteral("ARD2 Live Link started")},
+        {QStringLiteral("SSHF"), QStringLiteral("SkySweeper HF Live Link started")},
+        {QStringLiteral("SSVHF"), QStringLiteral("SkySweeper VHF Live Link started")},
+    };
+    return texts.value(ddeType);
+}
+
+void LiveController::setColour(const QString &colour)
+{
+    m_colour = colour;
+    m_window.liveButton()->setStyleSheet(
+        QStringLiteral("QPushButton#cmdLive { background-color: %1; }").arg(colour));
+}
+
+void LiveController::cmdLiveClick()
+{
+    QString caption = m_window.liveButton()->text();
+    caption.remove(u'&');
+    if (caption == kStopLink)
+        stopLink();
+    else
+        startLink();
+}
+
+QString LiveController::pickFile(const QString &filter)
+{
+    const QString path = Dialogs::openFile(&m_window, QStringLiteral("Open"), QString(), filter);
+    QApplication::processEvents();
+    return path;
+}
+
+void LiveController::failedStart(const QString &message)
+{
+    Dialogs::information(&m_window, message);
+    setColour(buttonFace());
+    m_window.liveButton()->setText(kLiveData);
+    m_window.showNormalLayout();
+    m_window.updateTitle();
+}
+
+void LiveController::startLink()
+{
+    AppState &state = AppState::instance();
+    m_window.menuItem(QStringLiteral("mnuLogShowAlerts"))->setEnabled(true);
+    setColour(red());
+    m_window.liveButton()->setText(kStopLink);
+    setColour(green());
+
+    const QString type = state.ddeType;
+    const LiveSession::Transport transport = LiveSession::transportFor(type);
+    QString error;
+    if (transport == LiveSession::Transport::Link) {
+        m_window.setPanelText(1, statusText(type));
+        bool noServer = false;
+        if (!m_session->start(type, {}, &error, &noServer)) {
+            // A link that cannot be opened for any reason leaves the button
+            // as it was; the user sees why.
+            failedStart(error);
+            return;
+        }
+    } else if (transport != LiveSession::Transport::None) {
+        m_window.setPanelText(1, statusText(type));
+        const QString path = pickFile(transport == LiveSession::Transport::LineFile
+                                          ? QStringLiteral("ARD2 Log Files (*.txt)")
+                                          : QStringLiteral("SkySweeper Log Files (*.log)"));
+        if (path.isEmpty()) {
+            stopLink();
+            return;
+        }
+        state.strLiveFile = path;
+        if (!m_session->start(type, path, &error)) {
+            Dialogs::information(&m_window, error);
+            stopLink();
+            return;
+        }
+    } else {
+        // A value no reader knows opens nothing.
+        m_session->start(type);
+    }
+    if (state.newPopup == 1)
+        m_window.showLiveLayout();
+    m_window.dblNewCount = 0;
+    m_window.newList()->clear();
+    m_session->newPairs().clear();
+    m_window.updateTitle();
+}
+
+void LiveController::stopLink()
+{
+    m_window.showNormalLayout();
+    setColour(buttonFace());
+    m_window.liveButton()->setText(kLiveData);
+    m_window.menuItem(QStringLiteral("mnuLogShowAlerts"))->setEnabled(false);
+    setColour(red());
+    // Ends the link, closes the live file and the timers; what has arrived
+    // is recorded first, and the next link discards its connect-time value.
+    m_session->stop();
+    AppState::instance().blnLiveRestart = true;
+    m_window.updateTitle();
+}
+
+void LiveController::passFinished(const LivePassResult &result)
+{
+    if (result.discarded)
+        return;
+    if (m_session->ddeType() != QLatin1String("ACARSD") && m_window.isLinked())
+        m_window.importButton()->setEnabled(false);
+    m_window.setPanelText(2, result.countsText());
+    m_window.setPanelText(3, result.ratesText());
+    m_window.setPanelText(1, QString());
+
+    const NewPairsList &pairs = m_session->newPairs();
+    if (pairs.count() > 0) {
+        m_window.dblNewCount = pairs.count();
+        m_window.newList()->setPlainText(pairs.text());
+        m_window.newFrame()->setTitle(pairs.frameCaption());
+    }
+    m_window.liveDataItem()->setText(m_publisher.value());
+}
+
+void LiveController::linkBroken(const QString &why, bool wasLinked)
+{
+    if (!m_window.isLinked())
+        return;
+    stopLink();
+    const QString name = m_session->ddeType();
+    Dialogs::information(&m_window, wasLinked
+                                        ? QStringLiteral("The link to %1 was lost (%2). The live "
+                                                         "link has been stopped.")
+                                              .arg(name, why)
+                                        : why);
+}
+
+} // namespace corvane

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "live/LivePublisher.h"
+
+#include <QObject>
+#include <memory>
+
+class QTimer;
+
+namespace corvane
+{
+
+class MainWindow;
+class MessageRecorder;
+class Store;
+class LiveSession;
+class ImportObserver;
+struct LivePassResult;
+
+// The window's live link: the button cmdLive starts and stops it, the
+// window follows each pass (the New list, today's counts in the status
+// bar), and the "DDE Server" box passes recorded messages on.
+class LiveController : public QObject
+{
+    Q_OBJECT
+public:
+    LiveController(MainWindow &window, Store &store, MessageRecorder &recorder);
+    ~LiveController() override;
+
+    // cmdLive_Click: starts the link unless the button reads "Stop Link".
+    void cmdLiveClick();
+
+    LiveSession &session() { return *m_session; }
+    LivePublisher &publisher() { return m_publisher; }
+    // tmrDDE, tmrLive, tmrLiveSSHF, tmrLiveSSVHF.
+    QTimer *timer(const QString &name) const;
+
+    static QString statusText(const QString &ddeType);
+    // The button's colours, as style sheet colours.
+    static QString red() { return QStringLiteral("#ff0000"); }
+    static QString green() { return QStringLiteral("#00ff00"); }
+    static QString buttonFace() { return QStringLiteral("palette(button)"); }
+    // The colour the button shows now.
+    QString buttonColour() const { return m_colour; }
+
+private:
+    void startLink();
+    void stopLink();
+    QString pickFile(const QString &filter);
+    void passFinished(const LivePassResult &result);
+    void linkBroken(const QString &why, bool wasLinked);
+    void setColour(const QString &colour);
+    void failedStart(const QString &message);
+
+    MainWindow &m_window;
+    LivePublisher m_publisher;
+    std::unique_ptr<ImportObserver> m_observer;
+    std::unique_ptr<LiveSession> m_session;
+    QString m_colour;
+};
+
+} // namespace corvane

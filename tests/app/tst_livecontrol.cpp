@@ -1,0 +1,241 @@
+#include "app/AppState.h"
+#include "app/Dialogs.h"
+#include "app/LiveController.h"
+#include "app/MainWindow.h"
+#include "live/LinkNames.h"
+#include "live/LinkServer.h"
+#include "live/LinkTestSupport.h"
+#include "live/LiveSession.h"
+#include "store/MessageRecorder.h"
+#include "store/SqliteDb.h"
+#include "store/Store.h"
+#include "support/TestEnvironment.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace corvane;
+
+namespace
+{
+QString skySpy(const QString &reg)
+{
+    return "ACARS mode: 2  Aircraft reg: ." + reg +
+           "\r\nMessage label: H1  Block id: 2  Msg. no: M01A\r\nFlight id: BA0123"
+           "\r\nMessage content:-\r\nTEXT\r\n" +
+           QString(59, u'-') + "[01/02/2004 12:34]\r\n";
+}
+} // namespace
+
+// The live link driven through the window's button.
+class TestLiveControl : public QObject
+{
+    Q_OBJECT
+
+    test::TestEnvironment env;
+    QTemporaryDir runtime;
+    std::unique_ptr<Store> store;
+    std::unique_ptr<MessageRecorder> recorder;
+    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<LiveController> live;
+    int refreshes = 0;
+
+    QStringList regs()
+    {
+        SqliteStatement st(store->acarsLog(), "SELECT mReg FROM tMessage ORDER BY rowid");
+        QStringList out;
+        while (st.step())
+            out << st.text(0);
+        return out;
+    }
+    void click() { QTest::mouseClick(window->liveButton(), Qt::LeftButton); }
+    bool anyTimerActive()
+    {
+        for (const char *name : {"tmrDDE", "tmrLive", "tmrLiveSSHF", "tmrLiveSSVHF"})
+            if (live->timer(QString::fromLatin1(name))->isActive())
+                return true;
+        return false;
+    }
+    // Stopped: the normal layout, the caption, no timer running.
+    void verifyStopped(const QString &colour)
+    {
+        QCOMPARE(window->liveButton()->text(), QStringLiteral("Live data"));
+        QCOMPARE(live->buttonColour(), colour);
+        QVERIFY(window->liveButton()->styleSheet().contains(colour));
+        QVERIFY(!window->isLinked());
+        QVERIFY(window->importButton()->isEnabled());
+        QVERIFY(window->menu("mnuDatabase")->isEnabled());
+        QVERIFY(window->newFrame()->isHidden());
+        QVERIFY(!anyTimerActive());
+    }
+
+private slots:
+    void initTestCase() { test::useRuntimeDir(runtime); }
+    void init()
+    {
+        env.resetSettings();
+        Dialogs::setUnattended(true);
+        Dialogs::reset();
+        store = std::make_unique<Store>();
+        store->open(env.newDataDir());
+        recorder = std::make_unique<MessageRecorder>(*store);
+        window = std::make_unique<MainWindow>(*store);
+        live = std::make_unique<LiveController>(*window, *store, *recorder);
+        refreshes = 0;
+        window->refreshViews = [this] { ++refreshes; };
+        window->startUp();
+        AppState::instance().newPopup = 1;
+    }
+    void cleanup()
+    {
+        live.reset();
+        window.reset();
+        recorder.reset();
+        store.reset();
+    }
+
+    void noServerLeavesTheButtonReadyAgain()
+    {
+        AppState::instance().ddeType = "SkySpy";
+        click();
+        QCOMPARE(Dialogs::shownMessages(), QStringList{LinkNames::noServerMessage()});
+        verifyStopped(LiveController::buttonFace());
+        // Clicking again tries again.
+        click();
+        QCOMPARE(Dialogs::shownMessages().size(), 2);
+    }
+
+    void startRecordStop()
+    {
+        AppState::instance().ddeType = "SkySpy";
+        LinkServer server;
+        QVERIFY(server.listen("SkySpy", "ACARS", "LiveData"));
+        server.setValue(skySpy("G-STAL"));
+        window->newList()->setPlainText("old\r\n");
+        window->dblNewCount = 7;
+        window->ddeServerBox()->setChecked(true);
+        QVERIFY(window->blnDDEServer);
+        click();
+        QCOMPARE(window->liveButton()->text(), QStringLiteral("Stop Link"));
+        QCOMPARE(live->buttonColour(), LiveController::green());
+        QVERIFY(window->isLinked());
+        QVERIFY(window->windowTitle().endsWith(" - Linked to SkySpy"));
+        QCOMPARE(window->panelText(1), QStringLiteral("SkySpy DDE started"));
+        QVERIFY(window->menuItem("mnuLogShowAlerts")->isEnabled());
+        QVERIFY(!window->importButton()->isEnabled());
+        QVERIFY(!window->menu("mnuDatabase")->isEnabled());
+        QVERIFY(!window->newFrame()->isHidden());
+        QCOMPARE(window->dblNewCount, 0.0);
+        QVERIFY(window->newList()->toPlainText().isEmpty());
+        QCOMPARE(live->timer("tmrDDE")->interval(), 500);
+        QVERIFY(live->timer("tmrDDE")->isActive());
+
+        QTRY_COMPARE(server.clientCount(), 1);
+        server.setValue(skySpy("G-AAAA"));
+        server.setValue(skySpy("G-BBBB"));
+        QTRY_COMPARE(regs(), (QStringList{"G-AAAA", "G-BBBB"}));
+        QTRY_COMPARE(window->dblNewCount, 2.0);
+        QCOMPARE(window->newList()->toPlainText(), QStringLiteral("G-BBBB\nG-AAAA\n"));
+        QCOMPARE(window->newFrame()->title(), QStringLiteral("New (2)"));
+        QCOMPARE(window->panelText(1), QString());
+        QCOMPARE(window->panelText(2), QStringLiteral("0/0"));
+        QCOMPARE(window->panelText(3), QStringLiteral("0.0/0.0"));
+        QVERIFY(refreshes >= 2);
+        QVERIFY(!window->importButton()->isEnabled());
+        QVERIFY(window->liveDataItem()->text().startsWith("ACARS mode: 2  Aircraft reg: G-BBBB."));
+        QCOMPARE(live->publisher().value(), window->liveDataItem()->text());
+
+        // The box off: the item keeps its last block.
+        window->ddeServerBox()->setChecked(false);
+        server.setValue(skySpy("G-CCCC"));
+        QTRY_COMPARE(regs().size(), 3);
+        QVERIFY(live->publisher().value().contains("G-BBBB."));
+
+        click();
+        verifyStopped(LiveController::red());
+        QVERIFY(!window->menuItem("mnuLogShowAlerts")->isEnabled());
+        QVERIFY(!window->windowTitle().contains("Linked"));
+        // The list is kept at stop.
+        QVERIFY(window->newList()->toPlainText().startsWith("G-CCCC"));
+        QVERIFY(Dialogs::shownMessages().isEmpty());
+    }
+
+    void decoderGoingAwayStopsTheLink()
+    {
+        AppState::instance().ddeType = "POSFIX";
+        AppState::instance().newPopup = 0;
+        auto server = std::make_unique<LinkServer>();
+        QVERIFY(server->listen("POSFIX", "ACARS", "LiveData"));
+        click();
+        // NewPopup other than 1 keeps the normal layout.
+        QVERIFY(window->isLinked());
+        QVERIFY(window->importButton()->isEnabled());
+        QVERIFY(window->newFrame()->isHidden());
+        QCOMPARE(window->panelText(1), QStringLiteral("PosFix DDE started"));
+        QTRY_COMPARE(server->clientCount(), 1);
+        server.reset();
+        QTRY_VERIFY(!window->isLinked());
+        QCOMPARE(Dialogs::shownMessages().size(), 1);
+        QVERIFY(Dialogs::shownMessages().first().contains("POSFIX"));
+        verifyStopped(LiveController::red());
+    }
+
+    void polledFiles()
+    {
+        // A cancelled file picker stops the link again.
+        AppState::instance().ddeType = "SSVHF";
+        click();
+        verifyStopped(LiveController::red());
+        QCOMPARE(window->panelText(1), QStringLiteral("SkySweeper VHF Live Link started"));
+
+        AppState::instance().ddeType = "SSHF";
+        const QString log = env.writeFile("ss/hf.log", {});
+        Dialogs::queueFiles({log});
+        click();
+        QVERIFY(window->isLinked());
+        QCOMPARE(AppState::instance().strLiveFile, log);
+        QCOMPARE(live->timer("tmrLiveSSHF")->interval(), 5000);
+        QVERIFY(live->timer("tmrLiveSSHF")->isActive());
+        QVERIFY(!live->timer("tmrDDE")->isActive());
+        click();
+        verifyStopped(LiveController::red());
+
+        // ARD2 hands what is appended on through the dispatch timer.
+        AppState::instance().ddeType = "ARD2";
+        const QString txt = env.writeFile("ard2/log.txt", {});
+        Dialogs::queueFiles({txt});
+        click();
+        QCOMPARE(window->panelText(1), QStringLiteral("ARD2 Live Link started"));
+        QVERIFY(live->timer("tmrLive")->isActive());
+        QVERIFY(live->timer("tmrDDE")->isActive());
+        QFile file(txt);
+        QVERIFY(file.open(QIODevice::Append));
+        file.write("ACARS mode: 2  Aircraft reg: .G-ARDD         Label: 5Z  Block id: 3  "
+                   "Msg. no: M01A Flight id: BA0123 No content\r\n");
+        file.flush();
+        QTRY_COMPARE_WITH_TIMEOUT(regs(), QStringList{"G-ARDD"}, 5000);
+        click();
+        verifyStopped(LiveController::red());
+        QVERIFY(Dialogs::shownMessages().isEmpty());
+    }
+
+    void unknownTypeOpensNothing()
+    {
+        AppState::instance().ddeType = "Nothing";
+        click();
+        QVERIFY(window->isLinked());
+        QCOMPARE(live->buttonColour(), LiveController::green());
+        QVERIFY(!anyTimerActive());
+        click();
+        verifyStopped(LiveController::red());
+    }
+};
+
+QTEST_MAIN(TestLiveControl)
+#include "tst_livecontrol.moc"

@@ -1,5 +1,7 @@
 #include "MessageGridModel.h"
 
+#include "store/MessageTime.h"
+
 #include <limits>
 
 namespace corvane
@@ -57,6 +59,11 @@ QVariant MessageGridModel::data(const QModelIndex &index, int role) const
         flat.replace(QLatin1Char('\r'), QLatin1Char(' '));
         flat.replace(QLatin1Char('\n'), QLatin1Char(' '));
         return flat;
+    }
+    if (role == Qt::DisplayRole && index.column() == MessageView::Time) {
+        // Stored as "YYYY-MM-DD HH:MM:SS"; shown day first, as everywhere else.
+        const auto time = MessageTime::parse(value);
+        return time ? time->toGeneralDate() : value;
     }
     return value;
 }

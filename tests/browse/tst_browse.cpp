@@ -120,8 +120,8 @@ private slots:
             captions << grid()->model()->headerData(c, Qt::Horizontal).toString();
         QCOMPARE(captions, (QStringList{"Date/Time", "Mode", "Registration", "Block ID", "Msg No",
                                         "Flight No", "Message Text", "Msg Labe", "Log Filename"}));
-        QCOMPARE(cell(0, 0), QStringLiteral("2026-12-06 12:00:00"));
-        QCOMPARE(cell(4, 0), QStringLiteral("2026-12-08 00:00:00"));
+        QCOMPARE(cell(0, 0), QStringLiteral("06/12/2026 12:00:00"));
+        QCOMPARE(cell(4, 0), QStringLiteral("08/12/2026 00:00:00"));
         QVERIFY(!window->filterValue()->isEnabled());
     }
 
@@ -167,7 +167,7 @@ private slots:
         };
         Dialogs::queueAnswer(Dialogs::Answer::Ok);
         chooseType(MessageBrowser::ByDate);
-        QCOMPARE(columnValues(0), (QStringList{"2026-12-07 10:00:00", "2026-12-07 23:59:59"}));
+        QCOMPARE(columnValues(0), (QStringList{"07/12/2026 10:00:00", "07/12/2026 23:59:59"}));
         QCOMPARE(window->panelText(4), QStringLiteral("2"));
 
         // Cancel keeps the last confirmed range.
@@ -205,7 +205,7 @@ private slots:
         clickHeader(6); // no index serves the text
         QCOMPARE(columnValues(6), (QStringList{"ALPHA", "MIKE", "TEXT", "TEXT", "ZULU"}));
         // Equal texts keep their time order.
-        QCOMPARE(cell(2, 0), QStringLiteral("2026-12-07 10:00:00"));
+        QCOMPARE(cell(2, 0), QStringLiteral("07/12/2026 10:00:00"));
     }
 
     void recordCountFollowsTheTab()

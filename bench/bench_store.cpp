@@ -36,7 +36,8 @@ double plainInserts(const QString &path, qint64 count)
     SqliteDb db;
     db.open(path);
     db.exec(
-        "PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL; PRAGMA cache_size = -65536;"
+        "PRAGMA page_size = 16384; PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL; PRAGMA "
+        "cache_size = -65536; PRAGMA wal_autocheckpoint = 8192;"
         "CREATE TABLE m (mTime TEXT, mMode TEXT, mReg TEXT COLLATE NOCASE, mLabel TEXT, mBlk TEXT,"
         " mNo TEXT, mFlight TEXT COLLATE NOCASE, mText TEXT, mFileName TEXT, mType TEXT);"
         "CREATE INDEX a ON m (mTime); CREATE INDEX b ON m (mReg, mTime);"

@@ -12,7 +12,7 @@
 #include "store/StoreError.h"
 #include "store/TextCodec.h"
 
-#include <QSaveFile>
+#include <QFile>
 #include <QTime>
 
 namespace corvane
@@ -39,8 +39,10 @@ bool LivePassFrame::writeLiveFile(const LiveFormat &format, const QString &value
     // live.txt always has carriage return and line feed line ends.
     bytes += TextCodec::encode(value).replace("\r\n", "\n").replace('\n', "\r\n");
     bytes += "\r\n";
-    QSaveFile file(AppPaths::filePath(liveFileName()));
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    // A scratch file, rewritten for every value: no need to force it to disk.
+    QFile file(AppPaths::filePath(liveFileName()));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(bytes) != bytes.size() || !file.flush()) {
         *error = QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString());
         return false;
     }

@@ -152,10 +152,13 @@ void Schema::ensure(SqliteDb &db, File file)
     db.exec("PRAGMA journal_mode = WAL");
     db.exec("PRAGMA synchronous = NORMAL");
     db.exec("PRAGMA cache_size = -65536");
+    db.exec("PRAGMA wal_autocheckpoint = 8192");
 }
 
 void Schema::create(SqliteDb &db, File file)
 {
+    // Larger pages keep the message indexes shallow; only a new file takes it.
+    db.exec("PRAGMA page_size = 16384");
     SqliteTransaction tx(db);
     db.exec(tablesSql(file));
     db.setUserVersion(kCurrentVersion);

@@ -1,5 +1,7 @@
 #include "LinkCommand.h"
 
+#include "StopSignals.h"
+
 #include "live/LinkClient.h"
 #include "live/LinkNames.h"
 #include "live/LinkServer.h"
@@ -36,61 +38,6 @@ QString LinkCommand::usage() const
 
 namespace
 {
-
-// SIGINT and SIGTERM end the event loop through a self-pipe, so that the
-// command closes its sockets and removes its socket file on the way out.
-class StopSignals
-{
-public:
-    explicit StopSignals(QEventLoop &loop)
-    {
-        if (::socketpair(AF_UNIX, SOCK_STREAM, 0, s_fds) != 0)
-            return;
-        m_notifier = std::make_unique<QSocketNotifier>(s_fds[1], QSocketNotifier::Read);
-        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, &loop, [&loop] {
-            char c;
-            [[maybe_unused]] const ssize_t n = ::read(s_fds[1], &c, 1);
-            loop.exit(ExitOk);
-        });
-        struct sigaction sa = {};
-        sa.sa_handler = &StopSignals::handle;
-        sigemptyset(&sa.sa_mask);
-        sa.sa_flags = SA_RESTART;
-        ::sigaction(SIGINT, &sa, &m_oldInt);
-        ::sigaction(SIGTERM, &sa, &m_oldTerm);
-        m_installed = true;
-    }
-    ~StopSignals()
-    {
-        if (m_installed) {
-            ::sigaction(SIGINT, &m_oldInt, nullptr);
-            ::sigaction(SIGTERM, &m_oldTerm, nullptr);
-        }
-        m_notifier.reset();
-        if (s_fds[0] >= 0) {
-            ::close(s_fds[0]);
-            ::close(s_fds[1]);
-            s_fds[0] = s_fds[1] = -1;
-        }
-    }
-    StopSignals(const StopSignals &) = delete;
-    StopSignals &operator=(const StopSignals &) = delete;
-
-private:
-    static void handle(int)
-    {
-        const int saved = errno;
-        const char c = 1;
-        [[maybe_unused]] const ssize_t n = ::write(s_fds[0], &c, 1);
-        errno = saved;
-    }
-
-    static inline int s_fds[2] = {-1, -1};
-    std::unique_ptr<QSocketNotifier> m_notifier;
-    struct sigaction m_oldInt = {};
-    struct sigaction m_oldTerm = {};
-    bool m_installed = false;
-};
 
 // Reads standard input as it comes, without blocking the event loop, and
 // cuts it into form-feed separated values.

@@ -85,6 +85,11 @@ LiveController::LiveController(MainWindow &window, Store &store, MessageRecorder
             [this](bool on) { m_session->setPublishing(on); });
     connect(m_session.get(), &LiveSession::passFinished, this, &LiveController::passFinished);
     connect(m_session.get(), &LiveSession::linkBroken, this, &LiveController::linkBroken);
+    connect(m_session.get(), &LiveSession::valueHandled, this, [this](const QString &text) {
+        m_window.liveDataSink()->setPlainText(text);
+        if (AppState::instance().intAlertsOpen == 1 && checkAlerts)
+            checkAlerts();
+    });
     m_colour = red();
     window.onLiveClicked = [this] { cmdLiveClick(); };
 }

@@ -3,6 +3,7 @@
 #include "live/LivePublisher.h"
 
 #include <QObject>
+#include <functional>
 #include <memory>
 
 class QTimer;
@@ -29,6 +30,10 @@ public:
 
     // cmdLive_Click: starts the link unless the button reads "Stop Link".
     void cmdLiveClick();
+
+    // Alert matching over the text of txtLiveData, after each value of the
+    // link while the alert log window is open; the alerts window fills it.
+    std::function<void()> checkAlerts;
 
     LiveSession &session() { return *m_session; }
     LivePublisher &publisher() { return m_publisher; }

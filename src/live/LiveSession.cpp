@@ -240,6 +240,7 @@ void LiveSession::runPass(const QString &value)
     publishHook(false);
     if (!m_format->recordsNothing)
         emit passFinished(result);
+    emit valueHandled(result.discarded ? QString() : value);
 }
 
 bool LiveSession::readNewLines(QString *text)

@@ -92,6 +92,10 @@ signals:
     // The link ended from the decoder's side, or never came about; every
     // value received before has been recorded.
     void linkBroken(const QString &why, bool wasLinked);
+    // A value of the link was handled; text is what the live text box holds
+    // after the pass (empty after the discarded connect-time value). Alert
+    // matching reads it.
+    void valueHandled(const QString &text);
 
 private:
     void received(const QString &value);

@@ -166,6 +166,29 @@ private slots:
         QVERIFY(Dialogs::shownMessages().isEmpty());
     }
 
+    void alertsSeeEachValueWhileTheirWindowIsOpen()
+    {
+        AppState::instance().ddeType = "ZCARS"; // records nothing, alerts still run
+        QStringList seen;
+        live->checkAlerts = [this, &seen] { seen << window->liveDataSink()->toPlainText(); };
+        LinkServer server;
+        QVERIFY(server.listen("ZCARS", "ACARS", "LiveData"));
+        server.setValue("at connect");
+        click();
+        QTRY_COMPARE(server.clientCount(), 1);
+        AppState::instance().intAlertsOpen = 1;
+        server.setValue("first WORD");
+        server.setValue("second");
+        QTRY_COMPARE(seen.size(), 3);
+        // The ZCARS reader leaves even the connect-time value in the box.
+        QCOMPARE(seen, (QStringList{"at connect", "first WORD", "second"}));
+        AppState::instance().intAlertsOpen = 0;
+        server.setValue("unseen");
+        QTRY_COMPARE(window->liveDataSink()->toPlainText(), QStringLiteral("unseen"));
+        QCOMPARE(seen.size(), 3);
+        click();
+    }
+
     void decoderGoingAwayStopsTheLink()
     {
         AppState::instance().ddeType = "POSFIX";

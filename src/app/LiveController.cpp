@@ -3,6 +3,7 @@
 #include "AppState.h"
 #include "Dialogs.h"
 #include "MainWindow.h"
+#include "WindowObserver.h"
 #include "formats/ImportObserver.h"
 #include "live/LinkNames.h"
 #include "live/LiveSession.h"
@@ -26,53 +27,11 @@ namespace
 const QString kStopLink = QStringLiteral("Stop Link");
 const QString kLiveData = QStringLiteral("Live data");
 
-// Follows a live pass in the window: the hourglass, events let through as
-// "DoEvents" says, and the steps that end a read.
-class LiveWindowObserver : public ImportObserver
-{
-public:
-    explicit LiveWindowObserver(MainWindow &window) : m_window(window) {}
-
-    void record(const QString &, qint64, qint64, qint64) override
-    {
-        if (!m_busy) {
-            m_busy = true;
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-        }
-        if (AppState::instance().doEvents)
-            QApplication::processEvents();
-    }
-    void status(const QString &text) override { m_window.setPanelText(1, text); }
-    void message(const QString &text) override
-    {
-        restoreCursor();
-        Dialogs::information(&m_window, text);
-    }
-    void finishLog() override
-    {
-        restoreCursor();
-        m_window.setPanelText(1, QStringLiteral("Log processed."));
-        m_window.importButton()->setEnabled(true);
-        m_window.exitButton()->setEnabled(true);
-        if (m_window.refreshViews)
-            m_window.refreshViews();
-    }
-    void restoreCursor()
-    {
-        if (m_busy)
-            QApplication::restoreOverrideCursor();
-        m_busy = false;
-    }
-
-private:
-    MainWindow &m_window;
-    bool m_busy = false;
-};
-
 } // namespace
 
 LiveController::LiveController(MainWindow &window, Store &store, MessageRecorder &recorder)
-    : m_window(window), m_observer(std::make_unique<LiveWindowObserver>(window)),
+    : m_window(window),
+      m_observer(std::make_unique<WindowObserver>(window, WindowObserver::Kind::LivePass)),
       m_session(std::make_unique<LiveSession>(store, recorder))
 {
     // The window serves LiveData from start-up, whatever the box says; a

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/MessageRecord.h"
+
 #include <QString>
 
 namespace corvane
@@ -15,7 +17,7 @@ struct ImportResult {
     bool storeFailed = false; // writing failed: the run stops
     QString error;            // why, naming the file
 
-    void count(int outcome);
+    void count(StoreResult outcome);
 };
 
 } // namespace corvane

@@ -3,6 +3,7 @@
 #include "DecoderStream.h"
 #include "FormatRegistry.h"
 #include "ImportObserver.h"
+#include "RecordLoop.h"
 #include "RecordReader.h"
 #include "app/AppPaths.h"
 #include "app/AppState.h"
@@ -83,22 +84,12 @@ LivePassResult LivePassFrame::run(const LiveFormat &format, const QString &value
     std::unique_ptr<RecordReader> reader = format.makeReader();
     NewPairsSink *pairsSink = format.reportsNewPairs ? sink : nullptr;
     try {
-        MessageRecord record;
-        for (;;) {
-            obs.record(QString(), result.stored, stream.position(), stream.sourceSize());
-            record.clear();
-            const ReadOutcome outcome = reader->readRecord(stream, record);
-            if (outcome == ReadOutcome::EndOfText)
-                break;
-            if (outcome == ReadOutcome::Dropped) {
-                ++result.rejected;
-                continue;
-            }
-            record.mFileName = format.fixedFileName.isEmpty()
-                                   ? format.fileNamePrefix + MessageTime::now().toGeneralDate()
-                                   : format.fixedFileName;
-            result.count(int(m_recorder.storeMessage(record, pairsSink, reader->recorderChecks())));
-        }
+        const auto fileName = [&format] {
+            return format.fixedFileName.isEmpty()
+                       ? format.fileNamePrefix + MessageTime::now().toGeneralDate()
+                       : format.fixedFileName;
+        };
+        RecordLoop::run(stream, *reader, m_recorder, pairsSink, obs, QString(), fileName, result);
         m_recorder.commitBatch();
     } catch (const StoreError &e) {
         m_recorder.rollbackBatch();

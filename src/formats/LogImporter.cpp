@@ -3,6 +3,7 @@
 #include "DecoderStream.h"
 #include "FormatRegistry.h"
 #include "ImportObserver.h"
+#include "RecordLoop.h"
 #include "RecordReader.h"
 #include "app/AppPaths.h"
 #include "app/AppState.h"
@@ -17,9 +18,9 @@
 namespace corvane
 {
 
-void ImportResult::count(int outcome)
+void ImportResult::count(StoreResult outcome)
 {
-    switch (StoreResult(outcome)) {
+    switch (outcome) {
     case StoreResult::Stored:
         ++stored;
         break;
@@ -103,20 +104,9 @@ ImportResult LogImporter::importFile(const LogFormat &format, const QString &pat
             obs.message(result.error);
             return result;
         }
-        MessageRecord record;
-        for (;;) {
-            obs.record(recordedName, result.stored, stream.position(), stream.sourceSize());
-            record.clear();
-            const ReadOutcome outcome = reader->readRecord(stream, record);
-            if (outcome == ReadOutcome::EndOfText)
-                break;
-            if (outcome == ReadOutcome::Dropped) {
-                ++result.rejected;
-                continue;
-            }
-            record.mFileName = recordedName;
-            result.count(int(m_recorder.storeMessage(record, &newPairs, reader->recorderChecks())));
-        }
+        RecordLoop::run(
+            stream, *reader, m_recorder, &newPairs, obs, recordedName,
+            [&recordedName] { return recordedName; }, result);
         m_recorder.commitBatch();
     } catch (const StoreError &e) {
         m_recorder.rollbackBatch();

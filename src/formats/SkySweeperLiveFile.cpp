@@ -1,5 +1,7 @@
 #include "SkySweeperLiveFile.h"
 
+#include "RecordLoop.h"
+
 #include "DecoderStream.h"
 #include "ImportObserver.h"
 #include "store/MessageRecorder.h"
@@ -65,25 +67,14 @@ qint64 SkySweeperLiveFile::readChunk(const QByteArray &chunk, bool moreAfter, Ne
     DecoderStream stream;
     stream.openText(chunk);
     SkySweeperReader reader(m_band, SkySweeperReader::Source::Live);
-    MessageRecord record;
-    for (;;) {
-        obs.record(QString(), result.stored, stream.position(), stream.sourceSize());
-        record.clear();
-        const ReadOutcome outcome = reader.readRecord(stream, record);
-        if (outcome == ReadOutcome::EndOfText) {
-            if (!reader.cutShort())
-                return chunk.size();
-            const qint64 start = chunkOffset(chunk, reader.blockStart());
-            // A block as long as a whole chunk would never be read whole.
-            return (start == 0 && moreAfter) ? chunk.size() : start;
-        }
-        if (outcome == ReadOutcome::Dropped) {
-            ++result.rejected;
-            continue;
-        }
-        record.mFileName = QStringLiteral("Live data ") + MessageTime::now().toGeneralDate();
-        result.count(int(m_recorder.storeMessage(record, sink, reader.recorderChecks())));
-    }
+    RecordLoop::run(
+        stream, reader, m_recorder, sink, obs, QString(),
+        [] { return QStringLiteral("Live data ") + MessageTime::now().toGeneralDate(); }, result);
+    if (!reader.cutShort())
+        return chunk.size();
+    const qint64 start = chunkOffset(chunk, reader.blockStart());
+    // A block as long as a whole chunk would never be read whole.
+    return (start == 0 && moreAfter) ? chunk.size() : start;
 }
 
 LivePassResult SkySweeperLiveFile::poll(NewPairsSink *sink, ImportObserver *observer)

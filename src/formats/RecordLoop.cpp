@@ -1,0 +1,32 @@
+#include "RecordLoop.h"
+
+#include "DecoderStream.h"
+#include "ImportObserver.h"
+#include "ImportResult.h"
+#include "RecordReader.h"
+#include "store/MessageRecorder.h"
+
+namespace corvane
+{
+
+void RecordLoop::run(DecoderStream &stream, RecordReader &reader, MessageRecorder &recorder,
+                     NewPairsSink *sink, ImportObserver &observer, const QString &progressName,
+                     const std::function<QString()> &fileName, ImportResult &result)
+{
+    MessageRecord record;
+    for (;;) {
+        observer.record(progressName, result.stored, stream.position(), stream.sourceSize());
+        record.clear();
+        const ReadOutcome outcome = reader.readRecord(stream, record);
+        if (outcome == ReadOutcome::EndOfText)
+            return;
+        if (outcome == ReadOutcome::Dropped) {
+            ++result.rejected;
+            continue;
+        }
+        record.mFileName = fileName();
+        result.count(recorder.storeMessage(record, sink, reader.recorderChecks()));
+    }
+}
+
+} // namespace corvane

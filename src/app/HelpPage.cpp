@@ -13,10 +13,10 @@ namespace
 {
 const QString kFileName = QStringLiteral("help.html");
 
-// The "docs" folder of the source tree this file was compiled from.
+// The "docs" folder of the source tree the program was built from.
 QString sourceDocsFolder()
 {
-    return QFileInfo(QStringLiteral(__FILE__)).absoluteDir().filePath(QStringLiteral("../../docs"));
+    return QStringLiteral(CORVANE_SOURCE_DOCS);
 }
 } // namespace
 

@@ -4,11 +4,11 @@
 #include "PickDateDialog.h"
 #include "app/Dialogs.h"
 #include "app/MainWindow.h"
-#include "core/DateRange.h"
 #include "core/MessageTextFile.h"
-#include "store/SqliteDb.h"
+#include "store/FilterChoices.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
+#include "store/StoreFigures.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -37,17 +37,11 @@ struct WaitCursor {
     ~WaitCursor() { QApplication::restoreOverrideCursor(); }
 };
 
-qint64 countOf(Store &store, const char *sql)
-{
-    SqliteStatement st(store.acarsLog(), sql);
-    return st.step() ? st.int64(0) : 0;
-}
-
 } // namespace
 
 MessageBrowser::MessageBrowser(MainWindow &window, Store &store) : m_window(window), m_store(store)
 {
-    m_model = new MessageGridModel(store.acarsLog(), this);
+    m_model = new MessageGridModel(store, this);
     QTableView *grid = window.messageGrid();
     grid->setModel(m_model);
     grid->setWordWrap(false);
@@ -153,14 +147,13 @@ void MessageBrowser::reload()
     setView(m_model->view());
 }
 
-void MessageBrowser::fillFilterValues(const char *sql)
+void MessageBrowser::fillFilterValues(bool flights)
 {
     WaitCursor wait;
     QStringList values;
     try {
-        SqliteStatement st(m_store.acarsLog(), sql);
-        while (st.step())
-            values << (st.isNull(0) ? QString() : st.text(0));
+        FilterChoices choices(m_store);
+        values = flights ? choices.flights() : choices.registrations();
     } catch (const StoreError &e) {
         Dialogs::critical(&m_window, e.message());
     }
@@ -179,10 +172,10 @@ void MessageBrowser::chooseFilterType(int type)
 
     switch (type) {
     case FlightNumber:
-        fillFilterValues("SELECT DISTINCT mFlight FROM tMessage ORDER BY mFlight");
+        fillFilterValues(true);
         break;
     case Registration:
-        fillFilterValues("SELECT DISTINCT mReg FROM tMessage ORDER BY mReg");
+        fillFilterValues(false);
         break;
     case AllRecords: {
         const QSignalBlocker blocker(box);
@@ -196,10 +189,10 @@ void MessageBrowser::chooseFilterType(int type)
         if (beforeDialog)
             beforeDialog(picker);
         if (Dialogs::exec(picker) == QDialog::Accepted) {
-            DateRange::current().from = picker.from();
-            DateRange::current().to = picker.to();
+            m_dateFrom = picker.from();
+            m_dateTo = picker.to();
         }
-        setView(MessageView::byDate(DateRange::current().from, DateRange::current().to));
+        setView(MessageView::byDate(m_dateFrom, m_dateTo));
         break;
     }
     default:
@@ -251,10 +244,10 @@ void MessageBrowser::showRecordCount()
             text = QString::number(m_model->recordCount());
             break;
         case MainWindow::TabPairs:
-            text = QString::number(countOf(m_store, "SELECT count(*) FROM ACARSLOG"));
+            text = QString::number(StoreFigures(m_store).heardPairs());
             break;
         case MainWindow::TabAircraft:
-            text = QString::number(countOf(m_store, "SELECT count(*) FROM UniqueAircraft"));
+            text = QString::number(StoreFigures(m_store).heardAircraft());
             break;
         default:
             break;

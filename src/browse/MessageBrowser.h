@@ -1,6 +1,8 @@
 #pragma once
 
-#include "core/MessageView.h"
+#include "store/MessageView.h"
+
+#include <QDate>
 
 #include <QObject>
 #include <functional>
@@ -55,8 +57,13 @@ public:
     void writeTextFile();
     void clearNewList();
 
+    // The days of the "By Date" filter, as last picked; they start at the
+    // zero date, 30 December 1899, and are not saved.
+    QDate dateFrom() const { return m_dateFrom; }
+    QDate dateTo() const { return m_dateTo; }
+
 private:
-    void fillFilterValues(const char *sql);
+    void fillFilterValues(bool flights);
 
     MainWindow &m_window;
     Store &m_store;
@@ -64,6 +71,8 @@ private:
     QMenu *m_contextMenu = nullptr;
     bool m_typeJustChanged = false;
     bool m_valueJustPicked = false;
+    QDate m_dateFrom = QDate(1899, 12, 30);
+    QDate m_dateTo = QDate(1899, 12, 30);
 };
 
 } // namespace corvane

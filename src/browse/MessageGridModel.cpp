@@ -7,8 +7,8 @@
 namespace corvane
 {
 
-MessageGridModel::MessageGridModel(SqliteDb &db, QObject *parent)
-    : QAbstractTableModel(parent), m_pager(db)
+MessageGridModel::MessageGridModel(Store &store, QObject *parent)
+    : QAbstractTableModel(parent), m_pager(store)
 {
 }
 

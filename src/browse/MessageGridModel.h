@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/MessagePager.h"
+#include "store/MessagePager.h"
 
 #include <QAbstractTableModel>
 
@@ -13,7 +13,7 @@ class MessageGridModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    explicit MessageGridModel(SqliteDb &db, QObject *parent = nullptr);
+    explicit MessageGridModel(Store &store, QObject *parent = nullptr);
 
     void setView(const MessageView &view);
     void reload();

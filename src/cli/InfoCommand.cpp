@@ -1,9 +1,9 @@
 #include "InfoCommand.h"
 
 #include "store/MessageTime.h"
-#include "store/SqliteDb.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
+#include "store/StoreFigures.h"
 
 namespace corvane
 {
@@ -16,15 +16,6 @@ QString InfoCommand::usage() const
                           "aircraft and carriers, and the first and last message dates.\n");
 }
 
-namespace
-{
-QString scalar(SqliteDb &db, const char *sql)
-{
-    SqliteStatement st(db, sql);
-    return st.step() && !st.isNull(0) ? st.text(0) : QString();
-}
-} // namespace
-
 int InfoCommand::run(CliContext &c)
 {
     if (!c.args.isEmpty()) {
@@ -34,18 +25,18 @@ int InfoCommand::run(CliContext &c)
     try {
         Store store;
         store.open(c.dataDir);
-        SqliteDb &db = store.acarsLog();
+        StoreFigures figures(store);
         c.out << "folder: " << c.dataDir << '\n'
               << "acarslog: " << store.path(Schema::File::AcarsLog) << '\n'
               << "routes: " << store.path(Schema::File::Routes) << '\n'
               << "alerts: " << store.path(Schema::File::Alerts) << '\n'
-              << "messages: " << scalar(db, "SELECT count(*) FROM tMessage") << '\n'
-              << "heard pairs: " << scalar(db, "SELECT count(*) FROM ACARSLOG") << '\n'
-              << "heard aircraft: " << scalar(db, "SELECT count(*) FROM UniqueAircraft") << '\n'
-              << "aircraft: " << scalar(db, "SELECT count(*) FROM AIRCRAFT") << '\n'
-              << "carriers: " << scalar(db, "SELECT count(*) FROM CARRIERS") << '\n'
-              << "first message: " << scalar(db, "SELECT min(mTime) FROM tMessage") << '\n'
-              << "last message: " << scalar(db, "SELECT max(mTime) FROM tMessage") << '\n';
+              << "messages: " << figures.messages() << '\n'
+              << "heard pairs: " << figures.heardPairs() << '\n'
+              << "heard aircraft: " << figures.heardAircraft() << '\n'
+              << "aircraft: " << figures.aircraft() << '\n'
+              << "carriers: " << figures.carriers() << '\n'
+              << "first message: " << figures.firstMessageTime() << '\n'
+              << "last message: " << figures.lastMessageTime() << '\n';
     } catch (const StoreError &e) {
         c.err << "corvane info: " << e.message() << '\n';
         return ExitFailure;

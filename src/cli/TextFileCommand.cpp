@@ -1,6 +1,7 @@
 #include "TextFileCommand.h"
 
 #include "browse/core/MessageTextFile.h"
+#include "store/DayRange.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
 
@@ -66,13 +67,13 @@ int TextFileCommand::run(CliContext &c)
     } else if (hasReg) {
         view = MessageView::byRegistration(reg);
     } else if (hasDates) {
-        const QDate first = QDate::fromString(from, Qt::ISODate);
-        const QDate last = QDate::fromString(to, Qt::ISODate);
-        if (!first.isValid() || !last.isValid())
+        const auto first = DayRange::parseDate(from);
+        const auto last = DayRange::parseDate(to);
+        if (!first || !last)
             return usageError(QStringLiteral("--from and --to need dates as YYYY-MM-DD"));
-        if (last < first)
+        if (*last < *first)
             return usageError(QStringLiteral("Date To must be later than Date From"));
-        view = MessageView::byDate(first, last);
+        view = MessageView::byDate(*first, *last);
     }
 
     try {

@@ -7,10 +7,11 @@
 #include "RecordReader.h"
 #include "app/AppPaths.h"
 #include "app/AppState.h"
+#include "store/DayRange.h"
 #include "store/MessageRecorder.h"
 #include "store/MessageTime.h"
-#include "store/NamedCommands.h"
 #include "store/StoreError.h"
+#include "store/StoreFigures.h"
 #include "store/TextCodec.h"
 
 #include <QFile>
@@ -111,9 +112,10 @@ LivePassResult LivePassFrame::run(const LiveFormat &format, const QString &value
 void LivePassFrame::endOfPass(LivePassResult &result)
 {
     m_recorder.refreshHeard();
-    NamedCommands commands(m_store);
-    result.today = commands.count(QStringLiteral("Today"));
-    result.todayAll = commands.count(QStringLiteral("TodayAll"));
+    StoreFigures figures(m_store);
+    const DayRange today = DayRange::day(QDate::currentDate());
+    result.today = figures.messagesWithin(today);
+    result.todayAll = figures.aircraftLastHeardWithin(today);
     const double hours = QTime(0, 0).secsTo(QTime::currentTime()) / 3600.0;
     if (hours > 0) {
         result.messagesPerHour = double(result.today) / hours;

@@ -9,7 +9,7 @@
 #include "app/AppState.h"
 #include "store/MessageRecorder.h"
 #include "store/NewPairsFile.h"
-#include "store/SqliteDb.h"
+#include "store/ProcessedLogs.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
 
@@ -53,9 +53,7 @@ QString LogImporter::progressText(const QString &name, qint64 stored)
 
 void LogImporter::registerLog(const QString &name)
 {
-    SqliteStatement st(m_store.acarsLog(), "INSERT INTO LOGSPROCESSED (FileName) VALUES (?)");
-    st.bind(1, name.right(50));
-    st.run();
+    ProcessedLogs(m_store).add(name);
 }
 
 std::vector<ImportResult> LogImporter::importFiles(const LogFormat &format,

@@ -1,6 +1,7 @@
 #include "MessageRecorder.h"
 
 #include "MessageTime.h"
+#include "NamedCommands.h"
 #include "NewPairsSink.h"
 #include "SqliteDb.h"
 #include "Store.h"
@@ -281,8 +282,7 @@ void MessageRecorder::refreshHeard()
 {
     SqliteDb &db = m_store.acarsLog();
     SqliteTransaction tx(db);
-    db.exec("UPDATE AIRCRAFT SET \"Heard?\" = 1 WHERE IFNULL(\"Heard?\", 0) = 0 "
-            "AND EXISTS (SELECT 1 FROM tMessage WHERE tMessage.mReg = AIRCRAFT.REGISTRATI)");
+    db.exec(NamedCommands::find(QStringLiteral("UpdateHeard"))->sql);
     tx.commit();
 }
 

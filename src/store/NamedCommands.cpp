@@ -1,5 +1,6 @@
 #include "NamedCommands.h"
 
+#include "DayRange.h"
 #include "SqliteDb.h"
 #include "Store.h"
 #include "StoreError.h"
@@ -55,12 +56,13 @@ const std::array<NamedCommands::Command, 20> kCommands = {{
      "AND EXISTS (SELECT 1 FROM tMessage WHERE tMessage.mReg = AIRCRAFT.REGISTRATI)"},
     // select * from uniqueaircraft
     {"AllUniqueAircraft", F::AcarsLog, false, false, 0, "SELECT * FROM UniqueAircraft"},
-    // MTIME > Format(now, 'dd/mm/yyyy') AND MTIME < Format(now + 1,'dd/mm/yyyy')
+    // MTIME > Format(now, 'dd/mm/yyyy') AND MTIME < Format(now + 1,'dd/mm/yyyy'),
+    // counted as one day: the first midnight included, the next excluded
     {"Today", F::AcarsLog, false, false, 0,
-     "SELECT count(*) FROM tMessage WHERE mTime > ?1 AND mTime < ?2"},
-    // lastheard between the same two exclusive midnights
+     "SELECT count(*) FROM tMessage WHERE mTime >= ?1 AND mTime < ?2"},
+    // lastheard within the same day
     {"TodayAll", F::AcarsLog, false, false, 0,
-     "SELECT count(*) FROM UniqueAircraft WHERE LastHeard > ?1 AND LastHeard < ?2"},
+     "SELECT count(*) FROM UniqueAircraft WHERE LastHeard >= ?1 AND LastHeard < ?2"},
     // SELECT * FROM ROUTES WHERE FLIGHT = ?
     {"Route", F::Routes, false, false, 1, "SELECT * FROM ROUTES WHERE FLIGHT = ?1"},
     // SELECT * FROM ROUTES
@@ -74,11 +76,6 @@ const std::array<NamedCommands::Command, 20> kCommands = {{
 bool isDayCount(const NamedCommands::Command &c)
 {
     return qstrcmp(c.name, "Today") == 0 || qstrcmp(c.name, "TodayAll") == 0;
-}
-
-QString midnight(const QDate &day)
-{
-    return day.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 00:00:00");
 }
 
 } // namespace
@@ -121,8 +118,9 @@ QueryRows NamedCommands::run(const QString &name, const QStringList &parameters,
     SqliteDb &db = m_store.db(c->file);
     SqliteStatement st(db, c->sql);
     if (isDayCount(*c)) {
-        st.bind(1, midnight(today));
-        st.bind(2, midnight(today.addDays(1)));
+        const DayRange day = DayRange::day(today);
+        st.bind(1, day.startText());
+        st.bind(2, day.endText());
     }
     for (int i = 0; i < parameters.size(); ++i)
         st.bind(i + 1, parameters[i]);

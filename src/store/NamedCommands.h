@@ -41,8 +41,8 @@ public:
     static QStringList names();
 
     // Runs a command with its positional text parameters; action commands
-    // return no rows. "Today" and "TodayAll" count from midnight to midnight
-    // of the given day, both bounds exclusive.
+    // return no rows. "Today" and "TodayAll" count the given day
+    // (see DayRange).
     QueryRows run(const QString &name, const QStringList &parameters = {},
                   const QDate &today = QDate::currentDate());
     qint64 count(const QString &name, const QDate &today = QDate::currentDate());

@@ -1,9 +1,9 @@
 #include "Store.h"
 
+#include "SqliteDb.h"
 #include "StoreError.h"
 
 #include <QDir>
-#include <QSqlError>
 
 namespace corvane
 {
@@ -11,12 +11,22 @@ namespace corvane
 namespace
 {
 const Schema::File kFiles[] = {Schema::File::AcarsLog, Schema::File::Routes, Schema::File::Alerts};
-int g_storeSerial = 0;
 } // namespace
+
+Store::Store()
+    : m_acarsLog(std::make_unique<SqliteDb>()), m_routes(std::make_unique<SqliteDb>()),
+      m_alerts(std::make_unique<SqliteDb>())
+{
+}
 
 Store::~Store()
 {
     close();
+}
+
+bool Store::isOpen() const
+{
+    return m_acarsLog->isOpen();
 }
 
 QString Store::path(Schema::File file) const
@@ -28,11 +38,11 @@ SqliteDb &Store::db(Schema::File file)
 {
     switch (file) {
     case Schema::File::Routes:
-        return m_routes;
+        return *m_routes;
     case Schema::File::Alerts:
-        return m_alerts;
+        return *m_alerts;
     default:
-        return m_acarsLog;
+        return *m_acarsLog;
     }
 }
 
@@ -54,46 +64,12 @@ void Store::open(const QString &appFolder)
         close();
         throw;
     }
-    m_qtPrefix = QStringLiteral("corvane%1:").arg(++g_storeSerial);
 }
 
 void Store::close()
 {
-    for (Schema::File file : kFiles) {
-        const QString name = m_qtPrefix + connectionName(file);
-        if (!m_qtPrefix.isEmpty() && QSqlDatabase::contains(name)) {
-            QSqlDatabase::database(name, false).close();
-            QSqlDatabase::removeDatabase(name);
-        }
+    for (Schema::File file : kFiles)
         db(file).close();
-    }
-    m_qtPrefix.clear();
-}
-
-QString Store::connectionName(Schema::File file)
-{
-    switch (file) {
-    case Schema::File::Routes:
-        return QStringLiteral("Routes");
-    case Schema::File::Alerts:
-        return QStringLiteral("Alerts");
-    default:
-        return QStringLiteral("ACARSLog");
-    }
-}
-
-QSqlDatabase Store::qtDatabase(Schema::File file)
-{
-    const QString name = m_qtPrefix + connectionName(file);
-    if (QSqlDatabase::contains(name))
-        return QSqlDatabase::database(name);
-    QSqlDatabase qdb = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-    qdb.setDatabaseName(path(file));
-    qdb.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-    if (!qdb.open())
-        throw StoreError(
-            QStringLiteral("Cannot open %1: %2").arg(path(file), qdb.lastError().text()));
-    return qdb;
 }
 
 } // namespace corvane

@@ -1,21 +1,22 @@
 #pragma once
 
 #include "Schema.h"
-#include "SqliteDb.h"
 
-#include <QSqlDatabase>
 #include <QString>
+#include <memory>
 
 namespace corvane
 {
 
-// The three database files of the application folder. The recording path
-// uses the SQLite C API; grids and editors reach the same files through
-// Qt SQL connections named "ACARSLog", "Routes" and "Alerts".
+class SqliteDb;
+
+// The three database files of the application folder. Only the classes of
+// the store reach the files (through the connections below); everything
+// else asks those classes, so no caller depends on the database engine.
 class Store
 {
 public:
-    Store() = default;
+    Store();
     ~Store();
     Store(const Store &) = delete;
     Store &operator=(const Store &) = delete;
@@ -24,26 +25,22 @@ public:
     // StoreError naming the file at fault; nothing is overwritten.
     void open(const QString &appFolder);
     void close();
-    bool isOpen() const { return m_acarsLog.isOpen(); }
+    bool isOpen() const;
 
     const QString &folder() const { return m_folder; }
     QString path(Schema::File file) const;
 
-    SqliteDb &acarsLog() { return m_acarsLog; }
-    SqliteDb &routes() { return m_routes; }
-    SqliteDb &alerts() { return m_alerts; }
+    // The connections, for the classes of the store.
+    SqliteDb &acarsLog() { return *m_acarsLog; }
+    SqliteDb &routes() { return *m_routes; }
+    SqliteDb &alerts() { return *m_alerts; }
     SqliteDb &db(Schema::File file);
-
-    // A Qt SQL connection on the file, opened on first use.
-    QSqlDatabase qtDatabase(Schema::File file);
-    static QString connectionName(Schema::File file);
 
 private:
     QString m_folder;
-    QString m_qtPrefix;
-    SqliteDb m_acarsLog;
-    SqliteDb m_routes;
-    SqliteDb m_alerts;
+    std::unique_ptr<SqliteDb> m_acarsLog;
+    std::unique_ptr<SqliteDb> m_routes;
+    std::unique_ptr<SqliteDb> m_alerts;
 };
 
 } // namespace corvane

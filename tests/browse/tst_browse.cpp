@@ -3,8 +3,8 @@
 #include "browse/MessageBrowser.h"
 #include "browse/MessageGridModel.h"
 #include "browse/PickDateDialog.h"
-#include "browse/core/MessagePager.h"
 #include "browse/core/MessageTextFile.h"
+#include "store/MessagePager.h"
 #include "store/SqliteDb.h"
 #include "store/Store.h"
 #include "support/TestEnvironment.h"
@@ -153,7 +153,7 @@ private slots:
         QCOMPARE(window->panelText(4), QStringLiteral("5"));
     }
 
-    void dateRangeExcludesMidnightAtBothEnds()
+    void dateRangeTakesTheFirstMidnightNotTheNext()
     {
         // Before any confirmed range the view is empty.
         chooseType(MessageBrowser::ByDate);
@@ -167,15 +167,16 @@ private slots:
         };
         Dialogs::queueAnswer(Dialogs::Answer::Ok);
         chooseType(MessageBrowser::ByDate);
-        QCOMPARE(columnValues(0), (QStringList{"07/12/2026 10:00:00", "07/12/2026 23:59:59"}));
-        QCOMPARE(window->panelText(4), QStringLiteral("2"));
+        QCOMPARE(columnValues(0), (QStringList{"07/12/2026 00:00:00", "07/12/2026 10:00:00",
+                                               "07/12/2026 23:59:59"}));
+        QCOMPARE(window->panelText(4), QStringLiteral("3"));
 
         // Cancel keeps the last confirmed range.
         browser->beforeDialog = [](QDialog &d) {
             static_cast<PickDateDialog &>(d).toPicker()->setDate(QDate(2030, 1, 1));
         };
         chooseType(MessageBrowser::ByDate);
-        QCOMPARE(rows(), 2);
+        QCOMPARE(rows(), 3);
     }
 
     void datePickerRefusesAnEndBeforeTheStart()
@@ -311,7 +312,7 @@ private slots:
                 st.bind(i + 1, values[i]);
             while (st.step())
                 expected << st.int64(0);
-            MessagePager pager(store->acarsLog(), 3);
+            MessagePager pager(*store, 3);
             pager.setView(view);
             QCOMPARE(pager.rowCount(), expected.size());
             for (qint64 i : {qint64(expected.size() - 1), qint64(0), qint64(expected.size() / 2),
@@ -339,10 +340,27 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QVERIFY(file.readAll().endsWith("Route\n\nO'NEIL   X'1" + QByteArray(27, ' ') + "\n"));
 
+        // A day range takes the message stamped at its first midnight.
         p.start(QStringLiteral(CORVANE_BINARY), {"text-file", out, "--from", "2026-12-08", "--to",
-                                                 "2026-12-07", "--data-dir", dataDir});
+                                                 "2026-12-08", "--data-dir", dataDir});
         QVERIFY(p.waitForFinished(30000));
-        QCOMPARE(p.exitCode(), 2);
+        QCOMPARE(p.exitCode(), 0);
+        QFile rewritten(out);
+        QVERIFY(rewritten.open(QIODevice::ReadOnly));
+        QVERIFY(
+            rewritten.readAll().endsWith("Route\n\nG-AAAA   BA001" + QByteArray(25, ' ') + "\n"));
+
+        // Dates that are not whole valid dates, or out of order, are usage errors.
+        const QList<QStringList> wrong = {{"2026-12-08", "2026-12-07"},
+                                          {"2004-02-01'", "2004-02-02"},
+                                          {"2004-02-30", "2004-03-01"},
+                                          {"2004-2-1", "2004-02-02"}};
+        for (const QStringList &dates : wrong) {
+            p.start(QStringLiteral(CORVANE_BINARY), {"text-file", out, "--from", dates[0], "--to",
+                                                     dates[1], "--data-dir", dataDir});
+            QVERIFY(p.waitForFinished(30000));
+            QCOMPARE(p.exitCode(), 2);
+        }
     }
 };
 

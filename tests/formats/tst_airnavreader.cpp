@@ -1,6 +1,7 @@
 #include "AirNavFamilyFixtures.h"
 #include "formats/AirNavReader.h"
 #include "store/MessageRecorder.h"
+#include "store/SqliteDb.h"
 
 #include <QProcess>
 #include <QTest>

@@ -1,6 +1,7 @@
 #include "MessageTextFile.h"
 
-#include "store/SqliteDb.h"
+#include "store/MessageViewCursor.h"
+#include "store/ReferenceLookup.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
 
@@ -25,14 +26,6 @@ void putAt(QString &text, qsizetype &lineStart, int column, const QString &value
         text += QString(column - position, QLatin1Char(' '));
     }
     text += value;
-}
-
-QString firstText(SqliteStatement &st, const QString &key)
-{
-    st.bind(1, key);
-    const QString value = st.step() && !st.isNull(0) ? st.text(0) : QString();
-    st.reset();
-    return value;
 }
 
 } // namespace
@@ -73,25 +66,17 @@ MessageTextFile::Result MessageTextFile::write(const MessageView &view, const QS
         return Result::Failed;
     }
     try {
-        SqliteDb &log = m_store.acarsLog();
-        const qint64 count = view.count(log);
-        SqliteStatement aircraft(log, "SELECT TYPE FROM AIRCRAFT WHERE REGISTRATI = ?");
-        SqliteStatement route(m_store.routes(), "SELECT ROUTE FROM ROUTES WHERE FLIGHT = ?");
-        const QByteArray sql = (QStringLiteral("SELECT mReg, mFlight FROM tMessage") +
-                                view.whereClause() + view.orderClause())
-                                   .toUtf8();
-        SqliteStatement rows(log, sql.constData());
-        const QStringList values = view.parameters();
-        for (int i = 0; i < values.size(); ++i)
-            rows.bind(i + 1, values[i]);
+        const qint64 count = view.count(m_store);
+        ReferenceLookup lookup(m_store);
+        MessageViewCursor rows(m_store, view, {MessageView::Reg, MessageView::Flight});
 
         file.write(headerText().toUtf8());
         QString chunk;
-        while (rows.step()) {
-            const QString reg = rows.isNull(0) ? QString() : rows.text(0);
-            const QString flight = rows.isNull(1) ? QString() : rows.text(1);
-            const QString type = firstText(aircraft, reg);
-            const QString where = firstText(route, flight);
+        while (rows.next()) {
+            const QString reg = rows.field(0);
+            const QString flight = rows.field(1);
+            const QString type = lookup.aircraftType(reg);
+            const QString where = lookup.route(flight);
             ++m_rows;
             if (progress && (m_rows == 1 || m_rows % 500 == 0) && !progress(m_rows, count)) {
                 file.cancelWriting();

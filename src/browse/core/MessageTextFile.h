@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MessageView.h"
+#include "store/MessageView.h"
 
 #include <QString>
 #include <functional>

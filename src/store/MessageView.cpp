@@ -1,6 +1,8 @@
 #include "MessageView.h"
 
-#include "store/SqliteDb.h"
+#include "DayRange.h"
+#include "SqliteDb.h"
+#include "Store.h"
 
 namespace corvane
 {
@@ -67,11 +69,6 @@ bool MessageView::hasIndexedOrder() const
     return m_sortColumn == Time || m_sortColumn == Reg || m_sortColumn == Flight;
 }
 
-QString MessageView::midnight(const QDate &day)
-{
-    return day.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 00:00:00");
-}
-
 QString MessageView::whereClause() const
 {
     switch (m_filter) {
@@ -80,7 +77,7 @@ QString MessageView::whereClause() const
     case Filter::Registration:
         return QStringLiteral(" WHERE mReg = ?");
     case Filter::DateRange:
-        return QStringLiteral(" WHERE mTime > ? AND mTime < ?");
+        return QStringLiteral(" WHERE mTime >= ? AND mTime < ?");
     case Filter::All:
         break;
     }
@@ -99,7 +96,8 @@ QStringList MessageView::parameters() const
         const QDate zero(1899, 12, 30);
         const QDate from = m_from.isValid() ? m_from : zero;
         const QDate to = m_to.isValid() ? m_to : zero;
-        return {midnight(from), midnight(to.addDays(1))};
+        const DayRange days(from, to);
+        return {days.startText(), days.endText()};
     }
     case Filter::All:
         break;
@@ -124,8 +122,9 @@ QString MessageView::selectSql() const
            whereClause() + orderClause();
 }
 
-qint64 MessageView::count(SqliteDb &db) const
+qint64 MessageView::count(Store &store) const
 {
+    SqliteDb &db = store.acarsLog();
     const QByteArray sql =
         (QStringLiteral("SELECT count(*) FROM tMessage") + whereClause()).toUtf8();
     SqliteStatement st(db, sql.constData());

@@ -13,6 +13,7 @@ namespace corvane
 {
 
 class SqliteDb;
+class Store;
 class SqliteStatement;
 
 // One message as the grid shows it.
@@ -33,7 +34,7 @@ class MessagePager
 public:
     static constexpr int kPageSize = 500;
 
-    explicit MessagePager(SqliteDb &db, int cachedPages = 8);
+    explicit MessagePager(Store &store, int cachedPages = 8);
     ~MessagePager();
     MessagePager(const MessagePager &) = delete;
     MessagePager &operator=(const MessagePager &) = delete;
@@ -54,6 +55,7 @@ private:
     std::vector<MessageRow> readPage(qint64 first, qint64 count);
     static MessageRow readRow(SqliteStatement &st);
 
+    Store &m_store;
     SqliteDb &m_db;
     int m_cachedPages;
     MessageView m_view;

@@ -1,14 +1,15 @@
 #include "MessagePager.h"
 
-#include "store/SqliteDb.h"
+#include "SqliteDb.h"
+#include "Store.h"
 
 #include <algorithm>
 
 namespace corvane
 {
 
-MessagePager::MessagePager(SqliteDb &db, int cachedPages)
-    : m_db(db), m_cachedPages(std::max(2, cachedPages))
+MessagePager::MessagePager(Store &store, int cachedPages)
+    : m_store(store), m_db(store.acarsLog()), m_cachedPages(std::max(2, cachedPages))
 {
 }
 
@@ -28,7 +29,7 @@ void MessagePager::setView(const MessageView &view)
     const QString from =
         QStringLiteral("SELECT ") + MessageView::selectList() + QStringLiteral(" FROM tMessage");
     if (view.hasIndexedOrder()) {
-        m_count = view.count(m_db);
+        m_count = view.count(m_store);
         const QString paging = QStringLiteral(" LIMIT ? OFFSET ?");
         const QByteArray forward =
             (from + view.whereClause() + view.orderClause(false) + paging).toUtf8();

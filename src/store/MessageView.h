@@ -8,7 +8,7 @@
 namespace corvane
 {
 
-class SqliteDb;
+class Store;
 
 // One column of the message grid: its caption and the field it shows.
 struct MessageColumn {
@@ -35,8 +35,7 @@ public:
     static MessageView all() { return MessageView(); }
     static MessageView byFlight(const QString &flight);
     static MessageView byRegistration(const QString &reg);
-    // From midnight at the start of the first day to midnight at the end of
-    // the last day, both exclusive.
+    // The days from first to last, both included (see DayRange).
     static MessageView byDate(const QDate &from, const QDate &to);
     static MessageView sortedBy(int column);
 
@@ -58,10 +57,7 @@ public:
     // The whole view: every grid field, in the view's order.
     QString selectSql() const;
 
-    qint64 count(SqliteDb &db) const;
-
-    // A day's midnight as stored text: "YYYY-MM-DD 00:00:00".
-    static QString midnight(const QDate &day);
+    qint64 count(Store &store) const;
 
     bool operator==(const MessageView &other) const;
 

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QStringList>
+
+namespace corvane
+{
+
+class Store;
+
+// The values the message filters offer: every flight number or
+// registration stored, in order.
+class FilterChoices
+{
+public:
+    explicit FilterChoices(Store &store) : m_store(store) {}
+
+    QStringList flights();
+    QStringList registrations();
+
+private:
+    QStringList column(const char *command);
+
+    Store &m_store;
+};
+
+} // namespace corvane

@@ -1,0 +1,39 @@
+#include "MessageViewCursor.h"
+
+#include "SqliteDb.h"
+#include "Store.h"
+
+namespace corvane
+{
+
+MessageViewCursor::MessageViewCursor(Store &store, const MessageView &view,
+                                     std::vector<int> columns)
+{
+    QString list;
+    for (int c : columns) {
+        if (!list.isEmpty())
+            list += QStringLiteral(", ");
+        list += QLatin1String(MessageView::columns().at(size_t(c)).field);
+    }
+    const QByteArray sql = (QStringLiteral("SELECT ") + list + QStringLiteral(" FROM tMessage") +
+                            view.whereClause() + view.orderClause())
+                               .toUtf8();
+    m_rows = std::make_unique<SqliteStatement>(store.acarsLog(), sql.constData());
+    const QStringList values = view.parameters();
+    for (int i = 0; i < values.size(); ++i)
+        m_rows->bind(i + 1, values[i]);
+}
+
+MessageViewCursor::~MessageViewCursor() = default;
+
+bool MessageViewCursor::next()
+{
+    return m_rows->step();
+}
+
+QString MessageViewCursor::field(int i) const
+{
+    return m_rows->isNull(i) ? QString() : m_rows->text(i);
+}
+
+} // namespace corvane

@@ -1,5 +1,6 @@
 #include "Schema.h"
 
+#include "SchemaDeclarations.h"
 #include "SqliteDb.h"
 #include "StoreError.h"
 
@@ -12,79 +13,16 @@ namespace corvane
 namespace
 {
 
-// Text keys compare without regard to case, as the named commands expect.
-const char *const kAcarsLogTables = R"sql(
-CREATE TABLE tMessage (
-    mTime TEXT, mMode TEXT, mReg TEXT COLLATE NOCASE, mLabel TEXT, mBlk TEXT, mNo TEXT,
-    mFlight TEXT COLLATE NOCASE, mText TEXT, mFileName TEXT, mType TEXT);
-CREATE TABLE ACARSLOG (
-    Registration TEXT COLLATE NOCASE, Flight TEXT COLLATE NOCASE,
-    FirstHeard TEXT, LastHeard TEXT, TimesHeard INTEGER);
-CREATE TABLE UniqueAircraft (
-    Registration TEXT COLLATE NOCASE, FirstHeard TEXT, LastHeard TEXT, TimesHeard INTEGER);
-CREATE TABLE LOGSPROCESSED (FileName TEXT);
-CREATE TABLE AIRCRAFT (
-    REGISTRATI TEXT COLLATE NOCASE, TYPE TEXT, CARRIER TEXT COLLATE NOCASE, CN TEXT,
-    "Heard?" INTEGER NOT NULL DEFAULT 0);
-CREATE TABLE CARRIERS (
-    ID INTEGER PRIMARY KEY, ICAO TEXT COLLATE NOCASE, IATA TEXT, CARRIER TEXT);
-CREATE INDEX idxMessageTime ON tMessage (mTime);
-CREATE INDEX idxMessageReg ON tMessage (mReg, mTime);
-CREATE INDEX idxMessageFlight ON tMessage (mFlight, mTime);
-CREATE INDEX idxPairKey ON ACARSLOG (Registration, Flight);
-CREATE INDEX idxHeardAircraftReg ON UniqueAircraft (Registration);
-CREATE INDEX idxAircraftReg ON AIRCRAFT (REGISTRATI);
-CREATE INDEX idxAircraftCarrier ON AIRCRAFT (CARRIER);
-CREATE INDEX idxCarrierIcao ON CARRIERS (ICAO);
-)sql";
-
-const char *const kRoutesTables = R"sql(
-CREATE TABLE ROUTES (FLIGHT TEXT COLLATE NOCASE, ROUTE TEXT);
-CREATE INDEX idxRouteFlight ON ROUTES (FLIGHT);
-)sql";
-
-const char *const kAlertsTables = R"sql(
-CREATE TABLE ALERTS (DATETIME TEXT, ALERT TEXT, MESSAGE TEXT);
-CREATE TABLE LABELS (CODE TEXT COLLATE NOCASE, MESSAGE TEXT);
-CREATE INDEX idxLabelCode ON LABELS (CODE);
-)sql";
-
-struct TableSpec {
-    const char *name;
-    QStringList columns;
-};
-
-QList<TableSpec> expectedTables(Schema::File file)
+StoreError notOurs(const QString &path)
 {
-    switch (file) {
-    case Schema::File::AcarsLog:
-        return {{"tMessage",
-                 {"mTime", "mMode", "mReg", "mLabel", "mBlk", "mNo", "mFlight", "mText",
-                  "mFileName", "mType"}},
-                {"ACARSLOG", {"Registration", "Flight", "FirstHeard", "LastHeard", "TimesHeard"}},
-                {"UniqueAircraft", {"Registration", "FirstHeard", "LastHeard", "TimesHeard"}},
-                {"LOGSPROCESSED", {"FileName"}},
-                {"AIRCRAFT", {"REGISTRATI", "TYPE", "CARRIER", "CN", "Heard?"}},
-                {"CARRIERS", {"ID", "ICAO", "IATA", "CARRIER"}}};
-    case Schema::File::Routes:
-        return {{"ROUTES", {"FLIGHT", "ROUTE"}}};
-    case Schema::File::Alerts:
-        return {{"ALERTS", {"DATETIME", "ALERT", "MESSAGE"}}, {"LABELS", {"CODE", "MESSAGE"}}};
-    }
-    return {};
+    return StoreError(
+        QStringLiteral("%1 is not an ACARS Corvane database; it was left as it is.").arg(path));
 }
 
-const char *tablesSql(Schema::File file)
+StoreError missingParts(const QString &path)
 {
-    switch (file) {
-    case Schema::File::AcarsLog:
-        return kAcarsLogTables;
-    case Schema::File::Routes:
-        return kRoutesTables;
-    case Schema::File::Alerts:
-        return kAlertsTables;
-    }
-    return "";
+    return StoreError(
+        QStringLiteral("%1 is missing tables or columns of ACARS Corvane.").arg(path));
 }
 
 } // namespace
@@ -111,19 +49,26 @@ void Schema::checkIsSqliteFile(const QString &path)
         throw StoreError(QStringLiteral("Cannot read %1: %2").arg(path, f.errorString()));
     static const QByteArray magic("SQLite format 3\0", 16);
     if (f.read(16) != magic)
-        throw StoreError(
-            QStringLiteral("%1 is not an ACARS Corvane database; it was left as it is.").arg(path));
+        throw notOurs(path);
 }
 
-bool Schema::hasExpectedTables(SqliteDb &db, File file)
+bool Schema::hasTablesAt(SqliteDb &db, File file, int version)
 {
-    for (const TableSpec &table : expectedTables(file)) {
+    for (const TableDeclaration &table : SchemaDeclarations::tablesAt(file, version)) {
         const QStringList have = db.columnsOf(QString::fromLatin1(table.name));
-        for (const QString &column : table.columns)
-            if (!have.contains(column, Qt::CaseInsensitive))
+        for (const ColumnDeclaration &column : table.columns)
+            if (!have.contains(QString::fromLatin1(column.name), Qt::CaseInsensitive))
                 return false;
     }
     return true;
+}
+
+bool Schema::hasIndex(SqliteDb &db, const char *name)
+{
+    SqliteStatement st(db,
+                       "SELECT 1 FROM sqlite_master WHERE type='index' AND name=? COLLATE NOCASE");
+    st.bind(1, QString::fromLatin1(name));
+    return st.step();
 }
 
 void Schema::ensure(SqliteDb &db, File file)
@@ -134,20 +79,16 @@ void Schema::ensure(SqliteDb &db, File file)
             QStringLiteral("%1 was written by a newer version of ACARS Corvane (schema %2).")
                 .arg(db.path())
                 .arg(version));
-    if (version == 0) {
-        if (db.tableNames().isEmpty())
-            create(db, file);
-        else if (!hasExpectedTables(db, file))
-            throw StoreError(
-                QStringLiteral("%1 is not an ACARS Corvane database; it was left as it is.")
-                    .arg(db.path()));
-        else
-            upgrade(db, file, 0);
+    if (version == 0 && db.tableNames().isEmpty()) {
+        create(db, file);
+    } else if (version == 0 && !hasTablesAt(db, file, 0)) {
+        throw notOurs(db.path());
+    } else if (!hasTablesAt(db, file, version)) {
+        throw missingParts(db.path());
     } else if (version < kCurrentVersion) {
         upgrade(db, file, version);
-    } else if (!hasExpectedTables(db, file)) {
-        throw StoreError(
-            QStringLiteral("%1 is missing tables or columns of ACARS Corvane.").arg(db.path()));
+    } else {
+        addMissingIndexes(db, file);
     }
     db.exec("PRAGMA journal_mode = WAL");
     db.exec("PRAGMA synchronous = NORMAL");
@@ -160,7 +101,7 @@ void Schema::create(SqliteDb &db, File file)
     // Larger pages keep the message indexes shallow; only a new file takes it.
     db.exec("PRAGMA page_size = 16384");
     SqliteTransaction tx(db);
-    db.exec(tablesSql(file));
+    db.exec(SchemaDeclarations::createStatements(file, kCurrentVersion).constData());
     db.setUserVersion(kCurrentVersion);
     tx.commit();
 }
@@ -168,22 +109,45 @@ void Schema::create(SqliteDb &db, File file)
 void Schema::upgrade(SqliteDb &db, File file, int fromVersion)
 {
     SqliteTransaction tx(db);
-    if (fromVersion < 1) {
-        // A file with our tables but no schema version: adopt it and add the
-        // indexes the browsing needs.
-        const char *indexes =
-            file == File::AcarsLog
-                ? "CREATE INDEX IF NOT EXISTS idxMessageTime ON tMessage (mTime);"
-                  "CREATE INDEX IF NOT EXISTS idxMessageReg ON tMessage (mReg, mTime);"
-                  "CREATE INDEX IF NOT EXISTS idxMessageFlight ON tMessage (mFlight, mTime);"
-                  "CREATE INDEX IF NOT EXISTS idxPairKey ON ACARSLOG (Registration, Flight);"
-                  "CREATE INDEX IF NOT EXISTS idxHeardAircraftReg ON UniqueAircraft (Registration);"
-                  "CREATE INDEX IF NOT EXISTS idxAircraftReg ON AIRCRAFT (REGISTRATI);"
-            : file == File::Routes ? "CREATE INDEX IF NOT EXISTS idxRouteFlight ON ROUTES (FLIGHT);"
-                                   : "CREATE INDEX IF NOT EXISTS idxLabelCode ON LABELS (CODE);";
-        db.exec(indexes);
-    }
+    for (const SchemaStep &step : SchemaDeclarations::steps(file))
+        if (step.version > fromVersion && step.version <= kCurrentVersion)
+            applyStep(db, step);
+    // A table of a later step that the file already held under that name must have our columns.
+    if (!hasTablesAt(db, file, kCurrentVersion))
+        throw missingParts(db.path());
     db.setUserVersion(kCurrentVersion);
+    tx.commit();
+}
+
+void Schema::applyStep(SqliteDb &db, const SchemaStep &step)
+{
+    for (const TableDeclaration &table : step.tables)
+        db.exec(SchemaDeclarations::createTable(table).constData());
+    for (const AddedColumn &added : step.columns) {
+        // A file adopted from before versions were kept may hold the column already.
+        const QString table = QString::fromLatin1(added.table);
+        if (!db.columnsOf(table).contains(QString::fromLatin1(added.column.name),
+                                          Qt::CaseInsensitive))
+            db.exec(SchemaDeclarations::addColumn(added.table, added.column).constData());
+    }
+    for (const IndexDeclaration &index : step.indexes)
+        db.exec(SchemaDeclarations::createIndex(index).constData());
+    for (const char *statement : step.dataChanges)
+        db.exec(statement);
+}
+
+void Schema::addMissingIndexes(SqliteDb &db, File file)
+{
+    // Files adopted by earlier releases reached the current version without some indexes.
+    std::vector<IndexDeclaration> missing;
+    for (const IndexDeclaration &index : SchemaDeclarations::indexesAt(file, kCurrentVersion))
+        if (!hasIndex(db, index.name))
+            missing.push_back(index);
+    if (missing.empty())
+        return;
+    SqliteTransaction tx(db);
+    for (const IndexDeclaration &index : missing)
+        db.exec(SchemaDeclarations::createIndex(index).constData());
     tx.commit();
 }
 

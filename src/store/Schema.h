@@ -6,8 +6,10 @@ namespace corvane
 {
 
 class SqliteDb;
+struct SchemaStep;
 
-// Creation and upgrades of the three database files, all in one place.
+// Creation, adoption and upgrades of the three database files, all built from
+// the declarations in SchemaDeclarations.
 class Schema
 {
 public:
@@ -25,7 +27,10 @@ public:
 private:
     static void create(SqliteDb &db, File file);
     static void upgrade(SqliteDb &db, File file, int fromVersion);
-    static bool hasExpectedTables(SqliteDb &db, File file);
+    static void applyStep(SqliteDb &db, const SchemaStep &step);
+    static void addMissingIndexes(SqliteDb &db, File file);
+    static bool hasTablesAt(SqliteDb &db, File file, int version);
+    static bool hasIndex(SqliteDb &db, const char *name);
 };
 
 } // namespace corvane

@@ -1,0 +1,193 @@
+#include "SchemaDeclarations.h"
+
+#include <algorithm>
+#include <cstring>
+#include <sqlite3.h>
+
+namespace corvane
+{
+
+// How to change a file's schema:
+// 1. Rebase first, so no other branch has taken the next version number.
+// 2. Append one step with that version to the file's list below, holding the new tables, the
+//    columns added to older tables, the new indexes and any statements that change rows already
+//    held. Files that do not change need no step; their user_version follows anyway.
+// 3. Raise Schema::kCurrentVersion to that version.
+// Never edit an earlier step: files in use were built from it. A new file gets every step's
+// tables, columns and indexes at once; an older file runs the steps above its version, all in one
+// transaction. Added columns go at the end of their table and follow the rules of
+// ALTER TABLE ADD COLUMN (no PRIMARY KEY or UNIQUE; NOT NULL needs a default).
+namespace
+{
+
+const char *const kNoCase = "COLLATE NOCASE";
+
+const std::vector<SchemaStep> kAcarsLog = {
+    {.version = 0,
+     // Text keys compare without regard to case, as the named commands expect.
+     .tables = {{"tMessage",
+                 {{"mTime", "TEXT"},
+                  {"mMode", "TEXT"},
+                  {"mReg", "TEXT", kNoCase},
+                  {"mLabel", "TEXT"},
+                  {"mBlk", "TEXT"},
+                  {"mNo", "TEXT"},
+                  {"mFlight", "TEXT", kNoCase},
+                  {"mText", "TEXT"},
+                  {"mFileName", "TEXT"},
+                  {"mType", "TEXT"}}},
+                {"ACARSLOG",
+                 {{"Registration", "TEXT", kNoCase},
+                  {"Flight", "TEXT", kNoCase},
+                  {"FirstHeard", "TEXT"},
+                  {"LastHeard", "TEXT"},
+                  {"TimesHeard", "INTEGER"}}},
+                {"UniqueAircraft",
+                 {{"Registration", "TEXT", kNoCase},
+                  {"FirstHeard", "TEXT"},
+                  {"LastHeard", "TEXT"},
+                  {"TimesHeard", "INTEGER"}}},
+                {"LOGSPROCESSED", {{"FileName", "TEXT"}}},
+                {"AIRCRAFT",
+                 {{"REGISTRATI", "TEXT", kNoCase},
+                  {"TYPE", "TEXT"},
+                  {"CARRIER", "TEXT", kNoCase},
+                  {"CN", "TEXT"},
+                  {"Heard?", "INTEGER", "NOT NULL DEFAULT 0"}}},
+                {"CARRIERS",
+                 {{"ID", "INTEGER", "PRIMARY KEY"},
+                  {"ICAO", "TEXT", kNoCase},
+                  {"IATA", "TEXT"},
+                  {"CARRIER", "TEXT"}}}}},
+    {.version = 1,
+     .indexes = {{"idxMessageTime", "tMessage", {"mTime"}},
+                 {"idxMessageReg", "tMessage", {"mReg", "mTime"}},
+                 {"idxMessageFlight", "tMessage", {"mFlight", "mTime"}},
+                 {"idxPairKey", "ACARSLOG", {"Registration", "Flight"}},
+                 {"idxHeardAircraftReg", "UniqueAircraft", {"Registration"}},
+                 {"idxAircraftReg", "AIRCRAFT", {"REGISTRATI"}},
+                 {"idxAircraftCarrier", "AIRCRAFT", {"CARRIER"}},
+                 {"idxCarrierIcao", "CARRIERS", {"ICAO"}}}},
+};
+
+const std::vector<SchemaStep> kRoutes = {
+    {.version = 0, .tables = {{"ROUTES", {{"FLIGHT", "TEXT", kNoCase}, {"ROUTE", "TEXT"}}}}},
+    {.version = 1, .indexes = {{"idxRouteFlight", "ROUTES", {"FLIGHT"}}}},
+};
+
+const std::vector<SchemaStep> kAlerts = {
+    {.version = 0,
+     .tables = {{"ALERTS", {{"DATETIME", "TEXT"}, {"ALERT", "TEXT"}, {"MESSAGE", "TEXT"}}},
+                {"LABELS", {{"CODE", "TEXT", kNoCase}, {"MESSAGE", "TEXT"}}}}},
+    {.version = 1, .indexes = {{"idxLabelCode", "LABELS", {"CODE"}}}},
+};
+
+// A name that needs no quotes: letters, digits and underscores, not a keyword.
+bool isPlainName(const char *name)
+{
+    if (!*name || (*name >= '0' && *name <= '9'))
+        return false;
+    if (sqlite3_keyword_check(name, int(std::strlen(name))))
+        return false;
+    for (const char *c = name; *c; ++c)
+        if (!((*c >= 'A' && *c <= 'Z') || (*c >= 'a' && *c <= 'z') || (*c >= '0' && *c <= '9') ||
+              *c == '_'))
+            return false;
+    return true;
+}
+
+bool sameName(const char *a, const char *b)
+{
+    return QByteArray(a).compare(QByteArray(b), Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+const std::vector<SchemaStep> &SchemaDeclarations::steps(Schema::File file)
+{
+    switch (file) {
+    case Schema::File::Routes:
+        return kRoutes;
+    case Schema::File::Alerts:
+        return kAlerts;
+    case Schema::File::AcarsLog:
+        break;
+    }
+    return kAcarsLog;
+}
+
+std::vector<TableDeclaration> SchemaDeclarations::tablesAt(Schema::File file, int version)
+{
+    std::vector<TableDeclaration> tables;
+    for (const SchemaStep &step : steps(file)) {
+        if (step.version > version)
+            break;
+        tables.insert(tables.end(), step.tables.begin(), step.tables.end());
+        for (const AddedColumn &added : step.columns) {
+            const auto table = std::find_if(tables.begin(), tables.end(), [&](const auto &t) {
+                return sameName(t.name, added.table);
+            });
+            if (table != tables.end())
+                table->columns.push_back(added.column);
+        }
+    }
+    return tables;
+}
+
+std::vector<IndexDeclaration> SchemaDeclarations::indexesAt(Schema::File file, int version)
+{
+    std::vector<IndexDeclaration> indexes;
+    for (const SchemaStep &step : steps(file))
+        if (step.version <= version)
+            indexes.insert(indexes.end(), step.indexes.begin(), step.indexes.end());
+    return indexes;
+}
+
+QByteArray SchemaDeclarations::createStatements(Schema::File file, int version)
+{
+    QByteArray sql;
+    for (const TableDeclaration &table : tablesAt(file, version))
+        sql += createTable(table) + ";\n";
+    for (const IndexDeclaration &index : indexesAt(file, version))
+        sql += createIndex(index) + ";\n";
+    return sql;
+}
+
+QByteArray SchemaDeclarations::createTable(const TableDeclaration &table)
+{
+    QByteArray sql = "CREATE TABLE IF NOT EXISTS " + identifier(table.name) + " (";
+    for (size_t i = 0; i < table.columns.size(); ++i)
+        sql += (i ? ", " : "") + columnDefinition(table.columns[i]);
+    return sql + ')';
+}
+
+QByteArray SchemaDeclarations::addColumn(const char *table, const ColumnDeclaration &column)
+{
+    return "ALTER TABLE " + identifier(table) + " ADD COLUMN " + columnDefinition(column);
+}
+
+QByteArray SchemaDeclarations::createIndex(const IndexDeclaration &index)
+{
+    QByteArray sql = "CREATE INDEX IF NOT EXISTS " + identifier(index.name) + " ON " +
+                     identifier(index.table) + " (";
+    for (size_t i = 0; i < index.columns.size(); ++i)
+        sql += (i ? ", " : "") + identifier(index.columns[i]);
+    return sql + ')';
+}
+
+QByteArray SchemaDeclarations::columnDefinition(const ColumnDeclaration &column)
+{
+    QByteArray sql = identifier(column.name) + ' ' + column.type;
+    if (std::strlen(column.constraints) > 0)
+        sql += ' ' + QByteArray(column.constraints);
+    return sql;
+}
+
+QByteArray SchemaDeclarations::identifier(const char *name)
+{
+    if (isPlainName(name))
+        return name;
+    return '"' + QByteArray(name).replace('"', "\"\"") + '"';
+}
+
+} // namespace corvane

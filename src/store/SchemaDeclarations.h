@@ -1,0 +1,69 @@
+#pragma once
+
+#include "Schema.h"
+
+#include <QByteArray>
+#include <vector>
+
+namespace corvane
+{
+
+// A column as CREATE TABLE and ALTER TABLE ADD COLUMN write it.
+struct ColumnDeclaration {
+    const char *name;
+    const char *type;             // "TEXT", "INTEGER"
+    const char *constraints = ""; // collation, NOT NULL, default, PRIMARY KEY
+};
+
+struct TableDeclaration {
+    const char *name;
+    std::vector<ColumnDeclaration> columns;
+};
+
+// A column added to a table of an earlier step; it goes at the end of the table.
+struct AddedColumn {
+    const char *table;
+    ColumnDeclaration column;
+};
+
+struct IndexDeclaration {
+    const char *name;
+    const char *table;
+    std::vector<const char *> columns;
+};
+
+// What one schema version brought to one database file.
+struct SchemaStep {
+    int version;
+    std::vector<TableDeclaration> tables = {};
+    std::vector<AddedColumn> columns = {};
+    std::vector<IndexDeclaration> indexes = {};
+    // Statements that change rows an older file holds; a new file does not run them.
+    std::vector<const char *> dataChanges = {};
+};
+
+// The tables, columns and indexes of the three files, each tagged with the
+// version that brought it, and the statements that build them.
+class SchemaDeclarations
+{
+public:
+    // The steps of a file, oldest first; step 0 is what a file had before it carried a version.
+    static const std::vector<SchemaStep> &steps(Schema::File file);
+
+    // The tables of a file with their columns in table order, as they stood at a version.
+    static std::vector<TableDeclaration> tablesAt(Schema::File file, int version);
+    static std::vector<IndexDeclaration> indexesAt(Schema::File file, int version);
+
+    // The statements that create a file as it stood at a version (without its user_version).
+    static QByteArray createStatements(Schema::File file, int version);
+
+    static QByteArray createTable(const TableDeclaration &table);
+    static QByteArray addColumn(const char *table, const ColumnDeclaration &column);
+    static QByteArray createIndex(const IndexDeclaration &index);
+
+private:
+    static QByteArray columnDefinition(const ColumnDeclaration &column);
+    static QByteArray identifier(const char *name);
+};
+
+} // namespace corvane

@@ -1,5 +1,6 @@
 #include "MessageRecorder.h"
 
+#include "DayRange.h"
 #include "MessageTime.h"
 #include "NamedCommands.h"
 #include "NewPairsSink.h"
@@ -47,6 +48,8 @@ MessageRecorder::MessageRecorder(Store &store) : m_store(store)
         db,
         "UPDATE UniqueAircraft SET FirstHeard = ?, LastHeard = ?, TimesHeard = ? WHERE rowid = ?");
     m_dataVersion = std::make_unique<SqliteStatement>(db, "PRAGMA data_version");
+    m_seenDataVersion = dataVersion();
+    m_seenOwnChanges = ownChanges();
 }
 
 MessageRecorder::~MessageRecorder()
@@ -102,10 +105,12 @@ void MessageRecorder::beginBatch()
     // Someone else (an editor, another process, other code on this
     // connection) changed the file since our last commit: what we remember
     // of the registers may be stale.
-    if (dataVersion() != m_seenDataVersion || ownChanges() != m_seenOwnChanges ||
-        m_pairs.size() + m_aircraft.size() > kCacheLimit)
+    const bool outside = dataVersion() != m_seenDataVersion || ownChanges() != m_seenOwnChanges;
+    m_outsideWrite = m_outsideWrite || outside;
+    if (outside || m_pairs.size() + m_aircraft.size() > kCacheLimit)
         dropCaches();
     m_inBatch = 0;
+    m_batchClock.start();
 }
 
 void MessageRecorder::rollbackBatch()
@@ -113,6 +118,9 @@ void MessageRecorder::rollbackBatch()
     m_tx.reset();
     dropCaches();
     m_inBatch = 0;
+    m_toPublish.clear();
+    m_batchRegs.clear();
+    m_batchTally = {};
 }
 
 void MessageRecorder::commitBatch()
@@ -130,6 +138,53 @@ void MessageRecorder::commitBatch()
         throw;
     }
     m_inBatch = 0;
+    m_tally.messages += m_batchTally.messages;
+    m_tally.aircraft += m_batchTally.aircraft;
+    m_batchTally = {};
+    m_storedRegs.unite(m_batchRegs);
+    m_batchRegs.clear();
+    // Only now is every message of the batch really stored.
+    const std::vector<MessageRecord> committed = std::move(m_toPublish);
+    m_toPublish.clear();
+    if (m_publisher)
+        for (const MessageRecord &r : committed)
+            m_publisher(r);
+}
+
+void MessageRecorder::watchDay(const QDate &day)
+{
+    m_day = day;
+    const DayRange range = DayRange::day(day);
+    m_dayStart = range.startText().toLatin1();
+    m_dayEnd = range.endText().toLatin1();
+    m_tally = m_batchTally = {};
+}
+
+MessageRecorder::DayTally MessageRecorder::takeDayTally()
+{
+    const DayTally tally = m_tally;
+    m_tally = {};
+    return tally;
+}
+
+bool MessageRecorder::takeOutsideWrite()
+{
+    // A write by anyone else since our last commit is seen here, not only
+    // when the next batch begins.
+    if (!m_tx && (dataVersion() != m_seenDataVersion || ownChanges() != m_seenOwnChanges)) {
+        dropCaches();
+        m_seenDataVersion = dataVersion();
+        m_seenOwnChanges = ownChanges();
+        m_outsideWrite = true;
+    }
+    const bool seen = m_outsideWrite;
+    m_outsideWrite = false;
+    return seen;
+}
+
+void MessageRecorder::tallyDay(const QByteArray &oldLast, const QByteArray &newLast, bool known)
+{
+    m_batchTally.aircraft += int(inDay(newLast)) - int(known && inDay(oldLast));
 }
 
 void MessageRecorder::touch(Heard &h, const QByteArray &time)
@@ -184,7 +239,9 @@ MessageRecorder::Heard &MessageRecorder::aircraftEntry(const QByteArray &regUtf8
     const QByteArray key = foldKey(regUtf8);
     auto it = m_aircraft.find(key);
     if (it != m_aircraft.end()) {
+        const QByteArray oldLast = it->last;
         touch(*it, time);
+        tallyDay(oldLast, it->last, true);
         return *it;
     }
     Heard h;
@@ -195,13 +252,16 @@ MessageRecorder::Heard &MessageRecorder::aircraftEntry(const QByteArray &regUtf8
         h.last = m_findAircraft->text(2).toUtf8();
         h.times = m_findAircraft->int64(3);
         m_findAircraft->reset();
+        const QByteArray oldLast = h.last;
         touch(h, time);
+        tallyDay(oldLast, h.last, true);
     } else {
         m_findAircraft->reset();
         h.reg = regUtf8;
         h.first = h.last = time;
         h.times = 1;
         h.dirty = true;
+        tallyDay({}, h.last, false);
     }
     return *m_aircraft.insert(key, h);
 }
@@ -233,15 +293,18 @@ StoreResult MessageRecorder::storeMessage(const MessageRecord &r, NewPairsSink *
         ins.bind(8, timeText);
         ins.bind(9, r.mFileName);
         ins.run();
-        if (m_publisher)
-            m_publisher(r);
         pairEntry(r.mReg, r.mFlight, reg, flight, timeText, sink);
         aircraftEntry(reg, timeText);
     } catch (const StoreError &) {
         rollbackBatch();
         throw;
     }
-    if (++m_inBatch >= kBatchLimit)
+    if (m_publisher)
+        m_toPublish.push_back(r);
+    m_batchRegs.insert(reg);
+    if (inDay(timeText))
+        ++m_batchTally.messages;
+    if (++m_inBatch >= m_batchLimit || m_batchClock.elapsed() >= m_batchMillis)
         commitBatch();
     return StoreResult::Stored;
 }
@@ -280,10 +343,41 @@ void MessageRecorder::flushRegisters()
 
 void MessageRecorder::refreshHeard()
 {
+    const qint64 before = ownChanges();
     SqliteDb &db = m_store.acarsLog();
     SqliteTransaction tx(db);
     db.exec(NamedCommands::find(QStringLiteral("UpdateHeard"))->sql);
     tx.commit();
+    m_storedRegs.clear();
+    noteOwnWrite(before);
+}
+
+void MessageRecorder::refreshHeardOfStored()
+{
+    if (m_storedRegs.isEmpty())
+        return;
+    const qint64 before = ownChanges();
+    SqliteDb &db = m_store.acarsLog();
+    if (!m_flagHeard)
+        m_flagHeard = std::make_unique<SqliteStatement>(
+            db, "UPDATE AIRCRAFT SET \"Heard?\" = 1 WHERE REGISTRATI = ? "
+                "AND IFNULL(\"Heard?\", 0) = 0");
+    SqliteTransaction tx(db);
+    for (const QByteArray &reg : std::as_const(m_storedRegs)) {
+        m_flagHeard->bind(1, reg);
+        m_flagHeard->run();
+    }
+    tx.commit();
+    m_storedRegs.clear();
+    noteOwnWrite(before);
+}
+
+void MessageRecorder::noteOwnWrite(qint64 changesBefore)
+{
+    // The heard flags are not part of what the recorder remembers: its own
+    // flag updates do not make the registers or the day's figures stale.
+    if (changesBefore == m_seenOwnChanges)
+        m_seenOwnChanges = ownChanges();
 }
 
 } // namespace corvane

@@ -2,11 +2,15 @@
 
 #include "MessageRecord.h"
 
+#include <QDate>
+
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QSet>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace corvane
 {
@@ -19,26 +23,40 @@ class NewPairsSink;
 // The one step that records a message: checks, the message row, and the two
 // registers of heard pairs and heard aircraft.
 //
-// Writes happen in batches owned by the caller: the first message opens a
-// transaction, which commits at commitBatch() and by itself every
-// kBatchLimit messages. A message and its register updates always land in the
-// same transaction. A failing write rolls the open batch back and throws
-// StoreError.
+// Writes happen in batches: the first message opens a transaction, which
+// commits at commitBatch() and by itself once it holds kBatchLimit messages
+// or has been open kBatchMillis, so a killed import loses at most one batch.
+// A message and its register updates always land in the same transaction. A
+// failing write rolls the open batch back and throws StoreError.
 class MessageRecorder
 {
 public:
-    static constexpr int kBatchLimit = 5000;
+    static constexpr int kBatchLimit = 10000;
+    static constexpr int kBatchMillis = 1000;
+
+    // What one watched day gained through committed batches: messages
+    // stamped within it, and heard aircraft whose last hearing moved into
+    // it (less those that moved out of it).
+    struct DayTally {
+        qint64 messages = 0;
+        qint64 aircraft = 0;
+    };
 
     explicit MessageRecorder(Store &store);
     ~MessageRecorder();
     MessageRecorder(const MessageRecorder &) = delete;
     MessageRecorder &operator=(const MessageRecorder &) = delete;
 
-    // Called after the message row is written and before the registers are
-    // updated (the live pass-on).
+    // Called for each stored message once its batch has committed (the live
+    // pass-on); a rolled-back batch passes nothing on.
     void setPublisher(std::function<void(const MessageRecord &)> publisher)
     {
         m_publisher = std::move(publisher);
+    }
+    void setBatchLimits(int messages, int millis)
+    {
+        m_batchLimit = messages;
+        m_batchMillis = millis;
     }
 
     StoreResult storeMessage(const MessageRecord &record, NewPairsSink *sink, bool checks = true);
@@ -49,6 +67,19 @@ public:
     // Sets the heard flag of every aircraft that has messages. Flags are never
     // cleared here; only aircraft not yet flagged are looked at.
     void refreshHeard();
+    // The same for the registrations stored since the last call only: what
+    // a live pass needs, at a cost that does not grow with the store.
+    void refreshHeardOfStored();
+
+    // Starts tallying a day (from zero); see DayTally.
+    void watchDay(const QDate &day);
+    QDate watchedDay() const { return m_day; }
+    // The tally of committed batches since the last call.
+    DayTally takeDayTally();
+    // True once when the file was written by anyone else (another process,
+    // other code on this connection) since the last call: figures counted
+    // from the file must then be counted again.
+    bool takeOutsideWrite();
 
     static bool isValidChar(QStringView oneChar);
     static bool allValidChars(QStringView text);
@@ -65,12 +96,15 @@ private:
     };
 
     void beginBatch();
+    void noteOwnWrite(qint64 changesBefore);
+    void tallyDay(const QByteArray &oldLast, const QByteArray &newLast, bool known);
+    bool inDay(const QByteArray &time) const { return time >= m_dayStart && time < m_dayEnd; }
     void flushRegisters();
     void dropCaches();
     Heard &pairEntry(const QString &reg, const QString &flight, const QByteArray &regUtf8,
                      const QByteArray &flightUtf8, const QByteArray &time, NewPairsSink *sink);
     Heard &aircraftEntry(const QByteArray &regUtf8, const QByteArray &time);
-    static void touch(Heard &h, const QByteArray &time);
+    void touch(Heard &h, const QByteArray &time);
     qint64 dataVersion();
     qint64 ownChanges() const;
 
@@ -81,9 +115,20 @@ private:
     std::unique_ptr<SqliteStatement> m_findPair, m_insertPair, m_updatePair;
     std::unique_ptr<SqliteStatement> m_findAircraft, m_insertAircraft, m_updateAircraft;
     std::unique_ptr<SqliteStatement> m_dataVersion;
+    std::unique_ptr<SqliteStatement> m_flagHeard;
     QHash<QByteArray, Heard> m_pairs;
     QHash<QByteArray, Heard> m_aircraft;
     int m_inBatch = 0;
+    int m_batchLimit = kBatchLimit;
+    int m_batchMillis = kBatchMillis;
+    QElapsedTimer m_batchClock;
+    std::vector<MessageRecord> m_toPublish; // stored in the open batch
+    QSet<QByteArray> m_batchRegs;           // registrations stored in the open batch
+    QSet<QByteArray> m_storedRegs;          // committed, for refreshHeardOfStored
+    QDate m_day;
+    QByteArray m_dayStart, m_dayEnd;
+    DayTally m_batchTally, m_tally;
+    bool m_outsideWrite = false;
     qint64 m_seenDataVersion = -1;
     qint64 m_seenOwnChanges = -1;
 };

@@ -1,9 +1,11 @@
 #include "app/AppState.h"
+#include "store/DayRange.h"
 #include "store/MessageRecorder.h"
 #include "store/NewPairsSink.h"
 #include "store/SqliteDb.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
+#include "store/StoreFigures.h"
 #include "support/StoreRows.h"
 #include "support/TestEnvironment.h"
 
@@ -271,6 +273,108 @@ private slots:
         recorder->refreshHeard();
         QCOMPARE(rows(*store, "SELECT REGISTRATI, \"Heard?\" FROM AIRCRAFT ORDER BY REGISTRATI"),
                  (QStringList{"N1|1", "N2|0", "N3|1"}));
+    }
+
+    void passesOnOnlyCommittedMessages()
+    {
+        store->acarsLog().exec(
+            "CREATE TRIGGER failing BEFORE INSERT ON tMessage WHEN NEW.mReg = 'BAD' "
+            "BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+        QStringList passed;
+        recorder->setPublisher([&passed](const MessageRecord &r) { passed << r.mReg; });
+        recorder->storeMessage(message("N1", "BA01", "01/02/2004 10:00"), nullptr);
+        recorder->storeMessage(message("N2", "BA01", "01/02/2004 10:01"), nullptr);
+        QVERIFY(passed.isEmpty());
+        recorder->commitBatch();
+        QCOMPARE(passed, (QStringList{"N1", "N2"}));
+        // A batch that rolls back passes nothing on, not even what it held
+        // before the failure.
+        recorder->storeMessage(message("N3", "BA01", "01/02/2004 10:02"), nullptr);
+        QVERIFY_THROWS_EXCEPTION(
+            StoreError,
+            recorder->storeMessage(message("BAD", "BA02", "01/02/2004 10:03"), nullptr));
+        recorder->commitBatch();
+        QCOMPARE(passed, (QStringList{"N1", "N2"}));
+    }
+
+    void batchCommitsAfterItsTimeLimit()
+    {
+        recorder->setBatchLimits(1000000, 50);
+        recorder->storeMessage(message("N1", "BA01", "01/02/2004 10:00"), nullptr);
+        QTest::qSleep(80);
+        recorder->storeMessage(message("N2", "BA01", "01/02/2004 10:01"), nullptr);
+        QVERIFY(!recorder->batchOpen());
+        Store other;
+        other.open(store->folder());
+        QCOMPARE(rows(other, "SELECT count(*) FROM tMessage").first(), QStringLiteral("2"));
+    }
+
+    void dayTallyMatchesCountingTheFile()
+    {
+        // Aircraft heard before, on, and after the watched day, then a mix of
+        // messages: the counts at the start plus the tally must equal the
+        // counts taken from the file afterwards.
+        const QDate day(2004, 2, 1);
+        const QStringList times = {"31/01/2004 23:59:59", "01/02/2004 00:00:00",
+                                   "01/02/2004 12:00:00", "01/02/2004 23:59:59",
+                                   "02/02/2004 00:00:00", "15/01/2004 08:00:00"};
+        for (int i = 0; i < 12; ++i)
+            recorder->storeMessage(
+                message(QStringLiteral("N%1").arg(i % 6), "BA01", times[i % times.size()]),
+                nullptr);
+        recorder->commitBatch();
+        StoreFigures figures(*store);
+        const DayRange range = DayRange::day(day);
+        const qint64 baseMessages = figures.messagesWithin(range);
+        const qint64 baseAircraft = figures.aircraftLastHeardWithin(range);
+        recorder->watchDay(day);
+        for (int i = 0; i < 60; ++i) {
+            recorder->storeMessage(message(QStringLiteral("N%1").arg((i * 7) % 9), "BA01",
+                                           times[(i * 5) % times.size()]),
+                                   nullptr);
+            if (i % 13 == 0)
+                recorder->commitBatch();
+        }
+        recorder->commitBatch();
+        const MessageRecorder::DayTally tally = recorder->takeDayTally();
+        QVERIFY(tally.messages > 0);
+        QCOMPARE(baseMessages + tally.messages, figures.messagesWithin(range));
+        QCOMPARE(baseAircraft + tally.aircraft, figures.aircraftLastHeardWithin(range));
+        QCOMPARE(recorder->takeDayTally().messages, 0);
+    }
+
+    void outsideWritesAreNoticedOwnFlagsAreNot()
+    {
+        recorder->storeMessage(message("N1", "BA01", "01/02/2004 10:00"), nullptr);
+        recorder->commitBatch();
+        QVERIFY(!recorder->takeOutsideWrite());
+        recorder->refreshHeard();
+        recorder->refreshHeardOfStored();
+        QVERIFY(!recorder->takeOutsideWrite());
+        {
+            Store other;
+            other.open(store->folder());
+            MessageRecorder another(other);
+            another.storeMessage(message("N2", "BA01", "01/02/2004 10:00"), nullptr);
+        }
+        QVERIFY(recorder->takeOutsideWrite());
+        QVERIFY(!recorder->takeOutsideWrite());
+    }
+
+    void heardFlagsOfStoredRegistrationsOnly()
+    {
+        store->acarsLog().exec("INSERT INTO AIRCRAFT (REGISTRATI) VALUES ('N1'), ('N2'), ('N3');"
+                               "INSERT INTO tMessage (mReg) VALUES ('N2')");
+        recorder->storeMessage(message("n1", "BA01", "01/02/2004 10:00"), nullptr);
+        recorder->commitBatch();
+        recorder->refreshHeardOfStored();
+        // N2 has a message but was not stored by the recorder: left for the
+        // full refresh.
+        QCOMPARE(rows(*store, "SELECT REGISTRATI, \"Heard?\" FROM AIRCRAFT ORDER BY REGISTRATI"),
+                 (QStringList{"N1|1", "N2|0", "N3|0"}));
+        recorder->refreshHeard();
+        QCOMPARE(rows(*store, "SELECT REGISTRATI, \"Heard?\" FROM AIRCRAFT ORDER BY REGISTRATI"),
+                 (QStringList{"N1|1", "N2|1", "N3|0"}));
     }
 };
 

@@ -1,0 +1,162 @@
+#include "RecorderThread.h"
+
+#include "store/MessageRecorder.h"
+#include "store/Store.h"
+#include "store/StoreError.h"
+
+#include <QCoreApplication>
+#include <QThread>
+#include <exception>
+
+namespace corvane
+{
+
+// Lives on the recorder thread: the connections are opened, used and closed
+// there only.
+class RecorderThread::Worker : public QObject
+{
+public:
+    Store store;
+    std::unique_ptr<MessageRecorder> recorder;
+
+    void close()
+    {
+        if (recorder) {
+            try {
+                recorder->commitBatch();
+            } catch (const StoreError &) {
+                // Rolled back: nothing half-written stays.
+            }
+        }
+        recorder.reset();
+        store.close();
+    }
+};
+
+RecorderThread::RecorderThread(QObject *parent) : QObject(parent) {}
+
+RecorderThread::~RecorderThread()
+{
+    stop();
+}
+
+bool RecorderThread::isRunning() const
+{
+    return m_thread != nullptr;
+}
+
+bool RecorderThread::start(const QString &folder, QString *error)
+{
+    stop();
+    m_thread = new QThread;
+    m_thread->setObjectName(QStringLiteral("recorder"));
+    m_worker = new Worker;
+    m_worker->moveToThread(m_thread);
+    m_thread->start();
+    QString why;
+    Worker *worker = m_worker;
+    QMetaObject::invokeMethod(
+        worker,
+        [worker, folder, &why] {
+            try {
+                worker->store.open(folder);
+                worker->recorder = std::make_unique<MessageRecorder>(worker->store);
+            } catch (const StoreError &e) {
+                why = e.message();
+            }
+        },
+        Qt::BlockingQueuedConnection);
+    if (!why.isEmpty()) {
+        stop();
+        if (error)
+            *error = why;
+        return false;
+    }
+    return true;
+}
+
+void RecorderThread::stop()
+{
+    if (!m_thread)
+        return;
+    // Jobs still queued are dropped; the running one stops at its next check.
+    m_closing = true;
+    m_cancelRunning = true;
+    Worker *worker = m_worker;
+    QMetaObject::invokeMethod(
+        worker, [worker] { worker->close(); }, Qt::BlockingQueuedConnection);
+    m_thread->quit();
+    m_thread->wait();
+    delete m_worker;
+    delete m_thread;
+    m_worker = nullptr;
+    m_thread = nullptr;
+    m_pending = 0;
+    m_closing = false;
+    QMutexLocker lock(&m_cancelLock);
+    m_cancelled.clear();
+}
+
+quint64 RecorderThread::submit(Job job)
+{
+    const quint64 number = ++m_next;
+    if (!m_thread)
+        return number;
+    ++m_pending;
+    QMetaObject::invokeMethod(
+        m_worker, [this, number, job = std::move(job)] { runJob(number, job); },
+        Qt::QueuedConnection);
+    return number;
+}
+
+void RecorderThread::cancel(quint64 job)
+{
+    if (job == 0)
+        return;
+    if (m_running == job) {
+        m_cancelRunning = true;
+        return;
+    }
+    QMutexLocker lock(&m_cancelLock);
+    m_cancelled.insert(job);
+}
+
+bool RecorderThread::takeCancelled(quint64 number)
+{
+    QMutexLocker lock(&m_cancelLock);
+    return m_cancelled.remove(number);
+}
+
+void RecorderThread::runJob(quint64 number, const Job &job)
+{
+    --m_pending;
+    if (takeCancelled(number) || m_closing || !m_worker->recorder) {
+        emit jobFinished(number);
+        return;
+    }
+    m_cancelRunning = false;
+    m_running = number;
+    RecorderJobContext context{m_worker->store, *m_worker->recorder, m_cancelRunning};
+    QString failure;
+    try {
+        job(context);
+        m_worker->recorder->commitBatch();
+    } catch (const StoreError &e) {
+        m_worker->recorder->rollbackBatch();
+        failure = e.message();
+    } catch (const std::exception &e) {
+        m_worker->recorder->rollbackBatch();
+        failure = QString::fromLocal8Bit(e.what());
+    }
+    m_running = 0;
+    if (!failure.isEmpty())
+        emit jobFailed(number, failure);
+    emit jobFinished(number);
+}
+
+void RecorderThread::post(QObject *receiver, std::function<void()> fn)
+{
+    QMetaObject::invokeMethod(receiver, std::move(fn), Qt::QueuedConnection);
+}
+
+} // namespace corvane

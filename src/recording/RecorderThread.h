@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QMutex>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <atomic>
+#include <functional>
+#include <memory>
+
+class QThread;
+
+namespace corvane
+{
+
+class Store;
+class MessageRecorder;
+
+// What a job gets to work with: the thread's own connections to the store
+// and its recorder, and whether the job was asked to stop.
+struct RecorderJobContext {
+    Store &store;
+    MessageRecorder &recorder;
+    const std::atomic_bool &cancelled;
+};
+
+// The one thread that writes to the store. It opens its own connections to
+// the store's files and runs jobs (imports, live passes, bulk changes) one
+// at a time, in the order they were submitted, so two jobs never share a
+// batch. Jobs report back through whatever they capture, typically by
+// posting to an object of the caller's thread (see post()).
+class RecorderThread : public QObject
+{
+    Q_OBJECT
+public:
+    using Job = std::function<void(RecorderJobContext &)>;
+
+    explicit RecorderThread(QObject *parent = nullptr);
+    // Waits for the running job to end (cancelling it first) and drops the
+    // jobs not started.
+    ~RecorderThread() override;
+
+    // Opens the store folder on the thread; false with the reason when the
+    // files cannot be opened.
+    bool start(const QString &folder, QString *error = nullptr);
+    void stop();
+    bool isRunning() const;
+
+    // Queues a job; returns its number (from 1).
+    quint64 submit(Job job);
+    // Asks the running job, when it is that number, to stop at its next
+    // check; jobs not started yet are taken off the queue.
+    void cancel(quint64 job);
+    quint64 runningJob() const { return m_running.load(); }
+    int pendingJobs() const { return m_pending.load(); }
+
+    // Runs fn on the thread of receiver, in its event loop.
+    static void post(QObject *receiver, std::function<void()> fn);
+
+signals:
+    void jobFinished(quint64 job);
+    // A job threw or the store failed; the job ended.
+    void jobFailed(quint64 job, const QString &error);
+
+private:
+    class Worker;
+    void runJob(quint64 number, const Job &job);
+    bool takeCancelled(quint64 number);
+
+    QThread *m_thread = nullptr;
+    Worker *m_worker = nullptr;
+    std::atomic<quint64> m_next{0};
+    std::atomic<quint64> m_running{0};
+    std::atomic_bool m_cancelRunning{false};
+    std::atomic_int m_pending{0};
+    std::atomic_bool m_closing{false};
+    QMutex m_cancelLock;
+    QSet<quint64> m_cancelled; // not started yet
+};
+
+} // namespace corvane

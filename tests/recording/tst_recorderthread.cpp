@@ -1,0 +1,130 @@
+#include "recording/RecorderThread.h"
+#include "store/MessageRecorder.h"
+#include "store/SqliteDb.h"
+#include "store/Store.h"
+#include "store/StoreError.h"
+#include "support/StoreRows.h"
+#include "support/TestEnvironment.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace corvane;
+using corvane::test::rows;
+
+namespace
+{
+
+MessageRecord message(const QString &reg, const QString &fileName)
+{
+    MessageRecord r;
+    r.mMode = QStringLiteral("2");
+    r.mReg = reg;
+    r.mBlk = QStringLiteral("2");
+    r.mFlight = QStringLiteral("BA01");
+    r.mText = QStringLiteral("TEXT");
+    r.mTime = QStringLiteral("01/02/2004 10:00");
+    r.mFileName = fileName;
+    return r;
+}
+
+} // namespace
+
+class TestRecorderThread : public QObject
+{
+    Q_OBJECT
+
+    test::TestEnvironment env;
+
+private slots:
+    void jobsRunInOrderEachWithItsOwnBatch()
+    {
+        const QString folder = env.newDataDir();
+        RecorderThread thread;
+        QVERIFY(thread.start(folder));
+        QStringList order;
+        QMutex lock;
+        QSignalSpy finished(&thread, &RecorderThread::jobFinished);
+        // The first job leaves its batch open; the second must not commit or
+        // roll back the first one's messages, nor be mixed into it.
+        thread.submit([&](RecorderJobContext &c) {
+            c.recorder.storeMessage(message("N1", "import"), nullptr);
+            QMutexLocker l(&lock);
+            order << "import";
+        });
+        thread.submit([&](RecorderJobContext &c) {
+            QVERIFY(!c.recorder.batchOpen());
+            c.recorder.storeMessage(message("N2", "live"), nullptr);
+            QMutexLocker l(&lock);
+            order << "live";
+        });
+        QTRY_COMPARE(finished.count(), 2);
+        QCOMPARE(order, (QStringList{"import", "live"}));
+        Store reader;
+        reader.open(folder);
+        QCOMPARE(rows(reader, "SELECT mReg, mFileName FROM tMessage ORDER BY rowid"),
+                 (QStringList{"N1|import", "N2|live"}));
+    }
+
+    void cancelStopsTheRunningJobAndDropsWaitingOnes()
+    {
+        RecorderThread thread;
+        QVERIFY(thread.start(env.newDataDir()));
+        std::atomic_bool started{false};
+        std::atomic_int stored{0};
+        QSignalSpy finished(&thread, &RecorderThread::jobFinished);
+        const quint64 first = thread.submit([&](RecorderJobContext &c) {
+            started = true;
+            while (!c.cancelled) {
+                c.recorder.storeMessage(message("N1", "long"), nullptr);
+                ++stored;
+            }
+        });
+        std::atomic_bool secondRan{false};
+        const quint64 second = thread.submit([&](RecorderJobContext &) { secondRan = true; });
+        QTRY_VERIFY(started.load());
+        thread.cancel(second);
+        thread.cancel(first);
+        QTRY_COMPARE(finished.count(), 2);
+        QVERIFY(!secondRan);
+        QVERIFY(stored > 0);
+    }
+
+    void aFailingJobIsReportedAndRolledBack()
+    {
+        const QString folder = env.newDataDir();
+        RecorderThread thread;
+        QVERIFY(thread.start(folder));
+        QSignalSpy failed(&thread, &RecorderThread::jobFailed);
+        QSignalSpy finished(&thread, &RecorderThread::jobFinished);
+        thread.submit([](RecorderJobContext &c) {
+            c.recorder.storeMessage(message("N1", "x"), nullptr);
+            throw StoreError(QStringLiteral("disk full"));
+        });
+        thread.submit(
+            [](RecorderJobContext &c) { c.recorder.storeMessage(message("N2", "y"), nullptr); });
+        QTRY_COMPARE(finished.count(), 2);
+        QCOMPARE(failed.count(), 1);
+        QCOMPARE(failed.first().at(1).toString(), QStringLiteral("disk full"));
+        Store reader;
+        reader.open(folder);
+        QCOMPARE(rows(reader, "SELECT mReg FROM tMessage"), QStringList{"N2"});
+    }
+
+    void refusesAFolderItCannotOpen()
+    {
+        const QString folder = env.newDataDir();
+        QFile bad(QDir(folder).filePath(QStringLiteral("acarslog.db")));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write("not a database at all");
+        bad.close();
+        RecorderThread thread;
+        QString error;
+        QVERIFY(!thread.start(folder, &error));
+        QVERIFY(error.contains(QStringLiteral("acarslog.db")));
+        QVERIFY(!thread.isRunning());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRecorderThread)
+#include "tst_recorderthread.moc"

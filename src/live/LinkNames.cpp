@@ -83,13 +83,13 @@ std::optional<LinkAddress> configuredAddress(const QString &text, const QString 
 {
     if (text.trimmed().isEmpty())
         return std::nullopt;
-    const LiveType *type = LiveTypes::findLink(application, topic);
-    const QString ddeType = type ? type->name() : application;
     auto address = parseAddress(text);
-    if (!address && error)
+    if (!address && error) {
+        const LiveType *type = LiveTypes::findLink(application, topic);
         *error = QStringLiteral("The link address \"%1\" of %2 in settings group \"Links\" is not "
                                 "host:port.")
-                     .arg(text, ddeType);
+                     .arg(text, type ? type->name() : application);
+    }
     return address;
 }
 

@@ -48,6 +48,30 @@ private slots:
         QVERIFY(dialog.findChild<QWidget *>("fraWeb"));
     }
 
+    // The option buttons of both frames, in the order the dialog shows them.
+    void optionsInTheirOrder()
+    {
+        Settings settings;
+        OptionsDialog dialog(settings);
+        const auto buttons = [&dialog](const char *frame) {
+            QStringList names;
+            for (QRadioButton *o :
+                 dialog.findChild<QWidget *>(frame)->findChildren<QRadioButton *>())
+                names << o->objectName() + u'=' + o->text();
+            return names;
+        };
+        QCOMPARE(buttons("fraFrame"),
+                 (QStringList{
+                     "optAirNav=AirNav", "optSkySpy=SkySpy", "optAirMaster32000=Air Master 3/2000",
+                     "optZcars=ZCARS", "optBrellwick=Brellwick (Airmaster mode)", "optARD=ARD2",
+                     "optSSHF=SkySweeper HF", "optSSVHF=SkySweeper VHF", "optACARSD=ACARSD"}));
+        QCOMPARE(buttons("fraDDE"),
+                 (QStringList{"optDDEANAD=AirNav", "optDDESkySpy=SkySpy",
+                              "optDDEAirmaster=Airmaster", "optDDEZcars=ZCARS", "optDDEHFDL=HFDL",
+                              "optARDDDE=ARD2", "optPosFix=PosFix", "optDDESSHF=SkySweeper HF",
+                              "optDDESSVHF=SkySweeper VHF", "optDDEACARSD=ACARSD"}));
+    }
+
     void okFromTheMenuWritesEverySwitch()
     {
         Store store;

@@ -1,6 +1,6 @@
-#include "app/AppPaths.h"
 #include "app/MainWindowLauncher.h"
 #include "cli/CommandLine.h"
+#include "settings/AppPaths.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -1,11 +1,11 @@
 #include "ImportController.h"
 
-#include "AppState.h"
 #include "Dialogs.h"
 #include "MainWindow.h"
 #include "WindowObserver.h"
-#include "formats/FormatRegistry.h"
+#include "formats/LogFormats.h"
 #include "formats/LogImporter.h"
+#include "store/MessageRecorder.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -34,8 +34,12 @@ void ImportController::importFiles(const QStringList &paths)
     if (m_running)
         return;
     m_running = true;
-    const LogFormat *format = FormatRegistry::logFormat(AppState::instance().decoder);
+    // The settings as they stand now: the Options dialog applies at once.
+    const Settings &settings = m_window.settings();
+    const LogFormat *format = LogFormats::find(settings.decoder());
+    m_recorder.setRecordUplinks(settings.uplinkMessages() == 1);
     LogImporter importer(m_store, m_recorder);
+    importer.setShowNewPairs(settings.showNew());
     WindowObserver observer(m_window, WindowObserver::Kind::LogImport);
     if (format && !paths.isEmpty())
         importer.importFiles(*format, paths, &observer);

@@ -1,12 +1,12 @@
 #include "LiveController.h"
 
-#include "AppState.h"
 #include "Dialogs.h"
 #include "MainWindow.h"
 #include "WindowObserver.h"
 #include "formats/ImportObserver.h"
-#include "live/LinkNames.h"
+#include "formats/LiveTypes.h"
 #include "live/LiveSession.h"
+#include "store/MessageRecorder.h"
 
 #include <QAction>
 #include <QApplication>
@@ -30,10 +30,15 @@ const QString kLiveData = QStringLiteral("Live data");
 } // namespace
 
 LiveController::LiveController(MainWindow &window, Store &store, MessageRecorder &recorder)
-    : m_window(window),
+    : m_window(window), m_recorder(recorder),
       m_observer(std::make_unique<WindowObserver>(window, WindowObserver::Kind::LivePass)),
       m_session(std::make_unique<LiveSession>(store, recorder))
 {
+    applyUplinkSetting();
+    connect(&window.settings(), &Settings::changed, this, [this](Settings::Key key) {
+        if (key == Settings::Key::UplinkMessages)
+            applyUplinkSetting();
+    });
     // The window serves LiveData from start-up, whatever the box says; a
     // second copy of the program finds the item taken and serves nothing.
     m_publisher.start();
@@ -46,7 +51,7 @@ LiveController::LiveController(MainWindow &window, Store &store, MessageRecorder
     connect(m_session.get(), &LiveSession::linkBroken, this, &LiveController::linkBroken);
     connect(m_session.get(), &LiveSession::valueHandled, this, [this](const QString &text) {
         m_window.liveDataSink()->setPlainText(text);
-        if (AppState::instance().intAlertsOpen == 1 && checkAlerts)
+        if (m_alertsOpen && checkAlerts)
             checkAlerts();
     });
     m_colour = red();
@@ -63,21 +68,17 @@ QTimer *LiveController::timer(const QString &name) const
     return m_session->timer(name);
 }
 
+void LiveController::applyUplinkSetting()
+{
+    const bool uplinks = m_window.settings().uplinkMessages() == 1;
+    m_recorder.setRecordUplinks(uplinks);
+    m_publisher.setPassUplinks(uplinks);
+}
+
 QString LiveController::statusText(const QString &ddeType)
 {
-    static const QHash<QString, QString> texts = {
-        {QStringLiteral("ANAD"), QStringLiteral("ANAD DDE started")},
-        {QStringLiteral("Airmaster"), QStringLiteral("Airmaster DDE started")},
-        {QStringLiteral("SkySpy"), QStringLiteral("SkySpy DDE started")},
-        {QStringLiteral("ZCARS"), QStringLiteral("ZCARS DDE started")},
-        {QStringLiteral("HFDL"), QStringLiteral("PC-HFDL DDE started")},
-        {QStringLiteral("POSFIX"), QStringLiteral("PosFix DDE started")},
-        {QStringLiteral("ACARSD"), QStringLiteral("ACARSD DDE started")},
-        {QStringLiteral("ARD2"), QStringLiteral("ARD2 Live Link started")},
-        {QStringLiteral("SSHF"), QStringLiteral("SkySweeper HF Live Link started")},
-        {QStringLiteral("SSVHF"), QStringLiteral("SkySweeper VHF Live Link started")},
-    };
-    return texts.value(ddeType);
+    const LiveType *type = LiveTypes::find(ddeType);
+    return type ? QString::fromLatin1(type->startedText) : QString();
 }
 
 void LiveController::setColour(const QString &colour)
@@ -115,44 +116,42 @@ void LiveController::failedStart(const QString &message)
 
 void LiveController::startLink()
 {
-    AppState &state = AppState::instance();
+    const Settings &settings = m_window.settings();
     m_window.menuItem(QStringLiteral("mnuLogShowAlerts"))->setEnabled(true);
     setColour(red());
     m_window.liveButton()->setText(kStopLink);
     setColour(green());
 
-    const QString type = state.ddeType;
-    const LiveSession::Transport transport = LiveSession::transportFor(type);
+    const QString name = settings.ddeType();
+    const LiveType *type = LiveTypes::find(name);
     QString error;
-    if (transport == LiveSession::Transport::Link) {
-        m_window.setPanelText(1, statusText(type));
+    if (!type) {
+        // A value no reader knows opens nothing.
+        m_session->start(name);
+    } else if (type->transport == LiveTransport::Link) {
+        m_window.setPanelText(1, QString::fromLatin1(type->startedText));
+        m_session->setLinkAddress(settings.linkAddress(name));
         bool noServer = false;
-        if (!m_session->start(type, {}, &error, &noServer)) {
+        if (!m_session->start(name, {}, &error, &noServer)) {
             // A link that cannot be opened for any reason leaves the button
             // as it was; the user sees why.
             failedStart(error);
             return;
         }
-    } else if (transport != LiveSession::Transport::None) {
-        m_window.setPanelText(1, statusText(type));
-        const QString path = pickFile(transport == LiveSession::Transport::LineFile
-                                          ? QStringLiteral("ARD2 Log Files (*.txt)")
-                                          : QStringLiteral("SkySweeper Log Files (*.log)"));
+    } else {
+        m_window.setPanelText(1, QString::fromLatin1(type->startedText));
+        const QString path = pickFile(QString::fromLatin1(type->fileFilter));
         if (path.isEmpty()) {
             stopLink();
             return;
         }
-        state.strLiveFile = path;
-        if (!m_session->start(type, path, &error)) {
+        if (!m_session->start(name, path, &error)) {
             Dialogs::information(&m_window, error);
             stopLink();
             return;
         }
-    } else {
-        // A value no reader knows opens nothing.
-        m_session->start(type);
     }
-    if (state.newPopup == 1)
+    if (settings.newPopup() == 1)
         m_window.showLiveLayout();
     m_window.dblNewCount = 0;
     m_window.newList()->clear();
@@ -170,7 +169,6 @@ void LiveController::stopLink()
     // Ends the link, closes the live file and the timers; what has arrived
     // is recorded first, and the next link discards its connect-time value.
     m_session->stop();
-    AppState::instance().blnLiveRestart = true;
     m_window.updateTitle();
 }
 
@@ -178,7 +176,8 @@ void LiveController::passFinished(const LivePassResult &result)
 {
     if (result.discarded)
         return;
-    if (m_session->ddeType() != QLatin1String("ACARSD") && m_window.isLinked())
+    const LiveType *type = m_session->type();
+    if (!(type && type->keepsImportButton) && m_window.isLinked())
         m_window.importButton()->setEnabled(false);
     m_window.setPanelText(2, result.countsText());
     m_window.setPanelText(3, result.ratesText());

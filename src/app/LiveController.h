@@ -34,12 +34,17 @@ public:
     // Alert matching over the text of txtLiveData, after each value of the
     // link while the alert log window is open; the alerts window fills it.
     std::function<void()> checkAlerts;
+    // The alert log window tells when it opens and closes (intAlertsOpen).
+    void setAlertsOpen(bool open) { m_alertsOpen = open; }
+    bool alertsOpen() const { return m_alertsOpen; }
 
     LiveSession &session() { return *m_session; }
     LivePublisher &publisher() { return m_publisher; }
     // tmrDDE, tmrLive, tmrLiveSSHF, tmrLiveSSVHF.
     QTimer *timer(const QString &name) const;
 
+    // Status panel 1 when the link of ddeType starts; empty for a value no
+    // reader knows.
     static QString statusText(const QString &ddeType);
     // The button's colours, as style sheet colours.
     static QString red() { return QStringLiteral("#ff0000"); }
@@ -56,12 +61,16 @@ private:
     void linkBroken(const QString &why, bool wasLinked);
     void setColour(const QString &colour);
     void failedStart(const QString &message);
+    // The recorder and the publisher follow "UplinkMessages".
+    void applyUplinkSetting();
 
     MainWindow &m_window;
+    MessageRecorder &m_recorder;
     LivePublisher m_publisher;
     std::unique_ptr<ImportObserver> m_observer;
     std::unique_ptr<LiveSession> m_session;
     QString m_colour;
+    bool m_alertsOpen = false;
 };
 
 } // namespace corvane

@@ -1,9 +1,7 @@
 #include "MainWindow.h"
 
 #include "AboutBox.h"
-#include "AppState.h"
 #include "HelpPage.h"
-#include "Settings.h"
 #include "Version.h"
 #include "store/MessageTime.h"
 
@@ -400,13 +398,11 @@ void MainWindow::startUp()
     showStartWindow();
     QCoreApplication::processEvents();
 
-    AppState::instance().resetLiveFlags();
+    // The live flags start reset with the live session; the databases were
+    // opened beside the program by the launcher, and the help page is looked
+    // up when it is asked for.
 
-    // The databases were opened beside the program by the launcher, and the
-    // help page is looked up when it is asked for.
-
-    const Settings settings;
-    restorePosition(settings);
+    restorePosition(m_settings);
 
     showNormalLayout();
     // The explorer tab stays usable: its grid is the one place that lists
@@ -416,7 +412,7 @@ void MainWindow::startUp()
 
     fillFilterTypes();
 
-    AppState::instance().loadSettings(settings);
+    m_settings.load();
 
     hideStartWindow();
 
@@ -526,8 +522,7 @@ QString MainWindow::titleText(const QDateTime &now, bool linked, const QString &
 
 void MainWindow::updateTitle()
 {
-    setWindowTitle(
-        titleText(QDateTime::currentDateTime(), isLinked(), AppState::instance().ddeType));
+    setWindowTitle(titleText(QDateTime::currentDateTime(), isLinked(), m_settings.ddeType()));
 }
 
 bool MainWindow::isLinked() const
@@ -571,8 +566,7 @@ QWidget *MainWindow::tabPage(Tab tab) const
 
 void MainWindow::exitSavingPosition()
 {
-    Settings settings;
-    settings.setPosition(pos().x(), pos().y());
+    m_settings.setPosition(pos().x(), pos().y());
     close();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/Settings.h"
+
 #include <QDateTime>
 #include <QMainWindow>
 #include <functional>
@@ -21,7 +23,6 @@ class QTimer;
 namespace corvane
 {
 
-class Settings;
 class Store;
 
 // The main window "ACARS": menus, the five tabs, the buttons below them, the
@@ -38,13 +39,17 @@ public:
     explicit MainWindow(Store &store, QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    // Shows the loading window, resets the live flags, restores the window
-    // position, puts the first tab in its normal layout, shows the record
-    // count, selects the filter "All records", reads the settings into the
-    // process-wide state and starts the title clock.
+    // Shows the loading window, restores the window position, puts the
+    // first tab in its normal layout, shows the record count, selects the
+    // filter "All records", reads the settings anew and starts the title
+    // clock.
     void startUp();
 
     Store &store() { return m_store; }
+    // The window's settings, which the Options dialog changes and the parts
+    // built on the window follow.
+    Settings &settings() { return m_settings; }
+    const Settings &settings() const { return m_settings; }
 
     // Hooks for the parts built on this window. Each starts as a no-op;
     // an empty function is ignored.
@@ -124,6 +129,7 @@ private:
     void showAbout();
 
     Store &m_store;
+    Settings m_settings;
     std::unique_ptr<QWidget> m_startWindow;
 
     QTabWidget *m_tabs = nullptr;

@@ -1,6 +1,5 @@
 #include "MainWindowLauncher.h"
 
-#include "AppPaths.h"
 #include "Dialogs.h"
 #include "ImportController.h"
 #include "LiveController.h"
@@ -18,7 +17,6 @@ namespace corvane
 
 int MainWindowLauncher::run(const QString &appFolder)
 {
-    AppPaths::setAppFolder(appFolder);
     Store store;
     try {
         store.open(appFolder);

@@ -1,9 +1,10 @@
 #include "OptionsDialog.h"
 
-#include "AppState.h"
 #include "Dialogs.h"
 #include "MainWindow.h"
-#include "Settings.h"
+#include "formats/LiveTypes.h"
+#include "formats/LogFormats.h"
+#include "settings/Settings.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -19,48 +20,18 @@ namespace corvane
 namespace
 {
 
-struct Choice {
-    const char *name;
-    const char *caption;
-    const char *value;
-};
-
-// In the order the dialog tests them when it opens.
-const Choice kLogTypes[] = {
-    {"optAirNav", "AirNav", "AirNav"},
-    {"optSkySpy", "SkySpy", "SkySpy"},
-    {"optAirMaster32000", "Air Master 3/2000", "AirMaster32000"},
-    {"optZcars", "ZCARS", "ZCARS"},
-    {"optBrellwick", "Brellwick (Airmaster mode)", "Brellwick"},
-    {"optARD", "ARD2", "ARD2"},
-    {"optSSHF", "SkySweeper HF", "SSHF"},
-    {"optSSVHF", "SkySweeper VHF", "SSVHF"},
-    {"optACARSD", "ACARSD", "ACARSD"},
-};
-
-const Choice kDdeTypes[] = {
-    {"optDDEANAD", "AirNav", "ANAD"},
-    {"optDDESkySpy", "SkySpy", "SkySpy"},
-    {"optDDEAirmaster", "Airmaster", "Airmaster"},
-    {"optDDEZcars", "ZCARS", "ZCARS"},
-    {"optDDEHFDL", "HFDL", "HFDL"},
-    {"optARDDDE", "ARD2", "ARD2"},
-    {"optPosFix", "PosFix", "POSFIX"},
-    {"optDDESSHF", "SkySweeper HF", "SSHF"},
-    {"optDDESSVHF", "SkySweeper VHF", "SSVHF"},
-    {"optDDEACARSD", "ACARSD", "ACARSD"},
-};
-
+// One option button per log format or live type, in table order.
+template <typename Entry>
 QWidget *optionFrame(QWidget *parent, const char *frameName, const char *caption,
-                     const Choice *choices, size_t count)
+                     std::span<const Entry> entries)
 {
     auto *page = new QWidget(parent);
     auto *frame = new QGroupBox(QString::fromLatin1(caption), page);
     frame->setObjectName(QString::fromLatin1(frameName));
     auto *layout = new QVBoxLayout(frame);
-    for (size_t i = 0; i < count; ++i) {
-        auto *option = new QRadioButton(QString::fromLatin1(choices[i].caption), frame);
-        option->setObjectName(QString::fromLatin1(choices[i].name));
+    for (const Entry &entry : entries) {
+        auto *option = new QRadioButton(QString::fromLatin1(entry.optionCaption), frame);
+        option->setObjectName(QString::fromLatin1(entry.optionName));
         layout->addWidget(option);
     }
     (new QVBoxLayout(page))->addWidget(frame);
@@ -69,7 +40,8 @@ QWidget *optionFrame(QWidget *parent, const char *frameName, const char *caption
 
 } // namespace
 
-OptionsDialog::OptionsDialog(QWidget *parent) : QDialog(parent)
+OptionsDialog::OptionsDialog(Settings &settings, QWidget *parent)
+    : QDialog(parent), m_settings(settings)
 {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("ACARS  Corvane Options"));
@@ -106,9 +78,9 @@ OptionsDialog::OptionsDialog(QWidget *parent) : QDialog(parent)
     generalLayout->addStretch();
     m_tabs->addTab(general, QStringLiteral("General"));
 
-    m_tabs->addTab(optionFrame(m_tabs, "fraFrame", "Log Type", kLogTypes, std::size(kLogTypes)),
+    m_tabs->addTab(optionFrame(m_tabs, "fraFrame", "Log Type", LogFormats::all()),
                    QStringLiteral("Log Type"));
-    m_tabs->addTab(optionFrame(m_tabs, "fraDDE", "DDE Type", kDdeTypes, std::size(kDdeTypes)),
+    m_tabs->addTab(optionFrame(m_tabs, "fraDDE", "DDE Type", LiveTypes::all()),
                    QStringLiteral("DDE Type"));
 
     auto *ok = new QPushButton(QStringLiteral("&OK"), this);
@@ -140,79 +112,68 @@ QRadioButton *OptionsDialog::option(const QString &name) const
     return findChild<QRadioButton *>(name);
 }
 
+template <typename Entry>
+void OptionsDialog::select(std::span<const Entry> entries, const QString &value)
+{
+    for (const Entry &entry : entries) {
+        QRadioButton *o = option(QString::fromLatin1(entry.optionName));
+        o->setAutoExclusive(false);
+        o->setChecked(false);
+        o->setAutoExclusive(true);
+    }
+    for (const Entry &entry : entries) {
+        if (value == entry.name()) {
+            option(QString::fromLatin1(entry.optionName))->setChecked(true);
+            return;
+        }
+    }
+}
+
+template <typename Entry> const Entry *OptionsDialog::selected(std::span<const Entry> entries) const
+{
+    for (const Entry &entry : entries)
+        if (option(QString::fromLatin1(entry.optionName))->isChecked())
+            return &entry;
+    return nullptr;
+}
+
 void OptionsDialog::load()
 {
-    const AppState &state = AppState::instance();
     // Uplinks are recorded only for the value 1, so only 1 shows ticked.
-    check(QStringLiteral("chkUplinks"))->setChecked(state.uplinkMessages == 1);
-    check(QStringLiteral("chkDoEvents"))->setChecked(state.doEvents);
-    check(QStringLiteral("chkShowNew"))->setChecked(state.showNew);
-    check(QStringLiteral("chkNewPopup"))->setChecked(state.newPopup == 1);
+    check(QStringLiteral("chkUplinks"))->setChecked(m_settings.uplinkMessages() == 1);
+    check(QStringLiteral("chkDoEvents"))->setChecked(m_settings.doEvents());
+    check(QStringLiteral("chkShowNew"))->setChecked(m_settings.showNew());
+    check(QStringLiteral("chkNewPopup"))->setChecked(m_settings.newPopup() == 1);
     // Always opens unticked, whatever was saved.
     check(QStringLiteral("chkToolTips"))->setChecked(false);
 
-    const auto select = [this](const Choice *choices, size_t count, const QString &value) {
-        for (size_t i = 0; i < count; ++i) {
-            QRadioButton *o = option(QString::fromLatin1(choices[i].name));
-            o->setAutoExclusive(false);
-            o->setChecked(false);
-            o->setAutoExclusive(true);
-        }
-        for (size_t i = 0; i < count; ++i) {
-            if (value == QLatin1String(choices[i].value)) {
-                option(QString::fromLatin1(choices[i].name))->setChecked(true);
-                return;
-            }
-        }
-    };
-    select(kLogTypes, std::size(kLogTypes), state.decoder);
-    select(kDdeTypes, std::size(kDdeTypes), state.ddeType);
+    select(LogFormats::all(), m_settings.decoder());
+    select(LiveTypes::all(), m_settings.ddeType());
 }
 
 void OptionsDialog::save()
 {
+    using Key = Settings::Key;
     const auto value = [this](const char *name) {
         return check(QString::fromLatin1(name))->isChecked() ? 1 : 0;
     };
-    Settings settings;
-    settings.setSwitch("UplinkMessages", value("chkUplinks"));
-    settings.setSwitch("DoEvents", value("chkDoEvents"));
-    settings.setSwitch("ShowNew", value("chkShowNew"));
-    settings.setSwitch("NewPopup", value("chkNewPopup"));
-    settings.setSwitch("ToolTips", value("chkToolTips"));
-
-    AppState &state = AppState::instance();
-    state.uplinkMessages = value("chkUplinks");
-    state.doEvents = value("chkDoEvents") == 1;
-    state.showNew = value("chkShowNew") == 1;
-    state.newPopup = value("chkNewPopup");
-    state.toolTips = value("chkToolTips");
-
-    for (const Choice &c : kLogTypes) {
-        if (option(QString::fromLatin1(c.name))->isChecked()) {
-            state.decoder = QString::fromLatin1(c.value);
-            settings.setText("Decoder", state.decoder);
-        }
-    }
-    static const char *const kDdeOrder[] = {
-        "optDDESkySpy", "optDDEANAD", "optDDEAirmaster", "optDDEZcars", "optDDEHFDL",
-        "optARDDDE",    "optPosFix",  "optDDESSHF",      "optDDESSVHF", "optDDEACARSD"};
-    for (const char *name : kDdeOrder) {
-        if (!option(QString::fromLatin1(name))->isChecked())
-            continue;
-        for (const Choice &c : kDdeTypes) {
-            if (qstrcmp(c.name, name) == 0) {
-                state.ddeType = QString::fromLatin1(c.value);
-                settings.setText("DDEType", state.ddeType);
-            }
-        }
-    }
-    settings.sync();
+    m_settings.setSwitch(Key::UplinkMessages, value("chkUplinks"));
+    m_settings.setSwitch(Key::DoEvents, value("chkDoEvents"));
+    m_settings.setSwitch(Key::ShowNew, value("chkShowNew"));
+    m_settings.setSwitch(Key::NewPopup, value("chkNewPopup"));
+    m_settings.setSwitch(Key::ToolTips, value("chkToolTips"));
+    // The options of a frame exclude each other: at most one is chosen.
+    if (const LogFormat *format = selected(LogFormats::all()))
+        m_settings.setDecoder(format->name());
+    if (const LiveType *type = selected(LiveTypes::all()))
+        m_settings.setDdeType(type->name());
+    m_settings.sync();
 }
 
-bool OptionsDialog::showModal(QWidget *parent, const std::function<void(OptionsDialog &)> &before)
+bool OptionsDialog::showModal(QWidget *parent, Settings &settings,
+                              const std::function<void(OptionsDialog &)> &before)
 {
-    OptionsDialog dialog(parent);
+    OptionsDialog dialog(settings, parent);
     if (before)
         before(dialog);
     if (Dialogs::exec(dialog) != QDialog::Accepted)
@@ -224,7 +185,7 @@ bool OptionsDialog::showModal(QWidget *parent, const std::function<void(OptionsD
 void OptionsDialog::attach(MainWindow &window)
 {
     window.menuItem(QStringLiteral("mnuFileOptions"))->setEnabled(true);
-    window.onOptionsRequested = [&window] { showModal(&window); };
+    window.onOptionsRequested = [&window] { showModal(&window, window.settings()); };
 }
 
 } // namespace corvane

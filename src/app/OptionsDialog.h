@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <functional>
+#include <span>
 
 class QCheckBox;
 class QRadioButton;
@@ -11,25 +12,26 @@ namespace corvane
 {
 
 class MainWindow;
+class Settings;
 
 // frmOptions: the log format, the live link type and the five switches.
-// Opening it reads the process-wide settings variables; OK writes the new
-// values to the settings store and to those variables at once.
+// Opening it reads the settings; OK writes the new values through them, so
+// that they reach the store and take effect at once.
 class OptionsDialog : public QDialog
 {
     Q_OBJECT
 public:
-    explicit OptionsDialog(QWidget *parent = nullptr);
+    explicit OptionsDialog(Settings &settings, QWidget *parent = nullptr);
 
-    // Form_Load: the controls from the process-wide variables.
+    // Form_Load: the controls from the settings.
     void load();
-    // cmdOK_Click's work: the settings store and the variables from the
-    // controls.
+    // cmdOK_Click's work: the settings from the controls.
     void save();
 
     // Shows the dialog modally and saves on OK. The callback, when given,
     // runs on the dialog just before it is shown.
-    static bool showModal(QWidget *parent, const std::function<void(OptionsDialog &)> &before = {});
+    static bool showModal(QWidget *parent, Settings &settings,
+                          const std::function<void(OptionsDialog &)> &before = {});
 
     // Enables mnuFileOptions and opens the dialog from the window's hook.
     static void attach(MainWindow &window);
@@ -39,6 +41,10 @@ public:
     QRadioButton *option(const QString &name) const;
 
 private:
+    template <typename Entry> void select(std::span<const Entry> entries, const QString &value);
+    template <typename Entry> const Entry *selected(std::span<const Entry> entries) const;
+
+    Settings &m_settings;
     QTabWidget *m_tabs = nullptr;
 };
 

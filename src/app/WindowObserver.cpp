@@ -1,6 +1,5 @@
 #include "WindowObserver.h"
 
-#include "AppState.h"
 #include "Dialogs.h"
 #include "MainWindow.h"
 #include "formats/LogImporter.h"
@@ -32,7 +31,7 @@ void WindowObserver::record(const QString &name, qint64 stored, qint64, qint64)
         }
         QApplication::setOverrideCursor(Qt::WaitCursor);
     }
-    if (AppState::instance().doEvents) {
+    if (m_window.settings().doEvents()) {
         m_window.setPanelText(1, progressText(name, stored));
         QApplication::processEvents();
     } else if (m_clock.elapsed() >= 200) {

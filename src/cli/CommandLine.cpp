@@ -6,7 +6,7 @@
 #include "LiveCommand.h"
 #include "ParseLiveCommand.h"
 #include "TextFileCommand.h"
-#include "app/AppPaths.h"
+#include "settings/AppPaths.h"
 
 #include <QCoreApplication>
 
@@ -132,7 +132,6 @@ int CommandLine::run(const Parsed &parsed, QTextStream &out, QTextStream &err)
         return ExitOk;
     }
     const QString folder = AppPaths::resolve(parsed.dataDir);
-    AppPaths::setAppFolder(folder);
     CliContext context{parsed.rest, folder, out, err};
     return command->run(context);
 }

@@ -1,10 +1,9 @@
 #include "ImportCommand.h"
 
 #include "CliProgress.h"
-#include "app/AppState.h"
-#include "app/Settings.h"
-#include "formats/FormatRegistry.h"
+#include "formats/LogFormats.h"
 #include "formats/LogImporter.h"
+#include "settings/Settings.h"
 #include "store/MessageRecorder.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
@@ -18,14 +17,13 @@ QString ImportCommand::usage() const
                           "Reads each decoder log file into the store, as the window's Import\n"
                           "button does. NAME is one of: %1 (default: the setting \"Decoder\").\n"
                           "Prints \"FILE: N stored, N skipped, N rejected\" for each file.\n")
-        .arg(FormatRegistry::logFormatNames().join(QStringLiteral(", ")));
+        .arg(LogFormats::names().join(QStringLiteral(", ")));
 }
 
 int ImportCommand::run(CliContext &c)
 {
-    AppState &state = AppState::instance();
-    state.loadSettings(Settings());
-    QString decoder = state.decoder;
+    const Settings settings;
+    QString decoder = settings.decoder();
     QStringList files;
     for (qsizetype i = 0; i < c.args.size(); ++i) {
         const QString &a = c.args[i];
@@ -39,11 +37,10 @@ int ImportCommand::run(CliContext &c)
         } else
             files << a;
     }
-    const LogFormat *format = FormatRegistry::logFormat(decoder);
+    const LogFormat *format = LogFormats::find(decoder);
     if (!format) {
         c.err << "corvane import: unknown decoder \"" << decoder
-              << "\". Valid names: " << FormatRegistry::logFormatNames().join(QStringLiteral(", "))
-              << '\n';
+              << "\". Valid names: " << LogFormats::names().join(QStringLiteral(", ")) << '\n';
         return ExitUsage;
     }
     if (files.isEmpty()) {
@@ -54,7 +51,9 @@ int ImportCommand::run(CliContext &c)
         Store store;
         store.open(c.dataDir);
         MessageRecorder recorder(store);
+        recorder.setRecordUplinks(settings.uplinkMessages() == 1);
         LogImporter importer(store, recorder);
+        importer.setShowNewPairs(settings.showNew());
         CliProgress progress(c.err);
         const auto results = importer.importFiles(*format, files, &progress);
         progress.done();

@@ -2,9 +2,11 @@
 
 #include "StopSignals.h"
 
+#include "formats/LiveTypes.h"
 #include "live/LinkClient.h"
 #include "live/LinkNames.h"
 #include "live/LinkServer.h"
+#include "settings/Settings.h"
 #include "store/TextCodec.h"
 
 #include <QEventLoop>
@@ -191,9 +193,12 @@ int LinkCommand::serve(CliContext &c, const QString &application, const QString 
 int LinkCommand::watch(CliContext &c, const QString &application, const QString &topic,
                        const QString &item)
 {
+    // A decoder kind's link goes where settings group "Links" points it.
+    const LiveType *type = LiveTypes::findLink(application, topic);
+    const QString address = type ? Settings().linkAddress(type->name()) : QString();
     LinkClient client;
     QString error;
-    if (!client.open(application, topic, item, &error)) {
+    if (!client.open(application, topic, item, &error, address)) {
         c.err << error << '\n';
         return ExitFailure;
     }

@@ -2,12 +2,11 @@
 
 #include "StopSignals.h"
 
-#include "app/AppState.h"
-#include "app/Settings.h"
-#include "formats/FormatRegistry.h"
+#include "formats/LiveTypes.h"
 #include "live/LinkNames.h"
 #include "live/LivePublisher.h"
 #include "live/LiveSession.h"
+#include "settings/Settings.h"
 #include "store/MessageRecorder.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
@@ -37,14 +36,13 @@ QString LiveCommand::usage() const
                "few seconds. --publish passes each recorded message on as the item\n"
                "LiveData of Corvane|ACARS, as the window's \"DDE Server\" box does.\n"
                "DDETYPE is one of: %1.\n")
-        .arg(FormatRegistry::liveFormatNames().join(QStringLiteral(", ")));
+        .arg(LiveTypes::names().join(QStringLiteral(", ")));
 }
 
 int LiveCommand::run(CliContext &c)
 {
-    AppState &state = AppState::instance();
-    state.loadSettings(Settings());
-    QString type = state.ddeType;
+    const Settings settings;
+    QString type = settings.ddeType();
     QString path;
     bool publish = false;
     for (qsizetype i = 0; i < c.args.size(); ++i) {
@@ -62,12 +60,12 @@ int LiveCommand::run(CliContext &c)
             return ExitUsage;
         }
     }
-    const LiveSession::Transport transport = LiveSession::transportFor(type);
-    if (transport == LiveSession::Transport::None) {
+    const LiveType *liveType = LiveTypes::find(type);
+    if (!liveType) {
         c.err << "corvane live: no live reader for \"" << type << "\"\n" << usage();
         return ExitUsage;
     }
-    const bool polled = transport != LiveSession::Transport::Link;
+    const bool polled = liveType->isPolled();
     if (polled == path.isEmpty()) {
         c.err << "corvane live: " << type
               << (polled ? " polls a log file: give --file\n" : " takes no --file\n");
@@ -77,14 +75,18 @@ int LiveCommand::run(CliContext &c)
     try {
         Store store;
         store.open(c.dataDir);
+        const bool uplinks = settings.uplinkMessages() == 1;
         MessageRecorder recorder(store);
+        recorder.setRecordUplinks(uplinks);
         LivePublisher publisher;
+        publisher.setPassUplinks(uplinks);
         QString error;
         if (publish && !publisher.start(&error)) {
             c.err << "corvane live: " << error << '\n';
             return ExitFailure;
         }
         LiveSession session(store, recorder);
+        session.setLinkAddress(settings.linkAddress(type));
         session.setPublisher(&publisher);
         session.setPublishing(publish);
 

@@ -1,12 +1,11 @@
 #include "ParseLiveCommand.h"
 
 #include "CliProgress.h"
-#include "app/AppState.h"
-#include "app/Settings.h"
-#include "formats/FormatRegistry.h"
+#include "formats/LiveFlags.h"
 #include "formats/LivePassFrame.h"
 #include "formats/NewPairsList.h"
 #include "formats/SkySweeperLiveFile.h"
+#include "settings/Settings.h"
 #include "store/MessageRecorder.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
@@ -26,21 +25,22 @@ QString ParseLiveCommand::usage() const
                           "reads. For a link that polls the decoder's log file, FILE is\n"
                           "that log, read from its start as the first poll reads it.\n"
                           "DDETYPE is one of: %1.\n")
-        .arg(FormatRegistry::liveFormatNames().join(QStringLiteral(", ")));
+        .arg(LiveTypes::names().join(QStringLiteral(", ")));
 }
 
-int ParseLiveCommand::runPolled(CliContext &c, const LiveFormat &format, const QString &path)
+int ParseLiveCommand::runPolled(CliContext &c, const LiveType &type, const QString &path,
+                                bool recordUplinks)
 {
-    SkySweeperLiveFile::Band band;
-    if (!SkySweeperLiveFile::bandFor(format.ddeType, &band)) {
-        c.err << "corvane parse-live: " << format.ddeType << " has no polled-file reader\n";
+    if (!type.makeBlockReader) {
+        c.err << "corvane parse-live: " << type.name() << " has no polled-file reader\n";
         return ExitFailure;
     }
     try {
         Store store;
         store.open(c.dataDir);
         MessageRecorder recorder(store);
-        SkySweeperLiveFile live(store, recorder, band);
+        recorder.setRecordUplinks(recordUplinks);
+        SkySweeperLiveFile live(store, recorder, type.makeBlockReader);
         QString why;
         if (!live.open(path, &why)) {
             c.err << "corvane parse-live: " << why << '\n';
@@ -67,8 +67,8 @@ int ParseLiveCommand::runPolled(CliContext &c, const LiveFormat &format, const Q
 
 int ParseLiveCommand::run(CliContext &c)
 {
-    AppState &state = AppState::instance();
-    state.loadSettings(Settings());
+    const Settings settings;
+    const bool recordUplinks = settings.uplinkMessages() == 1;
     QString type;
     QStringList files;
     for (qsizetype i = 0; i < c.args.size(); ++i) {
@@ -83,15 +83,15 @@ int ParseLiveCommand::run(CliContext &c)
         } else
             files << a;
     }
-    const LiveFormat *format = FormatRegistry::liveFormat(type);
-    if (!format || files.size() != 1) {
-        c.err << "corvane parse-live: " << (format ? "give one FILE" : "unknown or missing --type")
-              << '\n'
+    const LiveType *liveType = LiveTypes::find(type);
+    if (!liveType || files.size() != 1) {
+        c.err << "corvane parse-live: "
+              << (liveType ? "give one FILE" : "unknown or missing --type") << '\n'
               << usage();
         return ExitUsage;
     }
-    if (format->polledFile)
-        return runPolled(c, *format, files.first());
+    if (liveType->transport == LiveTransport::BlockFile)
+        return runPolled(c, *liveType, files.first(), recordUplinks);
     QFile file(files.first());
     if (!file.open(QIODevice::ReadOnly)) {
         c.err << "corvane parse-live: cannot open " << files.first() << ": " << file.errorString()
@@ -103,11 +103,13 @@ int ParseLiveCommand::run(CliContext &c)
         Store store;
         store.open(c.dataDir);
         MessageRecorder recorder(store);
+        recorder.setRecordUplinks(recordUplinks);
         LivePassFrame frame(store, recorder);
         NewPairsList newPairs;
         CliProgress progress(c.err);
-        state.blnLiveRestart = false; // a replay has no connect-time value to discard
-        const LivePassResult r = frame.run(*format, value, &newPairs, &progress);
+        LiveFlags flags;
+        flags.restart = false; // a replay has no connect-time value to discard
+        const LivePassResult r = frame.run(*liveType, value, flags, &newPairs, &progress);
         progress.done();
         c.out << files.first() << ": " << r.stored << " stored, " << r.skipped << " skipped, "
               << r.rejected << " rejected\n"

@@ -2,7 +2,7 @@
 
 #include "CliCommand.h"
 
-#include "formats/FormatRegistry.h"
+#include "formats/LiveTypes.h"
 
 namespace corvane
 {
@@ -22,7 +22,8 @@ public:
 
 private:
     // A polled-file link: one poll of the log file from its start.
-    int runPolled(CliContext &context, const LiveFormat &format, const QString &path);
+    int runPolled(CliContext &context, const LiveType &type, const QString &path,
+                  bool recordUplinks);
 };
 
 } // namespace corvane

@@ -3,8 +3,8 @@
 #include "CountedHeader.h"
 #include "DecoderStream.h"
 #include "FieldRules.h"
-#include "app/AppPaths.h"
 
+#include <QDir>
 #include <QFile>
 
 namespace corvane
@@ -28,7 +28,9 @@ constexpr int kLiveTimeTail = 4;
 
 bool AcarsdReader::acceptsHeading(DecoderStream &)
 {
-    QFile bad(AppPaths::filePath(badFileName()));
+    if (m_workFolder.isEmpty())
+        return true;
+    QFile bad(QDir(m_workFolder).filePath(badFileName()));
     if (bad.open(QIODevice::WriteOnly | QIODevice::Truncate))
         bad.close();
     return true;

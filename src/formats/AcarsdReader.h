@@ -14,9 +14,14 @@ class AcarsdReader : public RecordReader
 public:
     enum class Source { Log, Live };
 
-    explicit AcarsdReader(Source source) : m_source(source) {}
+    // workFolder: where the log import leaves its empty "bad.txt"; without
+    // one none is written.
+    explicit AcarsdReader(Source source, QString workFolder = {})
+        : m_source(source), m_workFolder(std::move(workFolder))
+    {
+    }
 
-    // The log import leaves an empty "bad.txt" in the application folder.
+    // The log import leaves an empty "bad.txt" in the work folder.
     bool acceptsHeading(DecoderStream &stream) override;
     ReadOutcome readRecord(DecoderStream &stream, MessageRecord &record) override;
 
@@ -28,6 +33,7 @@ private:
     static QString uplinkTime(const QByteArray &lastLine);
 
     Source m_source;
+    QString m_workFolder;
 };
 
 } // namespace corvane

@@ -1,19 +1,20 @@
 #include "LivePassFrame.h"
 
 #include "DecoderStream.h"
-#include "FormatRegistry.h"
 #include "ImportObserver.h"
+#include "LiveFlags.h"
+#include "LiveTypes.h"
 #include "RecordLoop.h"
 #include "RecordReader.h"
-#include "app/AppPaths.h"
-#include "app/AppState.h"
 #include "store/DayRange.h"
 #include "store/MessageRecorder.h"
 #include "store/MessageTime.h"
+#include "store/Store.h"
 #include "store/StoreError.h"
 #include "store/StoreFigures.h"
 #include "store/TextCodec.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTime>
 
@@ -35,14 +36,19 @@ LivePassFrame::LivePassFrame(Store &store, MessageRecorder &recorder)
 {
 }
 
-bool LivePassFrame::writeLiveFile(const LiveFormat &format, const QString &value, QString *error)
+QString LivePassFrame::liveFilePath() const
 {
-    QByteArray bytes = format.writtenBefore;
+    return QDir(m_store.folder()).filePath(liveFileName());
+}
+
+bool LivePassFrame::writeLiveFile(const LiveType &type, const QString &value, QString *error)
+{
+    QByteArray bytes(type.pass.writtenBefore);
     // live.txt always has carriage return and line feed line ends.
     bytes += TextCodec::encode(value).replace("\r\n", "\n").replace('\n', "\r\n");
     bytes += "\r\n";
     // A scratch file, rewritten for every value: no need to force it to disk.
-    QFile file(AppPaths::filePath(liveFileName()));
+    QFile file(liveFilePath());
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         file.write(bytes) != bytes.size() || !file.flush()) {
         *error = QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString());
@@ -51,44 +57,44 @@ bool LivePassFrame::writeLiveFile(const LiveFormat &format, const QString &value
     return true;
 }
 
-LivePassResult LivePassFrame::run(const LiveFormat &format, const QString &value,
+LivePassResult LivePassFrame::run(const LiveType &type, const QString &value, LiveFlags &flags,
                                   NewPairsSink *sink, ImportObserver *observer)
 {
     ImportObserver none;
     ImportObserver &obs = observer ? *observer : none;
     LivePassResult result;
-    AppState &state = AppState::instance();
-    if (format.recordsNothing)
+    const LivePassRules &rules = type.pass;
+    if (rules.recordsNothing)
         return result;
-    if (state.blnLiveRestart) {
-        state.blnLiveRestart = false;
+    if (flags.restart) {
+        flags.restart = false;
         result.discarded = true;
         return result;
     }
     QString why;
-    if (!writeLiveFile(format, value, &why)) {
+    if (!writeLiveFile(type, value, &why)) {
         result.read = false;
         result.error = why;
         obs.message(why);
         return result;
     }
     DecoderStream stream;
-    if (!stream.openFile(AppPaths::filePath(liveFileName()), &why)) {
+    if (!stream.openFile(liveFilePath(), &why)) {
         result.read = false;
         result.error = why;
         obs.message(why);
         return result;
     }
     QByteArray line;
-    if (format.skipFirstLine)
+    if (rules.skipFirstLine)
         stream.readLine(line);
-    std::unique_ptr<RecordReader> reader = format.makeReader();
-    NewPairsSink *pairsSink = format.reportsNewPairs ? sink : nullptr;
+    std::unique_ptr<RecordReader> reader = type.makeReader(m_store.folder());
+    NewPairsSink *pairsSink = rules.reportsNewPairs ? sink : nullptr;
     try {
-        const auto fileName = [&format] {
-            return format.fixedFileName.isEmpty()
-                       ? format.fileNamePrefix + MessageTime::now().toGeneralDate()
-                       : format.fixedFileName;
+        const auto fileName = [&rules] {
+            return rules.fixedFileName
+                       ? QString::fromLatin1(rules.fixedFileName)
+                       : QLatin1String(rules.fileNamePrefix) + MessageTime::now().toGeneralDate();
         };
         RecordLoop::run(stream, *reader, m_recorder, pairsSink, obs, QString(), fileName, result);
         m_recorder.commitBatch();
@@ -100,7 +106,7 @@ LivePassResult LivePassFrame::run(const LiveFormat &format, const QString &value
         obs.message(result.error);
         return result;
     }
-    if (format.announcesUpdate) {
+    if (rules.announcesUpdate) {
         obs.status(QStringLiteral("Updating database..."));
         obs.status(QString());
     }

@@ -11,7 +11,8 @@ class Store;
 class MessageRecorder;
 class ImportObserver;
 class NewPairsSink;
-struct LiveFormat;
+struct LiveFlags;
+struct LiveType;
 
 // What a live pass found, with the end-of-pass figures for the status bar.
 struct LivePassResult : ImportResult {
@@ -26,23 +27,26 @@ struct LivePassResult : ImportResult {
 };
 
 // The frame every live reader runs for one value of the link: the value is
-// written to live.txt, read back with the format's record reader, and each
-// record is stored with the live new-pairs sink; the pass ends with the
-// heard flags and today's counts and rates.
+// written to live.txt in the store's folder, read back with the type's
+// record reader, and each record is stored with the live new-pairs sink; the
+// pass ends with the heard flags and today's counts and rates.
 class LivePassFrame
 {
 public:
     LivePassFrame(Store &store, MessageRecorder &recorder);
 
-    LivePassResult run(const LiveFormat &format, const QString &value, NewPairsSink *sink,
-                       ImportObserver *observer);
+    // A value that arrives while flags.restart is set is the one the link
+    // held when it opened: it is thrown away and the flag cleared.
+    LivePassResult run(const LiveType &type, const QString &value, LiveFlags &flags,
+                       NewPairsSink *sink, ImportObserver *observer);
     // The end-of-pass steps that need no window.
     void endOfPass(LivePassResult &result);
 
     static QString liveFileName() { return QStringLiteral("live.txt"); }
+    QString liveFilePath() const;
 
 private:
-    bool writeLiveFile(const LiveFormat &format, const QString &value, QString *error);
+    bool writeLiveFile(const LiveType &type, const QString &value, QString *error);
 
     Store &m_store;
     MessageRecorder &m_recorder;

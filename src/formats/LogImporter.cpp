@@ -1,18 +1,17 @@
 #include "LogImporter.h"
 
 #include "DecoderStream.h"
-#include "FormatRegistry.h"
 #include "ImportObserver.h"
+#include "LogFormats.h"
 #include "RecordLoop.h"
 #include "RecordReader.h"
-#include "app/AppPaths.h"
-#include "app/AppState.h"
 #include "store/MessageRecorder.h"
 #include "store/NewPairsFile.h"
 #include "store/ProcessedLogs.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace corvane
@@ -44,6 +43,11 @@ QStringList LogImporter::recordedNames(const QStringList &paths)
     for (const QString &p : paths)
         names << (paths.size() == 1 ? QFileInfo(p).absoluteFilePath() : QFileInfo(p).fileName());
     return names;
+}
+
+QString LogImporter::newPairsPath() const
+{
+    return QDir(m_store.folder()).filePath(NewPairsFile::fileName());
 }
 
 QString LogImporter::progressText(const QString &name, qint64 stored)
@@ -87,14 +91,13 @@ ImportResult LogImporter::importFile(const LogFormat &format, const QString &pat
         obs.message(result.error);
         return result;
     }
-    std::unique_ptr<RecordReader> reader = format.makeReader();
+    std::unique_ptr<RecordReader> reader = format.makeReader(m_store.folder());
     NewPairsFile newPairs;
     try {
         registerLog(recordedName);
-        if (!newPairs.open(AppPaths::appFolder(), recordedName))
+        if (!newPairs.open(m_store.folder(), recordedName))
             throw StoreError(
-                QStringLiteral("Cannot write %1: %2")
-                    .arg(AppPaths::filePath(NewPairsFile::fileName()), newPairs.errorString()));
+                QStringLiteral("Cannot write %1: %2").arg(newPairsPath(), newPairs.errorString()));
         if (!reader->acceptsHeading(stream)) {
             result.read = false;
             result.error = reader->refusalMessage();
@@ -116,8 +119,8 @@ ImportResult LogImporter::importFile(const LogFormat &format, const QString &pat
         return result;
     }
     newPairs.close();
-    if (AppState::instance().showNew)
-        obs.showNewPairs(AppPaths::filePath(NewPairsFile::fileName()));
+    if (m_showNewPairs)
+        obs.showNewPairs(newPairsPath());
     obs.status(QStringLiteral("Updating database..."));
     obs.status(QString());
     obs.finishLog();

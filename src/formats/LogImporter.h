@@ -15,11 +15,16 @@ struct LogFormat;
 
 // The import run: each chosen file is handed to the reader of the log
 // format, with the per-file steps around its record loop, then the heard
-// flags are refreshed.
+// flags are refreshed. The new-pairs file "new" is written to the store's
+// folder.
 class LogImporter
 {
 public:
     LogImporter(Store &store, MessageRecorder &recorder);
+
+    // Whether the observer is asked to show the new-pairs file after each
+    // file (the setting "ShowNew"); off by default.
+    void setShowNewPairs(bool on) { m_showNewPairs = on; }
 
     // The names the messages record: the absolute path for one file, the
     // bare names for several, as the file dialog gives them.
@@ -37,8 +42,11 @@ public:
     static QString progressText(const QString &name, qint64 stored);
 
 private:
+    QString newPairsPath() const;
+
     Store &m_store;
     MessageRecorder &m_recorder;
+    bool m_showNewPairs = false;
 };
 
 } // namespace corvane

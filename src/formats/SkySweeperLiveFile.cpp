@@ -25,20 +25,10 @@ qint64 chunkOffset(const QByteArray &chunk, qint64 streamPosition)
 }
 } // namespace
 
-SkySweeperLiveFile::SkySweeperLiveFile(Store &store, MessageRecorder &recorder, Band band)
-    : m_store(store), m_recorder(recorder), m_band(band)
+SkySweeperLiveFile::SkySweeperLiveFile(Store &store, MessageRecorder &recorder,
+                                       BlockReaderFactory makeReader)
+    : m_store(store), m_recorder(recorder), m_makeReader(makeReader)
 {
-}
-
-bool SkySweeperLiveFile::bandFor(const QString &ddeType, Band *band)
-{
-    if (ddeType == QLatin1String("SSVHF"))
-        *band = Band::Vhf;
-    else if (ddeType == QLatin1String("SSHF"))
-        *band = Band::Hf;
-    else
-        return false;
-    return true;
 }
 
 bool SkySweeperLiveFile::open(const QString &path, QString *error)
@@ -66,13 +56,13 @@ qint64 SkySweeperLiveFile::readChunk(const QByteArray &chunk, bool moreAfter, Ne
 {
     DecoderStream stream;
     stream.openText(chunk);
-    SkySweeperReader reader(m_band, SkySweeperReader::Source::Live);
+    const std::unique_ptr<SkySweeperReader> reader = m_makeReader();
     RecordLoop::run(
-        stream, reader, m_recorder, sink, obs, QString(),
+        stream, *reader, m_recorder, sink, obs, QString(),
         [] { return QStringLiteral("Live data ") + MessageTime::now().toGeneralDate(); }, result);
-    if (!reader.cutShort())
+    if (!reader->cutShort())
         return chunk.size();
-    const qint64 start = chunkOffset(chunk, reader.blockStart());
+    const qint64 start = chunkOffset(chunk, reader->blockStart());
     // A block as long as a whole chunk would never be read whole.
     return (start == 0 && moreAfter) ? chunk.size() : start;
 }

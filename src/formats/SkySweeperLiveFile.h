@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LivePassFrame.h"
+#include "LiveTypes.h"
 #include "SkySweeperReader.h"
 
 #include <QFile>
@@ -26,15 +27,11 @@ class ImportObserver;
 class SkySweeperLiveFile
 {
 public:
-    using Band = SkySweeperReader::Band;
-
     // Bytes read from the file at a time; a poll reads chunks to the end.
     static constexpr qint64 kChunkSize = 4 << 20;
 
-    SkySweeperLiveFile(Store &store, MessageRecorder &recorder, Band band);
-
-    // The band of a live link name ("SSVHF" or "SSHF").
-    static bool bandFor(const QString &ddeType, Band *band);
+    // makeReader gives the reader of the band (a live type's block reader).
+    SkySweeperLiveFile(Store &store, MessageRecorder &recorder, BlockReaderFactory makeReader);
 
     // Opens the file for reading from its start; false with the reason.
     bool open(const QString &path, QString *error = nullptr);
@@ -57,7 +54,7 @@ private:
 
     Store &m_store;
     MessageRecorder &m_recorder;
-    Band m_band;
+    BlockReaderFactory m_makeReader;
     QFile m_file;
     qint64 m_position = 0;
 };

@@ -19,7 +19,7 @@ LinkClient::~LinkClient()
 }
 
 bool LinkClient::open(const QString &application, const QString &topic, const QString &item,
-                      QString *error)
+                      QString *error, const QString &address)
 {
     close();
     QString problem = LinkNames::checkNames(application, topic, item);
@@ -28,14 +28,14 @@ bool LinkClient::open(const QString &application, const QString &topic, const QS
             *error = problem;
         return false;
     }
-    const auto address = LinkNames::configuredAddress(application, topic, &problem);
+    const auto remote = LinkNames::configuredAddress(address, application, topic, &problem);
     if (!problem.isEmpty()) {
         if (error)
             *error = problem;
         return false;
     }
-    if (address)
-        return openAt(address->host, address->port, application, topic, item, error);
+    if (remote)
+        return openAt(remote->host, remote->port, application, topic, item, error);
 
     auto *socket = new QLocalSocket(this);
     m_socket = socket;

@@ -16,7 +16,8 @@ namespace corvane
 // whole, once and in the order sent, on the thread that owns the client.
 //
 // The link goes to the local socket of (application, topic), or to the
-// "host:port" that settings group "Links" names for the link's "DDEType".
+// "host:port" address the caller hands in (what settings group "Links"
+// names for the link's "DDEType").
 class LinkClient : public QObject
 {
     Q_OBJECT
@@ -28,10 +29,11 @@ public:
     // LinkNames::noServerMessage() in *error, when nothing listens. The
     // server's answer comes through the event loop: linked() when it takes
     // the link, disconnected() with errorString() when it refuses it or
-    // does not answer within kTimeoutMs.
+    // does not answer within kTimeoutMs. A non-blank address sends the
+    // link over TCP to that "host:port"; one that is not host:port fails.
     bool open(const QString &application, const QString &topic, const QString &item,
-              QString *error = nullptr);
-    // The same to an explicit address, settings aside.
+              QString *error = nullptr, const QString &address = {});
+    // The same to an explicit host and port.
     bool openAt(const QString &host, quint16 port, const QString &application, const QString &topic,
                 const QString &item, QString *error = nullptr);
     // Ends the link; no signal follows.

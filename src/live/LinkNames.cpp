@@ -1,28 +1,14 @@
 #include "LinkNames.h"
 
-#include "app/Settings.h"
+#include "formats/LiveTypes.h"
 
 #include <QDir>
-#include <array>
 
 namespace corvane::LinkNames
 {
 
 namespace
 {
-struct Row {
-    const char *ddeType;
-    const char *application;
-};
-// The decoders reached over a link; every one uses the topic "ACARS".
-constexpr std::array<Row, 7> kLinks = {{{"ANAD", "ANAD"},
-                                        {"Airmaster", "Brellwick"},
-                                        {"SkySpy", "SkySpy"},
-                                        {"ZCARS", "ZCARS"},
-                                        {"HFDL", "PCHFDL"},
-                                        {"POSFIX", "POSFIX"},
-                                        {"ACARSD", "ACARSD"}}};
-
 QString safeName(const QString &name)
 {
     QString out = name;
@@ -36,24 +22,6 @@ QString safeName(const QString &name)
     return out;
 }
 } // namespace
-
-std::optional<LinkName> forDdeType(const QString &ddeType)
-{
-    for (const Row &row : kLinks)
-        if (ddeType == QLatin1String(row.ddeType))
-            return LinkName{QString::fromLatin1(row.application), QStringLiteral("ACARS")};
-    return std::nullopt;
-}
-
-QString ddeTypeOf(const QString &application, const QString &topic)
-{
-    if (topic.compare(QLatin1String("ACARS"), Qt::CaseInsensitive) != 0)
-        return QString();
-    for (const Row &row : kLinks)
-        if (application.compare(QLatin1String(row.application), Qt::CaseInsensitive) == 0)
-            return QString::fromLatin1(row.ddeType);
-    return QString();
-}
 
 QString noServerMessage()
 {
@@ -110,20 +78,18 @@ std::optional<LinkAddress> parseAddress(const QString &text)
     return LinkAddress{host, quint16(number)};
 }
 
-std::optional<LinkAddress> configuredAddress(const QString &application, const QString &topic,
-                                             QString *error)
+std::optional<LinkAddress> configuredAddress(const QString &text, const QString &application,
+                                             const QString &topic, QString *error)
 {
-    const QString ddeType = ddeTypeOf(application, topic);
-    if (ddeType.isEmpty())
-        return std::nullopt;
-    const QString text = Settings().linkAddress(ddeType);
     if (text.trimmed().isEmpty())
         return std::nullopt;
     auto address = parseAddress(text);
-    if (!address && error)
+    if (!address && error) {
+        const LiveType *type = LiveTypes::findLink(application, topic);
         *error = QStringLiteral("The link address \"%1\" of %2 in settings group \"Links\" is not "
                                 "host:port.")
-                     .arg(text, ddeType);
+                     .arg(text, type ? type->name() : application);
+    }
     return address;
 }
 

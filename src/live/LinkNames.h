@@ -29,12 +29,6 @@ inline QString defaultItem()
     return QStringLiteral("LiveData");
 }
 
-// The application and topic of a linked decoder kind (a "DDEType" value such
-// as "SkySpy"); empty for the polled-file kinds and unknown values.
-std::optional<LinkName> forDdeType(const QString &ddeType);
-// The "DDEType" value whose link is (application, topic); empty when none.
-QString ddeTypeOf(const QString &application, const QString &topic);
-
 // What the user is told when nothing answers a link request.
 QString noServerMessage();
 
@@ -48,10 +42,12 @@ QString checkNames(const QString &application, const QString &topic, const QStri
 // "host:port" or "[v6 address]:port"; empty when malformed.
 std::optional<LinkAddress> parseAddress(const QString &text);
 
-// The address from settings group "Links" (key: the "DDEType" value of the
-// link) when the user has pointed this link at another machine.
-std::optional<LinkAddress> configuredAddress(const QString &application, const QString &topic,
-                                             QString *error = nullptr);
+// The address the user has pointed the link of (application, topic) at:
+// text is what settings group "Links" holds for the link's "DDEType".
+// Empty when the text is blank; empty with the reason in *error when it is
+// not host:port.
+std::optional<LinkAddress> configuredAddress(const QString &text, const QString &application,
+                                             const QString &topic, QString *error = nullptr);
 
 } // namespace LinkNames
 

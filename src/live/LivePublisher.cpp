@@ -1,7 +1,6 @@
 #include "LivePublisher.h"
 
 #include "LiveTextBlock.h"
-#include "app/AppState.h"
 #include "store/MessageRecord.h"
 
 namespace corvane
@@ -26,7 +25,7 @@ void LivePublisher::stop()
 
 bool LivePublisher::publish(const MessageRecord &message)
 {
-    if (!LiveTextBlock::isPassedOn(message.mFlight, AppState::instance().uplinkMessages))
+    if (!LiveTextBlock::isPassedOn(message.mFlight, m_passUplinks ? 1 : 0))
         return false;
     m_server.setValue(LiveTextBlock::build(message));
     return true;

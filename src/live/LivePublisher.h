@@ -27,8 +27,12 @@ public:
     bool start(QString *error = nullptr);
     void stop();
 
+    // Whether uplinks are passed on (the setting "UplinkMessages" is 1); on
+    // by default.
+    void setPassUplinks(bool on) { m_passUplinks = on; }
+
     // Puts the message's text block into the item unless it is an uplink
-    // and "UplinkMessages" is not 1. Returns whether the item changed.
+    // and uplinks are not passed on. Returns whether the item changed.
     bool publish(const MessageRecord &message);
 
     QString value() const { return m_server.value(); }
@@ -36,6 +40,7 @@ public:
 
 private:
     LinkServer m_server;
+    bool m_passUplinks = true;
 };
 
 } // namespace corvane

@@ -2,8 +2,6 @@
 
 #include "LinkNames.h"
 #include "LivePublisher.h"
-#include "app/AppState.h"
-#include "formats/FormatRegistry.h"
 #include "formats/ImportObserver.h"
 #include "formats/SkySweeperLiveFile.h"
 #include "store/MessageRecorder.h"
@@ -17,10 +15,10 @@ namespace corvane
 namespace
 {
 
-QTimer *makeTimer(QObject *parent, const char *name, int interval)
+QTimer *makeTimer(QObject *parent, const QString &name, int interval)
 {
     auto *timer = new QTimer(parent);
-    timer->setObjectName(QString::fromLatin1(name));
+    timer->setObjectName(name);
     timer->setInterval(interval);
     return timer;
 }
@@ -30,14 +28,18 @@ QTimer *makeTimer(QObject *parent, const char *name, int interval)
 LiveSession::LiveSession(Store &store, MessageRecorder &recorder, QObject *parent)
     : QObject(parent), m_store(store), m_recorder(recorder), m_frame(store, recorder)
 {
-    m_dispatchTimer = makeTimer(this, "tmrDDE", kDispatchMs);
-    m_lineTimer = makeTimer(this, "tmrLive", kLineFileMs);
-    m_hfTimer = makeTimer(this, "tmrLiveSSHF", kBlockFileMs);
-    m_vhfTimer = makeTimer(this, "tmrLiveSSVHF", kBlockFileMs);
+    m_dispatchTimer = makeTimer(this, QStringLiteral("tmrDDE"), kDispatchMs);
     connect(m_dispatchTimer, &QTimer::timeout, this, &LiveSession::dispatch);
-    connect(m_lineTimer, &QTimer::timeout, this, &LiveSession::pollLines);
-    connect(m_hfTimer, &QTimer::timeout, this, &LiveSession::pollBlocks);
-    connect(m_vhfTimer, &QTimer::timeout, this, &LiveSession::pollBlocks);
+    // One poll timer for each that a polled type names.
+    for (const LiveType &type : LiveTypes::all()) {
+        if (!type.pollTimer || timer(QString::fromLatin1(type.pollTimer)))
+            continue;
+        const bool lines = type.transport == Transport::LineFile;
+        QTimer *poll = makeTimer(this, QString::fromLatin1(type.pollTimer),
+                                 lines ? kLineFileMs : kBlockFileMs);
+        connect(poll, &QTimer::timeout, this,
+                lines ? &LiveSession::pollLines : &LiveSession::pollBlocks);
+    }
 }
 
 LiveSession::~LiveSession()
@@ -46,18 +48,6 @@ LiveSession::~LiveSession()
     if (m_client)
         m_client->close();
     m_recorder.setPublisher({});
-}
-
-LiveSession::Transport LiveSession::transportFor(const QString &ddeType)
-{
-    const LiveFormat *format = FormatRegistry::liveFormat(ddeType);
-    if (!format)
-        return Transport::None;
-    if (format->polledFile)
-        return Transport::BlockFile;
-    if (!LinkNames::forDdeType(ddeType))
-        return Transport::LineFile;
-    return Transport::Link;
 }
 
 QTimer *LiveSession::timer(const QString &name) const
@@ -72,78 +62,102 @@ bool LiveSession::start(const QString &ddeType, const QString &path, QString *er
     if (noServer)
         *noServer = false;
     m_ddeType = ddeType;
-    m_format = FormatRegistry::liveFormat(ddeType);
-    m_transport = transportFor(ddeType);
+    m_type = LiveTypes::find(ddeType);
     m_wasLinked = false;
     m_brokenPending = false;
-    AppState::instance().blnLiveRestart = true;
-    QString why;
+    m_flags.restart = true;
+    if (m_type && m_type->isPolled())
+        m_flags.liveFile = path;
+    m_pollTimer =
+        m_type && m_type->pollTimer ? timer(QString::fromLatin1(m_type->pollTimer)) : nullptr;
 
-    switch (m_transport) {
+    bool started = true;
+    switch (transport()) {
     case Transport::None:
         break;
-    case Transport::Link: {
-        const auto name = LinkNames::forDdeType(ddeType);
-        m_client = std::make_unique<LinkClient>();
-        connect(m_client.get(), &LinkClient::linked, this, [this] {
-            m_wasLinked = true;
-            emit linked();
-        });
-        connect(m_client.get(), &LinkClient::valueReceived, this, &LiveSession::received);
-        connect(m_client.get(), &LinkClient::disconnected, this, &LiveSession::peerGone);
-        if (!m_client->open(name->application, name->topic, LinkNames::defaultItem(), &why)) {
-            m_client.reset();
-            if (noServer)
-                *noServer = why == LinkNames::noServerMessage();
-            if (error)
-                *error = why;
-            return false;
-        }
-        m_dispatchTimer->start();
+    case Transport::Link:
+        started = startLink(error, noServer);
+        break;
+    case Transport::LineFile:
+        started = startLineFile(path, error);
+        break;
+    case Transport::BlockFile:
+        started = startBlockFile(path, error);
         break;
     }
-    case Transport::LineFile: {
-        m_lineFile.setFileName(path);
-        if (path.isEmpty() || !m_lineFile.open(QIODevice::ReadOnly)) {
-            if (error)
-                *error = QStringLiteral("Cannot open %1: %2").arg(path, m_lineFile.errorString());
-            return false;
-        }
-        m_linePosition = 0;
-        // What the file holds now stands for the connect-time value: it is
-        // queued, even when empty, so that the first pass discards it and
-        // only lines appended from now on are recorded.
-        QString text;
-        readNewLines(&text);
-        received(text);
-        m_lineTimer->start();
-        m_dispatchTimer->start();
-        break;
+    m_running = started;
+    return started;
+}
+
+bool LiveSession::startLink(QString *error, bool *noServer)
+{
+    QString why;
+    m_client = std::make_unique<LinkClient>();
+    connect(m_client.get(), &LinkClient::linked, this, [this] {
+        m_wasLinked = true;
+        emit linked();
+    });
+    connect(m_client.get(), &LinkClient::valueReceived, this, &LiveSession::received);
+    connect(m_client.get(), &LinkClient::disconnected, this, &LiveSession::peerGone);
+    const QString application = QString::fromLatin1(m_type->application);
+    const QString topic = QString::fromLatin1(m_type->topic);
+    if (!m_client->open(application, topic, LinkNames::defaultItem(), &why, m_linkAddress)) {
+        m_client.reset();
+        if (noServer)
+            *noServer = why == LinkNames::noServerMessage();
+        if (error)
+            *error = why;
+        return false;
     }
-    case Transport::BlockFile: {
-        SkySweeperLiveFile::Band band;
-        SkySweeperLiveFile::bandFor(ddeType, &band);
-        m_blockFile = std::make_unique<SkySweeperLiveFile>(m_store, m_recorder, band);
-        if (!m_blockFile->open(path, &why)) {
-            m_blockFile.reset();
-            if (error)
-                *error = why;
-            return false;
-        }
-        m_blockTimer = band == SkySweeperLiveFile::Band::Hf ? m_hfTimer : m_vhfTimer;
-        m_blockTimer->start();
-        break;
-    }
-    }
-    m_running = true;
+    m_dispatchTimer->start();
     return true;
+}
+
+bool LiveSession::startLineFile(const QString &path, QString *error)
+{
+    m_lineFile.setFileName(path);
+    if (path.isEmpty() || !m_lineFile.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("Cannot open %1: %2").arg(path, m_lineFile.errorString());
+        return false;
+    }
+    m_linePosition = 0;
+    // What the file holds now stands for the connect-time value: it is
+    // queued, even when empty, so that the first pass discards it and only
+    // lines appended from now on are recorded.
+    QString text;
+    readNewLines(&text);
+    received(text);
+    m_pollTimer->start();
+    m_dispatchTimer->start();
+    return true;
+}
+
+bool LiveSession::startBlockFile(const QString &path, QString *error)
+{
+    QString why;
+    m_blockFile =
+        std::make_unique<SkySweeperLiveFile>(m_store, m_recorder, m_type->makeBlockReader);
+    if (!m_blockFile->open(path, &why)) {
+        m_blockFile.reset();
+        if (error)
+            *error = why;
+        return false;
+    }
+    m_pollTimer->start();
+    return true;
+}
+
+void LiveSession::stopPollTimers()
+{
+    for (QTimer *t : findChildren<QTimer *>(QString(), Qt::FindDirectChildrenOnly))
+        if (t != m_dispatchTimer)
+            t->stop();
 }
 
 void LiveSession::stopTimers()
 {
-    m_lineTimer->stop();
-    m_hfTimer->stop();
-    m_vhfTimer->stop();
+    stopPollTimers();
     m_dispatchTimer->stop();
 }
 
@@ -159,14 +173,12 @@ void LiveSession::stop()
         m_blockFile->close();
         m_blockFile.reset();
     }
-    m_lineTimer->stop();
-    m_hfTimer->stop();
-    m_vhfTimer->stop();
+    stopPollTimers();
     // Values already received are recorded before the link is left; a pass
     // running now (stop from within its event processing) finishes them.
-    if (!AppState::instance().blnLiveBusy) {
+    if (!m_flags.busy) {
         dispatch();
-        AppState::instance().blnLiveRestart = true;
+        m_flags.restart = true;
     }
     m_dispatchTimer->stop();
 }
@@ -174,7 +186,7 @@ void LiveSession::stop()
 void LiveSession::received(const QString &value)
 {
     m_waiting.enqueue(value);
-    AppState::instance().blnLiveHandled = false;
+    m_flags.handled = false;
 }
 
 void LiveSession::peerGone()
@@ -185,33 +197,32 @@ void LiveSession::peerGone()
     m_running = false;
     stopTimers();
     m_brokenPending = true;
-    if (!AppState::instance().blnLiveBusy)
+    if (!m_flags.busy)
         dispatch();
     if (m_brokenPending) { // the running pass reports it when it ends
         m_brokenPending = false;
-        AppState::instance().blnLiveRestart = true;
+        m_flags.restart = true;
         emit linkBroken(m_brokenWhy, m_wasLinked);
     }
 }
 
 void LiveSession::dispatch()
 {
-    AppState &state = AppState::instance();
-    if (state.blnLiveBusy)
+    if (m_flags.busy)
         return;
     if (m_waiting.isEmpty()) {
-        state.blnLiveHandled = true;
+        m_flags.handled = true;
         return;
     }
-    state.blnLiveBusy = true;
+    m_flags.busy = true;
     // A pass may let events run: values that arrive meanwhile join the
     // queue and are taken by this loop, each by a pass of its own.
     while (!m_waiting.isEmpty())
         runPass(m_waiting.dequeue());
-    state.blnLiveBusy = false;
-    state.blnLiveHandled = true;
+    m_flags.busy = false;
+    m_flags.handled = true;
     if (!m_running)
-        state.blnLiveRestart = true;
+        m_flags.restart = true;
     if (m_brokenPending && !m_running) {
         m_brokenPending = false;
         emit linkBroken(m_brokenWhy, m_wasLinked);
@@ -233,12 +244,12 @@ void LiveSession::publishHook(bool on)
 
 void LiveSession::runPass(const QString &value)
 {
-    if (!m_format)
+    if (!m_type)
         return;
     publishHook(true);
-    const LivePassResult result = m_frame.run(*m_format, value, &m_newPairs, m_observer);
+    const LivePassResult result = m_frame.run(*m_type, value, m_flags, &m_newPairs, m_observer);
     publishHook(false);
-    if (!m_format->recordsNothing)
+    if (!m_type->pass.recordsNothing)
         emit passFinished(result);
     emit valueHandled(result.discarded ? QString() : value);
 }
@@ -276,7 +287,7 @@ void LiveSession::pollBlocks()
 {
     if (!m_blockFile)
         return;
-    QTimer *own = m_blockTimer;
+    QTimer *own = m_pollTimer;
     own->stop(); // a long pass is not entered again by its own timer
     ImportObserver none;
     ImportObserver &obs = m_observer ? *m_observer : none;

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "LinkClient.h"
+#include "formats/LiveFlags.h"
 #include "formats/LivePassFrame.h"
+#include "formats/LiveTypes.h"
 #include "formats/NewPairsList.h"
 
 #include <QFile>
@@ -20,10 +22,10 @@ class MessageRecorder;
 class ImportObserver;
 class LivePublisher;
 class SkySweeperLiveFile;
-struct LiveFormat;
 
 // The running live link of one "DDEType": the transport, the values waiting
-// for the reader, and the timers that poll and dispatch them.
+// for the reader, the timers that poll and dispatch them, and the live
+// flags. Everything about the type comes from its LiveTypes entry.
 //
 // Linked decoders push values over a LinkClient; ARD2 appends to a log file
 // that is polled every second for complete lines; the SkySweeper decoders
@@ -32,7 +34,7 @@ struct LiveFormat;
 // pass per waiting value, oldest first, so that no value is joined to
 // another, lost or read twice. The first value after the link opens (the
 // server's value at that moment, or the ARD2 file as it stood) is thrown
-// away by the live pass frame (blnLiveRestart).
+// away by the live pass frame (the restart flag).
 //
 // The timers carry the names the window knows them by: tmrDDE (dispatch),
 // tmrLive (ARD2), tmrLiveSSHF and tmrLiveSSVHF.
@@ -40,7 +42,7 @@ class LiveSession : public QObject
 {
     Q_OBJECT
 public:
-    enum class Transport { None, Link, LineFile, BlockFile };
+    using Transport = LiveTransport;
 
     static constexpr int kDispatchMs = 500;
     static constexpr int kLineFileMs = 1000;
@@ -49,21 +51,24 @@ public:
     LiveSession(Store &store, MessageRecorder &recorder, QObject *parent = nullptr);
     ~LiveSession() override;
 
-    // How a "DDEType" is reached; None for a value no reader knows.
-    static Transport transportFor(const QString &ddeType);
-
     // Opens the link of ddeType, or the decoder's log file at path for the
     // polled kinds. False with the reason when it cannot; noServer tells
     // whether nothing answered the link request. A type no reader knows
     // starts nothing and succeeds.
     bool start(const QString &ddeType, const QString &path = {}, QString *error = nullptr,
                bool *noServer = nullptr);
+    // The "host:port" that settings group "Links" gives the linked decoder,
+    // used by the next start; empty for the local link.
+    void setLinkAddress(const QString &address) { m_linkAddress = address; }
     // Ends the transport and the timers. Values already received are still
     // recorded; the next link starts by discarding its connect-time value.
     void stop();
     bool isRunning() const { return m_running; }
     QString ddeType() const { return m_ddeType; }
-    Transport transport() const { return m_transport; }
+    // The entry of the running type; null for a value no reader knows.
+    const LiveType *type() const { return m_type; }
+    Transport transport() const { return m_type ? m_type->transport : Transport::None; }
+    const LiveFlags &flags() const { return m_flags; }
 
     // Where each pass reports progress and its end (may be null).
     void setObserver(ImportObserver *observer) { m_observer = observer; }
@@ -105,6 +110,10 @@ private:
     // Reads the complete lines appended to the ARD2 file since the last poll.
     bool readNewLines(QString *text);
     void stopTimers();
+    void stopPollTimers();
+    bool startLink(QString *error, bool *noServer);
+    bool startLineFile(const QString &path, QString *error);
+    bool startBlockFile(const QString &path, QString *error);
 
     Store &m_store;
     MessageRecorder &m_recorder;
@@ -115,8 +124,9 @@ private:
     bool m_publishing = false;
 
     QString m_ddeType;
-    const LiveFormat *m_format = nullptr;
-    Transport m_transport = Transport::None;
+    const LiveType *m_type = nullptr;
+    QString m_linkAddress;
+    LiveFlags m_flags;
     bool m_running = false;
     bool m_wasLinked = false;
     bool m_brokenPending = false;
@@ -129,10 +139,7 @@ private:
     QQueue<QString> m_waiting;
 
     QTimer *m_dispatchTimer = nullptr;
-    QTimer *m_lineTimer = nullptr;
-    QTimer *m_hfTimer = nullptr;
-    QTimer *m_vhfTimer = nullptr;
-    QTimer *m_blockTimer = nullptr; // the SkySweeper band's own poll timer
+    QTimer *m_pollTimer = nullptr; // the running type's own poll timer
 };
 
 } // namespace corvane

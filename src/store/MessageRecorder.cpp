@@ -7,7 +7,6 @@
 #include "SqliteDb.h"
 #include "Store.h"
 #include "StoreError.h"
-#include "app/AppState.h"
 
 namespace corvane
 {
@@ -268,7 +267,7 @@ MessageRecorder::Heard &MessageRecorder::aircraftEntry(const QByteArray &regUtf8
 
 StoreResult MessageRecorder::storeMessage(const MessageRecord &r, NewPairsSink *sink, bool checks)
 {
-    if (r.isUplink() && AppState::instance().uplinkMessages != 1)
+    if (r.isUplink() && !m_recordUplinks)
         return StoreResult::Skipped;
     if (checks && (!allValidChars(r.mReg) || !isValidChar(r.mBlk) || !allValidChars(r.mFlight)))
         return StoreResult::Rejected;

@@ -47,6 +47,11 @@ public:
     MessageRecorder(const MessageRecorder &) = delete;
     MessageRecorder &operator=(const MessageRecorder &) = delete;
 
+    // Whether uplinks are recorded (the setting "UplinkMessages" is 1); an
+    // uplink that is not is skipped. On by default.
+    void setRecordUplinks(bool on) { m_recordUplinks = on; }
+    bool recordsUplinks() const { return m_recordUplinks; }
+
     // Called for each stored message once its batch has committed (the live
     // pass-on); a rolled-back batch passes nothing on.
     void setPublisher(std::function<void(const MessageRecord &)> publisher)
@@ -109,6 +114,7 @@ private:
     qint64 ownChanges() const;
 
     Store &m_store;
+    bool m_recordUplinks = true;
     std::function<void(const MessageRecord &)> m_publisher;
     std::unique_ptr<SqliteTransaction> m_tx;
     std::unique_ptr<SqliteStatement> m_insertMessage;

@@ -1,4 +1,3 @@
-#include "app/AppState.h"
 #include "app/Dialogs.h"
 #include "app/ImportController.h"
 #include "app/MainWindow.h"
@@ -108,7 +107,7 @@ private slots:
 
     void unknownDecoderImportsNothing()
     {
-        AppState::instance().decoder = QStringLiteral("skyspy");
+        window->settings().setDecoder(QStringLiteral("skyspy"));
         Dialogs::queueFiles(
             {env.writeFile("logs/c.log", "SkySpy\r\n" + skySpyBlock(".N33333", "BA0003"))});
         QTest::mouseClick(window->importButton(), Qt::LeftButton);
@@ -118,7 +117,7 @@ private slots:
 
     void showNewOpensTheNewPairsFile()
     {
-        AppState::instance().showNew = true;
+        window->settings().setSwitch(Settings::Key::ShowNew, 1);
         Dialogs::queueFiles(
             {env.writeFile("logs/d.log", "SkySpy\r\n" + skySpyBlock(".N44444", "BA0004"))});
         QTest::mouseClick(window->importButton(), Qt::LeftButton);

@@ -1,4 +1,3 @@
-#include "app/AppState.h"
 #include "app/Dialogs.h"
 #include "app/LiveController.h"
 #include "app/MainWindow.h"
@@ -6,6 +5,7 @@
 #include "live/LinkServer.h"
 #include "live/LinkTestSupport.h"
 #include "live/LiveSession.h"
+#include "settings/Settings.h"
 #include "store/MessageRecorder.h"
 #include "store/SqliteDb.h"
 #include "store/Store.h"
@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTcpServer>
 #include <QtTest>
 
 using namespace corvane;
@@ -90,7 +91,7 @@ private slots:
         refreshes = 0;
         window->refreshViews = [this] { ++refreshes; };
         window->startUp();
-        AppState::instance().newPopup = 1;
+        window->settings().setSwitch(Settings::Key::NewPopup, 1);
     }
     void cleanup()
     {
@@ -102,7 +103,7 @@ private slots:
 
     void noServerLeavesTheButtonReadyAgain()
     {
-        AppState::instance().ddeType = "SkySpy";
+        window->settings().setDdeType("SkySpy");
         click();
         QCOMPARE(Dialogs::shownMessages(), QStringList{LinkNames::noServerMessage()});
         verifyStopped(LiveController::buttonFace());
@@ -113,7 +114,7 @@ private slots:
 
     void startRecordStop()
     {
-        AppState::instance().ddeType = "SkySpy";
+        window->settings().setDdeType("SkySpy");
         LinkServer server;
         QVERIFY(server.listen("SkySpy", "ACARS", "LiveData"));
         server.setValue(skySpy("G-STAL"));
@@ -168,7 +169,7 @@ private slots:
 
     void alertsSeeEachValueWhileTheirWindowIsOpen()
     {
-        AppState::instance().ddeType = "ZCARS"; // records nothing, alerts still run
+        window->settings().setDdeType("ZCARS"); // records nothing, alerts still run
         QStringList seen;
         live->checkAlerts = [this, &seen] { seen << window->liveDataSink()->toPlainText(); };
         LinkServer server;
@@ -176,13 +177,13 @@ private slots:
         server.setValue("at connect");
         click();
         QTRY_COMPARE(server.clientCount(), 1);
-        AppState::instance().intAlertsOpen = 1;
+        live->setAlertsOpen(true);
         server.setValue("first WORD");
         server.setValue("second");
         QTRY_COMPARE(seen.size(), 3);
         // The ZCARS reader leaves even the connect-time value in the box.
         QCOMPARE(seen, (QStringList{"at connect", "first WORD", "second"}));
-        AppState::instance().intAlertsOpen = 0;
+        live->setAlertsOpen(false);
         server.setValue("unseen");
         QTRY_COMPARE(window->liveDataSink()->toPlainText(), QStringLiteral("unseen"));
         QCOMPARE(seen.size(), 3);
@@ -191,8 +192,8 @@ private slots:
 
     void decoderGoingAwayStopsTheLink()
     {
-        AppState::instance().ddeType = "POSFIX";
-        AppState::instance().newPopup = 0;
+        window->settings().setDdeType("POSFIX");
+        window->settings().setSwitch(Settings::Key::NewPopup, 0);
         auto server = std::make_unique<LinkServer>();
         QVERIFY(server->listen("POSFIX", "ACARS", "LiveData"));
         click();
@@ -212,17 +213,17 @@ private slots:
     void polledFiles()
     {
         // A cancelled file picker stops the link again.
-        AppState::instance().ddeType = "SSVHF";
+        window->settings().setDdeType("SSVHF");
         click();
         verifyStopped(LiveController::red());
         QCOMPARE(window->panelText(1), QStringLiteral("SkySweeper VHF Live Link started"));
 
-        AppState::instance().ddeType = "SSHF";
+        window->settings().setDdeType("SSHF");
         const QString log = env.writeFile("ss/hf.log", {});
         Dialogs::queueFiles({log});
         click();
         QVERIFY(window->isLinked());
-        QCOMPARE(AppState::instance().strLiveFile, log);
+        QCOMPARE(live->session().flags().liveFile, log);
         QCOMPARE(live->timer("tmrLiveSSHF")->interval(), 5000);
         QVERIFY(live->timer("tmrLiveSSHF")->isActive());
         QVERIFY(!live->timer("tmrDDE")->isActive());
@@ -230,7 +231,7 @@ private slots:
         verifyStopped(LiveController::red());
 
         // ARD2 hands what is appended on through the dispatch timer.
-        AppState::instance().ddeType = "ARD2";
+        window->settings().setDdeType("ARD2");
         const QString txt = env.writeFile("ard2/log.txt", {});
         Dialogs::queueFiles({txt});
         click();
@@ -248,9 +249,50 @@ private slots:
         QVERIFY(Dialogs::shownMessages().isEmpty());
     }
 
+    void linkGoesWhereTheSettingsPointIt()
+    {
+        window->settings().setDdeType("SkySpy");
+        LinkServer server;
+        QVERIFY(server.listen("SkySpy", "ACARS", "LiveData"));
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        const quint16 port = probe.serverPort();
+        probe.close();
+        QVERIFY(server.listenTcp(port, QHostAddress::LocalHost));
+        // Only TCP can answer.
+        QFile::remove(server.socketPath());
+        window->settings().setLinkAddress("SkySpy", QStringLiteral("127.0.0.1:%1").arg(port));
+        click();
+        QVERIFY(window->isLinked());
+        QTRY_COMPARE(server.clientCount(), 1);
+        server.setValue(skySpy("G-TCPP"));
+        QTRY_COMPARE(regs(), QStringList{"G-TCPP"});
+        click();
+
+        window->settings().setLinkAddress("SkySpy", "no port here");
+        click();
+        QCOMPARE(Dialogs::shownMessages().size(), 1);
+        QVERIFY(Dialogs::shownMessages().first().contains("host:port"));
+        verifyStopped(LiveController::buttonFace());
+    }
+
+    void uplinkSwitchAppliesAtOnce()
+    {
+        MessageRecord up;
+        up.mFlight = "Uplink";
+        up.mTime = "05/03/2024 14:07";
+        QVERIFY(recorder->recordsUplinks());
+        QVERIFY(live->publisher().publish(up));
+        window->settings().setSwitch(Settings::Key::UplinkMessages, 0);
+        QVERIFY(!recorder->recordsUplinks());
+        QVERIFY(!live->publisher().publish(up));
+        window->settings().setSwitch(Settings::Key::UplinkMessages, 1);
+        QVERIFY(recorder->recordsUplinks());
+    }
+
     void unknownTypeOpensNothing()
     {
-        AppState::instance().ddeType = "Nothing";
+        window->settings().setDdeType("Nothing");
         click();
         QVERIFY(window->isLinked());
         QCOMPARE(live->buttonColour(), LiveController::green());

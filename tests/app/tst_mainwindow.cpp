@@ -1,9 +1,8 @@
 #include "app/AboutBox.h"
-#include "app/AppState.h"
 #include "app/Dialogs.h"
 #include "app/MainWindow.h"
 #include "app/MainWindowLauncher.h"
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "store/Store.h"
 #include "support/TestEnvironment.h"
 
@@ -39,8 +38,8 @@ bool isCentred(const QWidget &window)
 void storePosition(const QString &left, const QString &top)
 {
     Settings s;
-    s.setText("left", left);
-    s.setText("top", top);
+    s.setText(Settings::Key::Left, left);
+    s.setText(Settings::Key::Top, top);
     s.sync();
 }
 
@@ -74,23 +73,18 @@ private slots:
 
     void firstStartUsesDefaults()
     {
-        AppState::instance().blnLiveBusy = true;
-        AppState::instance().blnLiveRestart = false;
         MainWindow w(m_store);
         w.startUp();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
 
         QVERIFY2(isCentred(w), qPrintable(QStringLiteral("at %1,%2").arg(w.x()).arg(w.y())));
-        const AppState &state = AppState::instance();
-        QCOMPARE(state.decoder, QStringLiteral("SkySpy"));
-        QCOMPARE(state.ddeType, QStringLiteral("ANAD"));
-        QCOMPARE(state.uplinkMessages, 1);
-        QVERIFY(!state.doEvents);
-        QVERIFY(!state.showNew);
-        QVERIFY(!state.blnLiveBusy);
-        QVERIFY(state.blnLiveRestart);
-        QVERIFY(state.blnLiveHandled);
+        const Settings &settings = w.settings();
+        QCOMPARE(settings.decoder(), QStringLiteral("SkySpy"));
+        QCOMPARE(settings.ddeType(), QStringLiteral("ANAD"));
+        QCOMPARE(settings.uplinkMessages(), 1);
+        QVERIFY(!settings.doEvents());
+        QVERIFY(!settings.showNew());
 
         QCOMPARE(w.filterType()->count(), 4);
         QCOMPARE(w.filterType()->currentText(), QStringLiteral("All records"));
@@ -109,21 +103,22 @@ private slots:
     // the loading window is gone at the end.
     void startUpRunsInOrder()
     {
-        Settings s;
-        s.setText("DDEType", QStringLiteral("SkySpy"));
-        s.sync();
         MainWindow w(m_store);
+        // Changed in the store after the window read its settings.
+        Settings s;
+        s.setDdeType(QStringLiteral("SkySpy"));
+        s.sync();
         w.ddeServerBox()->setChecked(true);
         QStringList steps;
         w.showRecordCount = [&] {
             steps << QStringLiteral("count");
             QVERIFY(visibleTopLevel(QStringLiteral("frmStart")));
-            QCOMPARE(AppState::instance().ddeType, QStringLiteral("ANAD"));
+            QCOMPARE(w.settings().ddeType(), QStringLiteral("ANAD"));
         };
         w.onFilterTypeChanged = [&](int index) { steps << QStringLiteral("filter %1").arg(index); };
         w.startUp();
         QCOMPARE(steps, QStringList({QStringLiteral("count"), QStringLiteral("filter 0")}));
-        QCOMPARE(AppState::instance().ddeType, QStringLiteral("SkySpy"));
+        QCOMPARE(w.settings().ddeType(), QStringLiteral("SkySpy"));
         QVERIFY(!visibleTopLevel(QStringLiteral("frmStart")));
         QVERIFY(!w.blnDDEServer);
         QVERIFY(!w.ddeServerBox()->isChecked());
@@ -233,7 +228,7 @@ private slots:
     {
         MainWindow w(m_store);
         w.startUp();
-        AppState::instance().ddeType = QStringLiteral("SkySpy");
+        w.settings().setDdeType(QStringLiteral("SkySpy"));
         w.liveButton()->setText(QStringLiteral("Stop Link"));
         w.setWindowTitle(QString());
         // The clock rewrites the title by itself.

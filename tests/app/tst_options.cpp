@@ -1,8 +1,7 @@
-#include "app/AppState.h"
 #include "app/Dialogs.h"
 #include "app/MainWindow.h"
 #include "app/OptionsDialog.h"
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "store/Store.h"
 #include "support/TestEnvironment.h"
 
@@ -31,14 +30,14 @@ private slots:
     void init()
     {
         env.resetSettings();
-        AppState::instance() = AppState();
         Dialogs::setUnattended(true);
         Dialogs::reset();
     }
 
     void freshInstallShowsTheDefaults()
     {
-        OptionsDialog dialog;
+        Settings settings;
+        OptionsDialog dialog(settings);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("ACARS  Corvane Options"));
         QVERIFY(dialog.check("chkUplinks")->isChecked());
         QVERIFY(!dialog.check("chkDoEvents")->isChecked());
@@ -47,6 +46,30 @@ private slots:
         QVERIFY(dialog.option("optSkySpy")->isChecked());
         QVERIFY(dialog.option("optDDEANAD")->isChecked());
         QVERIFY(dialog.findChild<QWidget *>("fraWeb"));
+    }
+
+    // The option buttons of both frames, in the order the dialog shows them.
+    void optionsInTheirOrder()
+    {
+        Settings settings;
+        OptionsDialog dialog(settings);
+        const auto buttons = [&dialog](const char *frame) {
+            QStringList names;
+            for (QRadioButton *o :
+                 dialog.findChild<QWidget *>(frame)->findChildren<QRadioButton *>())
+                names << o->objectName() + u'=' + o->text();
+            return names;
+        };
+        QCOMPARE(buttons("fraFrame"),
+                 (QStringList{
+                     "optAirNav=AirNav", "optSkySpy=SkySpy", "optAirMaster32000=Air Master 3/2000",
+                     "optZcars=ZCARS", "optBrellwick=Brellwick (Airmaster mode)", "optARD=ARD2",
+                     "optSSHF=SkySweeper HF", "optSSVHF=SkySweeper VHF", "optACARSD=ACARSD"}));
+        QCOMPARE(buttons("fraDDE"),
+                 (QStringList{"optDDEANAD=AirNav", "optDDESkySpy=SkySpy",
+                              "optDDEAirmaster=Airmaster", "optDDEZcars=ZCARS", "optDDEHFDL=HFDL",
+                              "optARDDDE=ARD2", "optPosFix=PosFix", "optDDESSHF=SkySweeper HF",
+                              "optDDESSVHF=SkySweeper VHF", "optDDEACARSD=ACARSD"}));
     }
 
     void okFromTheMenuWritesEverySwitch()
@@ -74,37 +97,46 @@ private slots:
 
     void okAppliesTheChangesAtOnce()
     {
+        Settings settings;
+        QList<Settings::Key> changed;
+        connect(&settings, &Settings::changed, this,
+                [&changed](Settings::Key key) { changed << key; });
         Dialogs::queueAnswer(Dialogs::Answer::Ok);
-        QVERIFY(OptionsDialog::showModal(nullptr, [](OptionsDialog &d) {
+        QVERIFY(OptionsDialog::showModal(nullptr, settings, [](OptionsDialog &d) {
             d.check("chkUplinks")->setChecked(false);
             d.check("chkDoEvents")->setChecked(true);
             d.check("chkToolTips")->setChecked(true);
             d.option("optARD")->setChecked(true);
             d.option("optPosFix")->setChecked(true);
         }));
-        const AppState &state = AppState::instance();
-        QCOMPARE(state.uplinkMessages, 0);
-        QVERIFY(state.doEvents);
-        QCOMPARE(state.toolTips, 1);
-        QCOMPARE(state.decoder, QStringLiteral("ARD2"));
-        QCOMPARE(state.ddeType, QStringLiteral("POSFIX"));
+        QCOMPARE(settings.uplinkMessages(), 0);
+        QVERIFY(settings.doEvents());
+        QCOMPARE(settings.toolTips(), 1);
+        QCOMPARE(settings.decoder(), QStringLiteral("ARD2"));
+        QCOMPARE(settings.ddeType(), QStringLiteral("POSFIX"));
+        // Each value that changed is told once; the unchanged ones are not.
+        using K = Settings::Key;
+        QCOMPARE(changed,
+                 (QList<K>{K::UplinkMessages, K::DoEvents, K::ToolTips, K::Decoder, K::DdeType}));
         QCOMPARE(stored("Decoder").toString(), QStringLiteral("ARD2"));
         QCOMPARE(stored("DDEType").toString(), QStringLiteral("POSFIX"));
         QCOMPARE(stored("ToolTips").toString(), QStringLiteral("1"));
 
         // Tool tips always open unticked; OK then stores "0" again.
-        OptionsDialog again;
+        OptionsDialog again(settings);
         QVERIFY(!again.check("chkToolTips")->isChecked());
         QVERIFY(again.option("optARD")->isChecked());
         again.save();
         QCOMPARE(stored("ToolTips").toString(), QStringLiteral("0"));
-        QCOMPARE(AppState::instance().toolTips, 0);
+        QCOMPARE(settings.toolTips(), 0);
     }
 
     void cancelChangesNothing()
     {
-        AppState::instance().decoder = QStringLiteral("Unknown");
-        QVERIFY(!OptionsDialog::showModal(nullptr, [](OptionsDialog &d) {
+        Settings settings;
+        settings.setDecoder(QStringLiteral("Unknown"));
+        settings.sync();
+        QVERIFY(!OptionsDialog::showModal(nullptr, settings, [](OptionsDialog &d) {
             // No option matches an unknown value.
             for (QRadioButton *o : d.findChildren<QRadioButton *>())
                 if (o->objectName().startsWith("opt") && !o->objectName().contains("DDE") &&
@@ -113,10 +145,10 @@ private slots:
             d.check("chkUplinks")->setChecked(false);
             d.option("optSSHF")->setChecked(true);
         }));
-        QCOMPARE(AppState::instance().uplinkMessages, 1);
-        QCOMPARE(AppState::instance().decoder, QStringLiteral("Unknown"));
+        QCOMPARE(settings.uplinkMessages(), 1);
+        QCOMPARE(settings.decoder(), QStringLiteral("Unknown"));
         QVERIFY(!stored("UplinkMessages").isValid());
-        QVERIFY(!stored("Decoder").isValid());
+        QCOMPARE(stored("Decoder").toString(), QStringLiteral("Unknown"));
     }
 };
 

@@ -1,7 +1,7 @@
-#include "app/AppState.h"
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "support/TestEnvironment.h"
 
+#include <QSignalSpy>
 #include <QtTest>
 
 using namespace corvane;
@@ -45,8 +45,8 @@ private slots:
         QFETCH(QString, stored);
         QFETCH(bool, expected);
         Settings s;
-        s.setText("DoEvents", stored);
-        s.setText("ShowNew", stored);
+        s.setText(Settings::Key::DoEvents, stored);
+        s.setText(Settings::Key::ShowNew, stored);
         s.sync();
         const Settings fresh;
         QCOMPARE(fresh.doEvents(), expected);
@@ -71,7 +71,7 @@ private slots:
         QFETCH(QString, stored);
         QFETCH(int, expected);
         Settings s;
-        s.setText("UplinkMessages", stored);
+        s.setText(Settings::Key::UplinkMessages, stored);
         s.sync();
         QCOMPARE(Settings().uplinkMessages(), expected);
     }
@@ -83,34 +83,74 @@ private slots:
         QCOMPARE(Settings().left(), std::optional<int>(-120));
         QCOMPARE(Settings().top(), std::optional<int>(32767));
         // A minimised window's position does not fit in 16 bits.
-        s.setText("left", QStringLiteral("-32000000"));
-        s.setText("top", QStringLiteral("x"));
+        s.setText(Settings::Key::Left, QStringLiteral("-32000000"));
+        s.setText(Settings::Key::Top, QStringLiteral("x"));
         s.sync();
         QCOMPARE(Settings().left(), std::nullopt);
         QCOMPARE(Settings().top(), std::nullopt);
     }
 
-    void stateReadsEverySetting()
+    void everySettingIsWrittenAndReadBack()
+    {
+        using K = Settings::Key;
+        Settings s;
+        s.setDdeType(QStringLiteral("SkySpy"));
+        s.setDecoder(QStringLiteral("ACARSD"));
+        s.setSwitch(K::NewPopup, 0);
+        s.setSwitch(K::UplinkMessages, 0);
+        s.setSwitch(K::DoEvents, 1);
+        s.setSwitch(K::ShowNew, 1);
+        s.setSwitch(K::ToolTips, 1);
+        s.sync();
+        // Switches are stored "1" and "0", under the keys of group "Startup".
+        QCOMPARE(s.store().value("Startup/DoEvents").toString(), QStringLiteral("1"));
+        QCOMPARE(s.store().value("Startup/UplinkMessages").toString(), QStringLiteral("0"));
+
+        const Settings fresh;
+        QCOMPARE(fresh.ddeType(), QStringLiteral("SkySpy"));
+        QCOMPARE(fresh.decoder(), QStringLiteral("ACARSD"));
+        QCOMPARE(fresh.newPopup(), 0);
+        QCOMPARE(fresh.uplinkMessages(), 0);
+        QVERIFY(fresh.doEvents());
+        QVERIFY(fresh.showNew());
+        QCOMPARE(fresh.toolTips(), 1);
+    }
+
+    // A reader holds what it read until it reads again; a write through it
+    // tells the change, a write of the same value does not.
+    void valuesAreReadAtLoadAndChangesAreTold()
+    {
+        using K = Settings::Key;
+        Settings window;
+        QSignalSpy changed(&window, &Settings::changed);
+        Settings other;
+        other.setDdeType(QStringLiteral("ACARSD"));
+        other.sync();
+        QCOMPARE(window.ddeType(), QStringLiteral("ANAD"));
+        window.load();
+        QCOMPARE(window.ddeType(), QStringLiteral("ACARSD"));
+        QCOMPARE(changed.size(), 0);
+
+        window.setSwitch(K::NewPopup, 1); // the default already
+        QCOMPARE(changed.size(), 0);
+        window.setSwitch(K::ShowNew, 1);
+        window.setText(K::UplinkMessages, QStringLiteral("garbage")); // reads as the default 1
+        QCOMPARE(changed.size(), 1);
+        QCOMPARE(changed.first().first().value<K>(), K::ShowNew);
+        window.setDdeType(QStringLiteral("ARD2"));
+        QCOMPARE(changed.size(), 2);
+        QCOMPARE(changed.last().first().value<K>(), K::DdeType);
+    }
+
+    void linkAddressesAreKeyedByLiveType()
     {
         Settings s;
-        s.setText("DDEType", QStringLiteral("SkySpy"));
-        s.setText("Decoder", QStringLiteral("ACARSD"));
-        s.setSwitch("NewPopup", 0);
-        s.setSwitch("UplinkMessages", 0);
-        s.setSwitch("DoEvents", 1);
-        s.setSwitch("ShowNew", 1);
-        s.setSwitch("ToolTips", 1);
+        QVERIFY(s.linkAddress(QStringLiteral("SkySpy")).isEmpty());
+        s.setLinkAddress(QStringLiteral("SkySpy"), QStringLiteral("radio:7000"));
         s.sync();
-
-        AppState state;
-        state.loadSettings(Settings());
-        QCOMPARE(state.ddeType, QStringLiteral("SkySpy"));
-        QCOMPARE(state.decoder, QStringLiteral("ACARSD"));
-        QCOMPARE(state.newPopup, 0);
-        QCOMPARE(state.uplinkMessages, 0);
-        QVERIFY(state.doEvents);
-        QVERIFY(state.showNew);
-        QCOMPARE(state.toolTips, 1);
+        QCOMPARE(s.store().value("Links/SkySpy").toString(), QStringLiteral("radio:7000"));
+        QCOMPARE(Settings().linkAddress(QStringLiteral("SkySpy")), QStringLiteral("radio:7000"));
+        QVERIFY(Settings().linkAddress(QStringLiteral("ANAD")).isEmpty());
     }
 
 private:

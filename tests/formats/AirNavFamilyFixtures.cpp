@@ -1,9 +1,9 @@
 #include "AirNavFamilyFixtures.h"
 
-#include "app/AppPaths.h"
-#include "app/AppState.h"
 #include "formats/DecoderStream.h"
-#include "formats/FormatRegistry.h"
+#include "formats/LiveFlags.h"
+#include "formats/LiveTypes.h"
+#include "formats/LogFormats.h"
 #include "formats/LogImporter.h"
 #include "formats/RecordReader.h"
 #include "store/SqliteDb.h"
@@ -170,16 +170,17 @@ ImportResult TempStore::import(const QString &decoder, const QString &path)
 {
     LogImporter importer(m_store, *m_recorder);
     const std::vector<ImportResult> results =
-        importer.importFiles(*FormatRegistry::logFormat(decoder), {path}, nullptr);
+        importer.importFiles(*LogFormats::find(decoder), {path}, nullptr);
     return results.front();
 }
 
 LivePassResult TempStore::live(const QString &ddeType, const QByteArray &value,
                                ImportObserver *observer)
 {
-    AppState::instance().blnLiveRestart = false;
+    LiveFlags flags;
+    flags.restart = false;
     LivePassFrame frame(m_store, *m_recorder);
-    return frame.run(*FormatRegistry::liveFormat(ddeType), QString::fromLatin1(value), &m_newPairs,
+    return frame.run(*LiveTypes::find(ddeType), QString::fromLatin1(value), flags, &m_newPairs,
                      observer);
 }
 

@@ -1,10 +1,10 @@
-#include "app/AppPaths.h"
-#include "app/AppState.h"
 #include "formats/BlockReader.h"
 #include "formats/DecoderStream.h"
-#include "formats/FormatRegistry.h"
 #include "formats/ImportObserver.h"
+#include "formats/LiveFlags.h"
 #include "formats/LivePassFrame.h"
+#include "formats/LiveTypes.h"
+#include "formats/LogFormats.h"
 #include "formats/LogImporter.h"
 #include "formats/NewPairsList.h"
 #include "store/MessageRecorder.h"
@@ -193,10 +193,9 @@ private slots:
         const QString p1 =
             env.writeFile("one/a.log", "SkySpy\r\n" + a.text(59) + b.text(59) + uplink(59));
         const QString p2 = env.writeFile("one/b.log", "SkySpy\r\n" + a.text(59) + "trailing text");
-        AppState::instance().uplinkMessages = 0;
+        recorder.setRecordUplinks(false);
         RecordingObserver obs;
-        const auto results =
-            importer.importFiles(*FormatRegistry::logFormat("SkySpy"), {p1, p2}, &obs);
+        const auto results = importer.importFiles(*LogFormats::find("SkySpy"), {p1, p2}, &obs);
         QCOMPARE(results.size(), size_t(2));
         QCOMPARE(results[0].name, QStringLiteral("a.log"));
         QCOMPARE(results[0].stored, 2);
@@ -210,7 +209,7 @@ private slots:
                  "SELECT Registration, Flight, TimesHeard FROM ACARSLOG ORDER BY Registration"),
             (QStringList{"G-ABCDE|XY0001|1", "N12345|BA0123|2"}));
         // The new-pairs file holds the pairs first heard in the last file only.
-        QFile newFile(AppPaths::filePath("new"));
+        QFile newFile(QDir(store.folder()).filePath("new"));
         QVERIFY(newFile.open(QIODevice::ReadOnly));
         QCOMPARE(newFile.readAll(),
                  QByteArray("New Aircraft/Flight Numbers for Log File b.log\r\n\r\n"));
@@ -225,7 +224,7 @@ private slots:
         const QString lower = env.writeFile("lower.log", "skyspy\r\n" + Block().text(59));
         const QString good = env.writeFile("good.log", "SkySpy\r\n" + Block().text(59));
         RecordingObserver obs;
-        const auto results = importer.importFiles(*FormatRegistry::logFormat("SkySpy"),
+        const auto results = importer.importFiles(*LogFormats::find("SkySpy"),
                                                   {lower, env.path("missing.log"), good}, &obs);
         QCOMPARE(results.size(), size_t(3));
         QVERIFY(!results[0].read);
@@ -247,7 +246,7 @@ private slots:
         LogImporter importer(store, recorder);
         const QString path =
             env.writeFile(QString(60, u'd') + "/x.log", "SkySpy\r\n" + Block().text(59));
-        importer.importFiles(*FormatRegistry::logFormat("SkySpy"), {path}, nullptr);
+        importer.importFiles(*LogFormats::find("SkySpy"), {path}, nullptr);
         QCOMPARE(rows(store, "SELECT mFileName FROM tMessage"), QStringList{path});
         QCOMPARE(rows(store, "SELECT FileName FROM LOGSPROCESSED"), QStringList{path.right(50)});
     }
@@ -259,26 +258,28 @@ private slots:
         MessageRecorder recorder(store);
         LivePassFrame frame(store, recorder);
         NewPairsList pairs;
-        const LiveFormat &skySpy = *FormatRegistry::liveFormat("SkySpy");
+        const LiveType &skySpy = *LiveTypes::find("SkySpy");
+        LiveFlags flags;
         Block b;
         b.time = QDateTime::currentDateTime().toString("dd/MM/yyyy hh:mm").toLatin1();
         const QString value = QString::fromLatin1(b.text(59));
-        QVERIFY(frame.run(skySpy, value, &pairs, nullptr).discarded);
+        QVERIFY(frame.run(skySpy, value, flags, &pairs, nullptr).discarded);
+        QVERIFY(!flags.restart);
         QCOMPARE(rows(store, "SELECT count(*) FROM tMessage").first(), QStringLiteral("0"));
-        const LivePassResult r = frame.run(skySpy, value, &pairs, nullptr);
+        const LivePassResult r = frame.run(skySpy, value, flags, &pairs, nullptr);
         QCOMPARE(r.stored, 1);
         QCOMPARE(r.today, 1);
         QCOMPARE(r.todayAll, 1);
         QCOMPARE(pairs.registrations(), QStringList{"N12345"});
         QCOMPARE(pairs.frameCaption(), QStringLiteral("New (1)"));
         QVERIFY(rows(store, "SELECT mFileName FROM tMessage").first().startsWith("Live data "));
-        QFile live(AppPaths::filePath("live.txt"));
+        QFile live(QDir(store.folder()).filePath("live.txt"));
         QVERIFY(live.open(QIODevice::ReadOnly));
         QVERIFY(live.readAll().startsWith("\r\nACARS mode"));
         // ZCARS live links record nothing and keep the discard pending.
-        AppState::instance().blnLiveRestart = true;
-        QCOMPARE(frame.run(*FormatRegistry::liveFormat("ZCARS"), value, &pairs, nullptr).stored, 0);
-        QVERIFY(AppState::instance().blnLiveRestart);
+        flags.restart = true;
+        QCOMPARE(frame.run(*LiveTypes::find("ZCARS"), value, flags, &pairs, nullptr).stored, 0);
+        QVERIFY(flags.restart);
     }
 
     void commandLineImport()

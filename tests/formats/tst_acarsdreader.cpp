@@ -1,9 +1,8 @@
 #include "AirNavFamilyFixtures.h"
-#include "app/AppPaths.h"
-#include "app/AppState.h"
 #include "formats/AcarsdReader.h"
 #include "formats/ImportObserver.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTest>
 
@@ -260,8 +259,8 @@ void AcarsdReaderTest::importFollowsUplinkSetting_data()
 void AcarsdReaderTest::importFollowsUplinkSetting()
 {
     QFETCH(int, setting);
-    AppState::instance().uplinkMessages = setting;
     TempStore store(*m_env);
+    store.recorder().setRecordUplinks(setting == 1);
     const QString path = m_env->writeFile(QStringLiteral("acarsd.txt"),
                                           acarsdLog({}, "01/02/2004 12:34") +
                                               uplink(Source::Log, "REQUEST", "01/02/2004 12:35"));
@@ -280,7 +279,7 @@ void AcarsdReaderTest::importFollowsUplinkSetting()
 void AcarsdReaderTest::importLeavesEmptyBadFile()
 {
     TempStore store(*m_env);
-    const QString bad = AppPaths::filePath(AcarsdReader::badFileName());
+    const QString bad = QDir(store.folder()).filePath(AcarsdReader::badFileName());
     {
         QFile old(bad);
         QVERIFY(old.open(QIODevice::WriteOnly));

@@ -1,5 +1,4 @@
 #include "AirNavFamilyFixtures.h"
-#include "app/AppState.h"
 #include "formats/AirMasterReader.h"
 
 #include <QTest>
@@ -196,8 +195,8 @@ void AirMasterReaderTest::importFollowsUplinkSetting_data()
 void AirMasterReaderTest::importFollowsUplinkSetting()
 {
     QFETCH(int, setting);
-    AppState::instance().uplinkMessages = setting;
     TempStore store(*m_env);
+    store.recorder().setRecordUplinks(setting == 1);
     const QByteArray longBody = lines({QByteArray(200, 'A'), QByteArray(200, 'B')});
     const QString path =
         m_env->writeFile(QStringLiteral("airmaster.log"),

@@ -1,5 +1,4 @@
 #include "AirNavFamilyFixtures.h"
-#include "app/AppState.h"
 #include "formats/Ard2Reader.h"
 
 #include <QTest>

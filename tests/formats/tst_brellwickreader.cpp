@@ -1,5 +1,4 @@
 #include "AirNavFamilyFixtures.h"
-#include "app/AppState.h"
 #include "formats/BrellwickReader.h"
 
 #include <QTest>
@@ -112,8 +111,8 @@ void BrellwickReaderTest::importFollowsUplinkSetting_data()
 void BrellwickReaderTest::importFollowsUplinkSetting()
 {
     QFETCH(int, setting);
-    AppState::instance().uplinkMessages = setting;
     TempStore store(*m_env);
+    store.recorder().setRecordUplinks(setting == 1);
     const QString path =
         m_env->writeFile(QStringLiteral("brellwick.log"),
                          brellwick({}, "01/02/2004 12:34") + "[01/02/2004 12:00]\r\n" +

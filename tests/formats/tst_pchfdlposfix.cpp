@@ -1,5 +1,4 @@
 #include "AirNavFamilyFixtures.h"
-#include "app/AppState.h"
 #include "formats/PcHfdlReader.h"
 #include "formats/PosFixReader.h"
 
@@ -49,7 +48,6 @@ class PcHfdlPosFixTest : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
-    void init();
     void pcHfdlBlock();
     void pcHfdlFailedTests_data();
     void pcHfdlFailedTests();
@@ -67,11 +65,6 @@ private:
 void PcHfdlPosFixTest::initTestCase()
 {
     m_env = std::make_unique<TestEnvironment>();
-}
-
-void PcHfdlPosFixTest::init()
-{
-    AppState::instance().uplinkMessages = 1;
 }
 
 void PcHfdlPosFixTest::pcHfdlBlock()

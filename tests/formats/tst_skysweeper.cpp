@@ -1,5 +1,4 @@
 #include "AirNavFamilyFixtures.h"
-#include "app/AppState.h"
 #include "formats/SkySweeperLiveFile.h"
 #include "formats/SkySweeperReader.h"
 
@@ -15,6 +14,16 @@ using namespace corvane::test::family;
 namespace
 {
 using Lines = QList<QByteArray>;
+
+// The block readers of the two SkySweeper live types.
+BlockReaderFactory hfLive()
+{
+    return LiveTypes::find(QStringLiteral("SSHF"))->makeBlockReader;
+}
+BlockReaderFactory vhfLive()
+{
+    return LiveTypes::find(QStringLiteral("SSVHF"))->makeBlockReader;
+}
 
 QByteArray field(const QByteArray &caption, const QByteArray &value)
 {
@@ -80,7 +89,6 @@ class SkySweeperTest : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
-    void init();
     void acarsBlocks_data();
     void acarsBlocks();
     void malformedBlocksAreSkipped();
@@ -100,11 +108,6 @@ private:
 void SkySweeperTest::initTestCase()
 {
     m_env = std::make_unique<TestEnvironment>();
-}
-
-void SkySweeperTest::init()
-{
-    AppState::instance().uplinkMessages = 1;
 }
 
 void SkySweeperTest::acarsBlocks_data()
@@ -295,7 +298,7 @@ void SkySweeperTest::livePollResumesAPartialBlock()
     file.write(first.bytes() + secondBytes.left(cut));
     file.flush();
 
-    SkySweeperLiveFile live(store.store(), store.recorder(), SkySweeperLiveFile::Band::Vhf);
+    SkySweeperLiveFile live(store.store(), store.recorder(), vhfLive());
     QVERIFY(live.open(path));
     NewPairsList pairs;
     LivePassResult r = live.poll(&pairs);
@@ -326,7 +329,7 @@ void SkySweeperTest::livePollReadsPastShortLinesAndWaitsForLineEnds()
     QByteArray bytes = "x\r\n\r\nshort\n" + block.bytes();
     bytes.chop(2); // the empty line that ends the text is still being written
     const QString path = m_env->writeFile(QStringLiteral("live-short.log"), bytes);
-    SkySweeperLiveFile live(store.store(), store.recorder(), SkySweeperLiveFile::Band::Hf);
+    SkySweeperLiveFile live(store.store(), store.recorder(), hfLive());
     QVERIFY(live.open(path));
     QCOMPARE(live.poll(nullptr).stored, qint64(0));
     QFile file(path);

@@ -1,5 +1,5 @@
 #include "LinkTestSupport.h"
-#include "app/Settings.h"
+#include "formats/LiveTypes.h"
 #include "live/LinkNames.h"
 #include "live/LinkServer.h"
 #include "store/TextCodec.h"
@@ -33,7 +33,7 @@ private slots:
     void serverGoingAwayIsNoticed();
     void staleSocketFileIsReplaced();
     void liveServerIsNotStolen();
-    void tcpAddressFromSettings();
+    void tcpAddressHandedIn();
     void malformedFramesCloseTheLink();
 
 private:
@@ -55,12 +55,19 @@ void LinkTest::init()
 
 void LinkTest::namesOfTheDecoderKinds()
 {
-    QCOMPARE(LinkNames::forDdeType("Airmaster"), (LinkName{"Brellwick", "ACARS"}));
-    QCOMPARE(LinkNames::forDdeType("HFDL"), (LinkName{"PCHFDL", "ACARS"}));
-    QCOMPARE(LinkNames::forDdeType("ANAD"), (LinkName{"ANAD", "ACARS"}));
-    QVERIFY(!LinkNames::forDdeType("SSVHF"));
-    QVERIFY(!LinkNames::forDdeType("ARD2"));
-    QCOMPARE(LinkNames::ddeTypeOf("Brellwick", "ACARS"), QString("Airmaster"));
+    const auto linkOf = [](const char *ddeType) -> std::optional<LinkName> {
+        const LiveType *type = LiveTypes::find(QString::fromLatin1(ddeType));
+        if (!type || type->transport != LiveTransport::Link)
+            return std::nullopt;
+        return LinkName{QString::fromLatin1(type->application), QString::fromLatin1(type->topic)};
+    };
+    QCOMPARE(linkOf("Airmaster"), (LinkName{"Brellwick", "ACARS"}));
+    QCOMPARE(linkOf("HFDL"), (LinkName{"PCHFDL", "ACARS"}));
+    QCOMPARE(linkOf("ANAD"), (LinkName{"ANAD", "ACARS"}));
+    QVERIFY(!linkOf("SSVHF"));
+    QVERIFY(!linkOf("ARD2"));
+    QCOMPARE(LiveTypes::findLink("brellwick", "Acars")->name(), QString("Airmaster"));
+    QVERIFY(!LiveTypes::findLink("Brellwick", "Other"));
     QCOMPARE(LinkNames::socketPath("SkySpy", "ACARS"),
              m_runtime.filePath("corvane-link-SkySpy-ACARS"));
     QCOMPARE(LinkNames::socketPath("a/b c", "../x"), m_runtime.filePath("corvane-link-a_b_c-.._x"));
@@ -262,7 +269,7 @@ void LinkTest::liveServerIsNotStolen()
     QTRY_COMPARE(r.values, QStringList{"first"});
 }
 
-void LinkTest::tcpAddressFromSettings()
+void LinkTest::tcpAddressHandedIn()
 {
     LinkServer server;
     QVERIFY(server.listen("SkySpy", "ACARS", "LiveData"));
@@ -270,21 +277,18 @@ void LinkTest::tcpAddressFromSettings()
     server.setValue("over tcp");
 
     // No local server under this name: the link must go over TCP.
-    Settings settings;
-    settings.store().setValue("Links/ANAD", QStringLiteral("127.0.0.1:%1").arg(server.tcpPort()));
-    settings.sync();
+    QString address = QStringLiteral("127.0.0.1:%1").arg(server.tcpPort());
     LinkClient client;
     Received r(client);
     QString error;
-    QVERIFY(client.open("ANAD", "ACARS", "LiveData", &error)); // a SkySpy server refuses ANAD
+    // A SkySpy server refuses ANAD.
+    QVERIFY(client.open("ANAD", "ACARS", "LiveData", &error, address));
     QTRY_VERIFY(r.disconnected);
     QVERIFY2(client.errorString().contains("refused"), qPrintable(client.errorString()));
     r.disconnected = false;
 
-    settings.store().setValue("Links/SkySpy", QStringLiteral("127.0.0.1:%1").arg(server.tcpPort()));
-    settings.sync();
     server.close();
-    QVERIFY(!client.open("SkySpy", "ACARS", "LiveData", &error));
+    QVERIFY(!client.open("SkySpy", "ACARS", "LiveData", &error, address));
     QCOMPARE(error, LinkNames::noServerMessage());
 
     QVERIFY(server.listen("SkySpy", "ACARS", "LiveData"));
@@ -293,19 +297,17 @@ void LinkTest::tcpAddressFromSettings()
     const quint16 port = probe.serverPort();
     probe.close();
     QVERIFY(server.listenTcp(port, QHostAddress::LocalHost));
-    settings.store().setValue("Links/SkySpy", QStringLiteral("127.0.0.1:%1").arg(port));
-    settings.sync();
+    address = QStringLiteral("127.0.0.1:%1").arg(port);
     // Take the local socket away so only TCP can answer.
     QFile::remove(server.socketPath());
-    QVERIFY2(client.open("SkySpy", "ACARS", "LiveData", &error), qPrintable(error));
+    QVERIFY2(client.open("SkySpy", "ACARS", "LiveData", &error, address), qPrintable(error));
     QTRY_COMPARE(r.values, QStringList{"over tcp"});
     server.setValue("second");
     QTRY_COMPARE(r.values.size(), 2);
 
-    settings.store().setValue("Links/SkySpy", "no port here");
-    settings.sync();
-    QVERIFY(!client.open("SkySpy", "ACARS", "LiveData", &error));
+    QVERIFY(!client.open("SkySpy", "ACARS", "LiveData", &error, "no port here"));
     QVERIFY2(error.contains("host:port"), qPrintable(error));
+    QVERIFY2(error.contains("of SkySpy"), qPrintable(error));
 }
 
 void LinkTest::malformedFramesCloseTheLink()

@@ -1,5 +1,4 @@
 #include "LinkTestSupport.h"
-#include "app/AppState.h"
 #include "formats/AirNavFamilyFixtures.h"
 #include "formats/ImportObserver.h"
 #include "live/LinkNames.h"
@@ -120,7 +119,7 @@ private slots:
         server.setValue(skySpy(u'.' + sent.first()));
         QTRY_COMPARE(rows(), qint64(sent.size() + 1));
         session->stop();
-        QVERIFY(AppState::instance().blnLiveRestart);
+        QVERIFY(session->flags().restart);
     }
 
     void valueArrivingDuringAPassGetsItsOwnPass()
@@ -195,7 +194,7 @@ private slots:
         QCOMPARE(regs(), (QStringList{"G-ONEE", "G-TWOO"}));
         QVERIFY(!session->isRunning());
         QVERIFY(!session->timer("tmrDDE")->isActive());
-        QVERIFY(AppState::instance().blnLiveRestart);
+        QVERIFY(session->flags().restart);
 
         // Linking again discards the new connect-time value once more.
         server = std::make_unique<LinkServer>();

@@ -1,5 +1,4 @@
 #include "LinkTestSupport.h"
-#include "app/AppState.h"
 #include "live/LinkNames.h"
 #include "live/LivePublisher.h"
 #include "live/LiveTextBlock.h"
@@ -149,13 +148,12 @@ void LiveTextTest::uplinksFollowTheSetting()
     MessageRecord up;
     up.mFlight = "Uplink";
     up.mTime = "05/03/2024 14:07";
-    AppState::instance().uplinkMessages = 0;
+    publisher.setPassUplinks(false);
     QVERIFY(!publisher.publish(up));
     QCOMPARE(publisher.value(), QString("DDEServer"));
-    AppState::instance().uplinkMessages = 1;
+    publisher.setPassUplinks(true);
     QVERIFY(publisher.publish(up));
     QVERIFY(publisher.value().contains("Flight id: Uplink\r\n"));
-    AppState::instance().uplinkMessages = 1;
 }
 
 QTEST_GUILESS_MAIN(LiveTextTest)

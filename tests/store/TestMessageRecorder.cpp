@@ -1,4 +1,3 @@
-#include "app/AppState.h"
 #include "store/DayRange.h"
 #include "store/MessageRecorder.h"
 #include "store/NewPairsSink.h"
@@ -153,9 +152,9 @@ private slots:
         MessageRecord up = message("N1", "Uplink", "01/02/2004 12:34");
         up.mLabel.clear();
         up.mNo.clear();
-        AppState::instance().uplinkMessages = 0;
+        recorder->setRecordUplinks(false);
         QCOMPARE(recorder->storeMessage(up, nullptr), StoreResult::Skipped);
-        AppState::instance().uplinkMessages = 1;
+        recorder->setRecordUplinks(true);
         CollectingSink sink;
         QCOMPARE(recorder->storeMessage(up, &sink), StoreResult::Stored);
         recorder->commitBatch();

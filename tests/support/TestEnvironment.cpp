@@ -1,8 +1,5 @@
 #include "TestEnvironment.h"
 
-#include "app/AppPaths.h"
-#include "app/AppState.h"
-
 #include <QDir>
 #include <QFile>
 #include <QSettings>
@@ -19,7 +16,6 @@ TestEnvironment::TestEnvironment() : m_dir(std::make_unique<QTemporaryDir>())
     qputenv("XDG_DATA_HOME", path(QStringLiteral("xdgdata")).toUtf8());
     qunsetenv("CORVANE_DATA_DIR");
     QStandardPaths::setTestModeEnabled(false);
-    AppPaths::setAppFolder(dataDir());
     resetSettings();
 }
 
@@ -44,7 +40,6 @@ QString TestEnvironment::newDataDir()
 {
     const QString dir = path(QStringLiteral("data%1").arg(++m_serial));
     QDir().mkpath(dir);
-    AppPaths::setAppFolder(dir);
     return dir;
 }
 
@@ -75,7 +70,6 @@ void TestEnvironment::resetSettings()
                 QStringLiteral("ACARS Corvane"));
     s.clear();
     s.sync();
-    AppState::instance() = AppState();
 }
 
 } // namespace corvane::test

@@ -25,7 +25,7 @@ public:
     QString writeFile(const QString &name, const QByteArray &bytes);
     static QString fixture(const QString &name);
     static QByteArray readFixture(const QString &name);
-    // Clears the settings file and the process-wide variables.
+    // Clears the settings file.
     void resetSettings();
 
 private:

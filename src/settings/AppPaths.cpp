@@ -8,15 +8,6 @@
 namespace corvane
 {
 
-namespace
-{
-QString &folderRef()
-{
-    static QString folder;
-    return folder;
-}
-} // namespace
-
 QString AppPaths::resolve(const QString &dataDirOption)
 {
     if (!dataDirOption.isEmpty())
@@ -29,21 +20,6 @@ QString AppPaths::resolve(const QString &dataDirOption)
         return exeDir;
     return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
         .filePath(QStringLiteral("ACARS Corvane"));
-}
-
-void AppPaths::setAppFolder(const QString &folder)
-{
-    folderRef() = folder;
-}
-
-QString AppPaths::appFolder()
-{
-    return folderRef();
-}
-
-QString AppPaths::filePath(const QString &name)
-{
-    return QDir(folderRef()).filePath(name);
 }
 
 } // namespace corvane

@@ -13,9 +13,6 @@ public:
     // executable's folder when it is writable; the last resort is the
     // per-user data folder "ACARS Corvane".
     static QString resolve(const QString &dataDirOption);
-    static void setAppFolder(const QString &folder);
-    static QString appFolder();
-    static QString filePath(const QString &name);
 };
 
 } // namespace corvane

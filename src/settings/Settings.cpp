@@ -1,0 +1,154 @@
+#include "Settings.h"
+
+#include <limits>
+
+namespace corvane
+{
+
+namespace
+{
+
+struct Declaration {
+    Settings::Key key;
+    const char *name;
+    Settings::Type type;
+    const char *defaultText;
+};
+
+using T = Settings::Type;
+using K = Settings::Key;
+
+// Every key of group "Startup" with its type and default, in key order.
+constexpr Declaration kDeclarations[Settings::kKeyCount] = {
+    {K::DdeType, "DDEType", T::Text, "ANAD"},
+    {K::NewPopup, "NewPopup", T::Int16, "1"},
+    {K::UplinkMessages, "UplinkMessages", T::Int16, "1"},
+    {K::DoEvents, "DoEvents", T::Boolean, "False"},
+    {K::ShowNew, "ShowNew", T::Boolean, "False"},
+    {K::Decoder, "Decoder", T::Text, "SkySpy"},
+    {K::ToolTips, "ToolTips", T::Int16, "0"},
+    {K::Left, "left", T::Position, "0"},
+    {K::Top, "top", T::Position, "0"},
+};
+
+const QString kStartupGroup = QStringLiteral("Startup/");
+// Keyed by "DDEType" value; no default (a local link).
+const QString kLinksGroup = QStringLiteral("Links/");
+
+const Declaration &declaration(Settings::Key key)
+{
+    return kDeclarations[int(key)];
+}
+
+QString storeKey(Settings::Key key)
+{
+    return kStartupGroup + QLatin1String(declaration(key).name);
+}
+
+} // namespace
+
+Settings::Settings(QObject *parent)
+    : QObject(parent), m_settings(QSettings::NativeFormat, QSettings::UserScope,
+                                  QStringLiteral("ACARS Corvane"), QStringLiteral("ACARS Corvane"))
+{
+    load();
+}
+
+QString Settings::name(Key key)
+{
+    return QString::fromLatin1(declaration(key).name);
+}
+
+Settings::Type Settings::type(Key key)
+{
+    return declaration(key).type;
+}
+
+QString Settings::defaultText(Key key)
+{
+    return QString::fromLatin1(declaration(key).defaultText);
+}
+
+void Settings::load()
+{
+    for (const Declaration &d : kDeclarations)
+        m_values[index(d.key)] = read(d.key);
+}
+
+QVariant Settings::read(Key key) const
+{
+    const QVariant stored = m_settings.value(storeKey(key));
+    const QString def = defaultText(key);
+    const QString text = stored.isValid() ? stored.toString() : def;
+    switch (type(key)) {
+    case Type::Text:
+        return text;
+    case Type::Int16:
+        return parseInt16(text).value_or(*parseInt16(def));
+    case Type::Boolean:
+        return parseBoolean(text).value_or(*parseBoolean(def));
+    case Type::Position:
+        if (const auto value = parseInt16(text))
+            return *value;
+        return QVariant();
+    }
+    return QVariant();
+}
+
+std::optional<int> Settings::position(Key key) const
+{
+    const QVariant &v = m_values[index(key)];
+    return v.isValid() ? std::optional<int>(v.toInt()) : std::nullopt;
+}
+
+void Settings::setText(Key key, const QString &text)
+{
+    m_settings.setValue(storeKey(key), text);
+    const QVariant before = m_values[index(key)];
+    m_values[index(key)] = read(key);
+    if (m_values[index(key)] != before)
+        emit changed(key);
+}
+
+void Settings::setPosition(int left, int top)
+{
+    setSwitch(Key::Left, left);
+    setSwitch(Key::Top, top);
+    m_settings.sync();
+}
+
+QString Settings::linkAddress(const QString &ddeType) const
+{
+    return m_settings.value(kLinksGroup + ddeType).toString();
+}
+
+void Settings::setLinkAddress(const QString &ddeType, const QString &address)
+{
+    m_settings.setValue(kLinksGroup + ddeType, address);
+}
+
+std::optional<int> Settings::parseInt16(const QString &text)
+{
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    if (!ok || value < std::numeric_limits<qint16>::min() ||
+        value > std::numeric_limits<qint16>::max())
+        return std::nullopt;
+    return value;
+}
+
+std::optional<bool> Settings::parseBoolean(const QString &text)
+{
+    const QString t = text.trimmed();
+    if (t.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
+        return true;
+    if (t.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
+        return false;
+    bool ok = false;
+    const double value = t.toDouble(&ok);
+    if (!ok)
+        return std::nullopt;
+    return value != 0.0;
+}
+
+} // namespace corvane

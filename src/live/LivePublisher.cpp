@@ -26,7 +26,7 @@ void LivePublisher::stop()
 
 bool LivePublisher::publish(const MessageRecord &message)
 {
-    if (!LiveTextBlock::isPassedOn(message.mFlight, AppState::instance().uplinkMessages))
+    if (!LiveTextBlock::isPassedOn(message.isUplink(), AppState::instance().uplinkMessages))
         return false;
     m_server.setValue(LiveTextBlock::build(message));
     return true;

@@ -16,8 +16,9 @@ class SqliteStatement;
 class SqliteTransaction;
 class NewPairsSink;
 
-// The one step that records a message: checks, the message row, and the two
-// registers of heard pairs and heard aircraft.
+// The one step that records a message: the uplink filter, the message row,
+// and the two registers of heard pairs and heard aircraft. The readers have
+// tested the fields and read the time; this only stores.
 //
 // Writes happen in batches owned by the caller: the first message opens a
 // transaction, which commits at commitBatch() and by itself every
@@ -41,7 +42,10 @@ public:
         m_publisher = std::move(publisher);
     }
 
-    StoreResult storeMessage(const MessageRecord &record, NewPairsSink *sink, bool checks = true);
+    // Whether the uplink filter passes the record over: an uplink while
+    // uplinks are not recorded.
+    bool skips(const MessageRecord &record) const;
+    StoreResult storeMessage(const MessageRecord &record, NewPairsSink *sink);
     void commitBatch();
     void rollbackBatch();
     bool batchOpen() const { return m_tx != nullptr; }
@@ -49,9 +53,6 @@ public:
     // Sets the heard flag of every aircraft that has messages. Flags are never
     // cleared here; only aircraft not yet flagged are looked at.
     void refreshHeard();
-
-    static bool isValidChar(QStringView oneChar);
-    static bool allValidChars(QStringView text);
 
 private:
     struct Heard {

@@ -79,7 +79,7 @@ void BrellwickReaderTest::records()
     QStringList regs, times, bodies;
     for (const MessageRecord &m : r.records) {
         regs << m.mReg;
-        times << m.mTime;
+        times << m.mTime.toDisplay();
         bodies << m.mText;
     }
     QTEST(regs, "regs");
@@ -98,7 +98,7 @@ void BrellwickReaderTest::uplink()
     QCOMPARE(r.records.size(), 1);
     QCOMPARE(r.records.first().mFlight, QString("Uplink"));
     QCOMPARE(r.records.first().mText, QString("REQUEST POSITIO"));
-    QCOMPARE(r.records.first().mTime, QString("01/02/2004 12:34"));
+    QCOMPARE(r.records.first().mTime.toDisplay(), QString("01/02/2004 12:34"));
 }
 
 void BrellwickReaderTest::importFollowsUplinkSetting_data()
@@ -122,10 +122,10 @@ void BrellwickReaderTest::importFollowsUplinkSetting()
     QTEST(int(result.stored), "stored");
     const QList<MessageRecord> rows = store.messages();
     QTEST(int(rows.size()), "stored");
-    QCOMPARE(rows[0].mTime, QString("2004-02-01 12:34:00"));
+    QCOMPARE(rows[0].mTime.toStorage(), QString("2004-02-01 12:34:00"));
     QCOMPARE(rows[0].mFileName, QFileInfo(path).absoluteFilePath());
     if (setting)
-        QCOMPARE(rows[1].mTime, QString("2004-02-01 12:35:00"));
+        QCOMPARE(rows[1].mTime.toStorage(), QString("2004-02-01 12:35:00"));
 }
 
 QTEST_GUILESS_MAIN(BrellwickReaderTest)

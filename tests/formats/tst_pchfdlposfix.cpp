@@ -85,7 +85,7 @@ void PcHfdlPosFixTest::pcHfdlBlock()
     QCOMPARE(QStringList({m.mMode, m.mReg, m.mLabel, m.mBlk, m.mNo, m.mFlight}),
              QStringList({"2", "N12345", "H1", "5", "M01A", "BA0123"}));
     QCOMPARE(m.mText, QString("HELLO\r\nWORLD\r\n"));
-    QCOMPARE(m.mTime, QString("2024-03-05 14:07:00"));
+    QCOMPARE(m.mTime.toStorage(), QString("2024-03-05 14:07:00"));
     QVERIFY(m.mFileName.startsWith("Live data: "));
     QCOMPARE(store.newPairs().registrations(), QStringList{"N12345"});
 }
@@ -139,13 +139,13 @@ void PcHfdlPosFixTest::pcHfdlUplinksAndNoContent()
         QCOMPARE(got.records.size(), 1);
         QCOMPARE(got.records[0].mFlight, QString("Uplink"));
         QCOMPARE(got.records[0].mText, QString());
-        QCOMPARE(got.records[0].mTime, QString("05/03/2024 14:07"));
+        QCOMPARE(got.records[0].mTime.toDisplay(), QString("05/03/2024 14:07"));
     }
 
     got = readAll(reader, head + uplinkRest(QByteArray(60, 'U')) + "\r\n");
     QCOMPARE(got.records.size(), 1);
     QCOMPARE(got.records[0].mText, QString(60, u'U'));
-    QCOMPARE(got.records[0].mTime, QString("05/03/2024 14:07"));
+    QCOMPARE(got.records[0].mTime.toDisplay(), QString("05/03/2024 14:07"));
 }
 
 void PcHfdlPosFixTest::posFixBlocks()
@@ -166,7 +166,7 @@ void PcHfdlPosFixTest::posFixBlocks()
                           rows[0].mFlight}),
              QStringList({"2", "N12345", "H1", "", "M01A", "BA0123"}));
     QCOMPARE(rows[0].mText, QString("LINE ONE\r\nLINE TWO\r\n"));
-    QCOMPARE(rows[0].mTime, QString("2024-03-05 14:07:00"));
+    QCOMPARE(rows[0].mTime.toStorage(), QString("2024-03-05 14:07:00"));
     QVERIFY(rows[0].mFileName.startsWith("Live data "));
     QVERIFY(!rows[0].mFileName.startsWith("Live data:"));
     QCOMPARE(rows[1].mText, QString::fromLatin1(body + "\r\n"));
@@ -188,7 +188,7 @@ void PcHfdlPosFixTest::posFixTimeSeparators()
     PosFixReader reader;
     const ReadResult got = readAll(reader, posFixDownlink(time));
     QCOMPARE(got.records.size(), 1);
-    QCOMPARE(got.records[0].mTime, QString("05/03/2024 14:07"));
+    QCOMPARE(got.records[0].mTime.toDisplay(), QString("05/03/2024 14:07"));
 }
 
 void PcHfdlPosFixTest::posFixDroppedBlocks()
@@ -222,7 +222,7 @@ void PcHfdlPosFixTest::posFixUplinks()
     QCOMPARE(rows[0].mText, QString());
     QCOMPARE(rows[0].mLabel, QString());
     QCOMPARE(rows[1].mText, "LONG UPLINK " + QString(48, u'L'));
-    QCOMPARE(rows[1].mTime, QString("2024-03-05 14:07:00"));
+    QCOMPARE(rows[1].mTime.toStorage(), QString("2024-03-05 14:07:00"));
 }
 
 QTEST_GUILESS_MAIN(PcHfdlPosFixTest)

@@ -221,6 +221,37 @@ private slots:
                  QByteArray("New Aircraft/Flight Numbers for Log File b.log\r\n\r\n"));
     }
 
+    void checkedFieldsCountAfterTheUplinkFilter_data()
+    {
+        QTest::addColumn<int>("setting");
+        QTest::addColumn<int>("skipped");
+        QTest::addColumn<int>("rejected");
+        QTest::newRow("uplinks recorded") << 1 << 0 << 3;
+        QTest::newRow("uplinks not recorded") << 0 << 2 << 1;
+    }
+    // The fields and the time of a whole block are checked at hand-over: an
+    // uplink that is not recorded counts as skipped, whatever it holds.
+    void checkedFieldsCountAfterTheUplinkFilter()
+    {
+        QFETCH(int, setting);
+        AppState::instance().uplinkMessages = setting;
+        Store store;
+        store.open(env.newDataDir());
+        MessageRecorder recorder(store);
+        LogImporter importer(store, recorder);
+        Block badBlock;
+        badBlock.blk = "_";
+        const QByteArray badUplink = uplink(59).replace(".G-ABCD", ".G_ABCD");
+        const QString path =
+            env.writeFile("checks/a.log", "SkySpy\r\n" + badBlock.text(59) + badUplink +
+                                              uplink(59, "99/99/2004 12:36") + Block().text(59));
+        const ImportResult r =
+            importer.importFiles(*FormatRegistry::logFormat("SkySpy"), {path}, nullptr).front();
+        QCOMPARE(r.stored, 1);
+        QTEST(int(r.skipped), "skipped");
+        QTEST(int(r.rejected), "rejected");
+    }
+
     void refusedAndMissingFiles()
     {
         Store store;

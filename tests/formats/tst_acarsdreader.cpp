@@ -53,6 +53,8 @@ private slots:
     void liveText();
     void uplinkKeepsTextAndMinutes_data();
     void uplinkKeepsTextAndMinutes();
+    void downlinkTextLikeAnUplink_data();
+    void downlinkTextLikeAnUplink();
     void importFollowsUplinkSetting_data();
     void importFollowsUplinkSetting();
     void importLeavesEmptyBadFile();
@@ -247,6 +249,38 @@ void AcarsdReaderTest::uplinkKeepsTextAndMinutes()
     QCOMPARE(m.mReg, QString("G-UPLK"));
     QCOMPARE(m.mText, QString("REQUEST POSITIO"));
     QTEST(m.mTime.toDisplay(), "expected");
+}
+
+void AcarsdReaderTest::downlinkTextLikeAnUplink_data()
+{
+    QTest::addColumn<int>("source");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("text");
+    // The log reads a direction chunk of 10 characters, live text one of 11.
+    QTest::newRow("log") << int(Source::Log) << lines({" [Uplink] ABCDEFG"}) << "ABCDEFG\r";
+    QTest::newRow("log, short text") << int(Source::Log) << lines({" [Uplink] A"}) << "";
+    QTest::newRow("live") << int(Source::Live) << QByteArray(" [Uplink] ABCDEFG") << "BCDEF";
+}
+
+// The hand-over looks at the text, not at the record's direction: a
+// downlink gets the uplink's trim and keeps its time.
+void AcarsdReaderTest::downlinkTextLikeAnUplink()
+{
+    QFETCH(int, source);
+    QFETCH(QByteArray, body);
+    TempStore store(*m_env);
+    const QByteArray text = record(Source(source), {}, "01/02/2004 12:34", &body);
+    if (Source(source) == Source::Log) {
+        const QString path = m_env->writeFile(QStringLiteral("acarsd.txt"), text);
+        QCOMPARE(store.import(QStringLiteral("ACARSD"), path).stored, 1);
+    } else {
+        QCOMPARE(store.live(QStringLiteral("ACARSD"), text).stored, 1);
+    }
+    const QList<MessageRecord> rows = store.messages();
+    QCOMPARE(rows.size(), 1);
+    QTEST(rows[0].mText, "text");
+    QCOMPARE(rows[0].mFlight, QString("BA0123"));
+    QCOMPARE(rows[0].mTime.toStorage(), QString("2004-02-01 12:34:00"));
 }
 
 void AcarsdReaderTest::importFollowsUplinkSetting_data()

@@ -37,6 +37,8 @@ private slots:
     void downlinkText();
     void uplink_data();
     void uplink();
+    void downlinkTextLikeAnUplink_data();
+    void downlinkTextLikeAnUplink();
     void importStampsReadingTime();
     void livePassKeepsFirstLine();
 
@@ -152,6 +154,40 @@ void Ard2ReaderTest::uplink()
     QCOMPARE(r.records.first().mFlight, QString("Uplink"));
     QTEST(r.records.first().mText, "text");
     QCOMPARE(r.records.first().mTime.toDisplay(), QString("01/02/2004 12:34"));
+}
+
+void Ard2ReaderTest::downlinkTextLikeAnUplink_data()
+{
+    QTest::addColumn<int>("source");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("log: trimmed like an uplink")
+        << int(Source::Log) << lines({" [Uplink] ABCDEFG"}) << "BCDEFG\r";
+    QTest::newRow("live: kept whole")
+        << int(Source::Live) << lines({" [Uplink] ABCDEFG"}) << " [Uplink] ABCDEFG\r\n";
+}
+
+// The hand-over looks at the text, not at the record's direction; the
+// downlink keeps the time it was read at.
+void Ard2ReaderTest::downlinkTextLikeAnUplink()
+{
+    QFETCH(int, source);
+    QFETCH(QByteArray, body);
+    TempStore store(*m_env);
+    const bool log = Source(source) == Source::Log;
+    const QByteArray text = ard2({}, log, &body);
+    const QString before = MessageTime::now().withoutSeconds().toStorage();
+    if (log) {
+        const QString path = m_env->writeFile(QStringLiteral("ard2.log"), text);
+        QCOMPARE(store.import(QStringLiteral("ARD2"), path).stored, 1);
+    } else {
+        QCOMPARE(store.live(QStringLiteral("ARD2"), text).stored, 1);
+    }
+    const QList<MessageRecord> rows = store.messages();
+    QCOMPARE(rows.size(), 1);
+    QTEST(rows[0].mText, "text");
+    QVERIFY(rows[0].mTime.toStorage() >= before);
+    QVERIFY(rows[0].mTime.toStorage() <= MessageTime::now().toStorage());
 }
 
 // Downlinks are stamped when they are read; the time in the text is not used.

@@ -17,6 +17,8 @@ private slots:
     void records_data();
     void records();
     void uplink();
+    void downlinkTextLikeAnUplink_data();
+    void downlinkTextLikeAnUplink();
     void importFollowsUplinkSetting_data();
     void importFollowsUplinkSetting();
 
@@ -99,6 +101,31 @@ void BrellwickReaderTest::uplink()
     QCOMPARE(r.records.first().mFlight, QString("Uplink"));
     QCOMPARE(r.records.first().mText, QString("REQUEST POSITIO"));
     QCOMPARE(r.records.first().mTime.toDisplay(), QString("01/02/2004 12:34"));
+}
+
+void BrellwickReaderTest::downlinkTextLikeAnUplink_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("trimmed like an uplink") << lines({" [Uplink] ABCDEFG"}) << "BCDEFG\r";
+    QTest::newRow("short text emptied") << lines({" [Uplink] A"}) << "";
+    QTest::newRow("other text kept") << lines({"  [Uplink] ABCDEFG"}) << "  [Uplink] ABCDEFG\r\n";
+}
+
+// The hand-over looks at the text, not at the record's direction; a
+// downlink keeps the time of its time line.
+void BrellwickReaderTest::downlinkTextLikeAnUplink()
+{
+    QFETCH(QByteArray, body);
+    TempStore store(*m_env);
+    const QString path =
+        m_env->writeFile(QStringLiteral("brellwick.log"), brellwick({}, "01/02/2004 12:34", &body));
+    QCOMPARE(store.import(QStringLiteral("Brellwick"), path).stored, 1);
+    const QList<MessageRecord> rows = store.messages();
+    QCOMPARE(rows.size(), 1);
+    QTEST(rows[0].mText, "text");
+    QCOMPARE(rows[0].mFlight, QString("BA0123"));
+    QCOMPARE(rows[0].mTime.toStorage(), QString("2004-02-01 12:34:00"));
 }
 
 void BrellwickReaderTest::importFollowsUplinkSetting_data()

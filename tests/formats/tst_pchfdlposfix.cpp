@@ -54,6 +54,8 @@ private slots:
     void pcHfdlFailedTests_data();
     void pcHfdlFailedTests();
     void pcHfdlUplinksAndNoContent();
+    void registrationTrimsBlanksOnly_data();
+    void registrationTrimsBlanksOnly();
     void posFixBlocks();
     void posFixTimeSeparators_data();
     void posFixTimeSeparators();
@@ -146,6 +148,41 @@ void PcHfdlPosFixTest::pcHfdlUplinksAndNoContent()
     QCOMPARE(got.records.size(), 1);
     QCOMPARE(got.records[0].mText, QString(60, u'U'));
     QCOMPARE(got.records[0].mTime.toDisplay(), QString("05/03/2024 14:07"));
+}
+
+void PcHfdlPosFixTest::registrationTrimsBlanksOnly_data()
+{
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QStringList>("stored"); // registration and label of each message stored
+
+    const QByteArray posFixMissingMode = "ACARS mode:   Aircraft reg: .N12345\r\n"
+                                         "Message label: 5Z  Block id:  3  Msg. no: M01A\r\n"
+                                         "Flight id: BA0123\r\n" +
+                                         QByteArray(59, '-') + "[01/02/2004 12:34]\r\n";
+    QTest::newRow("PosFix, aligned")
+        << "POSFIX" << QByteArray(posFixMissingMode).replace("mode:   ", "mode: 2  ")
+        << QStringList{"N12345|5Z"};
+    // One character early: the registration slice runs into the line break.
+    QTest::newRow("PosFix, mode missing") << "POSFIX" << posFixMissingMode << QStringList{};
+
+    QTest::newRow("PC-HFDL, aligned") << "HFDL" << pcHfdl() << QStringList{"N12345|H1"};
+    QTest::newRow("PC-HFDL, mode missing")
+        << "HFDL" << pcHfdl().replace("mode: 2  ", "mode:   ") << QStringList{};
+}
+
+void PcHfdlPosFixTest::registrationTrimsBlanksOnly()
+{
+    QFETCH(QString, type);
+    QFETCH(QByteArray, text);
+    QFETCH(QStringList, stored);
+    TempStore store(*m_env);
+    const LivePassResult r = store.live(type, text);
+    QCOMPARE(r.stored, stored.size());
+    QStringList got;
+    for (const MessageRecord &m : store.messages())
+        got << m.mReg + u'|' + m.mLabel;
+    QCOMPARE(got, stored);
 }
 
 void PcHfdlPosFixTest::posFixBlocks()

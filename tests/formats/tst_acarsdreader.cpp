@@ -244,6 +244,7 @@ void AcarsdReaderTest::uplinkKeepsTextAndMinutes()
     QCOMPARE(r.records.size(), 1);
     const MessageRecord &m = r.records.first();
     QCOMPARE(m.mFlight, QString("Uplink"));
+    QVERIFY(m.isUplink());
     QCOMPARE(m.mLabel, QString());
     QCOMPARE(m.mNo, QString());
     QCOMPARE(m.mReg, QString("G-UPLK"));

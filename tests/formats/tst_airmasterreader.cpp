@@ -181,6 +181,7 @@ void AirMasterReaderTest::uplink()
     QCOMPARE(r.records.size(), 1);
     const MessageRecord &m = r.records.first();
     QCOMPARE(m.mFlight, QString("Uplink"));
+    QVERIFY(m.isUplink());
     QCOMPARE(m.mLabel, QString());
     QCOMPARE(m.mNo, QString());
     QTEST(m.mText, "text");

@@ -152,6 +152,7 @@ void Ard2ReaderTest::uplink()
                                              uplinkTail("REQUEST POSITION", "01/02/2004 12:34"));
     QCOMPARE(r.records.size(), 1);
     QCOMPARE(r.records.first().mFlight, QString("Uplink"));
+    QVERIFY(r.records.first().isUplink());
     QTEST(r.records.first().mText, "text");
     QCOMPARE(r.records.first().mTime.toDisplay(), QString("01/02/2004 12:34"));
 }

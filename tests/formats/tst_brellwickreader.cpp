@@ -99,6 +99,7 @@ void BrellwickReaderTest::uplink()
                                              uplinkTail("REQUEST POSITION", "01/02/2004 12:34"));
     QCOMPARE(r.records.size(), 1);
     QCOMPARE(r.records.first().mFlight, QString("Uplink"));
+    QVERIFY(r.records.first().isUplink());
     QCOMPARE(r.records.first().mText, QString("REQUEST POSITIO"));
     QCOMPARE(r.records.first().mTime.toDisplay(), QString("01/02/2004 12:34"));
 }

@@ -37,10 +37,8 @@ MessageRecord Traffic::message(qint64 i) const
     // One message a second from 1 January 2026, written without QDateTime.
     const qint64 day = i / 86400, sec = i % 86400;
     const QDate date = kStart.date().addDays(day);
-    char t[32];
-    std::snprintf(t, sizeof t, "%02d/%02d/%04d %02d:%02d:%02d", date.day(), date.month(),
-                  date.year(), int(sec / 3600), int(sec / 60 % 60), int(sec % 60));
-    r.mTime = QString::fromLatin1(t, 19);
+    r.mTime = {date.year(),     date.month(),       date.day(),
+               int(sec / 3600), int(sec / 60 % 60), int(sec % 60)};
     r.mFileName = QStringLiteral("bench.log");
     return r;
 }
@@ -52,7 +50,7 @@ QByteArray Traffic::skySpyBlock(qint64 i) const
            "\r\nMessage label: H1  Block id: 2  Msg. no: " + r.mNo.toLatin1() +
            "\r\nFlight id: " + r.mFlight.toLatin1().leftJustified(6, ' ') +
            "\r\nMessage content:-\r\n" + r.mText.toLatin1() + "\r\n" + QByteArray(59, '-') + "[" +
-           r.mTime.left(16).toLatin1() + "]\r\n";
+           r.mTime.toDisplay().toLatin1() + "]\r\n";
 }
 
 double peakMemoryMB()

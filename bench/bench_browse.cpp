@@ -56,7 +56,7 @@ int main(int argc, char **argv)
         bench::Traffic traffic;
         std::printf("Filling a store with %lld messages...\n", count);
         for (qint64 i = 0; i < count; ++i)
-            recorder.storeMessage(traffic.message(i), nullptr, true);
+            recorder.storeMessage(traffic.message(i), nullptr);
         recorder.commitBatch();
     }
 

@@ -25,7 +25,7 @@ double recordThroughStore(const QString &dir, qint64 count)
     QElapsedTimer t;
     t.start();
     for (qint64 i = 0; i < count; ++i)
-        recorder.storeMessage(traffic.message(i), nullptr, true);
+        recorder.storeMessage(traffic.message(i), nullptr);
     recorder.commitBatch();
     recorder.refreshHeard();
     return double(count) / (double(t.nsecsElapsed()) / 1e9);
@@ -57,7 +57,7 @@ double plainInserts(const QString &path, qint64 count)
         ins.bind(5, r.mNo);
         ins.bind(6, r.mFlight);
         ins.bind(7, r.mText);
-        ins.bind(8, MessageTime::parse(r.mTime)->toStorage());
+        ins.bind(8, r.mTime.toStorage());
         ins.bind(9, r.mFileName);
         ins.run();
         if ((i + 1) % MessageRecorder::kBatchLimit == 0)

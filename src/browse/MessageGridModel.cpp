@@ -62,7 +62,7 @@ QVariant MessageGridModel::data(const QModelIndex &index, int role) const
     }
     if (role == Qt::DisplayRole && index.column() == MessageView::Time) {
         // Stored as "YYYY-MM-DD HH:MM:SS"; shown day first, as everywhere else.
-        const auto time = MessageTime::parse(value);
+        const auto time = MessageTime::fromStorage(value);
         return time ? time->toGeneralDate() : value;
     }
     return value;

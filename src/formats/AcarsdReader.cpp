@@ -47,16 +47,22 @@ ReadOutcome AcarsdReader::readRecord(DecoderStream &s, MessageRecord &r)
         return ReadOutcome::Dropped;
     case CountedHeader::Kind::Uplink: {
         QByteArray lastLine;
-        if (!readUplinkTail(s, direction, "arse", r, &lastLine))
+        if (!readUplinkTail(s, direction, "arse", r, lastLine))
             return ReadOutcome::EndOfText;
-        r.mTime = uplinkTime(lastLine);
-        CountedHeader::handOverUplink(r, direction.size());
-        return ReadOutcome::Record;
+        QString time = uplinkTime(lastLine);
+        if (handOverUplinkText(r, direction.size()))
+            time = dropClosingBracket(time);
+        return takeTime(time, r) ? ReadOutcome::Record : ReadOutcome::Rejected;
     }
     case CountedHeader::Kind::Downlink:
         break;
     }
-    return m_source == Source::Log ? readLogText(s, rest, r) : readLiveText(rest, r);
+    const ReadOutcome outcome =
+        m_source == Source::Log ? readLogText(s, rest, r) : readLiveText(rest, r);
+    // A downlink's time is a date already, which the hand-over keeps whole.
+    if (outcome == ReadOutcome::Record)
+        handOverUplinkText(r, direction.size());
+    return outcome;
 }
 
 QString AcarsdReader::uplinkTime(const QByteArray &lastLine)
@@ -66,9 +72,8 @@ QString AcarsdReader::uplinkTime(const QByteArray &lastLine)
     const QByteArray line = lastLine.trimmed();
     const qsizetype open = line.lastIndexOf('[');
     if (line.endsWith(']') && open >= 0) {
-        const QString time = CountedHeader::bracketedTime(line.sliced(open));
-        if (!time.isEmpty())
-            return time;
+        if (const auto time = CountedHeader::bracketedTime(line.sliced(open)))
+            return time->toDisplay();
     }
     return displayTime(lastLine.right(18).first(std::min<qsizetype>(17, lastLine.size())));
 }
@@ -87,9 +92,10 @@ ReadOutcome AcarsdReader::readLogText(DecoderStream &s, const QByteArray &rest, 
     }
     if (body.startsWith("-\r\n"))
         body.clear();
-    r.mTime = CountedHeader::bracketedTime(timeLine);
-    if (r.mTime.isEmpty())
+    const auto time = CountedHeader::bracketedTime(timeLine);
+    if (!time)
         return ReadOutcome::Dropped;
+    r.mTime = *time;
     r.mText = text(body);
     return ReadOutcome::Record;
 }
@@ -107,9 +113,10 @@ ReadOutcome AcarsdReader::readLiveText(const QByteArray &rest, MessageRecord &r)
     }
     if (body.startsWith('-'))
         body.clear();
-    r.mTime = CountedHeader::bracketedTime(timePart, kLiveTimeTail);
-    if (r.mTime.isEmpty())
+    const auto time = CountedHeader::bracketedTime(timePart, kLiveTimeTail);
+    if (!time)
         return ReadOutcome::Dropped;
+    r.mTime = *time;
     r.mText = text(body);
     return ReadOutcome::Record;
 }

@@ -28,16 +28,16 @@ ReadOutcome AirMasterReader::readRecord(DecoderStream &s, MessageRecord &r)
         return ReadOutcome::Dropped;
     case CountedHeader::Kind::Uplink: {
         QByteArray lastLine;
-        if (!readUplinkTail(s, direction, "arse", r, &lastLine))
+        if (!readUplinkTail(s, direction, "arse", r, lastLine))
             return ReadOutcome::EndOfText;
         // Log lines end one character after the time.
-        QByteArray time = lastLine.right(18);
+        QByteArray timeText = lastLine.right(18);
         if (log)
-            time.truncate(17);
-        r.mTime = displayTime(time);
-        if (log)
-            CountedHeader::handOverUplink(r, direction.size());
-        return ReadOutcome::Record;
+            timeText.truncate(17);
+        QString time = displayTime(timeText);
+        if (log && handOverUplinkText(r, direction.size()))
+            time = dropClosingBracket(time);
+        return takeTime(time, r) ? ReadOutcome::Record : ReadOutcome::Rejected;
     }
     case CountedHeader::Kind::Downlink:
         break;
@@ -55,10 +55,14 @@ ReadOutcome AirMasterReader::readRecord(DecoderStream &s, MessageRecord &r)
     } else {
         timeLine = rest;
     }
-    r.mTime = CountedHeader::bracketedTime(timeLine);
-    if (r.mTime.isEmpty())
+    const auto time = CountedHeader::bracketedTime(timeLine);
+    if (!time)
         return ReadOutcome::Dropped;
+    r.mTime = *time;
     r.mText = text(body);
+    // A downlink's time is a date already, which the hand-over keeps whole.
+    if (log)
+        handOverUplinkText(r, direction.size());
     return ReadOutcome::Record;
 }
 

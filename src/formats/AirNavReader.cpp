@@ -2,8 +2,7 @@
 
 #include "DecoderStream.h"
 #include "FieldRules.h"
-#include "store/MessageRecorder.h"
-#include "store/MessageTime.h"
+#include "store/MessageChecks.h"
 
 namespace corvane
 {
@@ -19,7 +18,7 @@ constexpr qsizetype kBodyDashes = 37;
 // written, and one word once trimmed.
 bool acceptFlight(const QString &field, QString &flight)
 {
-    if (field.size() < 3 || !MessageRecorder::allValidChars(field))
+    if (field.size() < 3 || !MessageChecks::flight(field))
         return false;
     flight = field.trimmed();
     return !flight.isEmpty() && !flight.contains(u' ');
@@ -43,7 +42,7 @@ ReadOutcome AirNavReader::readRecord(DecoderStream &s, MessageRecord &r)
     if (!s.read(14, chunk))
         return end;
     r.mReg = registration(chunk);
-    if (!MessageRecorder::allValidChars(r.mReg))
+    if (!MessageChecks::registration(r.mReg))
         return drop;
 
     if (!s.read(10, chunk))
@@ -73,7 +72,7 @@ ReadOutcome AirNavReader::readRecord(DecoderStream &s, MessageRecord &r)
         return end;
     if (chunk.sliced(3, 3) == "Msg") {
         r.mBlk = text(chunk.first(1));
-        if (!MessageRecorder::isValidChar(r.mBlk))
+        if (!MessageChecks::blockId(r.mBlk))
             return drop;
         if (!s.skip(1))
             return end;
@@ -118,10 +117,10 @@ ReadOutcome AirNavReader::readRecord(DecoderStream &s, MessageRecord &r)
 
     if (!s.skip(1) || !s.read(16, chunk))
         return end;
-    const auto time = MessageTime::parse(text(chunk));
+    const auto time = minuteTime(chunk);
     if (!time)
         return drop;
-    r.mTime = time->toDisplay();
+    r.mTime = *time;
     return ReadOutcome::Record;
 }
 

@@ -27,12 +27,12 @@ ReadOutcome Ard2Reader::readRecord(DecoderStream &s, MessageRecord &r)
         return ReadOutcome::Dropped;
     case CountedHeader::Kind::Uplink: {
         QByteArray lastLine;
-        if (!readUplinkTail(s, direction, "arse", r, &lastLine))
+        if (!readUplinkTail(s, direction, "arse", r, lastLine))
             return ReadOutcome::EndOfText;
-        r.mTime = displayTime(lastLine.right(log ? 17 : 18));
-        if (log)
-            CountedHeader::handOverUplink(r, direction.size());
-        return ReadOutcome::Record;
+        QString time = displayTime(lastLine.right(log ? 17 : 18));
+        if (log && handOverUplinkText(r, direction.size()))
+            time = dropClosingBracket(time);
+        return takeTime(time, r) ? ReadOutcome::Record : ReadOutcome::Rejected;
     }
     case CountedHeader::Kind::Downlink:
         break;
@@ -53,7 +53,10 @@ ReadOutcome Ard2Reader::readRecord(DecoderStream &s, MessageRecord &r)
             return ReadOutcome::EndOfText;
     }
     r.mText = text(body);
-    r.mTime = m_clock().toDisplay();
+    r.mTime = m_clock().withoutSeconds();
+    // The reading time is a date already, which the hand-over keeps whole.
+    if (log)
+        handOverUplinkText(r, direction.size());
     return ReadOutcome::Record;
 }
 

@@ -2,6 +2,7 @@
 
 #include "DecoderStream.h"
 #include "FieldRules.h"
+#include "store/MessageChecks.h"
 
 namespace corvane
 {
@@ -34,33 +35,38 @@ ReadOutcome BlockReader::readRecord(DecoderStream &s, MessageRecord &r)
     r.mReg = registration(reg);
     r.mLabel = text(label);
     r.mBlk = text(blk);
+    QString time;
     if (isUplinkChunk(direction)) {
-        if (!readUplinkTail(s, direction, "arse", r))
+        QByteArray lastLine;
+        if (!readUplinkTail(s, direction, "arse", r, lastLine))
             return ReadOutcome::EndOfText;
-        r.mTime = displayTime(r.mTime.toLatin1());
-        return ReadOutcome::Record;
+        time = displayTime(lastLine.right(18));
+    } else if (!readDownlinkTail(s, r, time)) {
+        return ReadOutcome::EndOfText;
     }
-    return readDownlinkTail(s, r);
+    if (!MessageChecks::record(r) || !takeTime(time, r))
+        return ReadOutcome::Rejected;
+    return ReadOutcome::Record;
 }
 
-ReadOutcome BlockReader::readDownlinkTail(DecoderStream &s, MessageRecord &r)
+bool BlockReader::readDownlinkTail(DecoderStream &s, MessageRecord &r, QString &timeText)
 {
     QByteArray no, flight, content, body, time;
     if (!s.read(4, no) || !s.skip(13) || !s.read(6, flight) || !s.skip(2) || !s.read(17, content))
-        return ReadOutcome::EndOfText;
+        return false;
     if (content == "Message content:-") {
         if (!s.skip(2) || !s.readUntil(m_bodyEnd, body))
-            return ReadOutcome::EndOfText;
+            return false;
     } else if (!s.skip(m_layout.noBodySkip)) {
-        return ReadOutcome::EndOfText;
+        return false;
     }
     if (!s.skip(1) || !s.read(16, time))
-        return ReadOutcome::EndOfText;
+        return false;
     r.mNo = text(no);
     r.mFlight = text(flight);
     r.mText = text(body);
-    r.mTime = displayTime(time);
-    return ReadOutcome::Record;
+    timeText = displayTime(time);
+    return true;
 }
 
 } // namespace corvane

@@ -23,9 +23,10 @@ ReadOutcome BrellwickReader::readRecord(DecoderStream &s, MessageRecord &r)
         if (!s.readLine(line))
             return ReadOutcome::EndOfText;
     } while (!line.startsWith('['));
-    r.mTime = CountedHeader::bracketedTime(line);
-    if (r.mTime.isEmpty())
+    const auto lineTime = CountedHeader::bracketedTime(line);
+    if (!lineTime)
         return ReadOutcome::Dropped;
+    r.mTime = *lineTime;
 
     QByteArray direction, rest;
     switch (CountedHeader::read(s, kGaps, {}, r, direction, rest)) {
@@ -35,11 +36,12 @@ ReadOutcome BrellwickReader::readRecord(DecoderStream &s, MessageRecord &r)
         return ReadOutcome::Dropped;
     case CountedHeader::Kind::Uplink: {
         QByteArray lastLine;
-        if (!readUplinkTail(s, direction, "arse", r, &lastLine))
+        if (!readUplinkTail(s, direction, "arse", r, lastLine))
             return ReadOutcome::EndOfText;
-        r.mTime = displayTime(lastLine.right(17));
-        CountedHeader::handOverUplink(r, direction.size());
-        return ReadOutcome::Record;
+        QString time = displayTime(lastLine.right(17));
+        if (handOverUplinkText(r, direction.size()))
+            time = dropClosingBracket(time);
+        return takeTime(time, r) ? ReadOutcome::Record : ReadOutcome::Rejected;
     }
     case CountedHeader::Kind::Downlink:
         break;
@@ -52,6 +54,8 @@ ReadOutcome BrellwickReader::readRecord(DecoderStream &s, MessageRecord &r)
             return ReadOutcome::EndOfText;
     }
     r.mText = text(body);
+    // The time line's date is a date already, which the hand-over keeps whole.
+    handOverUplinkText(r, direction.size());
     return ReadOutcome::Record;
 }
 

@@ -2,7 +2,7 @@
 
 #include "DecoderStream.h"
 #include "FieldRules.h"
-#include "store/MessageRecorder.h"
+#include "store/MessageChecks.h"
 #include "store/MessageTime.h"
 
 namespace corvane
@@ -26,7 +26,7 @@ CountedHeader::Kind CountedHeader::read(DecoderStream &s, const Gaps &gaps, cons
     if (tests.dottedRegDrops && reg.startsWith("......."))
         return Kind::Dropped;
     r.mReg = registration(reg);
-    if (!MessageRecorder::allValidChars(r.mReg))
+    if (!MessageChecks::registration(r.mReg))
         return Kind::Dropped;
 
     if (!s.skip(gaps.beforeLabel) || !s.read(2, label))
@@ -41,7 +41,7 @@ CountedHeader::Kind CountedHeader::read(DecoderStream &s, const Gaps &gaps, cons
     if (!s.skip(beforeBlock) || !s.read(1, blk))
         return Kind::EndOfText;
     r.mBlk = text(blk);
-    if (!MessageRecorder::isValidChar(r.mBlk))
+    if (!MessageChecks::blockId(r.mBlk))
         return Kind::Dropped;
 
     if (!s.read(gaps.direction, direction))
@@ -53,7 +53,7 @@ CountedHeader::Kind CountedHeader::read(DecoderStream &s, const Gaps &gaps, cons
         return Kind::EndOfText;
     r.mNo = text(no);
     r.mFlight = text(flight);
-    if (!MessageRecorder::allValidChars(r.mFlight))
+    if (!MessageChecks::flight(r.mFlight))
         return Kind::Dropped;
 
     if (!s.skip(gaps.afterFlight) || !s.readLine(restOfLine))
@@ -78,23 +78,14 @@ bool CountedHeader::readTextLines(DecoderStream &stream,
     }
 }
 
-void CountedHeader::handOverUplink(MessageRecord &r, qsizetype directionLength)
-{
-    if (!r.mText.startsWith(QLatin1String(" [Uplink]")))
-        return;
-    r.mText = r.mText.size() >= 14 ? r.mText.mid(directionLength).chopped(1) : QString();
-    r.mTime = dropClosingBracket(r.mTime);
-}
-
-QString CountedHeader::bracketedTime(QByteArrayView line, int tail)
+std::optional<MessageTime> CountedHeader::bracketedTime(QByteArrayView line, int tail)
 {
     const qsizetype open = line.indexOf('[');
     if (open < 0)
-        return {};
+        return std::nullopt;
     QByteArrayView inside = line.sliced(open + 1);
     inside.chop(std::min<qsizetype>(tail, inside.size()));
-    const auto parsed = MessageTime::parse(text(inside));
-    return parsed ? parsed->toDisplay() : QString();
+    return minuteTime(inside);
 }
 
 } // namespace corvane

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <functional>
+#include <optional>
 
 namespace corvane
 {
@@ -48,15 +49,10 @@ public:
                               const std::function<bool(const QByteArray &)> &closes,
                               QByteArray &text, QByteArray &closingLine);
 
-    // The uplink hand-over: a text that begins " [Uplink]" loses the
-    // direction chunk as it was read and its last character (a text shorter
-    // than 14 characters is emptied), and the time loses a closing "]".
-    static void handOverUplink(MessageRecord &record, qsizetype directionLength);
-
     // The date of a time line: from its "[" on, less that "[" and the last
-    // `tail` characters, read day before month. Empty when there is no "["
-    // or the rest is not a date.
-    static QString bracketedTime(QByteArrayView line, int tail = 1);
+    // `tail` characters, read day before month to the minute. Nothing when
+    // there is no "[" or the rest is not a date.
+    static std::optional<MessageTime> bracketedTime(QByteArrayView line, int tail = 1);
 };
 
 } // namespace corvane

@@ -22,12 +22,19 @@ QString registration(QByteArrayView field)
         slice = slice.sliced(1);
     if (slice == QByteArrayView("       "))
         return QStringLiteral("       ");
-    return text(slice).trimmed();
+    while (!slice.isEmpty() && slice.front() == ' ')
+        slice = slice.sliced(1);
+    while (!slice.isEmpty() && slice.back() == ' ')
+        slice.chop(1);
+    return text(slice);
 }
 
-bool isTime(QByteArrayView timeText)
+std::optional<MessageTime> minuteTime(QByteArrayView timeText)
 {
-    return MessageTime::parse(text(timeText)).has_value();
+    const auto parsed = MessageTime::parse(text(timeText));
+    if (!parsed)
+        return std::nullopt;
+    return parsed->withoutSeconds();
 }
 
 QString displayTime(QByteArrayView timeText)
@@ -47,16 +54,34 @@ QString dropClosingBracket(const QString &timeText)
     return t;
 }
 
+bool takeTime(const QString &timeText, MessageRecord &record)
+{
+    const auto parsed = MessageTime::parse(timeText);
+    if (!parsed)
+        return false;
+    record.mTime = *parsed;
+    return true;
+}
+
+bool handOverUplinkText(MessageRecord &r, qsizetype directionLength)
+{
+    if (!r.mText.startsWith(QLatin1String(" [Uplink]")))
+        return false;
+    r.mText = r.mText.size() >= 14 ? r.mText.mid(directionLength).chopped(1) : QString();
+    return true;
+}
+
 bool isUplinkChunk(QByteArrayView chunk)
 {
     return chunk.size() >= 9 && chunk.sliced(1, 8) == kUplinkMarker;
 }
 
 bool readUplinkTail(DecoderStream &stream, const QByteArray &directionChunk, QByteArrayView endWord,
-                    MessageRecord &record, QByteArray *lastLineOut)
+                    MessageRecord &record, QByteArray &lastLine)
 {
     QByteArray body = directionChunk;
-    QByteArray line, lastLine;
+    QByteArray line;
+    lastLine.clear();
     while (!body.endsWith(endWord)) {
         if (!stream.readLine(line))
             return false;
@@ -66,12 +91,9 @@ bool readUplinkTail(DecoderStream &stream, const QByteArray &directionChunk, QBy
         body += line;
     }
     record.mText = text(body);
-    record.mFlight = QStringLiteral("Uplink");
+    record.setUplink();
     record.mLabel.clear();
     record.mNo.clear();
-    record.mTime = text(lastLine.right(18));
-    if (lastLineOut)
-        *lastLineOut = lastLine;
     return true;
 }
 

@@ -2,7 +2,7 @@
 
 #include "DecoderStream.h"
 #include "FieldRules.h"
-#include "store/MessageRecorder.h"
+#include "store/MessageChecks.h"
 
 #include <limits>
 
@@ -17,7 +17,7 @@ void PcHfdlReader::readUplinkRest(DecoderStream &s, MessageRecord &r, QByteArray
     s.read(std::numeric_limits<qsizetype>::max() / 2, rest);
     r.mText = rest.size() >= 100 ? text(QByteArrayView(rest).sliced(19, rest.size() - 19 - 57))
                                  : QString();
-    r.mFlight = QStringLiteral("Uplink");
+    r.setUplink();
     r.mLabel.clear();
     r.mNo.clear();
     // The time closes the text in brackets; the line breaks after it vary
@@ -130,16 +130,17 @@ ReadOutcome PcHfdlReader::readRecord(DecoderStream &s, MessageRecord &r)
         r.mText = text(body);
     }
 
-    if (!MessageRecorder::allValidChars(r.mReg) ||
-        (!r.mBlk.isEmpty() && !MessageRecorder::isValidChar(r.mBlk)))
+    if (!MessageChecks::registration(r.mReg) || !MessageChecks::blockIdOrNone(r.mBlk))
         return ReadOutcome::Dropped;
-    if (withFlight && (!MessageRecorder::allValidChars(r.mFlight) || r.mFlight.size() < 3 ||
-                       r.mFlight.contains(u' ')))
+    if (withFlight &&
+        (!MessageChecks::flight(r.mFlight) || r.mFlight.size() < 3 || r.mFlight.contains(u' ')))
         return ReadOutcome::Dropped;
-    if (!r.isUplink() && !isTime(timeText))
-        return ReadOutcome::Dropped;
-    r.mTime = displayTime(timeText);
-    return ReadOutcome::Record;
+    // A downlink's time is tested while reading; an uplink's at hand-over.
+    if (const auto time = minuteTime(timeText)) {
+        r.mTime = *time;
+        return ReadOutcome::Record;
+    }
+    return r.isUplink() ? ReadOutcome::Rejected : ReadOutcome::Dropped;
 }
 
 } // namespace corvane

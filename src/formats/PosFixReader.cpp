@@ -3,8 +3,7 @@
 #include "DecoderStream.h"
 #include "FieldRules.h"
 #include "PcHfdlReader.h"
-#include "store/MessageRecorder.h"
-#include "store/MessageTime.h"
+#include "store/MessageChecks.h"
 
 namespace corvane
 {
@@ -30,7 +29,7 @@ ReadOutcome PosFixReader::readRecord(DecoderStream &s, MessageRecord &r)
     r.mReg = registration(reg);
     r.mLabel = text(label);
     r.mBlk = text(blk);
-    if (!MessageRecorder::isValidChar(r.mBlk))
+    if (!MessageChecks::blockId(r.mBlk))
         return ReadOutcome::Dropped;
     // The block id is read again from what follows; without "Msg" or "[Up"
     // there it is cleared.
@@ -74,15 +73,13 @@ ReadOutcome PosFixReader::readRecord(DecoderStream &s, MessageRecord &r)
     } else {
         return ReadOutcome::Dropped;
     }
-    r.mTime = rebuildTime(timeText);
-
-    if (!MessageRecorder::allValidChars(r.mReg) ||
-        (!r.mBlk.isEmpty() && !MessageRecorder::isValidChar(r.mBlk)) ||
-        !MessageRecorder::allValidChars(r.mFlight))
+    if (!MessageChecks::registration(r.mReg) || !MessageChecks::blockIdOrNone(r.mBlk) ||
+        !MessageChecks::flight(r.mFlight))
         return ReadOutcome::Dropped;
-    if (!r.isUplink() && !MessageTime::parse(r.mTime))
-        return ReadOutcome::Dropped;
-    return ReadOutcome::Record;
+    // A downlink's time is tested while reading; an uplink's at hand-over.
+    if (takeTime(rebuildTime(timeText), r))
+        return ReadOutcome::Record;
+    return r.isUplink() ? ReadOutcome::Rejected : ReadOutcome::Dropped;
 }
 
 } // namespace corvane

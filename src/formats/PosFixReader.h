@@ -12,12 +12,9 @@ namespace corvane
 // found by "ACARS mode", with the text read line by line and the reception
 // time rebuilt from fixed character positions. An uplink takes the rest of
 // the text, so it is always the last block of a pass.
-//
-// The reader tests the fields itself; the recorder runs without its checks.
 class PosFixReader : public RecordReader
 {
 public:
-    bool recorderChecks() const override { return false; }
     ReadOutcome readRecord(DecoderStream &stream, MessageRecord &record) override;
 
     // Day, month, year, hours and minutes taken from their places in 16

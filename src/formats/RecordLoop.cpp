@@ -24,8 +24,12 @@ void RecordLoop::run(DecoderStream &stream, RecordReader &reader, MessageRecorde
             ++result.rejected;
             continue;
         }
+        if (outcome == ReadOutcome::Rejected) {
+            result.count(recorder.skips(record) ? StoreResult::Skipped : StoreResult::Rejected);
+            continue;
+        }
         record.mFileName = fileName();
-        result.count(recorder.storeMessage(record, sink, reader.recorderChecks()));
+        result.count(recorder.storeMessage(record, sink));
     }
 }
 

@@ -2,8 +2,7 @@
 
 #include "DecoderStream.h"
 #include "FieldRules.h"
-#include "store/MessageRecorder.h"
-#include "store/MessageTime.h"
+#include "store/MessageChecks.h"
 
 namespace corvane
 {
@@ -13,6 +12,8 @@ using FieldRules::text;
 namespace
 {
 constexpr qsizetype kValueColumn = 10; // column 11, 0-based
+// What the hand-over of a text that begins " [Uplink]" takes off its front.
+constexpr qsizetype kUplinkChunk = 11;
 
 QByteArray value(const QByteArray &line)
 {
@@ -90,7 +91,7 @@ ReadOutcome SkySweeperReader::readAcars(DecoderStream &s, MessageRecord &r, Kind
     if (kind == Kind::Uplink) {
         if (!nextLine(s, line) || !nextLine(s, line))
             return ReadOutcome::EndOfText;
-        r.mFlight = QStringLiteral("Uplink");
+        r.setUplink();
     } else {
         if (!nextLine(s, line))
             return ReadOutcome::EndOfText;
@@ -107,9 +108,8 @@ ReadOutcome SkySweeperReader::readAcars(DecoderStream &s, MessageRecord &r, Kind
         r.mFlight = text(line.mid(kValueColumn, 6));
     }
 
-    if (!MessageRecorder::allValidChars(r.mReg) ||
-        (!r.mBlk.isEmpty() && !MessageRecorder::isValidChar(r.mBlk)) ||
-        !MessageRecorder::allValidChars(r.mFlight))
+    if (!MessageChecks::registration(r.mReg) || !MessageChecks::blockIdOrNone(r.mBlk) ||
+        !MessageChecks::flight(r.mFlight))
         return ReadOutcome::Dropped;
 
     // The text part: a downlink has one line between the flight number and
@@ -133,12 +133,13 @@ ReadOutcome SkySweeperReader::readAcars(DecoderStream &s, MessageRecord &r, Kind
         return ReadOutcome::EndOfText;
     r.mText = text(body);
 
-    const std::optional<MessageTime> time = MessageTime::parse(text(dateTime));
+    const auto time = FieldRules::minuteTime(dateTime);
     if (!time)
         return ReadOutcome::Dropped;
-    r.mTime = time->toDisplay();
+    r.mTime = *time;
+    // The time is a date already, which the hand-over keeps whole.
     if (m_source == Source::Log)
-        handOverUplinkText(r);
+        FieldRules::handOverUplinkText(r, kUplinkChunk);
     return ReadOutcome::Record;
 }
 
@@ -184,14 +185,6 @@ bool SkySweeperReader::readOriginatorText(DecoderStream &s, QByteArray &body)
     return readPlainText(s, line, body);
 }
 
-void SkySweeperReader::handOverUplinkText(MessageRecord &r) const
-{
-    if (!r.mText.startsWith(QLatin1String(" [Uplink]")))
-        return;
-    r.mText = r.mText.size() >= 14 ? r.mText.mid(11, r.mText.size() - 12) : QString();
-    r.mTime = FieldRules::dropClosingBracket(r.mTime);
-}
-
 ReadOutcome SkySweeperReader::readHfdl(DecoderStream &s, MessageRecord &r)
 {
     QByteArray line, date, time;
@@ -229,10 +222,8 @@ ReadOutcome SkySweeperReader::readHfdl(DecoderStream &s, MessageRecord &r)
     r.mReg = text(flightId);
     r.mFlight = QStringLiteral("HFDL");
     r.mText = text(latitude.mid(30) + ' ' + longitude.mid(30)).trimmed().remove(u' ');
-    // Not tested here: a time that does not read as a date is rejected by
-    // the recorder.
-    r.mTime = text(dateTime);
-    return ReadOutcome::Record;
+    // Tested at hand-over, with the seconds the block carries.
+    return FieldRules::takeTime(text(dateTime), r) ? ReadOutcome::Record : ReadOutcome::Rejected;
 }
 
 } // namespace corvane

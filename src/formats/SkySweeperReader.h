@@ -13,8 +13,7 @@ namespace corvane
 // a position or a whole ACARS message.
 //
 // The reader tests the fields itself (registration, block id and flight
-// characters, a time that reads as a date), so the recorder runs without
-// its own checks.
+// characters, a time that reads as a date).
 class SkySweeperReader : public RecordReader
 {
 public:
@@ -26,7 +25,6 @@ public:
 
     SkySweeperReader(Band band, Source source);
 
-    bool recorderChecks() const override { return false; }
     ReadOutcome readRecord(DecoderStream &stream, MessageRecord &record) override;
 
     // After EndOfText: whether a block had begun and was cut by the end of
@@ -48,7 +46,6 @@ private:
     // The text lines up to the next empty line; false when the stream cut them.
     bool readPlainText(DecoderStream &stream, QByteArray first, QByteArray &text);
     bool readOriginatorText(DecoderStream &stream, QByteArray &text);
-    void handOverUplinkText(MessageRecord &record) const;
 
     Band m_band;
     Source m_source;

@@ -25,7 +25,7 @@ void LivePublisher::stop()
 
 bool LivePublisher::publish(const MessageRecord &message)
 {
-    if (!LiveTextBlock::isPassedOn(message.mFlight, m_passUplinks ? 1 : 0))
+    if (!LiveTextBlock::isPassedOn(message.isUplink(), m_passUplinks ? 1 : 0))
         return false;
     m_server.setValue(LiveTextBlock::build(message));
     return true;

@@ -13,19 +13,25 @@ QString LiveTextBlock::paddedRegistration(const QString &reg)
     return reg;
 }
 
-bool LiveTextBlock::isPassedOn(const QString &flight, int uplinkMessages)
+bool LiveTextBlock::isPassedOn(bool uplink, int uplinkMessages)
 {
-    return flight != QLatin1String("Uplink") || uplinkMessages == 1;
+    return !uplink || uplinkMessages == 1;
 }
 
 QString LiveTextBlock::build(const QString &mode, const QString &reg, const QString &label,
                              const QString &blk, const QString &no, const QString &flight,
                              const QString &text, const QString &time)
 {
-    static const QString kBreak = QStringLiteral("\r\n");
     const auto parsed = MessageTime::parse(time);
     const QString shownTime = parsed && parsed->isValid() ? parsed->toDayMonthYear() : time;
+    return assemble(mode, reg, label, blk, no, flight, text, shownTime);
+}
 
+QString LiveTextBlock::assemble(const QString &mode, const QString &reg, const QString &label,
+                                const QString &blk, const QString &no, const QString &flight,
+                                const QString &text, const QString &shownTime)
+{
+    static const QString kBreak = QStringLiteral("\r\n");
     QString block = QStringLiteral("ACARS mode: ") + mode + QStringLiteral("  Aircraft reg: ") +
                     paddedRegistration(reg) + kBreak;
     block += QStringLiteral("Message label: ") + (label.isEmpty() ? QStringLiteral("  ") : label) +
@@ -39,7 +45,8 @@ QString LiveTextBlock::build(const QString &mode, const QString &reg, const QStr
 
 QString LiveTextBlock::build(const MessageRecord &m)
 {
-    return build(m.mMode, m.mReg, m.mLabel, m.mBlk, m.mNo, m.mFlight, m.mText, m.mTime);
+    return assemble(m.mMode, m.mReg, m.mLabel, m.mBlk, m.mNo, m.mFlight, m.mText,
+                    m.mTime.toDayMonthYear());
 }
 
 } // namespace corvane

@@ -24,12 +24,18 @@ public:
     static QString build(const QString &mode, const QString &reg, const QString &label,
                          const QString &blk, const QString &no, const QString &flight,
                          const QString &text, const QString &time);
+    // The record's time is shown as it was read.
     static QString build(const MessageRecord &message);
 
     // A registration of 3 to 6 characters filled up to 7 with dots.
     static QString paddedRegistration(const QString &reg);
     // Uplinks are passed on only while "UplinkMessages" is 1.
-    static bool isPassedOn(const QString &flight, int uplinkMessages);
+    static bool isPassedOn(bool uplink, int uplinkMessages);
+
+private:
+    static QString assemble(const QString &mode, const QString &reg, const QString &label,
+                            const QString &blk, const QString &no, const QString &flight,
+                            const QString &text, const QString &shownTime);
 };
 
 } // namespace corvane

@@ -1,14 +1,23 @@
 #pragma once
 
+#include "MessageTime.h"
+
 #include <QString>
 
 namespace corvane
 {
 
-// One decoded message as a reader hands it to the recorder. All fields are
-// text; a reader clears the record before it parses the next message.
+enum class Direction { Downlink, Uplink };
+
+// One decoded message as a reader hands it to the recorder. The time is read
+// once, by the reader; the other fields are text. A reader clears the record
+// before it parses the next message.
 struct MessageRecord {
-    QString mTime;
+    // The flight text an uplink is stored with; stored files and other
+    // programs know uplinks by it.
+    static QString uplinkFlight() { return QStringLiteral("Uplink"); }
+
+    MessageTime mTime;
     QString mMode;
     QString mReg;
     QString mLabel;
@@ -17,8 +26,15 @@ struct MessageRecord {
     QString mFlight;
     QString mText;
     QString mFileName;
+    Direction mDirection = Direction::Downlink;
 
-    bool isUplink() const { return mFlight == QLatin1String("Uplink"); }
+    bool isUplink() const { return mDirection == Direction::Uplink; }
+    // Ground to air: stored with the flight text "Uplink".
+    void setUplink()
+    {
+        mDirection = Direction::Uplink;
+        mFlight = uplinkFlight();
+    }
     void clear() { *this = MessageRecord(); }
 };
 

@@ -60,24 +60,6 @@ MessageRecorder::~MessageRecorder()
     }
 }
 
-bool MessageRecorder::isValidChar(QStringView oneChar)
-{
-    if (oneChar.isEmpty())
-        return false;
-    if (oneChar == u" ")
-        return true;
-    const char16_t c = oneChar[0].unicode();
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
-}
-
-bool MessageRecorder::allValidChars(QStringView text)
-{
-    for (qsizetype i = 0; i < text.size(); ++i)
-        if (!isValidChar(text.mid(i, 1)))
-            return false;
-    return true;
-}
-
 qint64 MessageRecorder::dataVersion()
 {
     m_dataVersion->step();
@@ -265,16 +247,19 @@ MessageRecorder::Heard &MessageRecorder::aircraftEntry(const QByteArray &regUtf8
     return *m_aircraft.insert(key, h);
 }
 
-StoreResult MessageRecorder::storeMessage(const MessageRecord &r, NewPairsSink *sink, bool checks)
+bool MessageRecorder::skips(const MessageRecord &r) const
 {
-    if (r.isUplink() && !m_recordUplinks)
+    return r.isUplink() && !m_recordUplinks;
+}
+
+StoreResult MessageRecorder::storeMessage(const MessageRecord &r, NewPairsSink *sink)
+{
+    if (skips(r))
         return StoreResult::Skipped;
-    if (checks && (!allValidChars(r.mReg) || !isValidChar(r.mBlk) || !allValidChars(r.mFlight)))
+    // A record whose reader never set a time would store a date that is none.
+    if (!r.mTime.isValid())
         return StoreResult::Rejected;
-    const std::optional<MessageTime> time = MessageTime::parse(r.mTime);
-    if (!time)
-        return StoreResult::Rejected;
-    const QByteArray timeText = time->toStorage().toLatin1();
+    const QByteArray timeText = r.mTime.toStorage().toLatin1();
     const QByteArray reg = r.mReg.toUtf8();
     const QByteArray flight = r.mFlight.toUtf8();
 

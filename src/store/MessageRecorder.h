@@ -20,8 +20,9 @@ class SqliteStatement;
 class SqliteTransaction;
 class NewPairsSink;
 
-// The one step that records a message: checks, the message row, and the two
-// registers of heard pairs and heard aircraft.
+// The one step that records a message: the uplink filter, the message row,
+// and the two registers of heard pairs and heard aircraft. The readers have
+// tested the fields and read the time; this only stores.
 //
 // Writes happen in batches: the first message opens a transaction, which
 // commits at commitBatch() and by itself once it holds kBatchLimit messages
@@ -64,7 +65,10 @@ public:
         m_batchMillis = millis;
     }
 
-    StoreResult storeMessage(const MessageRecord &record, NewPairsSink *sink, bool checks = true);
+    // Whether the uplink filter passes the record over: an uplink while
+    // uplinks are not recorded.
+    bool skips(const MessageRecord &record) const;
+    StoreResult storeMessage(const MessageRecord &record, NewPairsSink *sink);
     void commitBatch();
     void rollbackBatch();
     bool batchOpen() const { return m_tx != nullptr; }
@@ -85,9 +89,6 @@ public:
     // other code on this connection) since the last call: figures counted
     // from the file must then be counted again.
     bool takeOutsideWrite();
-
-    static bool isValidChar(QStringView oneChar);
-    static bool allValidChars(QStringView text);
 
 private:
     struct Heard {

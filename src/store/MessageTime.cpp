@@ -157,6 +157,29 @@ std::optional<MessageTime> MessageTime::parse(QStringView text)
     return t;
 }
 
+std::optional<MessageTime> MessageTime::fromStorage(QStringView text)
+{
+    static constexpr char kShape[] = "dddd-dd-dd dd:dd:dd";
+    if (text.size() != qsizetype(sizeof kShape - 1))
+        return std::nullopt;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (kShape[i] == 'd' ? (c < '0' || c > '9') : c != char16_t(kShape[i]))
+            return std::nullopt;
+    }
+    auto number = [text](qsizetype from, qsizetype n) {
+        int v = 0;
+        for (qsizetype i = from; i < from + n; ++i)
+            v = v * 10 + (text[i].unicode() - '0');
+        return v;
+    };
+    const MessageTime t{number(0, 4),  number(5, 2),  number(8, 2),
+                        number(11, 2), number(14, 2), number(17, 2)};
+    if (!t.isValid())
+        return std::nullopt;
+    return t;
+}
+
 bool MessageTime::isValid() const
 {
     return year >= 100 && year <= 9999 && QDate::isValid(year, month, day) && hour >= 0 &&

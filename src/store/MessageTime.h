@@ -19,6 +19,8 @@ struct MessageTime {
     // storage form, surrounding blanks and square brackets. A date alone
     // reads as midnight.
     static std::optional<MessageTime> parse(QStringView text);
+    // Reads exactly the storage form "YYYY-MM-DD HH:MM:SS", by position.
+    static std::optional<MessageTime> fromStorage(QStringView text);
     static MessageTime fromDateTime(const QDateTime &dt);
     static MessageTime now();
 

@@ -7,6 +7,7 @@
 #include "live/LiveSession.h"
 #include "settings/Settings.h"
 #include "store/MessageRecorder.h"
+#include "store/MessageTime.h"
 #include "store/SqliteDb.h"
 #include "store/Store.h"
 #include "support/TestEnvironment.h"
@@ -279,8 +280,8 @@ private slots:
     void uplinkSwitchAppliesAtOnce()
     {
         MessageRecord up;
-        up.mFlight = "Uplink";
-        up.mTime = "05/03/2024 14:07";
+        up.setUplink();
+        up.mTime = *MessageTime::parse(QStringLiteral("05/03/2024 14:07"));
         QVERIFY(recorder->recordsUplinks());
         QVERIFY(live->publisher().publish(up));
         window->settings().setSwitch(Settings::Key::UplinkMessages, 0);

@@ -153,7 +153,7 @@ ReadResult readAll(RecordReader &reader, const QByteArray &text)
         const ReadOutcome outcome = reader.readRecord(stream, r);
         if (outcome == ReadOutcome::EndOfText)
             return result;
-        if (outcome == ReadOutcome::Dropped)
+        if (outcome == ReadOutcome::Dropped || outcome == ReadOutcome::Rejected)
             ++result.dropped;
         else
             result.records << r;
@@ -199,7 +199,7 @@ QList<MessageRecord> TempStore::messages()
         r.mNo = st.text(4);
         r.mFlight = st.text(5);
         r.mText = st.text(6);
-        r.mTime = st.text(7);
+        r.mTime = MessageTime::fromStorage(st.text(7)).value_or(MessageTime());
         r.mFileName = st.text(8);
         out << r;
     }

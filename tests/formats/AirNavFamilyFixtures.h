@@ -40,7 +40,7 @@ QByteArray lines(const QList<QByteArray> &textLines);
 // The reader's tests run on the text alone, through a stream over it.
 struct ReadResult {
     QList<MessageRecord> records;
-    int dropped = 0;
+    int dropped = 0; // dropped while reading or at hand-over
 };
 
 // AirNav: header line, optional "Message content:-" and body, then 37

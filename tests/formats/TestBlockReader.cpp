@@ -50,6 +50,7 @@ QByteArray uplink(int dashes, const QByteArray &time = "01/02/2004 12:36")
            QByteArray(dashes, '-') + "[" + time + "]\r\n";
 }
 
+// The records read whole and accepted; a rejected one shows as "rejected".
 QStringList readAll(RecordReader &reader, const QByteArray &text)
 {
     DecoderStream s;
@@ -61,7 +62,12 @@ QStringList readAll(RecordReader &reader, const QByteArray &text)
         const ReadOutcome o = reader.readRecord(s, r);
         if (o == ReadOutcome::EndOfText)
             return out;
-        out << QStringList{r.mMode, r.mReg, r.mLabel, r.mBlk, r.mNo, r.mFlight, r.mText, r.mTime}
+        if (o != ReadOutcome::Record) {
+            out << QStringLiteral("rejected");
+            continue;
+        }
+        out << QStringList{r.mMode, r.mReg,    r.mLabel, r.mBlk,
+                           r.mNo,   r.mFlight, r.mText,  r.mTime.toDisplay()}
                    .join(u'|');
     }
 }
@@ -124,8 +130,7 @@ private slots:
             << QStringList{"2|N12345|H1|2|M01A|BA0123|HELLO\r\nWORLD\r\n|01/02/2004 12:34"};
         Block badTime;
         badTime.time = "99/99/2004 12:34";
-        QTest::newRow("bad time passed on unchanged")
-            << badTime.text(59) << QStringList{"2|N12345|H1|2|M01A|BA0123||99/99/2004 12:34"};
+        QTest::newRow("time that is no date") << badTime.text(59) << QStringList{"rejected"};
     }
     void skySpyRecords()
     {
@@ -213,6 +218,37 @@ private slots:
         QVERIFY(newFile.open(QIODevice::ReadOnly));
         QCOMPARE(newFile.readAll(),
                  QByteArray("New Aircraft/Flight Numbers for Log File b.log\r\n\r\n"));
+    }
+
+    void checkedFieldsCountAfterTheUplinkFilter_data()
+    {
+        QTest::addColumn<int>("setting");
+        QTest::addColumn<int>("skipped");
+        QTest::addColumn<int>("rejected");
+        QTest::newRow("uplinks recorded") << 1 << 0 << 3;
+        QTest::newRow("uplinks not recorded") << 0 << 2 << 1;
+    }
+    // The fields and the time of a whole block are checked at hand-over: an
+    // uplink that is not recorded counts as skipped, whatever it holds.
+    void checkedFieldsCountAfterTheUplinkFilter()
+    {
+        QFETCH(int, setting);
+        Store store;
+        store.open(env.newDataDir());
+        MessageRecorder recorder(store);
+        recorder.setRecordUplinks(setting == 1);
+        LogImporter importer(store, recorder);
+        Block badBlock;
+        badBlock.blk = "_";
+        const QByteArray badUplink = uplink(59).replace(".G-ABCD", ".G_ABCD");
+        const QString path =
+            env.writeFile("checks/a.log", "SkySpy\r\n" + badBlock.text(59) + badUplink +
+                                              uplink(59, "99/99/2004 12:36") + Block().text(59));
+        const ImportResult r =
+            importer.importFiles(*LogFormats::find("SkySpy"), {path}, nullptr).front();
+        QCOMPARE(r.stored, 1);
+        QTEST(int(r.skipped), "skipped");
+        QTEST(int(r.rejected), "rejected");
     }
 
     void refusedAndMissingFiles()

@@ -52,6 +52,8 @@ private slots:
     void liveText();
     void uplinkKeepsTextAndMinutes_data();
     void uplinkKeepsTextAndMinutes();
+    void downlinkTextLikeAnUplink_data();
+    void downlinkTextLikeAnUplink();
     void importFollowsUplinkSetting_data();
     void importFollowsUplinkSetting();
     void importLeavesEmptyBadFile();
@@ -124,7 +126,7 @@ void AcarsdReaderTest::header()
                                              record(s, good, "01/02/2004 12:35"));
     QCOMPARE(r.records.size(), kept ? 2 : 1);
     QCOMPARE(r.records.last().mReg, QString("G-GOOD"));
-    QCOMPARE(r.records.last().mTime, QString("01/02/2004 12:35"));
+    QCOMPARE(r.records.last().mTime.toDisplay(), QString("01/02/2004 12:35"));
     if (!kept)
         return;
     QCOMPARE(r.records.first().mReg, QString("N12345"));
@@ -175,7 +177,7 @@ void AcarsdReaderTest::logText()
     if (!kept)
         return;
     QTEST(r.records.first().mText, "body");
-    QTEST(r.records.first().mTime, "time");
+    QTEST(r.records.first().mTime.toDisplay(), "time");
 }
 
 void AcarsdReaderTest::liveText_data()
@@ -213,7 +215,7 @@ void AcarsdReaderTest::liveText()
     if (!kept)
         return;
     QTEST(r.records.first().mText, "body");
-    QTEST(r.records.first().mTime, "time");
+    QTEST(r.records.first().mTime.toDisplay(), "time");
 }
 
 void AcarsdReaderTest::uplinkKeepsTextAndMinutes_data()
@@ -241,11 +243,44 @@ void AcarsdReaderTest::uplinkKeepsTextAndMinutes()
     QCOMPARE(r.records.size(), 1);
     const MessageRecord &m = r.records.first();
     QCOMPARE(m.mFlight, QString("Uplink"));
+    QVERIFY(m.isUplink());
     QCOMPARE(m.mLabel, QString());
     QCOMPARE(m.mNo, QString());
     QCOMPARE(m.mReg, QString("G-UPLK"));
     QCOMPARE(m.mText, QString("REQUEST POSITIO"));
-    QTEST(m.mTime, "expected");
+    QTEST(m.mTime.toDisplay(), "expected");
+}
+
+void AcarsdReaderTest::downlinkTextLikeAnUplink_data()
+{
+    QTest::addColumn<int>("source");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("text");
+    // The log reads a direction chunk of 10 characters, live text one of 11.
+    QTest::newRow("log") << int(Source::Log) << lines({" [Uplink] ABCDEFG"}) << "ABCDEFG\r";
+    QTest::newRow("log, short text") << int(Source::Log) << lines({" [Uplink] A"}) << "";
+    QTest::newRow("live") << int(Source::Live) << QByteArray(" [Uplink] ABCDEFG") << "BCDEF";
+}
+
+// The hand-over looks at the text, not at the record's direction: a
+// downlink gets the uplink's trim and keeps its time.
+void AcarsdReaderTest::downlinkTextLikeAnUplink()
+{
+    QFETCH(int, source);
+    QFETCH(QByteArray, body);
+    TempStore store(*m_env);
+    const QByteArray text = record(Source(source), {}, "01/02/2004 12:34", &body);
+    if (Source(source) == Source::Log) {
+        const QString path = m_env->writeFile(QStringLiteral("acarsd.txt"), text);
+        QCOMPARE(store.import(QStringLiteral("ACARSD"), path).stored, 1);
+    } else {
+        QCOMPARE(store.live(QStringLiteral("ACARSD"), text).stored, 1);
+    }
+    const QList<MessageRecord> rows = store.messages();
+    QCOMPARE(rows.size(), 1);
+    QTEST(rows[0].mText, "text");
+    QCOMPARE(rows[0].mFlight, QString("BA0123"));
+    QCOMPARE(rows[0].mTime.toStorage(), QString("2004-02-01 12:34:00"));
 }
 
 void AcarsdReaderTest::importFollowsUplinkSetting_data()
@@ -271,7 +306,7 @@ void AcarsdReaderTest::importFollowsUplinkSetting()
     QTEST(int(rows.size()), "stored");
     if (setting) {
         QCOMPARE(rows[1].mFlight, QString("Uplink"));
-        QCOMPARE(rows[1].mTime, QString("2004-02-01 12:35:00"));
+        QCOMPARE(rows[1].mTime.toStorage(), QString("2004-02-01 12:35:00"));
         QCOMPARE(store.timesHeard(QStringLiteral("G-UPLK"), QStringLiteral("Uplink")), 1);
     }
 }
@@ -303,7 +338,7 @@ void AcarsdReaderTest::livePassReadsFromFirstLine()
     QCOMPARE(r.stored, 2);
     const QList<MessageRecord> rows = store.messages();
     QCOMPARE(rows.size(), 2);
-    QCOMPARE(rows[0].mTime, QString("2004-02-01 12:34:00"));
+    QCOMPARE(rows[0].mTime.toStorage(), QString("2004-02-01 12:34:00"));
     QCOMPARE(rows[0].mFileName, QString("Live ACARSD data"));
     QVERIFY(store.newPairs().registrations().isEmpty());
     QCOMPARE(status.texts, QStringList({"Updating database...", ""}));

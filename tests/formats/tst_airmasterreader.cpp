@@ -31,6 +31,8 @@ private slots:
     void text();
     void uplink_data();
     void uplink();
+    void downlinkTextLikeAnUplink_data();
+    void downlinkTextLikeAnUplink();
     void importFollowsUplinkSetting_data();
     void importFollowsUplinkSetting();
     void livePassKeepsFirstLine();
@@ -156,7 +158,7 @@ void AirMasterReaderTest::text()
     if (!kept)
         return;
     QTEST(r.records.first().mText, "body");
-    QTEST(r.records.first().mTime, "time");
+    QTEST(r.records.first().mTime.toDisplay(), "time");
 }
 
 void AirMasterReaderTest::uplink_data()
@@ -178,10 +180,44 @@ void AirMasterReaderTest::uplink()
     QCOMPARE(r.records.size(), 1);
     const MessageRecord &m = r.records.first();
     QCOMPARE(m.mFlight, QString("Uplink"));
+    QVERIFY(m.isUplink());
     QCOMPARE(m.mLabel, QString());
     QCOMPARE(m.mNo, QString());
     QTEST(m.mText, "text");
-    QCOMPARE(m.mTime, QString("01/02/2004 12:34"));
+    QCOMPARE(m.mTime.toDisplay(), QString("01/02/2004 12:34"));
+}
+
+void AirMasterReaderTest::downlinkTextLikeAnUplink_data()
+{
+    QTest::addColumn<int>("source");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("log: trimmed like an uplink")
+        << int(Source::Log) << lines({" [Uplink] ABCDEFG"}) << "BCDEFG\r";
+    QTest::newRow("log: short text emptied") << int(Source::Log) << lines({" [Uplink] A"}) << "";
+    QTest::newRow("live: kept whole")
+        << int(Source::Live) << lines({" [Uplink] ABCDEFG"}) << " [Uplink] ABCDEFG\r\n";
+}
+
+// The hand-over looks at the text, not at the record's direction; a
+// downlink keeps its time.
+void AirMasterReaderTest::downlinkTextLikeAnUplink()
+{
+    QFETCH(int, source);
+    QFETCH(QByteArray, body);
+    TempStore store(*m_env);
+    const QByteArray text = airMaster({}, "01/02/2004 12:34", &body);
+    if (Source(source) == Source::Log) {
+        const QString path = m_env->writeFile(QStringLiteral("airmaster.log"), text);
+        QCOMPARE(store.import(QStringLiteral("AirMaster32000"), path).stored, 1);
+    } else {
+        QCOMPARE(store.live(QStringLiteral("Airmaster"), text).stored, 1);
+    }
+    const QList<MessageRecord> rows = store.messages();
+    QCOMPARE(rows.size(), 1);
+    QTEST(rows[0].mText, "text");
+    QCOMPARE(rows[0].mFlight, QString("BA0123"));
+    QCOMPARE(rows[0].mTime.toStorage(), QString("2004-02-01 12:34:00"));
 }
 
 void AirMasterReaderTest::importFollowsUplinkSetting_data()
@@ -208,7 +244,7 @@ void AirMasterReaderTest::importFollowsUplinkSetting()
     QTEST(int(rows.size()), "stored");
     QCOMPARE(rows[0].mText, QString::fromLatin1(longBody));
     if (setting)
-        QCOMPARE(rows[1].mTime, QString("2004-02-01 12:35:00"));
+        QCOMPARE(rows[1].mTime.toStorage(), QString("2004-02-01 12:35:00"));
 }
 
 void AirMasterReaderTest::livePassKeepsFirstLine()

@@ -58,7 +58,7 @@ void AirNavReaderTest::readsTheTwoSampleRecords()
     QCOMPARE(a.mNo, QString("M01A"));
     QCOMPARE(a.mFlight, QString("BA0123"));
     QCOMPARE(a.mText, QString("first line of text\r\nsecond line of text\r\n"));
-    QCOMPARE(a.mTime, QString("01/02/2004 12:34"));
+    QCOMPARE(a.mTime.toDisplay(), QString("01/02/2004 12:34"));
     const MessageRecord &b = r.records[1];
     QCOMPARE(b.mReg, QString("G-ABCD"));
     QCOMPARE(b.mLabel, QString("Q"));
@@ -66,7 +66,7 @@ void AirNavReaderTest::readsTheTwoSampleRecords()
     QCOMPARE(b.mNo, QString("S01A"));
     QCOMPARE(b.mFlight, QString("XY0001"));
     QCOMPARE(b.mText, QString());
-    QCOMPARE(b.mTime, QString("01/02/2004 12:35"));
+    QCOMPARE(b.mTime.toDisplay(), QString("01/02/2004 12:35"));
 }
 
 // Each row is a record followed by a good one: a dropped record must leave
@@ -204,7 +204,7 @@ void AirNavReaderTest::textAndTime()
     if (!kept)
         return;
     QTEST(r.records.first().mText, "body");
-    QTEST(r.records.first().mTime, "time");
+    QTEST(r.records.first().mTime.toDisplay(), "time");
 }
 
 void AirNavReaderTest::truncatedText_data()
@@ -226,7 +226,7 @@ void AirNavReaderTest::truncatedText()
     AirNavReader reader;
     const ReadResult r = readAll(reader, first + airNav({}, "01/02/2004 12:34").left(cut));
     QCOMPARE(r.records.size(), 1);
-    QCOMPARE(r.records.first().mTime, QString("01/02/2004 12:33"));
+    QCOMPARE(r.records.first().mTime.toDisplay(), QString("01/02/2004 12:33"));
     QCOMPARE(r.dropped, 0);
 }
 
@@ -238,12 +238,12 @@ void AirNavReaderTest::importStoresEveryRecord()
     QCOMPARE(result.stored, 2);
     const QList<MessageRecord> rows = store.messages();
     QCOMPARE(rows.size(), 2);
-    QCOMPARE(rows[0].mTime, QString("2004-02-01 12:34:00"));
+    QCOMPARE(rows[0].mTime.toStorage(), QString("2004-02-01 12:34:00"));
     QCOMPARE(rows[0].mText, QString("first line of text\r\nsecond line of text\r\n"));
     QCOMPARE(rows[0].mFileName, QFileInfo(path).absoluteFilePath());
     // No block id is no reason to drop an AirNav record.
     QCOMPARE(rows[1].mBlk, QString());
-    QCOMPARE(rows[1].mTime, QString("2004-02-01 12:35:00"));
+    QCOMPARE(rows[1].mTime.toStorage(), QString("2004-02-01 12:35:00"));
     QCOMPARE(store.timesHeard(QStringLiteral("G-ABCD"), QStringLiteral("XY0001")), 1);
 }
 

@@ -36,6 +36,8 @@ private slots:
     void downlinkText();
     void uplink_data();
     void uplink();
+    void downlinkTextLikeAnUplink_data();
+    void downlinkTextLikeAnUplink();
     void importStampsReadingTime();
     void livePassKeepsFirstLine();
 
@@ -99,7 +101,7 @@ void Ard2ReaderTest::header()
     QCOMPARE(r.records.first().mMode, QString::fromLatin1(header.mode));
     QTEST(r.records.first().mLabel, "label");
     QTEST(r.records.first().mFlight, "flight");
-    QCOMPARE(r.records.first().mTime, QString("05/03/2024 14:07"));
+    QCOMPARE(r.records.first().mTime.toDisplay(), QString("05/03/2024 14:07"));
 }
 
 void Ard2ReaderTest::downlinkText_data()
@@ -129,7 +131,7 @@ void Ard2ReaderTest::downlinkText()
     const ReadResult r = readAll(reader, text);
     QCOMPARE(r.records.size(), 1);
     QTEST(r.records.first().mText, "body");
-    QCOMPARE(r.records.first().mTime, QString("05/03/2024 14:07"));
+    QCOMPARE(r.records.first().mTime.toDisplay(), QString("05/03/2024 14:07"));
 }
 
 void Ard2ReaderTest::uplink_data()
@@ -149,8 +151,43 @@ void Ard2ReaderTest::uplink()
                                              uplinkTail("REQUEST POSITION", "01/02/2004 12:34"));
     QCOMPARE(r.records.size(), 1);
     QCOMPARE(r.records.first().mFlight, QString("Uplink"));
+    QVERIFY(r.records.first().isUplink());
     QTEST(r.records.first().mText, "text");
-    QCOMPARE(r.records.first().mTime, QString("01/02/2004 12:34"));
+    QCOMPARE(r.records.first().mTime.toDisplay(), QString("01/02/2004 12:34"));
+}
+
+void Ard2ReaderTest::downlinkTextLikeAnUplink_data()
+{
+    QTest::addColumn<int>("source");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("log: trimmed like an uplink")
+        << int(Source::Log) << lines({" [Uplink] ABCDEFG"}) << "BCDEFG\r";
+    QTest::newRow("live: kept whole")
+        << int(Source::Live) << lines({" [Uplink] ABCDEFG"}) << " [Uplink] ABCDEFG\r\n";
+}
+
+// The hand-over looks at the text, not at the record's direction; the
+// downlink keeps the time it was read at.
+void Ard2ReaderTest::downlinkTextLikeAnUplink()
+{
+    QFETCH(int, source);
+    QFETCH(QByteArray, body);
+    TempStore store(*m_env);
+    const bool log = Source(source) == Source::Log;
+    const QByteArray text = ard2({}, log, &body);
+    const QString before = MessageTime::now().withoutSeconds().toStorage();
+    if (log) {
+        const QString path = m_env->writeFile(QStringLiteral("ard2.log"), text);
+        QCOMPARE(store.import(QStringLiteral("ARD2"), path).stored, 1);
+    } else {
+        QCOMPARE(store.live(QStringLiteral("ARD2"), text).stored, 1);
+    }
+    const QList<MessageRecord> rows = store.messages();
+    QCOMPARE(rows.size(), 1);
+    QTEST(rows[0].mText, "text");
+    QVERIFY(rows[0].mTime.toStorage() >= before);
+    QVERIFY(rows[0].mTime.toStorage() <= MessageTime::now().toStorage());
 }
 
 // Downlinks are stamped when they are read; the time in the text is not used.
@@ -165,9 +202,10 @@ void Ard2ReaderTest::importStampsReadingTime()
     const QString after = MessageTime::now().toStorage();
     QCOMPARE(result.stored, 2);
     const QList<MessageRecord> rows = store.messages();
-    QVERIFY2(rows[0].mTime >= before && rows[0].mTime <= after, qPrintable(rows[0].mTime));
-    QVERIFY(rows[0].mTime.endsWith(QLatin1String(":00")));
-    QCOMPARE(rows[1].mTime, QString("2004-02-01 12:35:00"));
+    const QString stamped = rows[0].mTime.toStorage();
+    QVERIFY2(stamped >= before && stamped <= after, qPrintable(stamped));
+    QVERIFY(stamped.endsWith(QLatin1String(":00")));
+    QCOMPARE(rows[1].mTime.toStorage(), QString("2004-02-01 12:35:00"));
 }
 
 void Ard2ReaderTest::livePassKeepsFirstLine()

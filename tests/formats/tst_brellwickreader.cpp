@@ -16,6 +16,8 @@ private slots:
     void records_data();
     void records();
     void uplink();
+    void downlinkTextLikeAnUplink_data();
+    void downlinkTextLikeAnUplink();
     void importFollowsUplinkSetting_data();
     void importFollowsUplinkSetting();
 
@@ -78,7 +80,7 @@ void BrellwickReaderTest::records()
     QStringList regs, times, bodies;
     for (const MessageRecord &m : r.records) {
         regs << m.mReg;
-        times << m.mTime;
+        times << m.mTime.toDisplay();
         bodies << m.mText;
     }
     QTEST(regs, "regs");
@@ -96,8 +98,34 @@ void BrellwickReaderTest::uplink()
                                              uplinkTail("REQUEST POSITION", "01/02/2004 12:34"));
     QCOMPARE(r.records.size(), 1);
     QCOMPARE(r.records.first().mFlight, QString("Uplink"));
+    QVERIFY(r.records.first().isUplink());
     QCOMPARE(r.records.first().mText, QString("REQUEST POSITIO"));
-    QCOMPARE(r.records.first().mTime, QString("01/02/2004 12:34"));
+    QCOMPARE(r.records.first().mTime.toDisplay(), QString("01/02/2004 12:34"));
+}
+
+void BrellwickReaderTest::downlinkTextLikeAnUplink_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("trimmed like an uplink") << lines({" [Uplink] ABCDEFG"}) << "BCDEFG\r";
+    QTest::newRow("short text emptied") << lines({" [Uplink] A"}) << "";
+    QTest::newRow("other text kept") << lines({"  [Uplink] ABCDEFG"}) << "  [Uplink] ABCDEFG\r\n";
+}
+
+// The hand-over looks at the text, not at the record's direction; a
+// downlink keeps the time of its time line.
+void BrellwickReaderTest::downlinkTextLikeAnUplink()
+{
+    QFETCH(QByteArray, body);
+    TempStore store(*m_env);
+    const QString path =
+        m_env->writeFile(QStringLiteral("brellwick.log"), brellwick({}, "01/02/2004 12:34", &body));
+    QCOMPARE(store.import(QStringLiteral("Brellwick"), path).stored, 1);
+    const QList<MessageRecord> rows = store.messages();
+    QCOMPARE(rows.size(), 1);
+    QTEST(rows[0].mText, "text");
+    QCOMPARE(rows[0].mFlight, QString("BA0123"));
+    QCOMPARE(rows[0].mTime.toStorage(), QString("2004-02-01 12:34:00"));
 }
 
 void BrellwickReaderTest::importFollowsUplinkSetting_data()
@@ -121,10 +149,10 @@ void BrellwickReaderTest::importFollowsUplinkSetting()
     QTEST(int(result.stored), "stored");
     const QList<MessageRecord> rows = store.messages();
     QTEST(int(rows.size()), "stored");
-    QCOMPARE(rows[0].mTime, QString("2004-02-01 12:34:00"));
+    QCOMPARE(rows[0].mTime.toStorage(), QString("2004-02-01 12:34:00"));
     QCOMPARE(rows[0].mFileName, QFileInfo(path).absoluteFilePath());
     if (setting)
-        QCOMPARE(rows[1].mTime, QString("2004-02-01 12:35:00"));
+        QCOMPARE(rows[1].mTime.toStorage(), QString("2004-02-01 12:35:00"));
 }
 
 QTEST_GUILESS_MAIN(BrellwickReaderTest)

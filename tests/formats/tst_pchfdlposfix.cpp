@@ -52,6 +52,8 @@ private slots:
     void pcHfdlFailedTests_data();
     void pcHfdlFailedTests();
     void pcHfdlUplinksAndNoContent();
+    void registrationTrimsBlanksOnly_data();
+    void registrationTrimsBlanksOnly();
     void posFixBlocks();
     void posFixTimeSeparators_data();
     void posFixTimeSeparators();
@@ -78,7 +80,7 @@ void PcHfdlPosFixTest::pcHfdlBlock()
     QCOMPARE(QStringList({m.mMode, m.mReg, m.mLabel, m.mBlk, m.mNo, m.mFlight}),
              QStringList({"2", "N12345", "H1", "5", "M01A", "BA0123"}));
     QCOMPARE(m.mText, QString("HELLO\r\nWORLD\r\n"));
-    QCOMPARE(m.mTime, QString("2024-03-05 14:07:00"));
+    QCOMPARE(m.mTime.toStorage(), QString("2024-03-05 14:07:00"));
     QVERIFY(m.mFileName.startsWith("Live data: "));
     QCOMPARE(store.newPairs().registrations(), QStringList{"N12345"});
 }
@@ -132,13 +134,48 @@ void PcHfdlPosFixTest::pcHfdlUplinksAndNoContent()
         QCOMPARE(got.records.size(), 1);
         QCOMPARE(got.records[0].mFlight, QString("Uplink"));
         QCOMPARE(got.records[0].mText, QString());
-        QCOMPARE(got.records[0].mTime, QString("05/03/2024 14:07"));
+        QCOMPARE(got.records[0].mTime.toDisplay(), QString("05/03/2024 14:07"));
     }
 
     got = readAll(reader, head + uplinkRest(QByteArray(60, 'U')) + "\r\n");
     QCOMPARE(got.records.size(), 1);
     QCOMPARE(got.records[0].mText, QString(60, u'U'));
-    QCOMPARE(got.records[0].mTime, QString("05/03/2024 14:07"));
+    QCOMPARE(got.records[0].mTime.toDisplay(), QString("05/03/2024 14:07"));
+}
+
+void PcHfdlPosFixTest::registrationTrimsBlanksOnly_data()
+{
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QStringList>("stored"); // registration and label of each message stored
+
+    const QByteArray posFixMissingMode = "ACARS mode:   Aircraft reg: .N12345\r\n"
+                                         "Message label: 5Z  Block id:  3  Msg. no: M01A\r\n"
+                                         "Flight id: BA0123\r\n" +
+                                         QByteArray(59, '-') + "[01/02/2004 12:34]\r\n";
+    QTest::newRow("PosFix, aligned")
+        << "POSFIX" << QByteArray(posFixMissingMode).replace("mode:   ", "mode: 2  ")
+        << QStringList{"N12345|5Z"};
+    // One character early: the registration slice runs into the line break.
+    QTest::newRow("PosFix, mode missing") << "POSFIX" << posFixMissingMode << QStringList{};
+
+    QTest::newRow("PC-HFDL, aligned") << "HFDL" << pcHfdl() << QStringList{"N12345|H1"};
+    QTest::newRow("PC-HFDL, mode missing")
+        << "HFDL" << pcHfdl().replace("mode: 2  ", "mode:   ") << QStringList{};
+}
+
+void PcHfdlPosFixTest::registrationTrimsBlanksOnly()
+{
+    QFETCH(QString, type);
+    QFETCH(QByteArray, text);
+    QFETCH(QStringList, stored);
+    TempStore store(*m_env);
+    const LivePassResult r = store.live(type, text);
+    QCOMPARE(r.stored, stored.size());
+    QStringList got;
+    for (const MessageRecord &m : store.messages())
+        got << m.mReg + u'|' + m.mLabel;
+    QCOMPARE(got, stored);
 }
 
 void PcHfdlPosFixTest::posFixBlocks()
@@ -159,7 +196,7 @@ void PcHfdlPosFixTest::posFixBlocks()
                           rows[0].mFlight}),
              QStringList({"2", "N12345", "H1", "", "M01A", "BA0123"}));
     QCOMPARE(rows[0].mText, QString("LINE ONE\r\nLINE TWO\r\n"));
-    QCOMPARE(rows[0].mTime, QString("2024-03-05 14:07:00"));
+    QCOMPARE(rows[0].mTime.toStorage(), QString("2024-03-05 14:07:00"));
     QVERIFY(rows[0].mFileName.startsWith("Live data "));
     QVERIFY(!rows[0].mFileName.startsWith("Live data:"));
     QCOMPARE(rows[1].mText, QString::fromLatin1(body + "\r\n"));
@@ -181,7 +218,7 @@ void PcHfdlPosFixTest::posFixTimeSeparators()
     PosFixReader reader;
     const ReadResult got = readAll(reader, posFixDownlink(time));
     QCOMPARE(got.records.size(), 1);
-    QCOMPARE(got.records[0].mTime, QString("05/03/2024 14:07"));
+    QCOMPARE(got.records[0].mTime.toDisplay(), QString("05/03/2024 14:07"));
 }
 
 void PcHfdlPosFixTest::posFixDroppedBlocks()
@@ -215,7 +252,7 @@ void PcHfdlPosFixTest::posFixUplinks()
     QCOMPARE(rows[0].mText, QString());
     QCOMPARE(rows[0].mLabel, QString());
     QCOMPARE(rows[1].mText, "LONG UPLINK " + QString(48, u'L'));
-    QCOMPARE(rows[1].mTime, QString("2024-03-05 14:07:00"));
+    QCOMPARE(rows[1].mTime.toStorage(), QString("2024-03-05 14:07:00"));
 }
 
 QTEST_GUILESS_MAIN(PcHfdlPosFixTest)

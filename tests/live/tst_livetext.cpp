@@ -118,7 +118,7 @@ void LiveTextTest::publisherServesTheLastBlock()
     QTRY_COMPARE(r.values, QStringList{"DDEServer"});
 
     MessageRecord m;
-    m.mTime = "05/03/2024 14:07";
+    m.mTime = *MessageTime::parse(QStringLiteral("05/03/2024 14:07"));
     m.mMode = "2";
     m.mReg = "G-ABC";
     m.mLabel = "H1";
@@ -146,8 +146,8 @@ void LiveTextTest::uplinksFollowTheSetting()
 {
     LivePublisher publisher;
     MessageRecord up;
-    up.mFlight = "Uplink";
-    up.mTime = "05/03/2024 14:07";
+    up.setUplink();
+    up.mTime = *MessageTime::parse(QStringLiteral("05/03/2024 14:07"));
     publisher.setPassUplinks(false);
     QVERIFY(!publisher.publish(up));
     QCOMPARE(publisher.value(), QString("DDEServer"));

@@ -23,7 +23,7 @@ MessageRecord message(const QString &reg, const QString &fileName)
     r.mBlk = QStringLiteral("2");
     r.mFlight = QStringLiteral("BA01");
     r.mText = QStringLiteral("TEXT");
-    r.mTime = QStringLiteral("01/02/2004 10:00");
+    r.mTime = *MessageTime::parse(QStringLiteral("01/02/2004 10:00"));
     r.mFileName = fileName;
     return r;
 }

@@ -61,6 +61,39 @@ private slots:
             QCOMPARE(t->toStorage(), storage);
     }
 
+    void fromStorage_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown"); // empty: not the storage form
+        QTest::newRow("storage form") << "2004-02-01 12:34:56"
+                                      << "01/02/2004 12:34:56";
+        QTest::newRow("midnight") << "2026-12-08 00:00:00"
+                                  << "08/12/2026 00:00:00";
+        QTest::newRow("day first") << "01/02/2004 12:34:56"
+                                   << "";
+        QTest::newRow("no seconds") << "2004-02-01 12:34"
+                                    << "";
+        QTest::newRow("blank around") << " 2004-02-01 12:34:56"
+                                      << "";
+        QTest::newRow("letter for digit") << "2004-02-0x 12:34:56"
+                                          << "";
+        QTest::newRow("no such day") << "2004-02-30 12:34:56"
+                                     << "";
+        QTest::newRow("empty") << ""
+                               << "";
+    }
+    void fromStorage()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, shown);
+        const auto t = MessageTime::fromStorage(text);
+        QCOMPARE(t.has_value(), !shown.isEmpty());
+        if (t) {
+            QCOMPARE(t->toGeneralDate(), shown);
+            QCOMPARE(t->toStorage(), text);
+        }
+    }
+
     void formsUseEnglishMonthsWhateverTheLocale()
     {
         QLocale::setDefault(QLocale(QLocale::German));

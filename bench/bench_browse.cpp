@@ -2,11 +2,11 @@
 // takes until the message grid has painted its first rows, the jump to the
 // last row, the sort no index serves, and the peak memory of the process.
 #include "BenchSupport.h"
+#include "StoreGenerator.h"
 #include "app/Dialogs.h"
 #include "app/MainWindow.h"
 #include "browse/MessageBrowser.h"
 #include "browse/MessageGridModel.h"
-#include "store/MessageRecorder.h"
 #include "store/Store.h"
 
 #include <QApplication>
@@ -49,16 +49,10 @@ int main(int argc, char **argv)
     Dialogs::setUnattended(true);
 
     QTemporaryDir dir;
-    {
-        Store store;
-        store.open(dir.path());
-        MessageRecorder recorder(store);
-        bench::Traffic traffic;
-        std::printf("Filling a store with %lld messages...\n", count);
-        for (qint64 i = 0; i < count; ++i)
-            recorder.storeMessage(traffic.message(i), nullptr);
-        recorder.commitBatch();
-    }
+    std::printf("Filling a store with %lld messages...\n", count);
+    bench::StoreGenerator::Options options;
+    options.messages = count;
+    bench::StoreGenerator(options).generate(dir.path());
 
     Store store;
     store.open(dir.path());

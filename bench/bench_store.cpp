@@ -1,6 +1,8 @@
 // Recording speed: messages through the recorder into a fresh store with its
 // browsing indexes, against plain INSERTs of the same rows (the floor).
 #include "BenchSupport.h"
+#include "MessageStream.h"
+#include "TrafficModel.h"
 #include "store/MessageRecorder.h"
 #include "store/MessageTime.h"
 #include "store/SqliteDb.h"
@@ -16,22 +18,51 @@ using namespace corvane;
 namespace
 {
 
-double recordThroughStore(const QString &dir, qint64 count)
+// The same year of traffic for both runs.
+struct Traffic {
+    bench::TrafficModel model{1, {}};
+    bench::MessageStream::Options options;
+    bench::MessageStream stream() const { return bench::MessageStream(model, options); }
+};
+
+MessageRecord toRecord(const bench::GeneratedMessage &m)
+{
+    MessageRecord r;
+    r.mTime = MessageTime::fromStorage(QString::fromStdString(m.time)).value_or(MessageTime());
+    r.mMode = QString::fromStdString(m.mode);
+    r.mReg = QString::fromStdString(m.registration);
+    r.mLabel = QString::fromStdString(m.label);
+    r.mBlk = QString::fromStdString(m.block);
+    r.mNo = QString::fromStdString(m.number);
+    r.mFlight = QString::fromStdString(m.flight);
+    r.mText = QString::fromStdString(m.text);
+    r.mFileName = QString::fromStdString(m.fileName);
+    if (m.flight == "Uplink")
+        r.setUplink();
+    return r;
+}
+
+double recordThroughStore(const QString &dir, const Traffic &traffic)
 {
     Store store;
     store.open(dir);
     MessageRecorder recorder(store);
-    bench::Traffic traffic;
+    bench::MessageStream stream = traffic.stream();
     QElapsedTimer t;
     t.start();
-    for (qint64 i = 0; i < count; ++i)
-        recorder.storeMessage(traffic.message(i), nullptr);
+    while (stream.next())
+        recorder.storeMessage(toRecord(stream.message()), nullptr);
     recorder.commitBatch();
     recorder.refreshHeard();
-    return double(count) / (double(t.nsecsElapsed()) / 1e9);
+    return double(traffic.options.messages) / (double(t.nsecsElapsed()) / 1e9);
 }
 
-double plainInserts(const QString &path, qint64 count)
+QByteArray utf8(const std::string &s)
+{
+    return QByteArray(s.data(), qsizetype(s.size()));
+}
+
+double plainInserts(const QString &path, const Traffic &traffic)
 {
     SqliteDb db;
     db.open(path);
@@ -44,27 +75,27 @@ double plainInserts(const QString &path, qint64 count)
         "CREATE INDEX c ON m (mFlight, mTime);");
     SqliteStatement ins(db, "INSERT INTO m (mMode, mReg, mLabel, mBlk, mNo, mFlight, mText, mTime,"
                             " mFileName) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
-    bench::Traffic traffic;
+    bench::MessageStream stream = traffic.stream();
     QElapsedTimer t;
     t.start();
     db.exec("BEGIN");
-    for (qint64 i = 0; i < count; ++i) {
-        const MessageRecord r = traffic.message(i);
-        ins.bind(1, r.mMode);
-        ins.bind(2, r.mReg);
-        ins.bind(3, r.mLabel);
-        ins.bind(4, r.mBlk);
-        ins.bind(5, r.mNo);
-        ins.bind(6, r.mFlight);
-        ins.bind(7, r.mText);
-        ins.bind(8, r.mTime.toStorage());
-        ins.bind(9, r.mFileName);
+    for (qint64 i = 1; stream.next(); ++i) {
+        const bench::GeneratedMessage &m = stream.message();
+        ins.bind(1, utf8(m.mode));
+        ins.bind(2, utf8(m.registration));
+        ins.bind(3, utf8(m.label));
+        ins.bind(4, utf8(m.block));
+        ins.bind(5, utf8(m.number));
+        ins.bind(6, utf8(m.flight));
+        ins.bind(7, utf8(m.text));
+        ins.bind(8, utf8(m.time));
+        ins.bind(9, utf8(m.fileName));
         ins.run();
-        if ((i + 1) % MessageRecorder::kBatchLimit == 0)
+        if (i % MessageRecorder::kBatchLimit == 0)
             db.exec("COMMIT; BEGIN");
     }
     db.exec("COMMIT");
-    return double(count) / (double(t.nsecsElapsed()) / 1e9);
+    return double(traffic.options.messages) / (double(t.nsecsElapsed()) / 1e9);
 }
 
 } // namespace
@@ -74,11 +105,13 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const qint64 count = argc > 1 ? QByteArray(argv[1]).toLongLong() : 1000000;
     QTemporaryDir dir;
+    Traffic traffic;
+    traffic.options.messages = count;
     std::printf("Recording %lld messages (%d registrations, %d pairs)...\n", count,
-                bench::Traffic::kRegistrations, bench::Traffic::kPairs);
-    const double rate = recordThroughStore(dir.filePath("store"), count);
+                int(traffic.model.aircraft().size()), int(traffic.model.pairs().size()));
+    const double rate = recordThroughStore(dir.filePath("store"), traffic);
     const double peak = bench::peakMemoryMB();
-    const double floor = plainInserts(dir.filePath("floor.db"), count);
+    const double floor = plainInserts(dir.filePath("floor.db"), traffic);
     std::printf("recorder:        %.0f messages/s\n", rate);
     std::printf("plain INSERTs:   %.0f rows/s (same rows, same indexes)\n", floor);
     std::printf("ratio:           %.2f (target >= 0.5)\n", rate / floor);

@@ -6,6 +6,7 @@
 #include "formats/ImportObserver.h"
 #include "formats/LiveTypes.h"
 #include "live/LiveSession.h"
+#include "recording/RecorderThread.h"
 #include "store/MessageRecorder.h"
 
 #include <QAction>
@@ -29,10 +30,10 @@ const QString kLiveData = QStringLiteral("Live data");
 
 } // namespace
 
-LiveController::LiveController(MainWindow &window, Store &store, MessageRecorder &recorder)
+LiveController::LiveController(MainWindow &window, RecorderThread &recorder)
     : m_window(window), m_recorder(recorder),
       m_observer(std::make_unique<WindowObserver>(window, WindowObserver::Kind::LivePass)),
-      m_session(std::make_unique<LiveSession>(store, recorder))
+      m_session(std::make_unique<LiveSession>(recorder))
 {
     applyUplinkSetting();
     connect(&window.settings(), &Settings::changed, this, [this](Settings::Key key) {
@@ -71,7 +72,9 @@ QTimer *LiveController::timer(const QString &name) const
 void LiveController::applyUplinkSetting()
 {
     const bool uplinks = m_window.settings().uplinkMessages() == 1;
-    m_recorder.setRecordUplinks(uplinks);
+    // Applied on the recorder thread, ahead of the jobs submitted after it.
+    m_recorder.submit(
+        [uplinks](RecorderJobContext &job) { job.recorder.setRecordUplinks(uplinks); });
     m_publisher.setPassUplinks(uplinks);
 }
 

@@ -12,8 +12,7 @@ namespace corvane
 {
 
 class MainWindow;
-class MessageRecorder;
-class Store;
+class RecorderThread;
 class LiveSession;
 class ImportObserver;
 struct LivePassResult;
@@ -25,7 +24,7 @@ class LiveController : public QObject
 {
     Q_OBJECT
 public:
-    LiveController(MainWindow &window, Store &store, MessageRecorder &recorder);
+    LiveController(MainWindow &window, RecorderThread &recorder);
     ~LiveController() override;
 
     // cmdLive_Click: starts the link unless the button reads "Stop Link".
@@ -65,7 +64,7 @@ private:
     void applyUplinkSetting();
 
     MainWindow &m_window;
-    MessageRecorder &m_recorder;
+    RecorderThread &m_recorder;
     LivePublisher m_publisher;
     std::unique_ptr<ImportObserver> m_observer;
     std::unique_ptr<LiveSession> m_session;

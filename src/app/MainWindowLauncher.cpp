@@ -6,6 +6,7 @@
 #include "MainWindow.h"
 #include "OptionsDialog.h"
 #include "browse/MessageBrowser.h"
+#include "recording/RecorderThread.h"
 #include "store/MessageRecorder.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
@@ -24,10 +25,16 @@ int MainWindowLauncher::run(const QString &appFolder)
         Dialogs::critical(nullptr, e.message());
         return 1;
     }
+    RecorderThread recording;
+    QString why;
+    if (!recording.start(appFolder, &why)) {
+        Dialogs::critical(nullptr, why);
+        return 1;
+    }
     MessageRecorder recorder(store);
     MainWindow window(store);
     ImportController importer(window, store, recorder);
-    LiveController live(window, store, recorder);
+    LiveController live(window, recording);
     MessageBrowser browser(window, store);
     OptionsDialog::attach(window);
     window.startUp();

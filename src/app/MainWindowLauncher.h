@@ -2,7 +2,8 @@
 
 #include <QString>
 
-namespace corvane {
+namespace corvane
+{
 
 // Opens the store in the application folder, shows the main window and runs
 // the event loop until it closes.

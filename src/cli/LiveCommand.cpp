@@ -6,11 +6,13 @@
 #include "live/LinkNames.h"
 #include "live/LivePublisher.h"
 #include "live/LiveSession.h"
+#include "recording/RecorderThread.h"
 #include "settings/Settings.h"
 #include "store/MessageRecorder.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -73,19 +75,22 @@ int LiveCommand::run(CliContext &c)
     }
 
     try {
-        Store store;
-        store.open(c.dataDir);
         const bool uplinks = settings.uplinkMessages() == 1;
-        MessageRecorder recorder(store);
-        recorder.setRecordUplinks(uplinks);
+        RecorderThread recorder;
+        QString error;
+        if (!recorder.start(c.dataDir, &error)) {
+            c.err << "corvane live: " << error << '\n';
+            return ExitFailure;
+        }
+        recorder.submit(
+            [uplinks](RecorderJobContext &job) { job.recorder.setRecordUplinks(uplinks); });
         LivePublisher publisher;
         publisher.setPassUplinks(uplinks);
-        QString error;
         if (publish && !publisher.start(&error)) {
             c.err << "corvane live: " << error << '\n';
             return ExitFailure;
         }
-        LiveSession session(store, recorder);
+        LiveSession session(recorder);
         session.setLinkAddress(settings.linkAddress(type));
         session.setPublisher(&publisher);
         session.setPublishing(publish);
@@ -138,8 +143,12 @@ int LiveCommand::run(CliContext &c)
         });
         const int status = loop.exec();
         relink.stop();
-        // Values received but not yet dispatched are recorded here.
+        // Values received but not yet dispatched are recorded here, and
+        // every pass handed to the recorder reports before we leave.
         session.stop();
+        recorder.drain();
+        while (session.passesInFlight() > 0)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         c.out.flush();
         return storeFailed ? ExitFailure : status;
     } catch (const StoreError &e) {

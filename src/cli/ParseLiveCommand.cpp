@@ -40,7 +40,8 @@ int ParseLiveCommand::runPolled(CliContext &c, const LiveType &type, const QStri
         store.open(c.dataDir);
         MessageRecorder recorder(store);
         recorder.setRecordUplinks(recordUplinks);
-        SkySweeperLiveFile live(store, recorder, type.makeBlockReader);
+        SkySweeperLiveFile live(type.makeBlockReader);
+        LivePassFrame frame(store, recorder);
         QString why;
         if (!live.open(path, &why)) {
             c.err << "corvane parse-live: " << why << '\n';
@@ -48,7 +49,7 @@ int ParseLiveCommand::runPolled(CliContext &c, const LiveType &type, const QStri
         }
         NewPairsList newPairs;
         CliProgress progress(c.err);
-        const LivePassResult r = live.poll(&newPairs, &progress);
+        const LivePassResult r = live.poll(frame, &newPairs, &progress);
         progress.done();
         c.out << path << ": " << r.stored << " stored, " << r.skipped << " skipped, " << r.rejected
               << " rejected\n"

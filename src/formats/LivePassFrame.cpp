@@ -31,8 +31,13 @@ QString LivePassResult::ratesText() const
     return QStringLiteral("%1/%2").arg(messagesPerHour, 0, 'f', 1).arg(aircraftPerHour, 0, 'f', 1);
 }
 
+LivePassFrame::LivePassFrame(Store &store, MessageRecorder &recorder, LiveDayCounts &counts)
+    : m_store(store), m_recorder(recorder), m_counts(counts)
+{
+}
+
 LivePassFrame::LivePassFrame(Store &store, MessageRecorder &recorder)
-    : m_store(store), m_recorder(recorder)
+    : m_store(store), m_recorder(recorder), m_counts(m_ownCounts)
 {
 }
 
@@ -71,6 +76,35 @@ LivePassResult LivePassFrame::run(const LiveType &type, const QString &value, Li
         result.discarded = true;
         return result;
     }
+    try {
+        result = read(type, value, sink, obs);
+        m_recorder.commitBatch();
+    } catch (const StoreError &e) {
+        m_recorder.rollbackBatch();
+        result.read = false;
+        result.storeFailed = true;
+        result.error = QStringLiteral("%1: %2").arg(liveFileName(), e.message());
+        obs.message(result.error);
+        return result;
+    }
+    if (!result.read)
+        return result;
+    if (rules.announcesUpdate) {
+        obs.status(QStringLiteral("Updating database..."));
+        obs.status(QString());
+    }
+    obs.finishLog();
+    endOfPass(result);
+    return result;
+}
+
+LivePassResult LivePassFrame::read(const LiveType &type, const QString &value, NewPairsSink *sink,
+                                   ImportObserver &obs)
+{
+    LivePassResult result;
+    const LivePassRules &rules = type.pass;
+    if (rules.recordsNothing)
+        return result;
     QString why;
     if (!writeLiveFile(type, value, &why)) {
         result.read = false;
@@ -90,43 +124,24 @@ LivePassResult LivePassFrame::run(const LiveType &type, const QString &value, Li
         stream.readLine(line);
     std::unique_ptr<RecordReader> reader = type.makeReader(m_store.folder());
     NewPairsSink *pairsSink = rules.reportsNewPairs ? sink : nullptr;
+    const auto fileName = [&rules] {
+        return rules.fixedFileName
+                   ? QString::fromLatin1(rules.fixedFileName)
+                   : QLatin1String(rules.fileNamePrefix) + MessageTime::now().toGeneralDate();
+    };
     try {
-        const auto fileName = [&rules] {
-            return rules.fixedFileName
-                       ? QString::fromLatin1(rules.fixedFileName)
-                       : QLatin1String(rules.fileNamePrefix) + MessageTime::now().toGeneralDate();
-        };
         RecordLoop::run(stream, *reader, m_recorder, pairsSink, obs, QString(), fileName, result);
-        m_recorder.commitBatch();
-    } catch (const StoreError &e) {
+    } catch (const StoreError &) {
         m_recorder.rollbackBatch();
-        result.read = false;
-        result.storeFailed = true;
-        result.error = QStringLiteral("%1: %2").arg(liveFileName(), e.message());
-        obs.message(result.error);
-        return result;
+        throw;
     }
-    if (rules.announcesUpdate) {
-        obs.status(QStringLiteral("Updating database..."));
-        obs.status(QString());
-    }
-    obs.finishLog();
-    endOfPass(result);
     return result;
 }
 
 void LivePassFrame::endOfPass(LivePassResult &result)
 {
-    m_recorder.refreshHeard();
-    StoreFigures figures(m_store);
-    const DayRange today = DayRange::day(QDate::currentDate());
-    result.today = figures.messagesWithin(today);
-    result.todayAll = figures.aircraftLastHeardWithin(today);
-    const double hours = QTime(0, 0).secsTo(QTime::currentTime()) / 3600.0;
-    if (hours > 0) {
-        result.messagesPerHour = double(result.today) / hours;
-        result.aircraftPerHour = double(result.todayAll) / hours;
-    }
+    m_recorder.refreshHeardOfStored();
+    m_counts.update(m_store, m_recorder, result);
 }
 
 } // namespace corvane

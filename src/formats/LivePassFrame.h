@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ImportResult.h"
+#include "LiveDayCounts.h"
 
 #include <QString>
 
@@ -30,17 +31,31 @@ struct LivePassResult : ImportResult {
 // written to live.txt in the store's folder, read back with the type's
 // record reader, and each record is stored with the live new-pairs sink; the
 // pass ends with the heard flags and today's counts and rates.
+//
+// Several values that arrived together may be read into one batch (read())
+// and ended together (endOfPass() after the commit), so a decoder that sends
+// one message per value does not pay a commit for each.
 class LivePassFrame
 {
 public:
+    // The counts carry over from pass to pass: give the link's own.
+    LivePassFrame(Store &store, MessageRecorder &recorder, LiveDayCounts &counts);
     LivePassFrame(Store &store, MessageRecorder &recorder);
 
     // A value that arrives while flags.restart is set is the one the link
     // held when it opened: it is thrown away and the flag cleared.
     LivePassResult run(const LiveType &type, const QString &value, LiveFlags &flags,
                        NewPairsSink *sink, ImportObserver *observer);
-    // The end-of-pass steps that need no window.
+    // Reads one value into the open batch, without committing or ending the
+    // pass; a store failure is thrown (StoreError) with the batch rolled back.
+    LivePassResult read(const LiveType &type, const QString &value, NewPairsSink *sink,
+                        ImportObserver &observer);
+    // The end-of-pass steps that need no window, after the commit: the heard
+    // flags of what was stored, today's counts and rates.
     void endOfPass(LivePassResult &result);
+
+    Store &store() { return m_store; }
+    MessageRecorder &recorder() { return m_recorder; }
 
     static QString liveFileName() { return QStringLiteral("live.txt"); }
     QString liveFilePath() const;
@@ -50,6 +65,8 @@ private:
 
     Store &m_store;
     MessageRecorder &m_recorder;
+    LiveDayCounts m_ownCounts;
+    LiveDayCounts &m_counts;
 };
 
 } // namespace corvane

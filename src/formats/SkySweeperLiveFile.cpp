@@ -25,11 +25,7 @@ qint64 chunkOffset(const QByteArray &chunk, qint64 streamPosition)
 }
 } // namespace
 
-SkySweeperLiveFile::SkySweeperLiveFile(Store &store, MessageRecorder &recorder,
-                                       BlockReaderFactory makeReader)
-    : m_store(store), m_recorder(recorder), m_makeReader(makeReader)
-{
-}
+SkySweeperLiveFile::SkySweeperLiveFile(BlockReaderFactory makeReader) : m_makeReader(makeReader) {}
 
 bool SkySweeperLiveFile::open(const QString &path, QString *error)
 {
@@ -51,14 +47,15 @@ void SkySweeperLiveFile::close()
     m_position = 0;
 }
 
-qint64 SkySweeperLiveFile::readChunk(const QByteArray &chunk, bool moreAfter, NewPairsSink *sink,
-                                     ImportObserver &obs, LivePassResult &result)
+qint64 SkySweeperLiveFile::readChunk(MessageRecorder &recorder, const QByteArray &chunk,
+                                     bool moreAfter, NewPairsSink *sink, ImportObserver &obs,
+                                     LivePassResult &result)
 {
     DecoderStream stream;
     stream.openText(chunk);
     const std::unique_ptr<SkySweeperReader> reader = m_makeReader();
     RecordLoop::run(
-        stream, *reader, m_recorder, sink, obs, QString(),
+        stream, *reader, recorder, sink, obs, QString(),
         [] { return QStringLiteral("Live data ") + MessageTime::now().toGeneralDate(); }, result);
     if (!reader->cutShort())
         return chunk.size();
@@ -67,8 +64,10 @@ qint64 SkySweeperLiveFile::readChunk(const QByteArray &chunk, bool moreAfter, Ne
     return (start == 0 && moreAfter) ? chunk.size() : start;
 }
 
-LivePassResult SkySweeperLiveFile::poll(NewPairsSink *sink, ImportObserver *observer)
+LivePassResult SkySweeperLiveFile::poll(LivePassFrame &frame, NewPairsSink *sink,
+                                        ImportObserver *observer)
 {
+    MessageRecorder &recorder = frame.recorder();
     ImportObserver none;
     ImportObserver &obs = observer ? *observer : none;
     LivePassResult result;
@@ -102,13 +101,13 @@ LivePassResult SkySweeperLiveFile::poll(NewPairsSink *sink, ImportObserver *obse
                 continue;
             }
             chunk.truncate(lastBreak + 1);
-            m_position += readChunk(chunk, full, sink, obs, result);
+            m_position += readChunk(recorder, chunk, full, sink, obs, result);
             if (!full)
                 break;
         }
-        m_recorder.commitBatch();
+        recorder.commitBatch();
     } catch (const StoreError &e) {
-        m_recorder.rollbackBatch();
+        recorder.rollbackBatch();
         result.read = false;
         result.storeFailed = true;
         result.error = QStringLiteral("%1: %2").arg(path(), e.message());
@@ -118,7 +117,7 @@ LivePassResult SkySweeperLiveFile::poll(NewPairsSink *sink, ImportObserver *obse
     if (!result.read)
         obs.message(result.error);
     obs.finishLog();
-    LivePassFrame(m_store, m_recorder).endOfPass(result);
+    frame.endOfPass(result);
     return result;
 }
 

@@ -31,7 +31,7 @@ public:
     static constexpr qint64 kChunkSize = 4 << 20;
 
     // makeReader gives the reader of the band (a live type's block reader).
-    SkySweeperLiveFile(Store &store, MessageRecorder &recorder, BlockReaderFactory makeReader);
+    explicit SkySweeperLiveFile(BlockReaderFactory makeReader);
 
     // Opens the file for reading from its start; false with the reason.
     bool open(const QString &path, QString *error = nullptr);
@@ -41,19 +41,19 @@ public:
     // Bytes of the file consumed so far: the next poll starts here.
     qint64 position() const { return m_position; }
 
-    // One poll: stores the messages of the new complete blocks, then runs the
-    // end-of-pass steps (heard flags, today's counts and rates). The result's
-    // read is false when the file is not open or cannot be read, or a store
-    // failure stopped the pass (error says which).
-    LivePassResult poll(NewPairsSink *sink, ImportObserver *observer = nullptr);
+    // One poll: stores the messages of the new complete blocks through the
+    // frame's recorder, then runs the frame's end-of-pass steps (heard flags,
+    // today's counts and rates). The result's read is false when the file is
+    // not open or cannot be read, or a store failure stopped the pass (error
+    // says which).
+    LivePassResult poll(LivePassFrame &frame, NewPairsSink *sink,
+                        ImportObserver *observer = nullptr);
 
 private:
     // Reads one chunk from the position; returns the bytes consumed.
-    qint64 readChunk(const QByteArray &chunk, bool moreAfter, NewPairsSink *sink,
-                     ImportObserver &observer, LivePassResult &result);
+    qint64 readChunk(MessageRecorder &recorder, const QByteArray &chunk, bool moreAfter,
+                     NewPairsSink *sink, ImportObserver &observer, LivePassResult &result);
 
-    Store &m_store;
-    MessageRecorder &m_recorder;
     BlockReaderFactory m_makeReader;
     QFile m_file;
     qint64 m_position = 0;

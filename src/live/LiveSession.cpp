@@ -4,7 +4,9 @@
 #include "LivePublisher.h"
 #include "formats/ImportObserver.h"
 #include "formats/SkySweeperLiveFile.h"
+#include "recording/RecorderThread.h"
 #include "store/MessageRecorder.h"
+#include "store/StoreError.h"
 #include "store/TextCodec.h"
 
 #include <QTimer>
@@ -23,10 +25,35 @@ QTimer *makeTimer(QObject *parent, const QString &name, int interval)
     return timer;
 }
 
+// Collects, on the recorder thread, what a job's passes report to the
+// window: the pairs heard for the first time.
+struct PairCollector : NewPairsSink {
+    QList<QPair<QString, QString>> pairs;
+    void newPair(const QString &registration, const QString &flight) override
+    {
+        pairs.append({registration, flight});
+    }
+};
+
 } // namespace
 
-LiveSession::LiveSession(Store &store, MessageRecorder &recorder, QObject *parent)
-    : QObject(parent), m_store(store), m_recorder(recorder), m_frame(store, recorder)
+// What the recorder thread keeps for the session between jobs.
+struct LiveSession::Work {
+    LiveDayCounts counts;
+    std::unique_ptr<SkySweeperLiveFile> blockFile;
+};
+
+// What one job hands back to the session.
+struct LiveSession::Delivery {
+    QStringList values; // empty for a block-file poll
+    std::vector<LivePassResult> results;
+    QList<QPair<QString, QString>> newPairs;
+    std::vector<MessageRecord> committed;
+    const LiveType *type = nullptr;
+};
+
+LiveSession::LiveSession(RecorderThread &recorder, QObject *parent)
+    : QObject(parent), m_recorder(recorder), m_work(std::make_shared<Work>())
 {
     m_dispatchTimer = makeTimer(this, QStringLiteral("tmrDDE"), kDispatchMs);
     connect(m_dispatchTimer, &QTimer::timeout, this, &LiveSession::dispatch);
@@ -47,7 +74,9 @@ LiveSession::~LiveSession()
     m_running = false;
     if (m_client)
         m_client->close();
-    m_recorder.setPublisher({});
+    // Jobs of this session capture nothing of it but the shared work; their
+    // results, posted to this object, are dropped with it.
+    m_recorder.drain();
 }
 
 QTimer *LiveSession::timer(const QString &name) const
@@ -135,15 +164,22 @@ bool LiveSession::startLineFile(const QString &path, QString *error)
 
 bool LiveSession::startBlockFile(const QString &path, QString *error)
 {
-    QString why;
-    m_blockFile =
-        std::make_unique<SkySweeperLiveFile>(m_store, m_recorder, m_type->makeBlockReader);
-    if (!m_blockFile->open(path, &why)) {
-        m_blockFile.reset();
+    // Opened here to tell the user at once; the recorder thread reads its
+    // own handle from the same start.
+    QFile probe(path);
+    if (path.isEmpty() || !probe.open(QIODevice::ReadOnly)) {
         if (error)
-            *error = why;
+            *error = QStringLiteral("Cannot open %1: %2").arg(path, probe.errorString());
         return false;
     }
+    const BlockReaderFactory makeReader = m_type->makeBlockReader;
+    std::shared_ptr<Work> work = m_work;
+    m_recorder.submit([work, makeReader, path](RecorderJobContext &) {
+        work->blockFile = std::make_unique<SkySweeperLiveFile>(makeReader);
+        if (!work->blockFile->open(path))
+            work->blockFile.reset();
+    });
+    m_blockFileOpen = true;
     m_pollTimer->start();
     return true;
 }
@@ -169,17 +205,16 @@ void LiveSession::stop()
         m_client.release()->deleteLater();
     }
     m_lineFile.close();
-    if (m_blockFile) {
-        m_blockFile->close();
-        m_blockFile.reset();
+    if (m_blockFileOpen) {
+        std::shared_ptr<Work> work = m_work;
+        m_recorder.submit([work](RecorderJobContext &) { work->blockFile.reset(); });
+        m_blockFileOpen = false;
     }
     stopPollTimers();
-    // Values already received are recorded before the link is left; a pass
-    // running now (stop from within its event processing) finishes them.
-    if (!m_flags.busy) {
-        dispatch();
-        m_flags.restart = true;
-    }
+    // Values already received are handed to the recorder before the link is
+    // left; the next link starts by discarding its connect-time value.
+    dispatch();
+    m_flags.restart = true;
     m_dispatchTimer->stop();
 }
 
@@ -196,62 +231,132 @@ void LiveSession::peerGone()
         m_client.release()->deleteLater();
     m_running = false;
     stopTimers();
+    dispatch();
+    m_flags.restart = true;
     m_brokenPending = true;
-    if (!m_flags.busy)
-        dispatch();
-    if (m_brokenPending) { // the running pass reports it when it ends
-        m_brokenPending = false;
-        m_flags.restart = true;
-        emit linkBroken(m_brokenWhy, m_wasLinked);
-    }
+    // Reported once every value received before has been recorded.
+    if (m_inFlight == 0)
+        reportBroken();
+}
+
+void LiveSession::reportBroken()
+{
+    if (!m_brokenPending)
+        return;
+    m_brokenPending = false;
+    emit linkBroken(m_brokenWhy, m_wasLinked);
 }
 
 void LiveSession::dispatch()
 {
-    if (m_flags.busy)
-        return;
     if (m_waiting.isEmpty()) {
-        m_flags.handled = true;
+        m_flags.handled = m_inFlight == 0;
         return;
     }
-    m_flags.busy = true;
-    // A pass may let events run: values that arrive meanwhile join the
-    // queue and are taken by this loop, each by a pass of its own.
-    while (!m_waiting.isEmpty())
-        runPass(m_waiting.dequeue());
-    m_flags.busy = false;
-    m_flags.handled = true;
-    if (!m_running)
-        m_flags.restart = true;
-    if (m_brokenPending && !m_running) {
-        m_brokenPending = false;
-        emit linkBroken(m_brokenWhy, m_wasLinked);
+    QStringList values;
+    while (!m_waiting.isEmpty()) {
+        const QString value = m_waiting.dequeue();
+        if (!m_type)
+            continue;
+        if (m_type->pass.recordsNothing) {
+            emit valueHandled(value);
+            continue;
+        }
+        if (m_flags.restart) {
+            // The value the link held when it opened.
+            m_flags.restart = false;
+            LivePassResult discarded;
+            discarded.discarded = true;
+            emit passFinished(discarded);
+            emit valueHandled(QString());
+            continue;
+        }
+        values << value;
     }
+    if (!values.isEmpty())
+        submitPasses(values);
+    m_flags.handled = m_inFlight == 0;
 }
 
-void LiveSession::publishHook(bool on)
+void LiveSession::submitPasses(const QStringList &values)
 {
-    if (!on) {
-        m_recorder.setPublisher({});
-        return;
-    }
-    // Only live passes publish: imports share the recorder.
-    m_recorder.setPublisher([this](const MessageRecord &message) {
-        if (m_publishing && m_publisher)
-            m_publisher->publish(message);
+    const LiveType *type = m_type;
+    std::shared_ptr<Work> work = m_work;
+    ++m_inFlight;
+    m_flags.busy = true;
+    m_recorder.submit([this, work, type, values](RecorderJobContext &c) {
+        Delivery out;
+        out.values = values;
+        out.type = type;
+        PairCollector pairs;
+        c.recorder.setPublisher(
+            [&out](const MessageRecord &message) { out.committed.push_back(message); });
+        ImportObserver none;
+        LivePassFrame frame(c.store, c.recorder, work->counts);
+        for (const QString &value : values) {
+            LivePassResult result;
+            try {
+                result = frame.read(*type, value, &pairs, none);
+            } catch (const StoreError &e) {
+                result.read = false;
+                result.storeFailed = true;
+                result.error =
+                    QStringLiteral("%1: %2").arg(LivePassFrame::liveFileName(), e.message());
+            }
+            out.results.push_back(result);
+        }
+        try {
+            c.recorder.commitBatch();
+        } catch (const StoreError &e) {
+            for (LivePassResult &r : out.results) {
+                r.read = false;
+                r.storeFailed = true;
+                r.error = QStringLiteral("%1: %2").arg(LivePassFrame::liveFileName(), e.message());
+            }
+        }
+        c.recorder.setPublisher({});
+        for (LivePassResult &r : out.results)
+            if (r.read)
+                frame.endOfPass(r);
+        out.newPairs = pairs.pairs;
+        RecorderThread::post(this, [this, out] { deliver(out); });
     });
 }
 
-void LiveSession::runPass(const QString &value)
+void LiveSession::deliver(const Delivery &d)
 {
-    if (!m_type)
-        return;
-    publishHook(true);
-    const LivePassResult result = m_frame.run(*m_type, value, m_flags, &m_newPairs, m_observer);
-    publishHook(false);
-    if (!m_type->pass.recordsNothing)
-        emit passFinished(result);
-    emit valueHandled(result.discarded ? QString() : value);
+    for (const auto &[registration, flight] : d.newPairs)
+        m_newPairs.newPair(registration, flight);
+    if (m_publishing && m_publisher)
+        for (const MessageRecord &message : d.committed)
+            m_publisher->publish(message);
+    ImportObserver none;
+    ImportObserver &obs = m_observer ? *m_observer : none;
+    bool anyRead = false;
+    for (size_t i = 0; i < d.results.size(); ++i) {
+        const LivePassResult &r = d.results[i];
+        if (!r.read && !r.error.isEmpty())
+            obs.message(r.error);
+        anyRead = anyRead || r.read;
+        if (r.read && d.type && d.type->pass.announcesUpdate) {
+            obs.status(QStringLiteral("Updating database..."));
+            obs.status(QString());
+        }
+    }
+    // The grids are brought up to date once for all the passes of the job.
+    if (anyRead)
+        obs.finishLog();
+    for (size_t i = 0; i < d.results.size(); ++i) {
+        emit passFinished(d.results[i]);
+        if (i < size_t(d.values.size()))
+            emit valueHandled(d.values[int(i)]);
+    }
+    if (--m_inFlight == 0) {
+        m_flags.busy = false;
+        m_flags.handled = m_waiting.isEmpty();
+        if (!m_running)
+            reportBroken();
+    }
 }
 
 bool LiveSession::readNewLines(QString *text)
@@ -285,20 +390,40 @@ void LiveSession::pollLines()
 
 void LiveSession::pollBlocks()
 {
-    if (!m_blockFile)
+    if (!m_blockFileOpen)
         return;
     QTimer *own = m_pollTimer;
     own->stop(); // a long pass is not entered again by its own timer
-    ImportObserver none;
-    ImportObserver &obs = m_observer ? *m_observer : none;
-    obs.status(QStringLiteral("Checking..."));
-    publishHook(true);
-    const LivePassResult result = m_blockFile->poll(&m_newPairs, m_observer);
-    publishHook(false);
-    obs.status(QString());
-    emit passFinished(result);
-    if (m_running && m_blockFile)
-        own->start();
+    if (m_observer)
+        m_observer->status(QStringLiteral("Checking..."));
+    std::shared_ptr<Work> work = m_work;
+    ++m_inFlight;
+    m_flags.busy = true;
+    m_recorder.submit([this, work](RecorderJobContext &c) {
+        Delivery out;
+        PairCollector pairs;
+        c.recorder.setPublisher(
+            [&out](const MessageRecord &message) { out.committed.push_back(message); });
+        ImportObserver none;
+        LivePassFrame frame(c.store, c.recorder, work->counts);
+        if (work->blockFile) {
+            out.results.push_back(work->blockFile->poll(frame, &pairs, &none));
+        } else {
+            LivePassResult failed;
+            failed.read = false;
+            failed.error = QStringLiteral("No live file is open.");
+            out.results.push_back(failed);
+        }
+        c.recorder.setPublisher({});
+        out.newPairs = pairs.pairs;
+        RecorderThread::post(this, [this, out] {
+            if (m_observer)
+                m_observer->status(QString());
+            deliver(out);
+            if (m_running && m_blockFileOpen && m_pollTimer)
+                m_pollTimer->start();
+        });
+    });
 }
 
 } // namespace corvane

@@ -17,11 +17,9 @@ class QTimer;
 namespace corvane
 {
 
-class Store;
-class MessageRecorder;
+class RecorderThread;
 class ImportObserver;
 class LivePublisher;
-class SkySweeperLiveFile;
 
 // The running live link of one "DDEType": the transport, the values waiting
 // for the reader, the timers that poll and dispatch them, and the live
@@ -30,11 +28,14 @@ class SkySweeperLiveFile;
 // Linked decoders push values over a LinkClient; ARD2 appends to a log file
 // that is polled every second for complete lines; the SkySweeper decoders
 // append to a log file that their own reader polls every five seconds.
-// Every value that arrives is queued, and each dispatch tick runs one live
-// pass per waiting value, oldest first, so that no value is joined to
-// another, lost or read twice. The first value after the link opens (the
-// server's value at that moment, or the ARD2 file as it stood) is thrown
-// away by the live pass frame (the restart flag).
+// Every value that arrives is queued, and each dispatch tick hands the
+// waiting values, oldest first, to the recorder thread as one job: one live
+// pass per value, so that no value is joined to another, lost or read
+// twice, all committed together. The results come back through the event
+// loop (passFinished, valueHandled), with the messages passed on only once
+// committed. The first value after the link opens (the server's value at
+// that moment, or the ARD2 file as it stood) is thrown away (the restart
+// flag).
 //
 // The timers carry the names the window knows them by: tmrDDE (dispatch),
 // tmrLive (ARD2), tmrLiveSSHF and tmrLiveSSVHF.
@@ -48,7 +49,8 @@ public:
     static constexpr int kLineFileMs = 1000;
     static constexpr int kBlockFileMs = 5000;
 
-    LiveSession(Store &store, MessageRecorder &recorder, QObject *parent = nullptr);
+    explicit LiveSession(RecorderThread &recorder, QObject *parent = nullptr);
+    // Waits for the passes handed to the recorder thread.
     ~LiveSession() override;
 
     // Opens the link of ddeType, or the decoder's log file at path for the
@@ -80,10 +82,11 @@ public:
 
     NewPairsList &newPairs() { return m_newPairs; }
     int waitingValues() const { return int(m_waiting.size()); }
+    // Jobs handed to the recorder thread whose results have not come back.
+    int passesInFlight() const { return m_inFlight; }
     QTimer *timer(const QString &name) const;
 
-    // The dispatch step: one pass per waiting value. Does nothing while a
-    // pass runs (a value that arrives meanwhile waits for the next tick).
+    // The dispatch step: hands the waiting values to the recorder thread.
     void dispatch();
     // The poll steps of the file kinds.
     void pollLines();
@@ -105,8 +108,11 @@ signals:
 private:
     void received(const QString &value);
     void peerGone();
-    void runPass(const QString &value);
-    void publishHook(bool on);
+    struct Delivery;
+    struct Work;
+    void submitPasses(const QStringList &values);
+    void deliver(const Delivery &delivery);
+    void reportBroken();
     // Reads the complete lines appended to the ARD2 file since the last poll.
     bool readNewLines(QString *text);
     void stopTimers();
@@ -115,9 +121,9 @@ private:
     bool startLineFile(const QString &path, QString *error);
     bool startBlockFile(const QString &path, QString *error);
 
-    Store &m_store;
-    MessageRecorder &m_recorder;
-    LivePassFrame m_frame;
+    RecorderThread &m_recorder;
+    std::shared_ptr<Work> m_work; // touched on the recorder thread only
+    int m_inFlight = 0;
     NewPairsList m_newPairs;
     ImportObserver *m_observer = nullptr;
     LivePublisher *m_publisher = nullptr;
@@ -135,7 +141,7 @@ private:
     std::unique_ptr<LinkClient> m_client;
     QFile m_lineFile;
     qint64 m_linePosition = 0;
-    std::unique_ptr<SkySweeperLiveFile> m_blockFile;
+    bool m_blockFileOpen = false;
     QQueue<QString> m_waiting;
 
     QTimer *m_dispatchTimer = nullptr;

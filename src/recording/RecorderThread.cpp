@@ -109,6 +109,16 @@ quint64 RecorderThread::submit(Job job)
     return number;
 }
 
+void RecorderThread::drain()
+{
+    if (!m_thread || QThread::currentThread() == m_thread)
+        return;
+    // Jobs run in the order they were posted: when this returns, every
+    // earlier one has ended.
+    QMetaObject::invokeMethod(
+        m_worker, [] {}, Qt::BlockingQueuedConnection);
+}
+
 void RecorderThread::cancel(quint64 job)
 {
     if (job == 0)

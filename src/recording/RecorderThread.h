@@ -51,6 +51,8 @@ public:
     // Asks the running job, when it is that number, to stop at its next
     // check; jobs not started yet are taken off the queue.
     void cancel(quint64 job);
+    // Waits until every job submitted before has ended (not from a job).
+    void drain();
     quint64 runningJob() const { return m_running.load(); }
     int pendingJobs() const { return m_pending.load(); }
 

@@ -3,6 +3,7 @@
 #include "formats/RecordReader.h"
 #include "formats/SkySweeperReader.h"
 #include "live/LiveSession.h"
+#include "recording/RecorderThread.h"
 #include "store/MessageRecorder.h"
 #include "store/Store.h"
 #include "support/TestEnvironment.h"
@@ -34,10 +35,9 @@ private slots:
         QFETCH(QString, ddeType);
         const LiveType &type = *LiveTypes::find(ddeType);
         QVERIFY(type.optionName && type.optionCaption && type.startedText);
-        Store store;
-        store.open(env.newDataDir());
-        MessageRecorder recorder(store);
-        const LiveSession session(store, recorder);
+        RecorderThread recorder;
+        QVERIFY(recorder.start(env.newDataDir()));
+        const LiveSession session(recorder);
         switch (type.transport) {
         case LiveTransport::Link:
             QVERIFY(type.application && type.topic);

@@ -298,19 +298,20 @@ void SkySweeperTest::livePollResumesAPartialBlock()
     file.write(first.bytes() + secondBytes.left(cut));
     file.flush();
 
-    SkySweeperLiveFile live(store.store(), store.recorder(), vhfLive());
+    SkySweeperLiveFile live(vhfLive());
+    LivePassFrame frame(store.store(), store.recorder());
     QVERIFY(live.open(path));
     NewPairsList pairs;
-    LivePassResult r = live.poll(&pairs);
+    LivePassResult r = live.poll(frame, &pairs);
     QVERIFY(r.read);
     QCOMPARE(r.stored, qint64(1));
     QCOMPARE(live.position(), qint64(first.bytes().size())); // back at the second block's header
 
     file.write(secondBytes.mid(cut));
     file.flush();
-    r = live.poll(&pairs);
+    r = live.poll(frame, &pairs);
     QCOMPARE(r.stored, qint64(1));
-    r = live.poll(&pairs);
+    r = live.poll(frame, &pairs);
     QCOMPARE(r.stored, qint64(0));
 
     const QList<MessageRecord> rows = store.messages();
@@ -329,14 +330,15 @@ void SkySweeperTest::livePollReadsPastShortLinesAndWaitsForLineEnds()
     QByteArray bytes = "x\r\n\r\nshort\n" + block.bytes();
     bytes.chop(2); // the empty line that ends the text is still being written
     const QString path = m_env->writeFile(QStringLiteral("live-short.log"), bytes);
-    SkySweeperLiveFile live(store.store(), store.recorder(), hfLive());
+    SkySweeperLiveFile live(hfLive());
+    LivePassFrame frame(store.store(), store.recorder());
     QVERIFY(live.open(path));
-    QCOMPARE(live.poll(nullptr).stored, qint64(0));
+    QCOMPARE(live.poll(frame, nullptr).stored, qint64(0));
     QFile file(path);
     QVERIFY(file.open(QIODevice::Append));
     file.write("\r\n");
     file.close();
-    QCOMPARE(live.poll(nullptr).stored, qint64(1));
+    QCOMPARE(live.poll(frame, nullptr).stored, qint64(1));
     QCOMPARE(live.position(), QFileInfo(path).size());
 }
 

@@ -22,9 +22,9 @@ void LiveDayCounts::recount(Store &store, MessageRecorder &recorder, const QDate
     m_counted = true;
 }
 
-void LiveDayCounts::update(Store &store, MessageRecorder &recorder, LivePassResult &result)
+void LiveDayCounts::update(Store &store, MessageRecorder &recorder, LivePassResult &result,
+                           const QDate &today)
 {
-    const QDate today = QDate::currentDate();
     const bool outside = recorder.takeOutsideWrite();
     if (!m_counted || outside || recorder.watchedDay() != today) {
         recount(store, recorder, today);

@@ -19,7 +19,8 @@ class LiveDayCounts
 public:
     // Brings the counts up to date after the recorder's last commit and
     // writes them and the rates into the result.
-    void update(Store &store, MessageRecorder &recorder, LivePassResult &result);
+    void update(Store &store, MessageRecorder &recorder, LivePassResult &result,
+                const QDate &today = QDate::currentDate());
 
     qint64 messages() const { return m_messages; }
     qint64 aircraft() const { return m_aircraft; }

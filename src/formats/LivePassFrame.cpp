@@ -46,13 +46,18 @@ QString LivePassFrame::liveFilePath() const
     return QDir(m_store.folder()).filePath(liveFileName());
 }
 
-bool LivePassFrame::writeLiveFile(const LiveType &type, const QString &value, QString *error)
+QByteArray LivePassFrame::liveText(const LiveType &type, const QString &value)
 {
     QByteArray bytes(type.pass.writtenBefore);
     // live.txt always has carriage return and line feed line ends.
     bytes += TextCodec::encode(value).replace("\r\n", "\n").replace('\n', "\r\n");
     bytes += "\r\n";
-    // A scratch file, rewritten for every value: no need to force it to disk.
+    return bytes;
+}
+
+bool LivePassFrame::writeLiveFile(const QByteArray &bytes, QString *error)
+{
+    // A scratch file that holds the last value: no need to force it to disk.
     QFile file(liveFilePath());
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         file.write(bytes) != bytes.size() || !file.flush()) {
@@ -79,6 +84,7 @@ LivePassResult LivePassFrame::run(const LiveType &type, const QString &value, Li
     try {
         result = read(type, value, sink, obs);
         m_recorder.commitBatch();
+        writeLastValue(result, obs);
     } catch (const StoreError &e) {
         m_recorder.rollbackBatch();
         result.read = false;
@@ -105,20 +111,11 @@ LivePassResult LivePassFrame::read(const LiveType &type, const QString &value, N
     const LivePassRules &rules = type.pass;
     if (rules.recordsNothing)
         return result;
-    QString why;
-    if (!writeLiveFile(type, value, &why)) {
-        result.read = false;
-        result.error = why;
-        obs.message(why);
-        return result;
-    }
+    // The text is read exactly as live.txt holds it; the file itself is
+    // written once for the values read together (writeLastValue()).
+    m_lastText = liveText(type, value);
     DecoderStream stream;
-    if (!stream.openFile(liveFilePath(), &why)) {
-        result.read = false;
-        result.error = why;
-        obs.message(why);
-        return result;
-    }
+    stream.openText(m_lastText);
     QByteArray line;
     if (rules.skipFirstLine)
         stream.readLine(line);
@@ -136,6 +133,16 @@ LivePassResult LivePassFrame::read(const LiveType &type, const QString &value, N
         throw;
     }
     return result;
+}
+
+void LivePassFrame::writeLastValue(LivePassResult &result, ImportObserver &obs)
+{
+    QString why;
+    if (m_lastText.isNull() || writeLiveFile(m_lastText, &why))
+        return;
+    result.read = false;
+    result.error = why;
+    obs.message(why);
 }
 
 void LivePassFrame::endOfPass(LivePassResult &result)

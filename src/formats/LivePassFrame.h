@@ -50,6 +50,9 @@ public:
     // pass; a store failure is thrown (StoreError) with the batch rolled back.
     LivePassResult read(const LiveType &type, const QString &value, NewPairsSink *sink,
                         ImportObserver &observer);
+    // Writes the text of the last value read to live.txt; a failure is
+    // reported and marks the result as not read.
+    void writeLastValue(LivePassResult &result, ImportObserver &observer);
     // The end-of-pass steps that need no window, after the commit: the heard
     // flags of what was stored, today's counts and rates.
     void endOfPass(LivePassResult &result);
@@ -61,12 +64,14 @@ public:
     QString liveFilePath() const;
 
 private:
-    bool writeLiveFile(const LiveType &type, const QString &value, QString *error);
+    bool writeLiveFile(const QByteArray &bytes, QString *error);
+    static QByteArray liveText(const LiveType &type, const QString &value);
 
     Store &m_store;
     MessageRecorder &m_recorder;
     LiveDayCounts m_ownCounts;
     LiveDayCounts &m_counts;
+    QByteArray m_lastText;
 };
 
 } // namespace corvane

@@ -315,9 +315,20 @@ void LiveSession::submitPasses(const QStringList &values)
             }
         }
         c.recorder.setPublisher({});
-        for (LivePassResult &r : out.results)
-            if (r.read)
-                frame.endOfPass(r);
+        if (!out.results.empty())
+            frame.writeLastValue(out.results.back(), none);
+        // The end-of-pass steps once for the passes committed together: what
+        // they report is the same for each.
+        LivePassResult figures;
+        frame.endOfPass(figures);
+        for (LivePassResult &r : out.results) {
+            if (!r.read)
+                continue;
+            r.today = figures.today;
+            r.todayAll = figures.todayAll;
+            r.messagesPerHour = figures.messagesPerHour;
+            r.aircraftPerHour = figures.aircraftPerHour;
+        }
         out.newPairs = pairs.pairs;
         RecorderThread::post(this, [this, out] { deliver(out); });
     });

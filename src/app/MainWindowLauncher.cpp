@@ -6,6 +6,7 @@
 #include "MainWindow.h"
 #include "OptionsDialog.h"
 #include "browse/MessageBrowser.h"
+#include "recording/RecorderThread.h"
 #include "store/MessageRecorder.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
@@ -24,9 +25,17 @@ int MainWindowLauncher::run(const QString &appFolder)
         Dialogs::critical(nullptr, e.message());
         return 1;
     }
+    // Imports write through the recorder thread's own connections; the
+    // window's store is for reading.
+    RecorderThread recorderThread;
+    QString why;
+    if (!recorderThread.start(appFolder, &why)) {
+        Dialogs::critical(nullptr, why);
+        return 1;
+    }
     MessageRecorder recorder(store);
     MainWindow window(store);
-    ImportController importer(window, store, recorder);
+    ImportController importer(window, recorderThread);
     LiveController live(window, store, recorder);
     MessageBrowser browser(window, store);
     OptionsDialog::attach(window);

@@ -9,6 +9,7 @@
 #include "support/StoreRows.h"
 #include "support/TestEnvironment.h"
 
+#include <QProcess>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -182,6 +183,30 @@ private slots:
         QCOMPARE(rows(reader, "SELECT FileName FROM LOGSPROCESSED ORDER BY rowid"), registered);
         QCOMPARE(rows(reader, "SELECT \"Heard?\" FROM AIRCRAFT"), QStringList{"1"});
         QCOMPARE(observer.calls.count(QStringLiteral("finishLog")), int(out.size()));
+    }
+
+    void commandLineImportStopsOnSigterm()
+    {
+        const QString folder = env.newDataDir();
+        Store reader;
+        reader.open(folder); // created before the command opens it
+        const QString log = env.writeFile("logs/big.log", skySpyLog(".N", 300000));
+        QProcess import;
+        import.start(QStringLiteral(CORVANE_BINARY),
+                     {"import", "--data-dir", folder, "--decoder", "SkySpy", log});
+        QVERIFY(import.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(rows(reader, "SELECT count(*) FROM tMessage").value(0).toInt() > 0,
+                                 30000);
+        import.terminate();
+        QVERIFY(import.waitForFinished(30000));
+        QCOMPARE(import.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(import.exitCode(), 1);
+        const QString out = QString::fromUtf8(import.readAllStandardOutput());
+        const qint64 stored = out.section(QStringLiteral(": "), 1).section(u' ', 0, 0).toLongLong();
+        QVERIFY2(stored > 0 && stored < 300000, qPrintable(out));
+        QCOMPARE(rows(reader, "SELECT count(*) FROM tMessage").value(0), QString::number(stored));
+        QCOMPARE(rows(reader, "SELECT count(*) FROM LOGSPROCESSED"), QStringList{"1"});
+        QVERIFY(import.readAllStandardError().contains("cancelled"));
     }
 };
 

@@ -69,6 +69,11 @@ void ImportController::buildCancelControls()
     connect(m_escape, &QShortcut::activated, this, &ImportController::cancel);
 }
 
+void ImportController::setLiveRefreshInterval(int millis)
+{
+    m_liveRefresh->setInterval(millis);
+}
+
 void ImportController::importLogs()
 {
     if (m_running)
@@ -209,10 +214,19 @@ bool ImportController::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched != &m_window || event->type() != QEvent::Close || !m_running)
         return QObject::eventFilter(watched, event);
-    // The window closes once the recorder has stopped and committed.
-    if (!m_closeWhenDone && askToClose()) {
-        m_closeWhenDone = true;
-        cancel();
+    if (!m_closeWhenDone) {
+        const bool stop = askToClose();
+        // The run may have ended while the question was shown.
+        if (!m_running) {
+            if (!stop)
+                event->ignore();
+            return !stop;
+        }
+        if (stop) {
+            // The window closes once the recorder has stopped and committed.
+            m_closeWhenDone = true;
+            cancel();
+        }
     }
     event->ignore();
     return true;

@@ -50,6 +50,8 @@ public:
     bool isRunning() const { return m_running; }
 
     QPushButton *cancelButton() const { return m_cancelButton; }
+    // How often the grids are refreshed during a run with "DoEvents" on.
+    void setLiveRefreshInterval(int millis);
 
     static QString fileFilter() { return QStringLiteral("Log Files (*.log)"); }
     static QString cancelledText(qint64 stored);

@@ -254,6 +254,34 @@ private slots:
         QVERIFY(window->close());
     }
 
+    void doEventsRefreshesTheGridsDuringTheImport_data()
+    {
+        QTest::addColumn<bool>("doEvents");
+        QTest::newRow("on") << true;
+        QTest::newRow("off") << false;
+    }
+
+    void doEventsRefreshesTheGridsDuringTheImport()
+    {
+        QFETCH(bool, doEvents);
+        window->settings().setSwitch(Settings::Key::DoEvents, doEvents ? 1 : 0);
+        controller->setLiveRefreshInterval(20);
+        int refreshesWhileReading = -1;
+        window->refreshViews = [&] {
+            ++refreshes;
+            if (window->panelText(1) == QStringLiteral("Log processed.") &&
+                refreshesWhileReading < 0)
+                refreshesWhileReading = refreshes - 1;
+        };
+        controller->importFiles({largeLog});
+        QTRY_COMPARE_WITH_TIMEOUT(finished->count(), 1, 120000);
+        // Off: once at the end of the file and once at the end of the run.
+        if (doEvents)
+            QVERIFY(refreshesWhileReading > 0);
+        else
+            QCOMPARE(refreshes, 2);
+    }
+
     void theWindowAnswersWhileALargeImportRuns()
     {
         // The real message grid reads the store the recorder is writing.

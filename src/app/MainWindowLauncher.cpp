@@ -7,7 +7,6 @@
 #include "OptionsDialog.h"
 #include "browse/MessageBrowser.h"
 #include "recording/RecorderThread.h"
-#include "store/MessageRecorder.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
 
@@ -25,16 +24,17 @@ int MainWindowLauncher::run(const QString &appFolder)
         Dialogs::critical(nullptr, e.message());
         return 1;
     }
-    RecorderThread recording;
+    // Imports and live passes write through the recorder thread's own
+    // connections; the window's store is for reading.
+    RecorderThread recorderThread;
     QString why;
-    if (!recording.start(appFolder, &why)) {
+    if (!recorderThread.start(appFolder, &why)) {
         Dialogs::critical(nullptr, why);
         return 1;
     }
-    MessageRecorder recorder(store);
     MainWindow window(store);
-    ImportController importer(window, store, recorder);
-    LiveController live(window, recording);
+    ImportController importer(window, recorderThread);
+    LiveController live(window, recorderThread);
     MessageBrowser browser(window, store);
     OptionsDialog::attach(window);
     window.startUp();

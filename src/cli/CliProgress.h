@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QTextStream>
+#include <atomic>
 
 namespace corvane
 {
@@ -17,6 +18,9 @@ public:
 
     void record(const QString &name, qint64 stored, qint64 position, qint64 size) override;
     void message(const QString &text) override;
+    // The read stops once the flag is set (Ctrl-C); none by default.
+    void setCancelFlag(const std::atomic_bool *flag) { m_cancel = flag; }
+    bool cancelled() const override { return m_cancel && m_cancel->load(); }
     void done();
 
 private:
@@ -24,6 +28,7 @@ private:
     QElapsedTimer m_clock;
     bool m_terminal;
     bool m_drawn = false;
+    const std::atomic_bool *m_cancel = nullptr;
 };
 
 } // namespace corvane

@@ -1,12 +1,17 @@
 #include "ImportCommand.h"
 
 #include "CliProgress.h"
+#include "StopSignals.h"
 #include "formats/LogFormats.h"
 #include "formats/LogImporter.h"
 #include "settings/Settings.h"
 #include "store/MessageRecorder.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
+
+#include <QEventLoop>
+#include <QThread>
+#include <atomic>
 
 namespace corvane
 {
@@ -16,7 +21,9 @@ QString ImportCommand::usage() const
     return QStringLiteral("Usage: corvane import [--data-dir DIR] [--decoder NAME] FILE...\n\n"
                           "Reads each decoder log file into the store, as the window's Import\n"
                           "button does. NAME is one of: %1 (default: the setting \"Decoder\").\n"
-                          "Prints \"FILE: N stored, N skipped, N rejected\" for each file.\n")
+                          "Prints \"FILE: N stored, N skipped, N rejected\" for each file.\n"
+                          "Ctrl-C or SIGTERM stops after the current message and keeps what\n"
+                          "was read (exit status 1).\n")
         .arg(LogFormats::names().join(QStringLiteral(", ")));
 }
 
@@ -47,6 +54,26 @@ int ImportCommand::run(CliContext &c)
         c.err << "corvane import: no log file given\n" << usage();
         return ExitUsage;
     }
+    // The import runs on a thread of its own so that the stop signals reach
+    // this one's event loop; the flag then stops the read.
+    std::atomic_bool cancel{false};
+    int status = ExitOk;
+    QThread *worker =
+        QThread::create([&] { status = importFiles(c, *format, files, settings, cancel); });
+    QEventLoop loop;
+    StopSignals stop(loop);
+    QObject::connect(worker, &QThread::finished, &loop, [&loop] { loop.exit(ExitOk); });
+    worker->start();
+    loop.exec();
+    cancel = true;
+    worker->wait();
+    delete worker;
+    return status;
+}
+
+int ImportCommand::importFiles(CliContext &c, const LogFormat &format, const QStringList &files,
+                               const Settings &settings, const std::atomic_bool &cancel)
+{
     try {
         Store store;
         store.open(c.dataDir);
@@ -55,14 +82,17 @@ int ImportCommand::run(CliContext &c)
         LogImporter importer(store, recorder);
         importer.setShowNewPairs(settings.showNew());
         CliProgress progress(c.err);
-        const auto results = importer.importFiles(*format, files, &progress);
+        progress.setCancelFlag(&cancel);
+        const auto results = importer.importFiles(format, files, &progress);
         progress.done();
         bool allRead = results.size() == size_t(files.size());
         for (const ImportResult &r : results) {
             c.out << r.name << ": " << r.stored << " stored, " << r.skipped << " skipped, "
                   << r.rejected << " rejected\n";
-            allRead = allRead && r.read;
+            allRead = allRead && r.read && !r.cancelled;
         }
+        if (cancel)
+            c.err << "corvane import: cancelled\n";
         return allRead ? ExitOk : ExitFailure;
     } catch (const StoreError &e) {
         c.err << "corvane import: " << e.message() << '\n';

@@ -2,8 +2,13 @@
 
 #include "CliCommand.h"
 
+#include <atomic>
+
 namespace corvane
 {
+
+struct LogFormat;
+class Settings;
 
 // corvane import: reads decoder log files into the store.
 class ImportCommand : public CliCommand
@@ -13,6 +18,10 @@ public:
     QString summary() const override { return QStringLiteral("import decoder log files"); }
     QString usage() const override;
     int run(CliContext &context) override;
+
+private:
+    static int importFiles(CliContext &c, const LogFormat &format, const QStringList &files,
+                           const Settings &settings, const std::atomic_bool &cancel);
 };
 
 } // namespace corvane

@@ -30,6 +30,9 @@ public:
     virtual void finishLog() {}
     // A log file ended; with the setting ShowNew the window opens the new-pairs file.
     virtual void showNewPairs(const QString &path) { Q_UNUSED(path); }
+    // Asked before each record: true stops the read after the record in hand;
+    // what was stored is kept.
+    virtual bool cancelled() const { return false; }
 };
 
 } // namespace corvane

@@ -15,6 +15,7 @@ struct ImportResult {
     qint64 rejected = 0;      // records found but dropped by a test
     bool read = true;         // false: not opened, refused, or stopped by a store failure
     bool storeFailed = false; // writing failed: the run stops
+    bool cancelled = false;   // the user stopped the read; what was read is stored
     QString error;            // why, naming the file
 
     void count(StoreResult outcome);

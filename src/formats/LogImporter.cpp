@@ -67,8 +67,10 @@ std::vector<ImportResult> LogImporter::importFiles(const LogFormat &format,
     std::vector<ImportResult> results;
     const QStringList names = recordedNames(paths);
     for (qsizetype i = 0; i < paths.size(); ++i) {
+        if (observer && observer->cancelled())
+            break;
         results.push_back(importFile(format, paths[i], names[i], observer));
-        if (results.back().storeFailed)
+        if (results.back().storeFailed || results.back().cancelled)
             break;
     }
     finishRun(observer);
@@ -108,6 +110,7 @@ ImportResult LogImporter::importFile(const LogFormat &format, const QString &pat
         RecordLoop::run(
             stream, *reader, m_recorder, &newPairs, obs, recordedName,
             [&recordedName] { return recordedName; }, result);
+        result.cancelled = obs.cancelled();
         m_recorder.commitBatch();
     } catch (const StoreError &e) {
         m_recorder.rollbackBatch();
@@ -119,7 +122,9 @@ ImportResult LogImporter::importFile(const LogFormat &format, const QString &pat
         return result;
     }
     newPairs.close();
-    if (m_showNewPairs)
+    // A stopped read still ends as a file does, but opens no editor the user
+    // did not wait for.
+    if (m_showNewPairs && !result.cancelled)
         obs.showNewPairs(newPairsPath());
     obs.status(QStringLiteral("Updating database..."));
     obs.status(QString());

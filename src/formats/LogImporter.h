@@ -31,7 +31,8 @@ public:
     static QStringList recordedNames(const QStringList &paths);
 
     // Imports every file in order; a file that cannot be read is reported
-    // and the run goes on, a store failure stops it.
+    // and the run goes on, a store failure or a cancel stops it. The heard
+    // flags are refreshed either way.
     std::vector<ImportResult> importFiles(const LogFormat &format, const QStringList &paths,
                                           ImportObserver *observer);
     ImportResult importFile(const LogFormat &format, const QString &path,

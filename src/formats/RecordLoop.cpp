@@ -15,6 +15,8 @@ void RecordLoop::run(DecoderStream &stream, RecordReader &reader, MessageRecorde
 {
     MessageRecord record;
     for (;;) {
+        if (observer.cancelled())
+            return;
         observer.record(progressName, result.stored, stream.position(), stream.sourceSize());
         record.clear();
         const ReadOutcome outcome = reader.readRecord(stream, record);

@@ -15,7 +15,8 @@ struct ImportResult;
 
 // The record loop every log file and live pass runs: find and read the next
 // record, hand it to the recorder with its file name, count the outcome,
-// until the text runs out. Store failures propagate as StoreError.
+// until the text runs out or the observer asks to stop. Store failures
+// propagate as StoreError.
 class RecordLoop
 {
 public:

@@ -123,29 +123,33 @@ void RecorderThread::cancel(quint64 job)
 {
     if (job == 0)
         return;
-    if (m_running == job) {
-        m_cancelRunning = true;
-        return;
-    }
+    // Under the lock runJob takes to start a job, so a cancel that comes as
+    // the job starts is not lost between the two checks.
     QMutexLocker lock(&m_cancelLock);
-    m_cancelled.insert(job);
+    if (m_running == job)
+        m_cancelRunning = true;
+    else
+        m_cancelled.insert(job);
 }
 
 bool RecorderThread::takeCancelled(quint64 number)
 {
     QMutexLocker lock(&m_cancelLock);
-    return m_cancelled.remove(number);
+    if (m_cancelled.remove(number))
+        return true;
+    m_cancelRunning = false;
+    m_running = number;
+    return false;
 }
 
 void RecorderThread::runJob(quint64 number, const Job &job)
 {
     --m_pending;
     if (takeCancelled(number) || m_closing || !m_worker->recorder) {
+        m_running = 0;
         emit jobFinished(number);
         return;
     }
-    m_cancelRunning = false;
-    m_running = number;
     RecorderJobContext context{m_worker->store, *m_worker->recorder, m_cancelRunning};
     QString failure;
     try {

@@ -51,7 +51,8 @@ public:
     // Asks the running job, when it is that number, to stop at its next
     // check; jobs not started yet are taken off the queue.
     void cancel(quint64 job);
-    // Waits until every job submitted before has ended (not from a job).
+    // Blocks until every job submitted so far has ended. Not for the
+    // recorder thread itself.
     void drain();
     quint64 runningJob() const { return m_running.load(); }
     int pendingJobs() const { return m_pending.load(); }
@@ -67,6 +68,8 @@ signals:
 private:
     class Worker;
     void runJob(quint64 number, const Job &job);
+    // True when the job was cancelled before it started; otherwise marks it
+    // running.
     bool takeCancelled(quint64 number);
 
     QThread *m_thread = nullptr;

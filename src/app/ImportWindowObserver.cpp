@@ -1,0 +1,44 @@
+#include "ImportWindowObserver.h"
+
+#include "Dialogs.h"
+#include "MainWindow.h"
+#include "formats/LogImporter.h"
+
+namespace corvane
+{
+
+ImportWindowObserver::ImportWindowObserver(MainWindow &window, QObject *parent)
+    : QObject(parent), m_window(window)
+{
+}
+
+void ImportWindowObserver::record(const QString &name, qint64 stored, qint64, qint64)
+{
+    m_window.setPanelText(1, LogImporter::progressText(name, stored));
+}
+
+void ImportWindowObserver::status(const QString &text)
+{
+    m_window.setPanelText(1, text);
+}
+
+void ImportWindowObserver::message(const QString &text)
+{
+    Dialogs::information(&m_window, text);
+}
+
+void ImportWindowObserver::showNewPairs(const QString &path)
+{
+    Dialogs::openDocument(path);
+}
+
+void ImportWindowObserver::finishLog()
+{
+    // The buttons stay disabled until the whole run ends: the window stays
+    // usable meanwhile, and a second run cannot start between two files.
+    m_window.setPanelText(1, QStringLiteral("Log processed."));
+    if (m_window.refreshViews)
+        m_window.refreshViews();
+}
+
+} // namespace corvane

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "formats/ImportObserver.h"
+
+#include <QObject>
+
+namespace corvane
+{
+
+class MainWindow;
+
+// The window's side of an import that runs on the recorder thread: the
+// progress text in panel 1, the messages the user must see, the new-pairs
+// file, and the grids brought up to date at the end of each file. Every
+// call arrives through the window's event loop.
+class ImportWindowObserver : public QObject, public ImportObserver
+{
+    Q_OBJECT
+public:
+    explicit ImportWindowObserver(MainWindow &window, QObject *parent = nullptr);
+
+    void record(const QString &name, qint64 stored, qint64 position, qint64 size) override;
+    void status(const QString &text) override;
+    void message(const QString &text) override;
+    void showNewPairs(const QString &path) override;
+    void finishLog() override;
+
+private:
+    MainWindow &m_window;
+};
+
+} // namespace corvane

@@ -231,7 +231,9 @@ void TrafficModel::addFlightsAndPairs(std::uint64_t seed, int count)
         if (isBiz(kCarriers[c]) || fleet[c] == 0)
             continue;
         std::unordered_set<std::string> numbers;
-        const size_t wanted = size_t(fleet[c]) * 2 + 4;
+        // Bounded well inside the numbers flightNumber() can make (about
+        // 4,000 a carrier), so a large fleet cannot exhaust them.
+        const size_t wanted = std::min<size_t>(size_t(fleet[c]) * 2 + 4, 3000);
         while (numbers.size() < wanted)
             if (std::string n = flightNumber(kCarriers[c], rng); numbers.insert(n).second)
                 pools[c].push_back(addFlight(n, int(c)));

@@ -1,10 +1,13 @@
 #include "AirNavFamilyFixtures.h"
 #include "formats/SkySweeperLiveFile.h"
 #include "formats/SkySweeperReader.h"
+#include "live/LiveSession.h"
+#include "recording/RecorderThread.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace corvane;
@@ -99,6 +102,7 @@ private slots:
     void importStoresFullTextAndKeepsUplinkTime();
     void livePollResumesAPartialBlock();
     void livePollReadsPastShortLinesAndWaitsForLineEnds();
+    void liveSessionPollsOnTheRecorderThread();
     void commandLine();
 
 private:
@@ -356,6 +360,44 @@ void SkySweeperTest::commandLine()
     QVERIFY(p.waitForFinished(60000));
     QCOMPARE(p.exitCode(), 0);
     QVERIFY(p.readAllStandardOutput().contains("1 stored"));
+}
+
+// The window's and the live command's path: the session opens the file and
+// each poll runs as a job on the recorder thread, keeping its place between
+// polls.
+void SkySweeperTest::liveSessionPollsOnTheRecorderThread()
+{
+    TempStore store(*m_env);
+    const QString path = m_env->path(QStringLiteral("live-session.log"));
+    Acars first;
+    Acars second;
+    second.flight = "LH0400";
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(first.bytes());
+    file.flush();
+
+    RecorderThread recorder;
+    QVERIFY(recorder.start(store.folder()));
+    LiveSession session(recorder);
+    QSignalSpy passes(&session, &LiveSession::passFinished);
+    QString error;
+    QVERIFY2(session.start(QStringLiteral("SSVHF"), path, &error), qPrintable(error));
+    session.pollBlocks();
+    QTRY_COMPARE(passes.size(), 1);
+    QCOMPARE(passes.at(0).at(0).value<LivePassResult>().stored, qint64(1));
+    file.write(second.bytes());
+    file.flush();
+    session.pollBlocks();
+    QTRY_COMPARE(passes.size(), 2);
+    QCOMPARE(passes.at(1).at(0).value<LivePassResult>().stored, qint64(1));
+    QCOMPARE(session.newPairs().count(), 2.0);
+    session.stop();
+    recorder.drain();
+    QCOMPARE(store.messages().size(), 2);
+
+    QVERIFY(!session.start(QStringLiteral("SSVHF"), m_env->path("missing.log"), &error));
+    QVERIFY(error.contains(QStringLiteral("missing.log")));
 }
 
 QTEST_GUILESS_MAIN(SkySweeperTest)

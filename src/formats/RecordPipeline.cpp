@@ -1,0 +1,106 @@
+#include "RecordPipeline.h"
+
+#include "DecoderStream.h"
+
+namespace corvane
+{
+
+RecordPipeline::RecordPipeline(DecoderStream &stream, RecordReader &reader)
+    : m_stream(stream), m_reader(reader), m_position(stream.position()),
+      m_thread([this] { readAhead(); })
+{
+}
+
+RecordPipeline::~RecordPipeline()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_stop = true;
+    }
+    m_changed.notify_all();
+    m_thread.join();
+}
+
+void RecordPipeline::readAhead()
+{
+    try {
+        for (;;) {
+            Chunk chunk;
+            const bool more = readChunk(chunk);
+            if (!push(std::move(chunk)) || !more)
+                break;
+        }
+    } catch (...) {
+        std::lock_guard lock(m_mutex);
+        m_failure = std::current_exception();
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        m_readerDone = true;
+    }
+    m_changed.notify_all();
+}
+
+bool RecordPipeline::readChunk(Chunk &chunk)
+{
+    chunk.reserve(kChunk);
+    while (chunk.size() < size_t(kChunk)) {
+        Item &item = chunk.emplace_back();
+        item.outcome = m_reader.readRecord(m_stream, item.record);
+        item.position = m_stream.position();
+        if (item.outcome == ReadOutcome::EndOfText)
+            return false;
+    }
+    return true;
+}
+
+bool RecordPipeline::push(Chunk &&chunk)
+{
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_stop || m_ready.size() < size_t(kChunksAhead); });
+    if (m_stop)
+        return false;
+    m_ready.push_back(std::move(chunk));
+    lock.unlock();
+    m_changed.notify_all();
+    return true;
+}
+
+bool RecordPipeline::takeChunk()
+{
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [this] { return !m_ready.empty() || m_readerDone; });
+    if (m_ready.empty()) {
+        if (m_failure)
+            std::rethrow_exception(std::exchange(m_failure, nullptr));
+        return false;
+    }
+    m_current = std::move(m_ready.front());
+    m_ready.pop_front();
+    m_next = 0;
+    lock.unlock();
+    m_changed.notify_all();
+    return true;
+}
+
+ReadOutcome RecordPipeline::readRecord(DecoderStream &, MessageRecord &record)
+{
+    if (m_ended)
+        return ReadOutcome::EndOfText;
+    if (m_next == m_current.size() && !takeChunk()) {
+        m_ended = true;
+        return ReadOutcome::EndOfText;
+    }
+    Item &item = m_current[m_next++];
+    record = std::move(item.record);
+    m_position = item.position;
+    m_ended = item.outcome == ReadOutcome::EndOfText;
+    return item.outcome;
+}
+
+qint64 RecordPipeline::position(const DecoderStream &) const
+{
+    return m_position;
+}
+
+} // namespace corvane

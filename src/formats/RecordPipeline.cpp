@@ -23,19 +23,22 @@ RecordPipeline::~RecordPipeline()
 
 void RecordPipeline::readAhead()
 {
-    try {
-        for (;;) {
-            Chunk chunk;
-            const bool more = readChunk(chunk);
-            if (!push(std::move(chunk)) || !more)
-                break;
+    std::exception_ptr failure;
+    for (;;) {
+        Chunk chunk;
+        bool more = false;
+        try {
+            more = readChunk(chunk);
+        } catch (...) {
+            // The records read before the failure still go first.
+            failure = std::current_exception();
         }
-    } catch (...) {
-        std::lock_guard lock(m_mutex);
-        m_failure = std::current_exception();
+        if (!push(std::move(chunk)) || !more || failure)
+            break;
     }
     {
         std::lock_guard lock(m_mutex);
+        m_failure = failure;
         m_readerDone = true;
     }
     m_changed.notify_all();
@@ -45,10 +48,12 @@ bool RecordPipeline::readChunk(Chunk &chunk)
 {
     chunk.reserve(kChunk);
     while (chunk.size() < size_t(kChunk)) {
-        Item &item = chunk.emplace_back();
+        Item item;
         item.outcome = m_reader.readRecord(m_stream, item.record);
         item.position = m_stream.position();
-        if (item.outcome == ReadOutcome::EndOfText)
+        const bool ended = item.outcome == ReadOutcome::EndOfText;
+        chunk.push_back(std::move(item));
+        if (ended)
             return false;
     }
     return true;
@@ -87,9 +92,11 @@ ReadOutcome RecordPipeline::readRecord(DecoderStream &, MessageRecord &record)
 {
     if (m_ended)
         return ReadOutcome::EndOfText;
-    if (m_next == m_current.size() && !takeChunk()) {
-        m_ended = true;
-        return ReadOutcome::EndOfText;
+    while (m_next == m_current.size()) {
+        if (!takeChunk()) {
+            m_ended = true;
+            return ReadOutcome::EndOfText;
+        }
     }
     Item &item = m_current[m_next++];
     record = std::move(item.record);

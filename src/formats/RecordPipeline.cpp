@@ -25,7 +25,7 @@ void RecordPipeline::readAhead()
 {
     std::exception_ptr failure;
     for (;;) {
-        Chunk chunk;
+        Chunk chunk = spareChunk();
         bool more = false;
         try {
             more = readChunk(chunk);
@@ -42,6 +42,18 @@ void RecordPipeline::readAhead()
         m_readerDone = true;
     }
     m_changed.notify_all();
+}
+
+RecordPipeline::Chunk RecordPipeline::spareChunk()
+{
+    // Chunks go round between the two threads instead of being allocated
+    // anew, which keeps the allocator out of the way.
+    std::lock_guard lock(m_mutex);
+    if (m_spare.empty())
+        return {};
+    Chunk chunk = std::move(m_spare.back());
+    m_spare.pop_back();
+    return chunk;
 }
 
 bool RecordPipeline::readChunk(Chunk &chunk)
@@ -80,6 +92,8 @@ bool RecordPipeline::takeChunk()
             std::rethrow_exception(std::exchange(m_failure, nullptr));
         return false;
     }
+    m_current.clear();
+    m_spare.push_back(std::move(m_current));
     m_current = std::move(m_ready.front());
     m_ready.pop_front();
     m_next = 0;

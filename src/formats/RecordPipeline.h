@@ -44,6 +44,7 @@ private:
     using Chunk = std::vector<Item>;
 
     void readAhead();
+    Chunk spareChunk();
     bool readChunk(Chunk &chunk);
     bool push(Chunk &&chunk);
     bool takeChunk();
@@ -54,6 +55,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<Chunk> m_ready;    // guarded by m_mutex
+    std::vector<Chunk> m_spare;   // emptied, to be filled again; guarded by m_mutex
     bool m_readerDone = false;    // guarded by m_mutex
     bool m_stop = false;          // guarded by m_mutex
     std::exception_ptr m_failure; // guarded by m_mutex

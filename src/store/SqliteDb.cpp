@@ -122,14 +122,14 @@ void SqliteStatement::bind(int index, const QString &value)
         held.resize(n);
     char *out = held.data();
     const QChar *in = value.constData();
+    char16_t seen = 0;
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t c = in[i].unicode();
-        if (c >= 0x80) {
-            held = value.toUtf8();
-            break;
-        }
+        seen |= c;
         out[i] = char(c);
     }
+    if (seen >= 0x80)
+        held = value.toUtf8();
     sqlite3_bind_text(m_stmt, index, held.constData(), int(held.size()), SQLITE_STATIC);
 }
 

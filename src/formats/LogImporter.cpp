@@ -4,7 +4,6 @@
 #include "ImportObserver.h"
 #include "LogFormats.h"
 #include "RecordLoop.h"
-#include "RecordPipeline.h"
 #include "RecordReader.h"
 #include "store/MessageRecorder.h"
 #include "store/NewPairsFile.h"
@@ -106,9 +105,8 @@ ImportResult LogImporter::importFile(const LogFormat &format, const QString &pat
             obs.message(result.error);
             return result;
         }
-        RecordPipeline pipeline(stream, *reader);
         RecordLoop::run(
-            stream, pipeline, m_recorder, &newPairs, obs, recordedName,
+            stream, *reader, m_recorder, &newPairs, obs, recordedName,
             [&recordedName] { return recordedName; }, result);
         m_recorder.commitBatch();
     } catch (const StoreError &e) {

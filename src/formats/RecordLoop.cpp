@@ -15,7 +15,7 @@ void RecordLoop::run(DecoderStream &stream, RecordReader &reader, MessageRecorde
 {
     MessageRecord record;
     for (;;) {
-        observer.record(progressName, result.stored, reader.position(stream), stream.sourceSize());
+        observer.record(progressName, result.stored, stream.position(), stream.sourceSize());
         record.clear();
         const ReadOutcome outcome = reader.readRecord(stream, record);
         if (outcome == ReadOutcome::EndOfText)

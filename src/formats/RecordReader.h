@@ -1,10 +1,11 @@
 #pragma once
 
-#include "DecoderStream.h"
 #include "store/MessageRecord.h"
 
 namespace corvane
 {
+
+class DecoderStream;
 
 // What one attempt to read a record gave.
 enum class ReadOutcome {
@@ -26,9 +27,6 @@ public:
     virtual QString refusalMessage() const { return {}; }
     // Finds and reads the next record into the (cleared) message record.
     virtual ReadOutcome readRecord(DecoderStream &stream, MessageRecord &record) = 0;
-    // How far the records handed over reach into the source, for progress.
-    // A reader that reads ahead of what it has handed over says so here.
-    virtual qint64 position(const DecoderStream &stream) const { return stream.position(); }
 };
 
 } // namespace corvane

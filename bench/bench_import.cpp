@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <array>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 using namespace corvane;

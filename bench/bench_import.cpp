@@ -1,15 +1,115 @@
 // End-to-end import: a generated SkySpy log read by `corvane import` into a
-// fresh store.
+// fresh store, against plain INSERTs of exactly the rows it stored into
+// another fresh store (the floor: same schema, indexes and batch size).
 #include "BenchSupport.h"
+#include "store/MessageRecorder.h"
+#include "store/SqliteDb.h"
+#include "store/Store.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <array>
 #include <cstdio>
+#include <memory>
+#include <vector>
 
 using namespace corvane;
+
+namespace
+{
+
+constexpr int kColumns = 9;
+using Row = std::array<QByteArray, kColumns>;
+
+// The imported store's message rows in order, one batch at a time.
+class StoredRows
+{
+public:
+    explicit StoredRows(const QString &folder)
+    {
+        m_store.open(folder);
+        m_select = std::make_unique<SqliteStatement>(
+            m_store.acarsLog(), "SELECT mMode, mReg, mLabel, mBlk, mNo, mFlight, mText, mTime, "
+                                "mFileName FROM tMessage ORDER BY rowid");
+    }
+
+    // Fills rows with up to n rows; false when none were left.
+    bool next(int n, std::vector<Row> &rows)
+    {
+        rows.clear();
+        while (int(rows.size()) < n && m_select->step()) {
+            Row row;
+            for (int c = 0; c < kColumns; ++c)
+                row[size_t(c)] = m_select->text(c).toUtf8();
+            rows.push_back(std::move(row));
+        }
+        return !rows.empty();
+    }
+
+private:
+    Store m_store;
+    std::unique_ptr<SqliteStatement> m_select;
+};
+
+struct Floor {
+    qint64 rows = 0;
+    double seconds = 0;      // opening the store, the INSERTs and commits, closing it
+    double closeSeconds = 0; // of which closing (the last checkpoint)
+};
+
+// Times what the import process must do with its store: open it, insert and
+// commit, close it. Reading the rows back is left out.
+Floor plainInserts(const QString &importedFolder, const QString &floorFolder)
+{
+    StoredRows source(importedFolder);
+    std::vector<Row> rows;
+    rows.reserve(MessageRecorder::kBatchLimit);
+    Floor floor;
+    QElapsedTimer t;
+    t.start();
+    auto store = std::make_unique<Store>();
+    store->open(floorFolder);
+    SqliteDb &db = store->acarsLog();
+    auto ins = std::make_unique<SqliteStatement>(
+        db, "INSERT INTO tMessage (mMode, mReg, mLabel, mBlk, mNo, mFlight, mText, mTime, "
+            "mFileName) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    floor.seconds += double(t.nsecsElapsed()) / 1e9;
+    while (source.next(MessageRecorder::kBatchLimit, rows)) {
+        t.start();
+        SqliteTransaction tx(db);
+        for (const Row &row : rows) {
+            for (int c = 0; c < kColumns; ++c)
+                ins->bind(c + 1, row[size_t(c)]);
+            ins->run();
+        }
+        tx.commit();
+        floor.seconds += double(t.nsecsElapsed()) / 1e9;
+        floor.rows += qint64(rows.size());
+    }
+    t.start();
+    ins.reset();
+    store.reset();
+    floor.closeSeconds = double(t.nsecsElapsed()) / 1e9;
+    floor.seconds += floor.closeSeconds;
+    return floor;
+}
+
+bool writeLog(const QString &path, qint64 count)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    bench::Traffic traffic;
+    f.write("SkySpy log\r\n");
+    for (qint64 i = 0; i < count; ++i)
+        f.write(traffic.skySpyBlock(i));
+    return true;
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -17,15 +117,8 @@ int main(int argc, char **argv)
     const qint64 count = argc > 1 ? QByteArray(argv[1]).toLongLong() : 1000000;
     QTemporaryDir dir;
     const QString log = dir.filePath("bench.log");
-    {
-        QFile f(log);
-        if (!f.open(QIODevice::WriteOnly))
-            return 1;
-        bench::Traffic traffic;
-        f.write("SkySpy log\r\n");
-        for (qint64 i = 0; i < count; ++i)
-            f.write(traffic.skySpyBlock(i));
-    }
+    if (!writeLog(log, count))
+        return 1;
     std::printf("Importing %lld SkySpy messages (%.0f MB)...\n", count,
                 double(QFile(log).size()) / 1e6);
     QProcess p;
@@ -36,10 +129,25 @@ int main(int argc, char **argv)
             {"import", "--data-dir", dir.filePath("store"), "--decoder", "SkySpy", log});
     p.waitForFinished(-1);
     const double seconds = double(t.nsecsElapsed()) / 1e9;
+    const double peak = bench::childrenPeakMemoryMB();
     std::printf("%s", p.readAllStandardOutput().constData());
     std::printf("exit status:     %d\n", p.exitCode());
     std::printf("import:          %.0f messages/s (%.1f s; target >= 40000)\n",
                 double(count) / seconds, seconds);
-    std::printf("peak memory:     %.0f MB (target < 200)\n", bench::childrenPeakMemoryMB());
-    return p.exitCode();
+    std::printf("peak memory:     %.0f MB (target < 200)\n", peak);
+    if (p.exitCode() != 0)
+        return p.exitCode();
+
+    const Floor floor = plainInserts(dir.filePath("store"), dir.filePath("floor"));
+    const double importRate = double(floor.rows) / seconds;
+    const double floorRate = double(floor.rows) / floor.seconds;
+    std::printf("stored rows:     %lld\n", floor.rows);
+    std::printf("import rate:     %.0f rows/s (whole process)\n", importRate);
+    std::printf("plain INSERTs:   %.0f rows/s (%.1f s, of which closing %.1f s; same rows, "
+                "indexes, batches of %d)\n",
+                floorRate, floor.seconds, floor.closeSeconds, MessageRecorder::kBatchLimit);
+    std::printf("ratio:           %.2f (target >= 0.8)\n", importRate / floorRate);
+    std::printf("targets:         ratio %s, memory %s\n",
+                importRate >= 0.8 * floorRate ? "met" : "NOT met", peak < 200 ? "met" : "NOT met");
+    return 0;
 }

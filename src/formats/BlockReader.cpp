@@ -26,7 +26,8 @@ QString BlockReader::refusalMessage() const
 
 ReadOutcome BlockReader::readRecord(DecoderStream &s, MessageRecord &r)
 {
-    QByteArray mode, reg, label, blk, direction;
+    QByteArray &mode = m_mode, &reg = m_reg, &label = m_label, &blk = m_blk,
+               &direction = m_direction;
     if (!s.findMarker(kAcarsMode) || !s.skip(2) || !s.read(1, mode) || !s.skip(16) ||
         !s.read(14, reg) || !s.skip(10) || !s.read(2, label) || !s.skip(12) || !s.read(1, blk) ||
         !s.read(11, direction))
@@ -51,9 +52,10 @@ ReadOutcome BlockReader::readRecord(DecoderStream &s, MessageRecord &r)
 
 bool BlockReader::readDownlinkTail(DecoderStream &s, MessageRecord &r, QString &timeText)
 {
-    QByteArray no, flight, content, body, time;
+    QByteArray &no = m_no, &flight = m_flight, &content = m_content, &body = m_body, &time = m_time;
     if (!s.read(4, no) || !s.skip(13) || !s.read(6, flight) || !s.skip(2) || !s.read(17, content))
         return false;
+    body.resize(0);
     if (content == "Message content:-") {
         if (!s.skip(2) || !s.readUntil(m_bodyEnd, body))
             return false;

@@ -34,6 +34,9 @@ private:
 
     Layout m_layout;
     QByteArray m_bodyEnd;
+    // The fields as read, kept between records so reading allocates little.
+    QByteArray m_mode, m_reg, m_label, m_blk, m_direction;
+    QByteArray m_no, m_flight, m_content, m_body, m_time;
 };
 
 } // namespace corvane

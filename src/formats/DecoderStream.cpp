@@ -105,7 +105,10 @@ bool DecoderStream::read(qsizetype n, QByteArray &out)
         m_pos = m_buf.size();
         return false;
     }
-    out = m_buf.mid(m_pos, n);
+    // Into the caller's buffer: a reader that keeps its buffers between
+    // records reads its fields without allocating.
+    out.resize(n);
+    std::memcpy(out.data(), m_buf.constData() + m_pos, size_t(n));
     m_pos += n;
     return true;
 }
@@ -139,7 +142,7 @@ bool DecoderStream::findMarker(QByteArrayView marker)
 
 bool DecoderStream::readUntil(QByteArrayView suffix, QByteArray &out)
 {
-    out.clear();
+    out.resize(0);
     for (;;) {
         const qsizetype at = QByteArrayView(m_buf).sliced(m_pos).indexOf(suffix);
         if (at >= 0) {

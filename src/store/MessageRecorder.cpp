@@ -8,6 +8,8 @@
 #include "Store.h"
 #include "StoreError.h"
 
+#include <algorithm>
+
 namespace corvane
 {
 
@@ -16,9 +18,21 @@ namespace
 // Registers kept in memory between batches stay bounded.
 constexpr int kCacheLimit = 200000;
 
-QByteArray foldKey(const QByteArray &a)
+// The registers' keys fold ASCII case, as the tables' NOCASE columns do.
+// Written into a buffer kept between messages, so a hit allocates nothing.
+void appendFolded(QByteArray &key, const QByteArray &text)
 {
-    return a.toUpper();
+    const qsizetype at = key.size();
+    key.resize(at + text.size());
+    char *out = key.data() + at;
+    for (const char c : text)
+        *out++ = (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+}
+
+// A key that shares nothing with the buffer it was built in.
+QByteArray ownCopy(const QByteArray &key)
+{
+    return QByteArray(key.constData(), key.size());
 }
 } // namespace
 
@@ -184,8 +198,11 @@ MessageRecorder::Heard &MessageRecorder::pairEntry(const QString &reg, const QSt
                                                    const QByteArray &flightUtf8,
                                                    const QByteArray &time, NewPairsSink *sink)
 {
-    QByteArray key = foldKey(regUtf8);
-    key.append('\x1f').append(foldKey(flightUtf8));
+    QByteArray &key = m_keyBuffer;
+    key.resize(0);
+    appendFolded(key, regUtf8);
+    key.append('\x1f');
+    appendFolded(key, flightUtf8);
     auto it = m_pairs.find(key);
     if (it != m_pairs.end()) {
         touch(*it, time);
@@ -211,20 +228,27 @@ MessageRecorder::Heard &MessageRecorder::pairEntry(const QString &reg, const QSt
         if (sink)
             sink->newPair(reg, flight);
     }
-    return *m_pairs.insert(key, h);
+    return *m_pairs.insert(ownCopy(key), h);
 }
 
 MessageRecorder::Heard &MessageRecorder::aircraftEntry(const QByteArray &regUtf8,
                                                        const QByteArray &time)
 {
-    const QByteArray key = foldKey(regUtf8);
+    QByteArray &key = m_keyBuffer;
+    key.resize(0);
+    appendFolded(key, regUtf8);
     auto it = m_aircraft.find(key);
     if (it != m_aircraft.end()) {
+        // One spelling per aircraft and batch is enough for the heard flags,
+        // which match registrations without regard to case.
+        if (!it->dirty)
+            m_batchRegs.insert(regUtf8);
         const QByteArray oldLast = it->last;
         touch(*it, time);
         tallyDay(oldLast, it->last, true);
         return *it;
     }
+    m_batchRegs.insert(regUtf8);
     Heard h;
     m_findAircraft->bind(1, regUtf8);
     if (m_findAircraft->step()) {
@@ -244,7 +268,7 @@ MessageRecorder::Heard &MessageRecorder::aircraftEntry(const QByteArray &regUtf8
         h.dirty = true;
         tallyDay({}, h.last, false);
     }
-    return *m_aircraft.insert(key, h);
+    return *m_aircraft.insert(ownCopy(key), h);
 }
 
 bool MessageRecorder::skips(const MessageRecord &r) const
@@ -259,7 +283,7 @@ StoreResult MessageRecorder::storeMessage(const MessageRecord &r, NewPairsSink *
     // A record whose reader never set a time would store a date that is none.
     if (!r.mTime.isValid())
         return StoreResult::Rejected;
-    const QByteArray timeText = r.mTime.toStorage().toLatin1();
+    const QByteArray timeText = r.mTime.toStorageBytes();
     const QByteArray reg = r.mReg.toUtf8();
     const QByteArray flight = r.mFlight.toUtf8();
 
@@ -285,7 +309,6 @@ StoreResult MessageRecorder::storeMessage(const MessageRecord &r, NewPairsSink *
     }
     if (m_publisher)
         m_toPublish.push_back(r);
-    m_batchRegs.insert(reg);
     if (inDay(timeText))
         ++m_batchTally.messages;
     if (++m_inBatch >= m_batchLimit || m_batchClock.elapsed() >= m_batchMillis)
@@ -298,27 +321,36 @@ void MessageRecorder::flushRegisters()
     SqliteDb &db = m_store.acarsLog();
     auto flush = [&db](QHash<QByteArray, Heard> &table, SqliteStatement &update,
                        SqliteStatement &insert, bool withFlight) {
+        // Rows already in the table are rewritten in rowid order, which walks
+        // the table's pages in order instead of at random.
+        std::vector<Heard *> known;
         for (Heard &h : table) {
             if (!h.dirty)
                 continue;
             if (h.rowId) {
-                update.bind(1, h.first);
-                update.bind(2, h.last);
-                update.bind(3, h.times);
-                update.bind(4, h.rowId);
-                update.run();
-            } else {
-                int i = 1;
-                insert.bind(i++, h.reg);
-                if (withFlight)
-                    insert.bind(i++, h.flight);
-                insert.bind(i++, h.first);
-                insert.bind(i++, h.last);
-                insert.bind(i++, h.times);
-                insert.run();
-                h.rowId = db.lastInsertRowId();
+                known.push_back(&h);
+                continue;
             }
+            int i = 1;
+            insert.bind(i++, h.reg);
+            if (withFlight)
+                insert.bind(i++, h.flight);
+            insert.bind(i++, h.first);
+            insert.bind(i++, h.last);
+            insert.bind(i++, h.times);
+            insert.run();
+            h.rowId = db.lastInsertRowId();
             h.dirty = false;
+        }
+        std::sort(known.begin(), known.end(),
+                  [](const Heard *a, const Heard *b) { return a->rowId < b->rowId; });
+        for (Heard *h : known) {
+            update.bind(1, h->first);
+            update.bind(2, h->last);
+            update.bind(3, h->times);
+            update.bind(4, h->rowId);
+            update.run();
+            h->dirty = false;
         }
     };
     flush(m_pairs, *m_updatePair, *m_insertPair, true);

@@ -125,6 +125,7 @@ private:
     std::unique_ptr<SqliteStatement> m_flagHeard;
     QHash<QByteArray, Heard> m_pairs;
     QHash<QByteArray, Heard> m_aircraft;
+    QByteArray m_keyBuffer; // the key being looked up
     int m_inBatch = 0;
     int m_batchLimit = kBatchLimit;
     int m_batchMillis = kBatchMillis;

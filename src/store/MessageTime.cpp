@@ -229,9 +229,10 @@ void put4(char *p, int v)
 }
 } // namespace
 
-QString MessageTime::toStorage() const
+QByteArray MessageTime::toStorageBytes() const
 {
-    char b[19];
+    QByteArray out(19, Qt::Uninitialized);
+    char *b = out.data();
     put4(b, year);
     b[4] = '-';
     put2(b + 5, month);
@@ -243,7 +244,12 @@ QString MessageTime::toStorage() const
     put2(b + 14, minute);
     b[16] = ':';
     put2(b + 17, second);
-    return QString::fromLatin1(b, 19);
+    return out;
+}
+
+QString MessageTime::toStorage() const
+{
+    return QString::fromLatin1(toStorageBytes());
 }
 
 QString MessageTime::toDisplay() const

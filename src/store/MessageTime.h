@@ -28,6 +28,8 @@ struct MessageTime {
     QString toDisplay() const;      // "DD/MM/YYYY HH:mm"
     QString toGeneralDate() const;  // "DD/MM/YYYY HH:MM:SS"
     QString toDayMonthYear() const; // "dd mmm yyyy hh:mm"
+    // The storage form as the bytes the store keeps.
+    QByteArray toStorageBytes() const;
     QDateTime toDateTime() const;
     MessageTime withoutSeconds() const;
 

@@ -110,7 +110,27 @@ SqliteStatement::~SqliteStatement()
 
 void SqliteStatement::bind(int index, const QString &value)
 {
-    bind(index, value.toUtf8());
+    // Most text is ASCII: it is written straight into the parameter's own
+    // buffer, which is kept from one row to the next instead of allocated.
+    if (index < 1 || index > int(m_held.size()))
+        m_db.fail(QStringLiteral("Parameter %1 out of range").arg(index));
+    QByteArray &held = m_held[size_t(index - 1)];
+    const qsizetype n = value.size();
+    if (!held.isDetached() || held.capacity() < n)
+        held = QByteArray(n, Qt::Uninitialized);
+    else
+        held.resize(n);
+    char *out = held.data();
+    const QChar *in = value.constData();
+    char16_t seen = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = in[i].unicode();
+        seen |= c;
+        out[i] = char(c);
+    }
+    if (seen >= 0x80)
+        held = value.toUtf8();
+    sqlite3_bind_text(m_stmt, index, held.constData(), int(held.size()), SQLITE_STATIC);
 }
 
 void SqliteStatement::bind(int index, const QByteArray &utf8)

@@ -128,6 +128,11 @@ private slots:
         QTest::newRow("bare line feeds read as CRLF")
             << unixEnds
             << QStringList{"2|N12345|H1|2|M01A|BA0123|HELLO\r\nWORLD\r\n|01/02/2004 12:34"};
+        // Each record starts from nothing: no field of one record shows in the next.
+        QTest::newRow("a record without body after one with a body")
+            << plain.text(59) + noBody.text(59)
+            << QStringList{"2|N12345|H1|2|M01A|BA0123|HELLO\r\nWORLD\r\n|01/02/2004 12:34",
+                           "2|G-ABCDE|H1|2|M01A|BA0123||01/02/2004 12:34"};
         Block badTime;
         badTime.time = "99/99/2004 12:34";
         QTest::newRow("time that is no date") << badTime.text(59) << QStringList{"rejected"};

@@ -138,6 +138,77 @@ private slots:
         QCOMPARE(rows(*store, "SELECT TimesHeard FROM ACARSLOG"), QStringList{"1"});
     }
 
+    void registersMatchARecountOverManyBatches()
+    {
+        // Many pairs, heard out of time order, over batches that end at
+        // odd places: every row must carry its own pair's figures.
+        recorder->setBatchLimits(37, 1000000);
+        struct Figures {
+            QString first, last;
+            int times = 0;
+        };
+        QMap<QString, Figures> pairs, aircraft;
+        auto note = [](Figures &f, const QString &t) {
+            f.first = f.first.isEmpty() || t < f.first ? t : f.first;
+            f.last = t > f.last ? t : f.last;
+            ++f.times;
+        };
+        for (int i = 0; i < 600; ++i) {
+            const int p = (i * 7919) % 53;
+            const QString reg = (p % 2 ? u'n' : u'N') + QString::number(p % 17);
+            const QString flight = QStringLiteral("BA%1").arg(p);
+            const int minute = (i * 31) % 600;
+            const MessageTime t{2004, 2, 1 + minute / 60, minute % 60 / 6, minute % 60, 0};
+            MessageRecord r = message(reg, flight, t.toDisplay());
+            r.mTime = t;
+            QCOMPARE(recorder->storeMessage(r, nullptr), StoreResult::Stored);
+            note(pairs[reg.toUpper() + u'|' + flight], t.toStorage());
+            note(aircraft[reg.toUpper()], t.toStorage());
+        }
+        recorder->commitBatch();
+        QStringList expectedPairs, expectedAircraft;
+        for (auto it = pairs.cbegin(); it != pairs.cend(); ++it)
+            expectedPairs
+                << QStringLiteral("%1|%2|%3|%4").arg(it.key(), it->first, it->last).arg(it->times);
+        for (auto it = aircraft.cbegin(); it != aircraft.cend(); ++it)
+            expectedAircraft
+                << QStringLiteral("%1|%2|%3|%4").arg(it.key(), it->first, it->last).arg(it->times);
+        QStringList gotPairs = rows(*store, "SELECT upper(Registration), Flight, FirstHeard, "
+                                            "LastHeard, TimesHeard FROM ACARSLOG");
+        QStringList gotAircraft =
+            rows(*store, "SELECT upper(Registration), FirstHeard, LastHeard, TimesHeard FROM "
+                         "UniqueAircraft");
+        gotPairs.sort();
+        gotAircraft.sort();
+        expectedPairs.sort();
+        expectedAircraft.sort();
+        QCOMPARE(gotPairs, expectedPairs);
+        QCOMPARE(gotAircraft, expectedAircraft);
+    }
+
+    void textsRoundTripWhateverTheirSize()
+    {
+        // Parameters are written into buffers kept between rows: a short
+        // text after a long one, and text beyond ASCII, must come back whole.
+        const QStringList texts{QStringLiteral("A LONG FIRST TEXT OF SOME LENGTH"),
+                                QStringLiteral("x"),
+                                QStringLiteral("caf\u00e9 \u20ac5"),
+                                QString(),
+                                QStringLiteral("ABC\u00e9"),
+                                QStringLiteral("AB")};
+        for (const QString &text : texts) {
+            MessageRecord r = message("N1", "BA01", "01/02/2004 10:00");
+            r.mText = text;
+            r.mNo = text.left(4);
+            recorder->storeMessage(r, nullptr);
+        }
+        recorder->commitBatch();
+        QStringList expected;
+        for (const QString &text : texts)
+            expected << text + u'|' + text.left(4);
+        QCOMPARE(rows(*store, "SELECT mText, mNo FROM tMessage ORDER BY rowid"), expected);
+    }
+
     void sameMessageTwiceDoubles()
     {
         CollectingSink sink;
@@ -312,6 +383,19 @@ private slots:
         recorder->refreshHeard();
         QCOMPARE(rows(*store, "SELECT REGISTRATI, \"Heard?\" FROM AIRCRAFT ORDER BY REGISTRATI"),
                  (QStringList{"N1|1", "N2|1", "N3|0"}));
+    }
+
+    void heardFlagsOfEverySpellingOverBatches()
+    {
+        store->acarsLog().exec("INSERT INTO AIRCRAFT (REGISTRATI) VALUES ('N1'), ('n1'), ('N2'), "
+                               "('N3'), ('N4')");
+        recorder->setBatchLimits(2, 1000000);
+        for (const char *reg : {"N1", "n1", "N2", "n2", "N1", "N4"})
+            recorder->storeMessage(message(reg, "BA01", "01/02/2004 10:00"), nullptr);
+        recorder->commitBatch();
+        recorder->refreshHeardOfStored();
+        QCOMPARE(rows(*store, "SELECT REGISTRATI, \"Heard?\" FROM AIRCRAFT ORDER BY rowid"),
+                 (QStringList{"N1|1", "n1|1", "N2|1", "N3|0", "N4|1"}));
     }
 };
 

@@ -1,5 +1,7 @@
 #include "BenchSupport.h"
 
+#include <QFile>
+
 #include <QDateTime>
 #include <cstdio>
 #include <sys/resource.h>
@@ -65,6 +67,18 @@ double childrenPeakMemoryMB()
     rusage u{};
     getrusage(RUSAGE_CHILDREN, &u);
     return double(u.ru_maxrss) / 1024.0;
+}
+
+bool writeSkySpyLog(const QString &path, qint64 count)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    Traffic traffic;
+    f.write("SkySpy log\r\n");
+    for (qint64 i = 0; i < count; ++i)
+        f.write(traffic.skySpyBlock(i));
+    return true;
 }
 
 } // namespace corvane::bench

@@ -25,5 +25,7 @@ private:
 
 double peakMemoryMB();
 double childrenPeakMemoryMB();
+// Writes a SkySpy log of count messages of Traffic; false when it cannot.
+bool writeSkySpyLog(const QString &path, qint64 count);
 
 } // namespace corvane::bench

@@ -97,18 +97,6 @@ Floor plainInserts(const QString &importedFolder, const QString &floorFolder)
     return floor;
 }
 
-bool writeLog(const QString &path, qint64 count)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    bench::Traffic traffic;
-    f.write("SkySpy log\r\n");
-    for (qint64 i = 0; i < count; ++i)
-        f.write(traffic.skySpyBlock(i));
-    return true;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -117,7 +105,7 @@ int main(int argc, char **argv)
     const qint64 count = argc > 1 ? QByteArray(argv[1]).toLongLong() : 1000000;
     QTemporaryDir dir;
     const QString log = dir.filePath("bench.log");
-    if (!writeLog(log, count))
+    if (!bench::writeSkySpyLog(log, count))
         return 1;
     std::printf("Importing %lld SkySpy messages (%.0f MB)...\n", count,
                 double(QFile(log).size()) / 1e6);

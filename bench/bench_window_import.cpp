@@ -20,23 +20,6 @@
 
 using namespace corvane;
 
-namespace
-{
-
-bool writeLog(const QString &path, qint64 count)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    bench::Traffic traffic;
-    f.write("SkySpy log\r\n");
-    for (qint64 i = 0; i < count; ++i)
-        f.write(traffic.skySpyBlock(i));
-    return true;
-}
-
-} // namespace
-
 int main(int argc, char **argv)
 {
     // Offscreen, and settings of its own: the user's "Decoder" must not
@@ -50,7 +33,7 @@ int main(int argc, char **argv)
 
     const QString log = dir.filePath("bench.log");
     const QString folder = dir.filePath("store");
-    if (!writeLog(log, count) || !QDir().mkpath(folder))
+    if (!bench::writeSkySpyLog(log, count) || !QDir().mkpath(folder))
         return 1;
     std::printf("Importing %lld SkySpy messages (%.0f MB) through the window...\n", count,
                 double(QFile(log).size()) / 1e6);

@@ -1,6 +1,5 @@
 #include "ImportWindowObserver.h"
 
-#include "Dialogs.h"
 #include "MainWindow.h"
 #include "formats/LogImporter.h"
 
@@ -8,28 +7,13 @@ namespace corvane
 {
 
 ImportWindowObserver::ImportWindowObserver(MainWindow &window, QObject *parent)
-    : QObject(parent), m_window(window)
+    : QObject(parent), WindowObserver(window), m_window(window)
 {
 }
 
 void ImportWindowObserver::record(const QString &name, qint64 stored, qint64, qint64)
 {
     m_window.setPanelText(1, LogImporter::progressText(name, stored));
-}
-
-void ImportWindowObserver::status(const QString &text)
-{
-    m_window.setPanelText(1, text);
-}
-
-void ImportWindowObserver::message(const QString &text)
-{
-    Dialogs::information(&m_window, text);
-}
-
-void ImportWindowObserver::showNewPairs(const QString &path)
-{
-    Dialogs::openDocument(path);
 }
 
 void ImportWindowObserver::finishLog()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "formats/ImportObserver.h"
+#include "WindowObserver.h"
 
 #include <QObject>
 
@@ -13,16 +13,13 @@ class MainWindow;
 // progress text in panel 1, the messages the user must see, the new-pairs
 // file, and the grids brought up to date at the end of each file. Every
 // call arrives through the window's event loop.
-class ImportWindowObserver : public QObject, public ImportObserver
+class ImportWindowObserver : public QObject, public WindowObserver
 {
     Q_OBJECT
 public:
     explicit ImportWindowObserver(MainWindow &window, QObject *parent = nullptr);
 
     void record(const QString &name, qint64 stored, qint64 position, qint64 size) override;
-    void status(const QString &text) override;
-    void message(const QString &text) override;
-    void showNewPairs(const QString &path) override;
     void finishLog() override;
 
 private:

@@ -31,8 +31,7 @@ const QString kLiveData = QStringLiteral("Live data");
 } // namespace
 
 LiveController::LiveController(MainWindow &window, RecorderThread &recorder)
-    : m_window(window), m_recorder(recorder),
-      m_observer(std::make_unique<WindowObserver>(window)),
+    : m_window(window), m_recorder(recorder), m_observer(std::make_unique<WindowObserver>(window)),
       m_session(std::make_unique<LiveSession>(recorder))
 {
     applyUplinkSetting();

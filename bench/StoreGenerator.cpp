@@ -74,6 +74,19 @@ StoreGenerator::Summary StoreGenerator::generate(const QString &folder, const Pr
     return summary;
 }
 
+void StoreGenerator::bindMessage(SqliteStatement &insert, const GeneratedMessage &m)
+{
+    insert.bind(1, raw(m.mode));
+    insert.bind(2, raw(m.registration));
+    insert.bind(3, raw(m.label));
+    insert.bind(4, raw(m.block));
+    insert.bind(5, raw(m.number));
+    insert.bind(6, raw(m.flight));
+    insert.bind(7, raw(m.text));
+    insert.bind(8, raw(m.time));
+    insert.bind(9, raw(m.fileName));
+}
+
 void StoreGenerator::writeMessages(Store &store, const TrafficModel &model,
                                    const Progress &progress, Summary &summary)
 {
@@ -102,15 +115,7 @@ void StoreGenerator::writeMessages(Store &store, const TrafficModel &model,
     std::optional<SqliteTransaction> tx(std::in_place, db);
     while (stream.next()) {
         const GeneratedMessage &m = stream.message();
-        insert.bind(1, raw(m.mode));
-        insert.bind(2, raw(m.registration));
-        insert.bind(3, raw(m.label));
-        insert.bind(4, raw(m.block));
-        insert.bind(5, raw(m.number));
-        insert.bind(6, raw(m.flight));
-        insert.bind(7, raw(m.text));
-        insert.bind(8, raw(m.time));
-        insert.bind(9, raw(m.fileName));
+        bindMessage(insert, m);
         insert.run();
 
         (m.uplink ? m_uplinks[size_t(m.aircraft)] : m_pairs[size_t(m.pair)]).add(m.wallSecond);

@@ -11,7 +11,8 @@
 namespace corvane
 {
 class Store;
-}
+class SqliteStatement;
+} // namespace corvane
 
 namespace corvane::bench
 {
@@ -52,6 +53,11 @@ public:
     Summary generate(const QString &folder, const Progress &progress = {});
 
     static constexpr int kBatch = 100000;
+
+    // Binds a message to an INSERT whose parameters are, in order, mMode,
+    // mReg, mLabel, mBlk, mNo, mFlight, mText, mTime, mFileName. The bound
+    // text refers to the message, which must outlive the statement's run.
+    static void bindMessage(SqliteStatement &insert, const GeneratedMessage &m);
 
 private:
     struct Heard {

@@ -2,6 +2,7 @@
 // browsing indexes, against plain INSERTs of the same rows (the floor).
 #include "BenchSupport.h"
 #include "MessageStream.h"
+#include "StoreGenerator.h"
 #include "TrafficModel.h"
 #include "store/MessageRecorder.h"
 #include "store/MessageTime.h"
@@ -57,11 +58,6 @@ double recordThroughStore(const QString &dir, const Traffic &traffic)
     return double(traffic.options.messages) / (double(t.nsecsElapsed()) / 1e9);
 }
 
-QByteArray utf8(const std::string &s)
-{
-    return QByteArray(s.data(), qsizetype(s.size()));
-}
-
 double plainInserts(const QString &path, const Traffic &traffic)
 {
     SqliteDb db;
@@ -81,15 +77,7 @@ double plainInserts(const QString &path, const Traffic &traffic)
     db.exec("BEGIN");
     for (qint64 i = 1; stream.next(); ++i) {
         const bench::GeneratedMessage &m = stream.message();
-        ins.bind(1, utf8(m.mode));
-        ins.bind(2, utf8(m.registration));
-        ins.bind(3, utf8(m.label));
-        ins.bind(4, utf8(m.block));
-        ins.bind(5, utf8(m.number));
-        ins.bind(6, utf8(m.flight));
-        ins.bind(7, utf8(m.text));
-        ins.bind(8, utf8(m.time));
-        ins.bind(9, utf8(m.fileName));
+        bench::StoreGenerator::bindMessage(ins, m);
         ins.run();
         if (i % MessageRecorder::kBatchLimit == 0)
             db.exec("COMMIT; BEGIN");

@@ -5,27 +5,12 @@
 #include "store/MessageTime.h"
 #include "store/Store.h"
 #include "store/StoreFigures.h"
+#include "support/MessageRecords.h"
 #include "support/TestEnvironment.h"
 
 #include <QtTest>
 
 using namespace corvane;
-
-namespace
-{
-
-MessageRecord message(const QString &reg, const QString &time)
-{
-    MessageRecord r;
-    r.mMode = QStringLiteral("2");
-    r.mReg = reg;
-    r.mBlk = QStringLiteral("2");
-    r.mFlight = QStringLiteral("BA01");
-    r.mTime = *MessageTime::parse(time);
-    return r;
-}
-
-} // namespace
 
 // Today's counts of a live link, kept without counting the store after
 // every pass, against what counting the store says.
@@ -39,7 +24,7 @@ class TestLiveDayCounts : public QObject
     static void store(MessageRecorder &recorder, const QStringList &regs, const QString &time)
     {
         for (const QString &reg : regs)
-            recorder.storeMessage(message(reg, time), nullptr);
+            recorder.storeMessage(test::message(reg, "BA01", time), nullptr);
         recorder.commitBatch();
     }
     void verifyAgainstTheStore(Store &s, LiveDayCounts &counts, MessageRecorder &recorder,

@@ -3,6 +3,7 @@
 #include "store/SqliteDb.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
+#include "support/MessageRecords.h"
 #include "support/StoreRows.h"
 #include "support/TestEnvironment.h"
 
@@ -14,20 +15,14 @@ using corvane::test::rows;
 
 namespace
 {
-
-MessageRecord message(const QString &reg, const QString &fileName)
+// A message that names the job it came from.
+MessageRecord message(const QString &reg, const QString &job)
 {
-    MessageRecord r;
-    r.mMode = QStringLiteral("2");
-    r.mReg = reg;
-    r.mBlk = QStringLiteral("2");
-    r.mFlight = QStringLiteral("BA01");
-    r.mText = QStringLiteral("TEXT");
-    r.mTime = *MessageTime::parse(QStringLiteral("01/02/2004 10:00"));
-    r.mFileName = fileName;
+    MessageRecord r =
+        test::message(reg, QStringLiteral("BA01"), QStringLiteral("01/02/2004 10:00"));
+    r.mFileName = job;
     return r;
 }
-
 } // namespace
 
 class TestRecorderThread : public QObject

@@ -5,12 +5,14 @@
 #include "store/Store.h"
 #include "store/StoreError.h"
 #include "store/StoreFigures.h"
+#include "support/MessageRecords.h"
 #include "support/StoreRows.h"
 #include "support/TestEnvironment.h"
 
 #include <QtTest>
 
 using namespace corvane;
+using corvane::test::message;
 using corvane::test::rows;
 
 namespace
@@ -25,21 +27,6 @@ struct CollectingSink : NewPairsSink {
 };
 
 // A record as a reader hands it over, its time read from the text.
-MessageRecord message(const QString &reg, const QString &flight, const QString &time,
-                      const QString &blk = QStringLiteral("2"))
-{
-    MessageRecord r;
-    r.mMode = QStringLiteral("2");
-    r.mReg = reg;
-    r.mLabel = QStringLiteral("H1");
-    r.mBlk = blk;
-    r.mNo = QStringLiteral("M01A");
-    r.mFlight = flight;
-    r.mText = QStringLiteral("TEXT");
-    r.mTime = MessageTime::parse(time).value_or(MessageTime());
-    r.mFileName = QStringLiteral("test.log");
-    return r;
-}
 
 } // namespace
 

@@ -1,10 +1,15 @@
 #include "CommandLine.h"
 
+#include "AircraftImportCommand.h"
+#include "CompactCommand.h"
+#include "DeleteAllCommand.h"
 #include "ImportCommand.h"
 #include "InfoCommand.h"
 #include "LinkCommand.h"
 #include "LiveCommand.h"
 #include "ParseLiveCommand.h"
+#include "RemoveDuplicatesCommand.h"
+#include "RoutesImportCommand.h"
 #include "TextFileCommand.h"
 #include "settings/AppPaths.h"
 
@@ -24,6 +29,11 @@ QList<CliCommand *(*)()> &factories()
         []() -> CliCommand * { return new ImportCommand; },
         []() -> CliCommand * { return new ParseLiveCommand; },
         []() -> CliCommand * { return new TextFileCommand; },
+        []() -> CliCommand * { return new AircraftImportCommand; },
+        []() -> CliCommand * { return new RoutesImportCommand; },
+        []() -> CliCommand * { return new DeleteAllCommand; },
+        []() -> CliCommand * { return new RemoveDuplicatesCommand; },
+        []() -> CliCommand * { return new CompactCommand; },
     };
     return list;
 }
@@ -98,7 +108,7 @@ void CommandLine::printHelp(QTextStream &out) const
            "Without a command, opens the ACARS Corvane window.\n\n"
            "Commands:\n";
     for (const auto &c : m_commands)
-        out << "  " << c->name().leftJustified(12) << c->summary() << '\n';
+        out << "  " << c->name().leftJustified(18) << c->summary() << '\n';
     out << "\nOptions:\n"
            "  --data-dir DIR  the application folder (databases and work files);\n"
            "                  CORVANE_DATA_DIR does the same, the option wins\n"

@@ -1,0 +1,57 @@
+#include "AircraftImportCommand.h"
+
+#include "CliStatus.h"
+#include "store/AircraftListLoad.h"
+#include "store/Store.h"
+#include "store/StoreError.h"
+
+namespace corvane
+{
+
+QString AircraftImportCommand::usage() const
+{
+    return QStringLiteral(
+        "Usage: corvane aircraft-import [--data-dir DIR] FILE [--replace]\n\n"
+        "Loads an aircraft list: one aircraft a line, \"registration,carrier,type,serial\".\n"
+        "A registration already known is updated (its heard flag kept), others are added.\n"
+        "--replace deletes every aircraft first (manually added ones too).\n"
+        "Prints \"FILE: N added, N updated\".\n");
+}
+
+int AircraftImportCommand::run(CliContext &c)
+{
+    QString file;
+    bool replace = false;
+    for (const QString &a : c.args) {
+        if (a == QLatin1String("--replace")) {
+            replace = true;
+        } else if (a.startsWith(u'-') || !file.isEmpty()) {
+            c.err << "corvane aircraft-import: unexpected argument \"" << a << "\"\n" << usage();
+            return ExitUsage;
+        } else {
+            file = a;
+        }
+    }
+    if (file.isEmpty()) {
+        c.err << "corvane aircraft-import: no aircraft file given\n" << usage();
+        return ExitUsage;
+    }
+    try {
+        Store store;
+        store.open(c.dataDir);
+        CliStatus status(c.err);
+        AircraftListLoad load(store);
+        load.setReplace(replace);
+        load.setProgress(
+            [&](qint64 line) { status.show(QStringLiteral("Processing record %1").arg(line)); });
+        const AircraftListLoad::Result r = load.load(file);
+        status.clear();
+        c.out << file << ": " << r.added << " added, " << r.updated << " updated\n";
+        return ExitOk;
+    } catch (const StoreError &e) {
+        c.err << "corvane aircraft-import: " << e.message() << '\n';
+        return ExitFailure;
+    }
+}
+
+} // namespace corvane

@@ -1,0 +1,47 @@
+#include "CompactCommand.h"
+
+#include "CliStatus.h"
+#include "store/Store.h"
+#include "store/StoreCleanup.h"
+#include "store/StoreError.h"
+
+#include <QFileInfo>
+
+namespace corvane
+{
+
+QString CompactCommand::usage() const
+{
+    return QStringLiteral("Usage: corvane compact [--data-dir DIR]\n\n"
+                          "Rewrites the message store without the space of deleted rows, as\n"
+                          "is worth doing after delete-all or remove-duplicates. Needs free\n"
+                          "disk space of about the store's size while it runs.\n"
+                          "Prints \"FILE: N bytes before, N bytes after\".\n");
+}
+
+int CompactCommand::run(CliContext &c)
+{
+    if (!c.args.isEmpty()) {
+        c.err << "corvane compact: unexpected argument \"" << c.args.first() << "\"\n" << usage();
+        return ExitUsage;
+    }
+    try {
+        Store store;
+        store.open(c.dataDir);
+        const QString path = store.path(Schema::File::AcarsLog);
+        const qint64 before = QFileInfo(path).size();
+        CliStatus status(c.err);
+        StoreCleanup cleanup(store);
+        cleanup.setStatus([&](const QString &text) { status.showNow(text); });
+        cleanup.compact();
+        status.clear();
+        c.out << path << ": " << before << " bytes before, " << QFileInfo(path).size()
+              << " bytes after\n";
+        return ExitOk;
+    } catch (const StoreError &e) {
+        c.err << "corvane compact: " << e.message() << '\n';
+        return ExitFailure;
+    }
+}
+
+} // namespace corvane

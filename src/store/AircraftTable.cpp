@@ -1,0 +1,61 @@
+#include "AircraftTable.h"
+
+#include "SqliteDb.h"
+#include "Store.h"
+
+namespace corvane
+{
+
+std::vector<AircraftRow> AircraftTable::all()
+{
+    SqliteStatement st(m_store.acarsLog(),
+                       "SELECT rowid, REGISTRATI, CARRIER, TYPE, CN, \"Heard?\" FROM AIRCRAFT "
+                       "ORDER BY REGISTRATI, rowid");
+    std::vector<AircraftRow> rows;
+    while (st.step())
+        rows.push_back(
+            {st.int64(0), st.text(1), st.text(2), st.text(3), st.text(4), st.int64(5) != 0});
+    return rows;
+}
+
+qint64 AircraftTable::add(const AircraftRow &row)
+{
+    SqliteDb &db = m_store.acarsLog();
+    SqliteStatement st(db, "INSERT INTO AIRCRAFT (REGISTRATI, CARRIER, TYPE, CN, \"Heard?\") "
+                           "VALUES (?, ?, ?, ?, ?)");
+    st.bind(1, row.registration);
+    st.bind(2, row.carrier);
+    st.bind(3, row.type);
+    st.bind(4, row.serial);
+    st.bind(5, qint64(row.heard ? 1 : 0));
+    st.run();
+    return db.lastInsertRowId();
+}
+
+void AircraftTable::update(const AircraftRow &row)
+{
+    SqliteStatement st(m_store.acarsLog(),
+                       "UPDATE AIRCRAFT SET REGISTRATI = ?, CARRIER = ?, TYPE = ?, CN = ?, "
+                       "\"Heard?\" = ? WHERE rowid = ?");
+    st.bind(1, row.registration);
+    st.bind(2, row.carrier);
+    st.bind(3, row.type);
+    st.bind(4, row.serial);
+    st.bind(5, qint64(row.heard ? 1 : 0));
+    st.bind(6, row.id);
+    st.run();
+}
+
+void AircraftTable::remove(qint64 id)
+{
+    SqliteStatement st(m_store.acarsLog(), "DELETE FROM AIRCRAFT WHERE rowid = ?");
+    st.bind(1, id);
+    st.run();
+}
+
+void AircraftTable::removeAll()
+{
+    m_store.acarsLog().exec("DELETE FROM AIRCRAFT");
+}
+
+} // namespace corvane

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+namespace corvane
+{
+
+class MessageView;
+class SqliteDb;
+class Store;
+
+// Clean-up of the message store: deleting every message, removing repeated
+// messages of one registration and flight, and compacting the file
+// afterwards. Each change is one transaction: a failure leaves the store as
+// it was.
+//
+// Rows kept beside the messages and tied to them by rowid follow every
+// deletion here, inside the same transaction.
+class StoreCleanup
+{
+public:
+    struct Duplicates {
+        qint64 removed = 0;
+        qint64 left = 0; // messages in the store afterwards
+    };
+
+    explicit StoreCleanup(Store &store) : m_store(store) {}
+
+    // Status texts for the user while a long step runs.
+    void setStatus(std::function<void(const QString &)> status) { m_status = std::move(status); }
+
+    // Empties the messages, the two registers and the processed-log list, and
+    // clears every aircraft's heard flag. Reference tables stay. Returns the
+    // number of messages deleted.
+    qint64 deleteAllMessages();
+
+    // Leaves one message of each registration and flight pair (compared
+    // without regard to case) that occurs in the view: the earliest, ties
+    // going to the one stored first. Messages without a registration or a
+    // flight stay. Survivors keep their rowid. The registers are not
+    // recounted: they tell how often a pair was heard.
+    Duplicates removeDuplicates(const MessageView &view);
+
+    // Gives the space of deleted rows back to the file system.
+    void compact();
+
+private:
+    void status(const QString &text);
+    void findDuplicates(SqliteDb &db, const MessageView &view);
+    void deleteInPlace(SqliteDb &db);
+    void copySurvivors(SqliteDb &db);
+    static qint64 count(SqliteDb &db, const char *sql);
+
+    Store &m_store;
+    std::function<void(const QString &)> m_status;
+};
+
+} // namespace corvane

@@ -17,10 +17,10 @@ namespace
 {
 
 const char *const kMessageTable = "tMessage";
-const char *const kKeepTable = "tMessageKeep";
+const char *const kOldTable = "tMessageBeforeRemoval";
 
-// The message table as this version declares it, under another name.
-TableDeclaration messageTableNamed(const char *name)
+// The message table as this version declares it.
+TableDeclaration messageTable()
 {
     const auto tables =
         SchemaDeclarations::tablesAt(Schema::File::AcarsLog, Schema::kCurrentVersion);
@@ -29,9 +29,7 @@ TableDeclaration messageTableNamed(const char *name)
     });
     if (it == tables.end())
         throw StoreError(QStringLiteral("The message table is not declared"));
-    TableDeclaration table = *it;
-    table.name = name;
-    return table;
+    return *it;
 }
 
 } // namespace
@@ -123,29 +121,43 @@ void StoreCleanup::deleteInPlace(SqliteDb &db)
 void StoreCleanup::copySurvivors(SqliteDb &db)
 {
     status(QStringLiteral("Copying the messages that stay..."));
-    QList<QByteArray> indexes;
+    // The indexes and triggers go with the old table; they are built anew on
+    // the copy once it is filled, which is far quicker than keeping them up
+    // to date row by row.
+    QList<QByteArray> rebuild;
     {
-        SqliteStatement st(db, "SELECT sql FROM sqlite_master WHERE type = 'index' "
-                               "AND tbl_name = ? COLLATE NOCASE AND sql IS NOT NULL");
+        SqliteStatement st(db, "SELECT sql FROM sqlite_master WHERE type IN ('index', 'trigger') "
+                               "AND tbl_name = ? COLLATE NOCASE AND sql IS NOT NULL "
+                               "ORDER BY type = 'trigger', rowid");
         st.bind(1, QString::fromLatin1(kMessageTable));
         while (st.step())
-            indexes << st.text(0).toUtf8();
+            rebuild << st.text(0).toUtf8();
     }
-    const TableDeclaration keep = messageTableNamed(kKeepTable);
+    // The old table steps aside under another name; views on the message
+    // table keep naming it, and find the new one.
+    const QByteArray old = kOldTable;
+    db.exec(("DROP TABLE IF EXISTS " + old).constData());
+    db.exec("PRAGMA legacy_alter_table = ON");
+    try {
+        db.exec(("ALTER TABLE tMessage RENAME TO " + old).constData());
+    } catch (const StoreError &) {
+        db.exec("PRAGMA legacy_alter_table = OFF");
+        throw;
+    }
+    db.exec("PRAGMA legacy_alter_table = OFF");
+    const TableDeclaration table = messageTable();
+    db.exec(SchemaDeclarations::createTable(table).constData());
     QByteArray columns = "rowid";
-    for (const ColumnDeclaration &c : keep.columns)
+    for (const ColumnDeclaration &c : table.columns)
         columns += ", \"" + QByteArray(c.name).replace('"', "\"\"") + '"';
-    db.exec(("DROP TABLE IF EXISTS " + QByteArray(kKeepTable)).constData());
-    db.exec(SchemaDeclarations::createTable(keep).constData());
-    const QByteArray copy = "INSERT INTO " + QByteArray(kKeepTable) + " (" + columns + ") SELECT " +
-                            columns +
-                            " FROM tMessage WHERE rowid NOT IN "
-                            "(SELECT id FROM temp.DuplicateMessages) ORDER BY rowid";
+    const QByteArray copy = "INSERT INTO tMessage (" + columns + ") SELECT " + columns + " FROM " +
+                            old +
+                            " WHERE rowid NOT IN (SELECT id FROM temp.DuplicateMessages) "
+                            "ORDER BY rowid";
     db.exec(copy.constData());
-    db.exec("DROP TABLE tMessage");
-    db.exec(("ALTER TABLE " + QByteArray(kKeepTable) + " RENAME TO tMessage").constData());
+    db.exec(("DROP TABLE " + old).constData());
     status(QStringLiteral("Building the message indexes..."));
-    for (const QByteArray &sql : indexes)
+    for (const QByteArray &sql : rebuild)
         db.exec(sql.constData());
 }
 

@@ -77,6 +77,19 @@ bool Dialogs::question(QWidget *parent, const QString &text, const QString &titl
                                  QMessageBox::No) == QMessageBox::Yes;
 }
 
+bool Dialogs::criticalQuestion(QWidget *parent, const QString &text, const QString &title)
+{
+    state().messages << text;
+    if (const auto answer = takeAnswer())
+        return *answer == Answer::Yes || *answer == Answer::Ok;
+    if (state().unattended)
+        return false;
+    QMessageBox box(QMessageBox::Critical, titleOr(title), text, QMessageBox::Yes | QMessageBox::No,
+                    parent);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 QString Dialogs::openFile(QWidget *parent, const QString &caption, const QString &dir,
                           const QString &filter)
 {

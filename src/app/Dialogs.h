@@ -28,6 +28,8 @@ public:
     static void critical(QWidget *parent, const QString &text, const QString &title = {});
     // Yes and No; true for Yes.
     static bool question(QWidget *parent, const QString &text, const QString &title = {});
+    // The same with the critical-error icon, for questions about what cannot be undone.
+    static bool criticalQuestion(QWidget *parent, const QString &text, const QString &title = {});
 
     // Empty (or an empty list) when the user cancels.
     static QString openFile(QWidget *parent, const QString &caption, const QString &dir = {},

@@ -112,6 +112,11 @@ public:
     QLineEdit *liveDataItem() const { return m_liveDataItem; }
     QTimer *titleTimer() const { return m_titleTimer; }
 
+signals:
+    // Aircraft, carriers or routes changed (an editor, a bulk load, the heard
+    // flags): whatever shows them looks them up again.
+    void referenceDataChanged();
+
 private:
     void buildMenus();
     void buildTabs();

@@ -7,6 +7,7 @@
 #include "OptionsDialog.h"
 #include "browse/MessageBrowser.h"
 #include "recording/RecorderThread.h"
+#include "refdata/BulkUpdateController.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
 
@@ -36,6 +37,8 @@ int MainWindowLauncher::run(const QString &appFolder)
     ImportController importer(window, recorderThread);
     LiveController live(window, recorderThread);
     MessageBrowser browser(window, store);
+    BulkUpdateController bulkUpdates(window, recorderThread);
+    bulkUpdates.currentView = [&browser] { return browser.view(); };
     OptionsDialog::attach(window);
     window.startUp();
     window.show();

@@ -8,6 +8,7 @@
 #include "browse/MessageBrowser.h"
 #include "recording/RecorderThread.h"
 #include "refdata/BulkUpdateController.h"
+#include "refdata/ReferenceEditors.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
 
@@ -39,6 +40,7 @@ int MainWindowLauncher::run(const QString &appFolder)
     MessageBrowser browser(window, store);
     BulkUpdateController bulkUpdates(window, recorderThread);
     bulkUpdates.currentView = [&browser] { return browser.view(); };
+    ReferenceEditors editors(window);
     OptionsDialog::attach(window);
     window.startUp();
     window.show();

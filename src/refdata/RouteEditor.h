@@ -1,0 +1,53 @@
+#pragma once
+
+#include "store/RouteTable.h"
+
+#include <QDialog>
+#include <vector>
+
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+
+namespace corvane
+{
+
+class Store;
+
+// frmRoutes: the route table, and a flight and route edited in two boxes on
+// the window. Choosing a row copies it into the boxes; Add stores the boxes
+// as a new row, Update writes them into the chosen row, Clear empties them.
+// The Delete button does nothing.
+class RouteEditor : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit RouteEditor(Store &store, QWidget *parent = nullptr);
+
+    QTableWidget *grid() const { return m_grid; }
+    QLineEdit *flight() const { return m_flight; }
+    QLineEdit *route() const { return m_route; }
+    QPushButton *button(const QString &name) const;
+
+    void reload();
+    void add();
+    // Without a chosen row, asks for one and writes nothing.
+    void update();
+    void clear();
+
+signals:
+    void changed();
+
+private:
+    void rowChanged();
+    qint64 currentId() const;
+    bool store(const RouteRow &row, bool isNew);
+
+    Store &m_store;
+    std::vector<RouteRow> m_rows;
+    QTableWidget *m_grid = nullptr;
+    QLineEdit *m_flight = nullptr;
+    QLineEdit *m_route = nullptr;
+};
+
+} // namespace corvane

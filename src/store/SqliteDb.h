@@ -66,6 +66,8 @@ public:
     qint64 int64(int column) const;
     QVariant value(int column) const;
     bool isNull(int column) const;
+    // For reading columns as raw bytes in tight loops.
+    sqlite3_stmt *handle() const { return m_stmt; }
 
 private:
     SqliteDb &m_db;

@@ -7,6 +7,7 @@
 #include "Store.h"
 #include "StoreError.h"
 
+#include <QHash>
 #include <QStringList>
 #include <algorithm>
 
@@ -65,60 +66,133 @@ StoreCleanup::Duplicates StoreCleanup::removeDuplicates(const MessageView &view)
     SqliteDb &db = m_store.acarsLog();
     SqliteTransaction tx(db);
     status(QStringLiteral("Finding duplicate messages..."));
-    findDuplicates(db, view);
-    const qint64 total = count(db, "SELECT count(*) FROM tMessage");
+    const bool scoped = fillScope(db, view);
+    const Survey survey = findSurvivors(db, scoped);
     Duplicates result;
-    result.removed = count(db, "SELECT count(*) FROM temp.DuplicateMessages");
-    result.left = total - result.removed;
-    // Where most messages go, writing the few survivors anew is far cheaper
+    result.removed = survey.doomed;
+    result.left = survey.messages - survey.doomed;
+    // Where most messages go, writing the few that stay anew is far cheaper
     // than taking the many out of the table and its indexes one by one.
-    if (result.removed > 0 && result.removed * 2 > total)
-        copySurvivors(db);
+    if (result.removed > 0 && result.removed * 2 > survey.messages)
+        copySurvivors(db, scoped);
     else if (result.removed > 0)
-        deleteInPlace(db);
-    db.exec("DROP TABLE temp.DuplicateMessages");
+        deleteInPlace(db, scoped);
+    db.exec("DROP TABLE temp.DuplicateSurvivors");
     db.exec("DROP TABLE IF EXISTS temp.DuplicateScope");
     tx.commit();
     return result;
 }
 
-void StoreCleanup::findDuplicates(SqliteDb &db, const MessageView &view)
+QByteArray StoreCleanup::pairKey(const char *reg, int regSize, const char *flight, int flightSize)
 {
-    db.exec("DROP TABLE IF EXISTS temp.DuplicateMessages");
-    db.exec("DROP TABLE IF EXISTS temp.DuplicateScope");
-    db.exec("CREATE TEMP TABLE DuplicateMessages (id INTEGER PRIMARY KEY)");
-    QByteArray scope;
-    const QString where = view.whereClause();
-    if (!where.isEmpty()) {
-        // The pairs that occur in the view; all their messages count.
-        db.exec("CREATE TEMP TABLE DuplicateScope (reg TEXT COLLATE NOCASE, "
-                "flight TEXT COLLATE NOCASE, PRIMARY KEY (reg, flight)) WITHOUT ROWID");
-        SqliteStatement fill(
-            db, ("INSERT OR IGNORE INTO temp.DuplicateScope SELECT mReg, mFlight FROM tMessage" +
-                 where + " AND mReg <> '' AND mFlight <> ''")
-                    .toUtf8()
-                    .constData());
-        const QStringList values = view.parameters();
-        for (int i = 0; i < values.size(); ++i)
-            fill.bind(i + 1, values[i]);
-        fill.run();
-        scope = " JOIN temp.DuplicateScope s ON s.reg = m.mReg AND s.flight = m.mFlight";
-    }
-    const QByteArray sql =
-        "INSERT INTO temp.DuplicateMessages SELECT id FROM (SELECT m.rowid AS id, "
-        "row_number() OVER (PARTITION BY m.mReg, m.mFlight ORDER BY m.mTime, m.rowid) AS n "
-        "FROM tMessage m" +
-        scope + " WHERE m.mReg <> '' AND m.mFlight <> '') WHERE n > 1 ORDER BY id";
-    db.exec(sql.constData());
+    // The registers' comparison: ASCII letters without regard to case.
+    QByteArray key(regSize + 1 + flightSize, Qt::Uninitialized);
+    char *out = key.data();
+    for (int i = 0; i < regSize; ++i)
+        *out++ = (reg[i] >= 'a' && reg[i] <= 'z') ? char(reg[i] - 32) : reg[i];
+    *out++ = '\0';
+    for (int i = 0; i < flightSize; ++i)
+        *out++ = (flight[i] >= 'a' && flight[i] <= 'z') ? char(flight[i] - 32) : flight[i];
+    return key;
 }
 
-void StoreCleanup::deleteInPlace(SqliteDb &db)
+bool StoreCleanup::fillScope(SqliteDb &db, const MessageView &view)
+{
+    db.exec("DROP TABLE IF EXISTS temp.DuplicateSurvivors");
+    db.exec("DROP TABLE IF EXISTS temp.DuplicateScope");
+    db.exec("CREATE TEMP TABLE DuplicateSurvivors (id INTEGER PRIMARY KEY)");
+    m_scope.clear();
+    const QString where = view.whereClause();
+    if (where.isEmpty())
+        return false;
+    // The pairs that occur in the view; all their messages count.
+    db.exec("CREATE TEMP TABLE DuplicateScope (reg TEXT COLLATE NOCASE, "
+            "flight TEXT COLLATE NOCASE, PRIMARY KEY (reg, flight)) WITHOUT ROWID");
+    SqliteStatement fill(
+        db, ("INSERT OR IGNORE INTO temp.DuplicateScope SELECT mReg, mFlight FROM tMessage" +
+             where + " AND mReg <> '' AND mFlight <> ''")
+                .toUtf8()
+                .constData());
+    const QStringList values = view.parameters();
+    for (int i = 0; i < values.size(); ++i)
+        fill.bind(i + 1, values[i]);
+    fill.run();
+    SqliteStatement read(db, "SELECT reg, flight FROM temp.DuplicateScope");
+    while (read.step()) {
+        const QByteArray reg = read.text(0).toUtf8(), flight = read.text(1).toUtf8();
+        m_scope.insert(
+            pairKey(reg.constData(), int(reg.size()), flight.constData(), int(flight.size())));
+    }
+    return true;
+}
+
+StoreCleanup::Survey StoreCleanup::findSurvivors(SqliteDb &db, bool scoped)
+{
+    // One pass over the table in rowid order, keeping the earliest message
+    // of each pair in memory: far quicker than having the engine sort the
+    // whole table by pair. A later message replaces the kept one only when
+    // strictly earlier, so ties go to the one stored first.
+    struct First {
+        QByteArray time; // empty for a message without a time, which sorts first
+        qint64 rowid = 0;
+    };
+    QHash<QByteArray, First> pairs;
+    Survey survey;
+    SqliteStatement scan(db, "SELECT rowid, mReg, mFlight, mTime FROM tMessage");
+    sqlite3_stmt *st = scan.handle();
+    while (scan.step()) {
+        ++survey.messages;
+        const auto *reg = reinterpret_cast<const char *>(sqlite3_column_text(st, 1));
+        const int regSize = sqlite3_column_bytes(st, 1);
+        const auto *flight = reinterpret_cast<const char *>(sqlite3_column_text(st, 2));
+        const int flightSize = sqlite3_column_bytes(st, 2);
+        if (!reg || !flight || regSize == 0 || flightSize == 0)
+            continue;
+        const QByteArray key = pairKey(reg, regSize, flight, flightSize);
+        if (scoped && !m_scope.contains(key))
+            continue;
+        const auto *time = reinterpret_cast<const char *>(sqlite3_column_text(st, 3));
+        QByteArray stamp =
+            time ? '\x01' + QByteArray(time, sqlite3_column_bytes(st, 3)) : QByteArray();
+        const auto found = pairs.find(key);
+        if (found == pairs.end()) {
+            pairs.insert(key, {std::move(stamp), sqlite3_column_int64(st, 0)});
+            continue;
+        }
+        ++survey.doomed;
+        if (stamp < found->time)
+            *found = {std::move(stamp), sqlite3_column_int64(st, 0)};
+    }
+    std::vector<qint64> survivors;
+    survivors.reserve(size_t(pairs.size()));
+    for (const First &f : std::as_const(pairs))
+        survivors.push_back(f.rowid);
+    std::sort(survivors.begin(), survivors.end());
+    SqliteStatement insert(db, "INSERT INTO temp.DuplicateSurvivors (id) VALUES (?)");
+    for (const qint64 id : survivors) {
+        insert.bind(1, id);
+        insert.run();
+    }
+    return survey;
+}
+
+QByteArray StoreCleanup::doomedCondition(bool scoped)
+{
+    QByteArray sql = "rowid NOT IN (SELECT id FROM temp.DuplicateSurvivors) "
+                     "AND mReg <> '' AND mFlight <> ''";
+    if (scoped)
+        sql += " AND EXISTS (SELECT 1 FROM temp.DuplicateScope s "
+               "WHERE s.reg = mReg AND s.flight = mFlight)";
+    return sql;
+}
+
+void StoreCleanup::deleteInPlace(SqliteDb &db, bool scoped)
 {
     status(QStringLiteral("Removing duplicate messages..."));
-    db.exec("DELETE FROM tMessage WHERE rowid IN (SELECT id FROM temp.DuplicateMessages)");
+    db.exec(("DELETE FROM tMessage WHERE " + doomedCondition(scoped)).constData());
 }
 
-void StoreCleanup::copySurvivors(SqliteDb &db)
+void StoreCleanup::copySurvivors(SqliteDb &db, bool scoped)
 {
     status(QStringLiteral("Copying the messages that stay..."));
     // The indexes and triggers go with the old table; they are built anew on
@@ -151,9 +225,7 @@ void StoreCleanup::copySurvivors(SqliteDb &db)
     for (const ColumnDeclaration &c : table.columns)
         columns += ", \"" + QByteArray(c.name).replace('"', "\"\"") + '"';
     const QByteArray copy = "INSERT INTO tMessage (" + columns + ") SELECT " + columns + " FROM " +
-                            old +
-                            " WHERE rowid NOT IN (SELECT id FROM temp.DuplicateMessages) "
-                            "ORDER BY rowid";
+                            old + " WHERE NOT (" + doomedCondition(scoped) + ") ORDER BY rowid";
     db.exec(copy.constData());
     db.exec(("DROP TABLE " + old).constData());
     status(QStringLiteral("Building the message indexes..."));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QSet>
 #include <QString>
 #include <functional>
 
@@ -46,14 +48,27 @@ public:
     void compact();
 
 private:
+    struct Survey {
+        qint64 messages = 0; // in the table
+        qint64 doomed = 0;   // to go
+    };
+
     void status(const QString &text);
-    void findDuplicates(SqliteDb &db, const MessageView &view);
-    void deleteInPlace(SqliteDb &db);
-    void copySurvivors(SqliteDb &db);
+    // The view's pairs into temp.DuplicateScope and m_scope; false when the
+    // view shows every message.
+    bool fillScope(SqliteDb &db, const MessageView &view);
+    // The message of each pair that stays into temp.DuplicateSurvivors.
+    Survey findSurvivors(SqliteDb &db, bool scoped);
+    void deleteInPlace(SqliteDb &db, bool scoped);
+    void copySurvivors(SqliteDb &db, bool scoped);
+    // What picks a message to go, in SQL on tMessage.
+    static QByteArray doomedCondition(bool scoped);
+    static QByteArray pairKey(const char *reg, int regSize, const char *flight, int flightSize);
     static qint64 count(SqliteDb &db, const char *sql);
 
     Store &m_store;
     std::function<void(const QString &)> m_status;
+    QSet<QByteArray> m_scope;
 };
 
 } // namespace corvane

@@ -57,6 +57,7 @@ qint64 StoreCleanup::deleteAllMessages()
     db.exec("DELETE FROM tMessage");
     db.exec("DELETE FROM UniqueAircraft");
     db.exec(NamedCommands::find(QStringLiteral("SetAllHeardToNone"))->sql);
+    // Tables kept beside the messages are emptied here too.
     tx.commit();
     return messages;
 }
@@ -67,17 +68,20 @@ StoreCleanup::Duplicates StoreCleanup::removeDuplicates(const MessageView &view)
     SqliteTransaction tx(db);
     status(QStringLiteral("Finding duplicate messages..."));
     const bool scoped = fillScope(db, view);
-    const Survey survey = findSurvivors(db, scoped);
+    Survey survey = findSurvivors(db, scoped);
     Duplicates result;
     result.removed = survey.doomed;
     result.left = survey.messages - survey.doomed;
     // Where most messages go, writing the few that stay anew is far cheaper
     // than taking the many out of the table and its indexes one by one.
-    if (result.removed > 0 && result.removed * 2 > survey.messages)
-        copySurvivors(db, scoped);
-    else if (result.removed > 0)
+    if (result.removed > 0 && result.removed * 2 > survey.messages) {
+        keep(db, survey.unpaired);
+        copySurvivors(db);
+    } else if (result.removed > 0)
         deleteInPlace(db, scoped);
-    db.exec("DROP TABLE temp.DuplicateSurvivors");
+    // Rows kept beside the messages follow here, before the commit: a rowid
+    // freed now may be given to a new message later.
+    db.exec("DROP TABLE temp.DuplicateKeep");
     db.exec("DROP TABLE IF EXISTS temp.DuplicateScope");
     tx.commit();
     return result;
@@ -98,9 +102,9 @@ QByteArray StoreCleanup::pairKey(const char *reg, int regSize, const char *fligh
 
 bool StoreCleanup::fillScope(SqliteDb &db, const MessageView &view)
 {
-    db.exec("DROP TABLE IF EXISTS temp.DuplicateSurvivors");
+    db.exec("DROP TABLE IF EXISTS temp.DuplicateKeep");
     db.exec("DROP TABLE IF EXISTS temp.DuplicateScope");
-    db.exec("CREATE TEMP TABLE DuplicateSurvivors (id INTEGER PRIMARY KEY)");
+    db.exec("CREATE TEMP TABLE DuplicateKeep (id INTEGER PRIMARY KEY)");
     m_scope.clear();
     const QString where = view.whereClause();
     if (where.isEmpty())
@@ -138,6 +142,7 @@ StoreCleanup::Survey StoreCleanup::findSurvivors(SqliteDb &db, bool scoped)
     };
     QHash<QByteArray, First> pairs;
     Survey survey;
+    std::vector<qint64> &unpaired = survey.unpaired;
     SqliteStatement scan(db, "SELECT rowid, mReg, mFlight, mTime FROM tMessage");
     sqlite3_stmt *st = scan.handle();
     while (scan.step()) {
@@ -146,11 +151,15 @@ StoreCleanup::Survey StoreCleanup::findSurvivors(SqliteDb &db, bool scoped)
         const int regSize = sqlite3_column_bytes(st, 1);
         const auto *flight = reinterpret_cast<const char *>(sqlite3_column_text(st, 2));
         const int flightSize = sqlite3_column_bytes(st, 2);
-        if (!reg || !flight || regSize == 0 || flightSize == 0)
+        if (!reg || !flight || regSize == 0 || flightSize == 0) {
+            unpaired.push_back(sqlite3_column_int64(st, 0));
             continue;
+        }
         const QByteArray key = pairKey(reg, regSize, flight, flightSize);
-        if (scoped && !m_scope.contains(key))
+        if (scoped && !m_scope.contains(key)) {
+            unpaired.push_back(sqlite3_column_int64(st, 0));
             continue;
+        }
         const auto *time = reinterpret_cast<const char *>(sqlite3_column_text(st, 3));
         QByteArray stamp =
             time ? '\x01' + QByteArray(time, sqlite3_column_bytes(st, 3)) : QByteArray();
@@ -167,18 +176,24 @@ StoreCleanup::Survey StoreCleanup::findSurvivors(SqliteDb &db, bool scoped)
     survivors.reserve(size_t(pairs.size()));
     for (const First &f : std::as_const(pairs))
         survivors.push_back(f.rowid);
-    std::sort(survivors.begin(), survivors.end());
-    SqliteStatement insert(db, "INSERT INTO temp.DuplicateSurvivors (id) VALUES (?)");
-    for (const qint64 id : survivors) {
+    keep(db, survivors);
+    return survey;
+}
+
+void StoreCleanup::keep(SqliteDb &db, std::vector<qint64> &ids)
+{
+    // In rowid order the table is only ever appended to.
+    std::sort(ids.begin(), ids.end());
+    SqliteStatement insert(db, "INSERT INTO temp.DuplicateKeep (id) VALUES (?)");
+    for (const qint64 id : ids) {
         insert.bind(1, id);
         insert.run();
     }
-    return survey;
 }
 
 QByteArray StoreCleanup::doomedCondition(bool scoped)
 {
-    QByteArray sql = "rowid NOT IN (SELECT id FROM temp.DuplicateSurvivors) "
+    QByteArray sql = "rowid NOT IN (SELECT id FROM temp.DuplicateKeep) "
                      "AND mReg <> '' AND mFlight <> ''";
     if (scoped)
         sql += " AND EXISTS (SELECT 1 FROM temp.DuplicateScope s "
@@ -192,7 +207,7 @@ void StoreCleanup::deleteInPlace(SqliteDb &db, bool scoped)
     db.exec(("DELETE FROM tMessage WHERE " + doomedCondition(scoped)).constData());
 }
 
-void StoreCleanup::copySurvivors(SqliteDb &db, bool scoped)
+void StoreCleanup::copySurvivors(SqliteDb &db)
 {
     status(QStringLiteral("Copying the messages that stay..."));
     // The indexes and triggers go with the old table; they are built anew on
@@ -225,7 +240,8 @@ void StoreCleanup::copySurvivors(SqliteDb &db, bool scoped)
     for (const ColumnDeclaration &c : table.columns)
         columns += ", \"" + QByteArray(c.name).replace('"', "\"\"") + '"';
     const QByteArray copy = "INSERT INTO tMessage (" + columns + ") SELECT " + columns + " FROM " +
-                            old + " WHERE NOT (" + doomedCondition(scoped) + ") ORDER BY rowid";
+                            old +
+                            " WHERE rowid IN (SELECT id FROM temp.DuplicateKeep) ORDER BY rowid";
     db.exec(copy.constData());
     db.exec(("DROP TABLE " + old).constData());
     status(QStringLiteral("Building the message indexes..."));

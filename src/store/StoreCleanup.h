@@ -4,6 +4,7 @@
 #include <QSet>
 #include <QString>
 #include <functional>
+#include <vector>
 
 namespace corvane
 {
@@ -51,16 +52,21 @@ private:
     struct Survey {
         qint64 messages = 0; // in the table
         qint64 doomed = 0;   // to go
+        // Messages of no pair, or of pairs outside the view: all stay.
+        std::vector<qint64> unpaired;
     };
 
     void status(const QString &text);
     // The view's pairs into temp.DuplicateScope and m_scope; false when the
     // view shows every message.
     bool fillScope(SqliteDb &db, const MessageView &view);
-    // The message of each pair that stays into temp.DuplicateSurvivors.
+    // The message of each pair that stays into temp.DuplicateKeep.
     Survey findSurvivors(SqliteDb &db, bool scoped);
+    // Adds messages that stay to temp.DuplicateKeep.
+    static void keep(SqliteDb &db, std::vector<qint64> &ids);
     void deleteInPlace(SqliteDb &db, bool scoped);
-    void copySurvivors(SqliteDb &db, bool scoped);
+    // Every message in temp.DuplicateKeep into a new table.
+    void copySurvivors(SqliteDb &db);
     // What picks a message to go, in SQL on tMessage.
     static QByteArray doomedCondition(bool scoped);
     static QByteArray pairKey(const char *reg, int regSize, const char *flight, int flightSize);

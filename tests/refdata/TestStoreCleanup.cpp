@@ -132,6 +132,19 @@ private slots:
         QCOMPARE(messages(), left);
     }
 
+    void pairsOutsideTheViewSurviveACopy()
+    {
+        QStringList many{"G-B/BA2@01/01/2004 10:00", "G-B/BA2@01/01/2004 10:00",
+                         "/BA2@01/01/2004 10:00"};
+        for (int i = 0; i < 10; ++i)
+            many << QStringLiteral("G-A/BA1@0%1/01/2004 10:00").arg(9 - i % 9);
+        record(many);
+        const auto r = StoreCleanup(*store).removeDuplicates(
+            MessageView::byRegistration(QStringLiteral("G-A")));
+        QCOMPARE(r.removed, 9);
+        QCOMPARE(messages(), (QStringList{"1|G-B|BA2", "2|G-B|BA2", "3||BA2", "12|G-A|BA1"}));
+    }
+
     void aFailedRemovalLeavesTheStore()
     {
         record({"G-A/BA1@01/01/2004 10:00", "G-A/BA1@02/01/2004 10:00", "G-B/BA2@01/01/2004 10:00",

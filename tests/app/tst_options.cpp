@@ -64,7 +64,9 @@ private slots:
                  (QStringList{
                      "optAirNav=AirNav", "optSkySpy=SkySpy", "optAirMaster32000=Air Master 3/2000",
                      "optZcars=ZCARS", "optBrellwick=Brellwick (Airmaster mode)", "optARD=ARD2",
-                     "optSSHF=SkySweeper HF", "optSSVHF=SkySweeper VHF", "optACARSD=ACARSD"}));
+                     "optSSHF=SkySweeper HF", "optSSVHF=SkySweeper VHF", "optACARSD=ACARSD",
+                     "optAcarsdec=acarsdec", "optVdlm2dec=vdlm2dec", "optDumpvdl2=dumpvdl2",
+                     "optDumphfdl=dumphfdl"}));
         QCOMPARE(buttons("fraDDE"),
                  (QStringList{"optDDEANAD=AirNav", "optDDESkySpy=SkySpy",
                               "optDDEAirmaster=Airmaster", "optDDEZcars=ZCARS", "optDDEHFDL=HFDL",

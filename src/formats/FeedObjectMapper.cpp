@@ -1,9 +1,9 @@
 #include "FeedObjectMapper.h"
 
+#include "JsonTree.h"
 #include "store/MessageChecks.h"
 
 #include <QDateTime>
-#include <QJsonValue>
 #include <cmath>
 
 namespace corvane
@@ -13,22 +13,14 @@ namespace
 {
 
 // Absent fields, and fields of another type, read as empty text.
-QString text(const QJsonObject &o, QLatin1StringView key)
+QString text(const JsonTree &t, int node, QByteArrayView key)
 {
-    return o.value(key).toString();
+    return t.string(t.member(node, key));
 }
 
-QJsonObject object(const QJsonObject &o, QLatin1StringView key)
+std::optional<double> number(const JsonTree &t, int node, QByteArrayView key)
 {
-    return o.value(key).toObject();
-}
-
-std::optional<double> number(const QJsonObject &o, QLatin1StringView key)
-{
-    const QJsonValue v = o.value(key);
-    if (!v.isDouble())
-        return std::nullopt;
-    return v.toDouble();
+    return t.number(t.member(node, key));
 }
 
 std::optional<double> hertzToMegahertz(const std::optional<double> &hz)
@@ -47,42 +39,44 @@ QString registration(const QString &tail)
     return reg.trimmed().toString();
 }
 
-bool isGroundStation(const QJsonObject &source)
+bool isGroundStation(const JsonTree &t, int source)
 {
-    return text(source, QLatin1StringView("type")) == QLatin1StringView("Ground station");
+    return text(t, source, "type") == QLatin1StringView("Ground station");
 }
 
 // Years the store can keep in its four-digit form.
-constexpr qint64 kLastSecond = 253402300799; // 9999-12-31 23:59:59 UTC
+constexpr double kLastSecond = 253402300799; // 9999-12-31 23:59:59 UTC
 
 } // namespace
 
-FeedObjectOutcome FeedObjectMapper::map(FeedDecoder decoder, const QJsonObject &o, MessageRecord &r)
+FeedObjectOutcome FeedObjectMapper::map(FeedDecoder decoder, const JsonTree &t, MessageRecord &r)
 {
-    FeedObjectOutcome outcome = FeedObjectOutcome::PassedOver;
-    switch (decoder) {
-    case FeedDecoder::Acarsdec:
-    case FeedDecoder::Vdlm2dec:
-        outcome = mapFlat(o, r);
-        break;
-    case FeedDecoder::Dumpvdl2:
-        outcome = mapVdl2(o, r);
-        break;
-    case FeedDecoder::Dumphfdl:
-        outcome = mapHfdl(o, r);
-        break;
+    FeedObjectOutcome outcome = FeedObjectOutcome::Rejected;
+    if (t.isObject(t.root())) {
+        switch (decoder) {
+        case FeedDecoder::Acarsdec:
+        case FeedDecoder::Vdlm2dec:
+            outcome = mapFlat(t, r);
+            break;
+        case FeedDecoder::Dumpvdl2:
+            outcome = mapVdl2(t, r);
+            break;
+        case FeedDecoder::Dumphfdl:
+            outcome = mapHfdl(t, r);
+            break;
+        }
     }
     if (outcome == FeedObjectOutcome::Message || outcome == FeedObjectOutcome::FailedCheck)
         r.mFeed.decoder = FeedDecoders::name(decoder);
     return outcome;
 }
 
-bool FeedObjectMapper::takeUnixTime(const QJsonValue &seconds, MessageRecord &r)
+bool FeedObjectMapper::takeUnixTime(const std::optional<double> &seconds, MessageRecord &r)
 {
-    if (!seconds.isDouble())
+    if (!seconds)
         return false;
-    const double s = std::floor(seconds.toDouble());
-    if (!(s >= 0 && s <= double(kLastSecond)))
+    const double s = std::floor(*seconds);
+    if (!(s >= 0 && s <= kLastSecond))
         return false;
     r.mTime = MessageTime::fromDateTime(QDateTime::fromSecsSinceEpoch(qint64(s)));
     return r.mTime.isValid();
@@ -94,98 +88,96 @@ FeedObjectOutcome FeedObjectMapper::checked(MessageRecord &r)
                                                          : FeedObjectOutcome::FailedCheck;
 }
 
-FeedObjectOutcome FeedObjectMapper::mapFlat(const QJsonObject &o, MessageRecord &r)
+FeedObjectOutcome FeedObjectMapper::mapFlat(const JsonTree &t, MessageRecord &r)
 {
-    using L = QLatin1StringView;
-    if (o.contains(L("vdl2")) || o.contains(L("hfdl")))
+    const int o = t.root();
+    if (t.member(o, "vdl2") != JsonTree::kNone || t.member(o, "hfdl") != JsonTree::kNone)
         return FeedObjectOutcome::Rejected;
     // Route records, position-only records and the like carry no label.
-    if (!o.contains(L("label")))
+    if (t.member(o, "label") == JsonTree::kNone)
         return FeedObjectOutcome::PassedOver;
     // The block that completes a multi-block message carries the whole text.
-    const QString assembly = text(o, L("assstat"));
-    if (assembly == L("in progress") || assembly == L("duplicate"))
+    const QString assembly = text(t, o, "assstat");
+    if (assembly == QLatin1StringView("in progress") || assembly == QLatin1StringView("duplicate"))
         return FeedObjectOutcome::PassedOver;
 
-    r.mMode = text(o, L("mode"));
-    r.mReg = registration(text(o, L("tail")));
-    r.mLabel = text(o, L("label"));
-    r.mBlk = text(o, L("block_id"));
-    r.mNo = text(o, L("msgno"));
-    r.mFlight = text(o, L("flight")).trimmed();
-    r.mText = text(o, L("text"));
+    r.mMode = text(t, o, "mode");
+    r.mReg = registration(text(t, o, "tail"));
+    r.mLabel = text(t, o, "label");
+    r.mBlk = text(t, o, "block_id");
+    r.mNo = text(t, o, "msgno");
+    r.mFlight = text(t, o, "flight").trimmed();
+    r.mText = text(t, o, "text");
     // Downlink block ids are digits; the ground uses letters (or none).
     const bool digitBlock = r.mBlk.size() == 1 && r.mBlk[0].isDigit();
-    if (o.contains(L("fromaddr")) || !digitBlock)
+    if (t.member(o, "fromaddr") != JsonTree::kNone || !digitBlock)
         r.setUplink();
-    r.mFeed.station = text(o, L("station_id"));
-    r.mFeed.frequencyMhz = number(o, L("freq"));
-    r.mFeed.signalLevel = number(o, L("level"));
-    takeUnixTime(o.value(L("timestamp")), r);
+    r.mFeed.station = text(t, o, "station_id");
+    r.mFeed.frequencyMhz = number(t, o, "freq");
+    r.mFeed.signalLevel = number(t, o, "level");
+    takeUnixTime(number(t, o, "timestamp"), r);
     return checked(r);
 }
 
-FeedObjectOutcome FeedObjectMapper::mapAcars(const QJsonObject &acars, bool uplink,
+FeedObjectOutcome FeedObjectMapper::mapAcars(const JsonTree &t, int acars, bool uplink,
                                              MessageRecord &r)
 {
-    using L = QLatin1StringView;
-    if (acars.value(L("err")).toBool())
+    if (t.isTrue(t.member(acars, "err")))
         return FeedObjectOutcome::Rejected;
     // The final block carries the joined text.
-    if (acars.value(L("more")).toBool())
+    if (t.isTrue(t.member(acars, "more")))
         return FeedObjectOutcome::PassedOver;
-    r.mMode = text(acars, L("mode"));
-    r.mReg = registration(text(acars, L("reg")));
-    r.mLabel = text(acars, L("label"));
-    r.mBlk = text(acars, L("blk_id"));
-    r.mNo = text(acars, L("msg_num")) + text(acars, L("msg_num_seq"));
-    r.mFlight = text(acars, L("flight")).trimmed();
-    r.mText = text(acars, L("msg_text"));
+    r.mMode = text(t, acars, "mode");
+    r.mReg = registration(text(t, acars, "reg"));
+    r.mLabel = text(t, acars, "label");
+    r.mBlk = text(t, acars, "blk_id");
+    r.mNo = text(t, acars, "msg_num") + text(t, acars, "msg_num_seq");
+    r.mFlight = text(t, acars, "flight").trimmed();
+    r.mText = text(t, acars, "msg_text");
     if (uplink)
         r.setUplink();
     return checked(r);
 }
 
-FeedObjectOutcome FeedObjectMapper::mapVdl2(const QJsonObject &o, MessageRecord &r)
+FeedObjectOutcome FeedObjectMapper::mapVdl2(const JsonTree &t, MessageRecord &r)
 {
-    using L = QLatin1StringView;
-    if (!o.contains(L("vdl2")))
+    const int vdl2 = t.member(t.root(), "vdl2");
+    if (vdl2 == JsonTree::kNone)
         return FeedObjectOutcome::Rejected;
-    const QJsonObject vdl2 = object(o, L("vdl2"));
-    const QJsonObject avlc = object(vdl2, L("avlc"));
-    if (!avlc.value(L("acars")).isObject())
+    const int avlc = t.member(vdl2, "avlc");
+    const int acars = t.member(avlc, "acars");
+    if (!t.isObject(acars))
         return FeedObjectOutcome::PassedOver; // XID, X.25 and the rest
-    r.mFeed.station = text(vdl2, L("station"));
-    r.mFeed.frequencyMhz = hertzToMegahertz(number(vdl2, L("freq")));
-    r.mFeed.signalLevel = number(vdl2, L("sig_level"));
-    takeUnixTime(object(vdl2, L("t")).value(L("sec")), r);
-    return mapAcars(object(avlc, L("acars")), isGroundStation(object(avlc, L("src"))), r);
+    r.mFeed.station = text(t, vdl2, "station");
+    r.mFeed.frequencyMhz = hertzToMegahertz(number(t, vdl2, "freq"));
+    r.mFeed.signalLevel = number(t, vdl2, "sig_level");
+    takeUnixTime(t.number(t.path(vdl2, {"t", "sec"})), r);
+    return mapAcars(t, acars, isGroundStation(t, t.member(avlc, "src")), r);
 }
 
-FeedObjectOutcome FeedObjectMapper::mapHfdl(const QJsonObject &o, MessageRecord &r)
+FeedObjectOutcome FeedObjectMapper::mapHfdl(const JsonTree &t, MessageRecord &r)
 {
-    using L = QLatin1StringView;
-    if (!o.contains(L("hfdl")))
+    const int hfdl = t.member(t.root(), "hfdl");
+    if (hfdl == JsonTree::kNone)
         return FeedObjectOutcome::Rejected;
-    const QJsonObject hfdl = object(o, L("hfdl"));
-    const QJsonObject lpdu = object(hfdl, L("lpdu"));
-    const QJsonObject hfnpdu = object(lpdu, L("hfnpdu"));
-    r.mFeed.station = text(hfdl, L("station"));
-    r.mFeed.frequencyMhz = hertzToMegahertz(number(hfdl, L("freq")));
-    r.mFeed.signalLevel = number(hfdl, L("sig_level"));
-    takeUnixTime(object(hfdl, L("t")).value(L("sec")), r);
-    if (hfnpdu.value(L("acars")).isObject())
-        return mapAcars(object(hfnpdu, L("acars")), isGroundStation(object(lpdu, L("src"))), r);
-    return mapHfdlPosition(hfnpdu, r);
+    const int lpdu = t.member(hfdl, "lpdu");
+    const int hfnpdu = t.member(lpdu, "hfnpdu");
+    r.mFeed.station = text(t, hfdl, "station");
+    r.mFeed.frequencyMhz = hertzToMegahertz(number(t, hfdl, "freq"));
+    r.mFeed.signalLevel = number(t, hfdl, "sig_level");
+    takeUnixTime(t.number(t.path(hfdl, {"t", "sec"})), r);
+    const int acars = t.member(hfnpdu, "acars");
+    if (t.isObject(acars))
+        return mapAcars(t, acars, isGroundStation(t, t.member(lpdu, "src")), r);
+    return mapHfdlPosition(t, hfnpdu, r);
 }
 
-FeedObjectOutcome FeedObjectMapper::mapHfdlPosition(const QJsonObject &hfnpdu, MessageRecord &r)
+FeedObjectOutcome FeedObjectMapper::mapHfdlPosition(const JsonTree &t, int hfnpdu, MessageRecord &r)
 {
-    using L = QLatin1StringView;
-    const QString flightId = text(hfnpdu, L("flight_id")).trimmed();
-    const QJsonObject pos = object(hfnpdu, L("pos"));
-    const std::optional<double> lat = number(pos, L("lat"));
-    const std::optional<double> lon = number(pos, L("lon"));
+    const QString flightId = text(t, hfnpdu, "flight_id").trimmed();
+    const int pos = t.member(hfnpdu, "pos");
+    const std::optional<double> lat = number(t, pos, "lat");
+    const std::optional<double> lon = number(t, pos, "lon");
     // The decoder writes 180,180 for a position it does not know.
     if (flightId.isEmpty() || !lat || !lon || std::abs(*lat) > 90 || std::abs(*lon) > 180)
         return FeedObjectOutcome::PassedOver;

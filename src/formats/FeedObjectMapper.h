@@ -3,7 +3,7 @@
 #include "FeedDecoders.h"
 #include "RecordReader.h"
 
-#include <QJsonObject>
+#include <QByteArrayView>
 
 namespace corvane
 {
@@ -16,22 +16,24 @@ enum class FeedObjectOutcome { Message, FailedCheck, Rejected, PassedOver };
 
 // Turns one parsed object of a network decoder into a message record, with
 // the decoder's details beside it.
+class JsonTree;
+
 class FeedObjectMapper
 {
 public:
-    static FeedObjectOutcome map(FeedDecoder decoder, const QJsonObject &object,
-                                 MessageRecord &record);
+    // The tree holds one parsed object.
+    static FeedObjectOutcome map(FeedDecoder decoder, const JsonTree &tree, MessageRecord &record);
 
 private:
     // acarsdec and vdlm2dec: flat objects.
-    static FeedObjectOutcome mapFlat(const QJsonObject &o, MessageRecord &r);
-    static FeedObjectOutcome mapVdl2(const QJsonObject &o, MessageRecord &r);
-    static FeedObjectOutcome mapHfdl(const QJsonObject &o, MessageRecord &r);
+    static FeedObjectOutcome mapFlat(const JsonTree &t, MessageRecord &r);
+    static FeedObjectOutcome mapVdl2(const JsonTree &t, MessageRecord &r);
+    static FeedObjectOutcome mapHfdl(const JsonTree &t, MessageRecord &r);
     // The ACARS part that dumpvdl2 and dumphfdl share.
-    static FeedObjectOutcome mapAcars(const QJsonObject &acars, bool uplink, MessageRecord &r);
-    static FeedObjectOutcome mapHfdlPosition(const QJsonObject &hfnpdu, MessageRecord &r);
+    static FeedObjectOutcome mapAcars(const JsonTree &t, int acars, bool uplink, MessageRecord &r);
+    static FeedObjectOutcome mapHfdlPosition(const JsonTree &t, int hfnpdu, MessageRecord &r);
     // The decoder's Unix time as local time; false when it is none.
-    static bool takeUnixTime(const QJsonValue &seconds, MessageRecord &r);
+    static bool takeUnixTime(const std::optional<double> &seconds, MessageRecord &r);
     static FeedObjectOutcome checked(MessageRecord &r);
 };
 

@@ -3,33 +3,26 @@
 #include "FeedObjectMapper.h"
 #include "JsonObjectSplitter.h"
 
-#include <QJsonDocument>
-#include <QJsonParseError>
-
 namespace corvane
 {
 
-void FeedObjectReader::read(const char *data, size_t size, std::vector<FeedItem> &out) const
+void FeedObjectReader::read(const char *data, size_t size, std::vector<FeedItem> &out)
 {
     const QByteArrayView buffer(data, qsizetype(size));
-    const int refused = JsonObjectSplitter::split(
-        buffer, [&](QByteArrayView object) { readObject(object.data(), object.size(), out); });
+    const int refused =
+        JsonObjectSplitter::split(buffer, [&](QByteArrayView object) { readObject(object, out); });
     for (int i = 0; i < refused; ++i)
         out.push_back({});
 }
 
-void FeedObjectReader::readObject(const char *data, qsizetype size,
-                                  std::vector<FeedItem> &out) const
+void FeedObjectReader::readObject(QByteArrayView object, std::vector<FeedItem> &out)
 {
-    QJsonParseError error;
-    // The object is parsed where it lies; nothing is copied for it.
-    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromRawData(data, size), &error);
-    if (error.error != QJsonParseError::NoError || !doc.isObject()) {
+    if (!m_tree.parse(object)) {
         out.push_back({});
         return;
     }
     FeedItem item;
-    switch (FeedObjectMapper::map(m_decoder, doc.object(), item.record)) {
+    switch (FeedObjectMapper::map(m_decoder, m_tree, item.record)) {
     case FeedObjectOutcome::PassedOver:
         return;
     case FeedObjectOutcome::Rejected:

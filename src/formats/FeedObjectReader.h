@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FeedDecoders.h"
+#include "JsonTree.h"
 #include "RecordReader.h"
 
 #include <cstddef>
@@ -28,12 +29,13 @@ public:
 
     FeedDecoder decoder() const { return m_decoder; }
     // Appends what each object of the buffer gave, in order.
-    void read(const char *data, size_t size, std::vector<FeedItem> &out) const;
+    void read(const char *data, size_t size, std::vector<FeedItem> &out);
 
 private:
-    void readObject(const char *data, qsizetype size, std::vector<FeedItem> &out) const;
+    void readObject(QByteArrayView object, std::vector<FeedItem> &out);
 
     FeedDecoder m_decoder;
+    JsonTree m_tree; // kept, so that its nodes are not allocated for each object
 };
 
 } // namespace corvane

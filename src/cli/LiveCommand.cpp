@@ -40,8 +40,9 @@ QString LiveCommand::usage() const
                "few seconds. --publish passes each recorded message on as the item\n"
                "LiveData of Corvane|ACARS, as the window's \"DDE Server\" box does.\n"
                "The network decoders' feeds (%2)\n"
-               "are received where settings group \"Feeds\" says, or --listen VALUE: udp:[ADDRESS:]PORT, tcp-listen:[ADDRESS:]PORT or\n"
-               "tcp:HOST:PORT. Give --type more than once to record several feeds at once\n"
+               "are received where settings group \"Feeds\" says, or --listen VALUE:\n"
+               "udp:[ADDRESS:]PORT, tcp-listen:[ADDRESS:]PORT or tcp:HOST:PORT.\n"
+               "Give --type more than once to record several feeds at once\n"
                "(Feeds records those of the setting [Feeds] Enabled).\n"
                "DDETYPE is one of: %1.\n")
         .arg(LiveTypes::names().join(QStringLiteral(", ")),

@@ -82,7 +82,7 @@ void FeedListener::acceptConnections()
         m_lines.insert(socket, {});
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readLines(socket); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
-            readLines(socket);
+            finishLines(socket);
             m_lines.remove(socket);
             socket->deleteLater();
         });
@@ -96,6 +96,17 @@ void FeedListener::readLines(QTcpSocket *socket)
         return;
     std::vector<FeedChunk> chunks;
     cutLines(socket->readAll(), *state, chunks);
+    m_queue.push(chunks);
+}
+
+void FeedListener::finishLines(QTcpSocket *socket)
+{
+    readLines(socket);
+    auto state = m_lines.find(socket);
+    if (state == m_lines.end())
+        return;
+    std::vector<FeedChunk> chunks;
+    cutLines("\n", *state, chunks);
     m_queue.push(chunks);
 }
 
@@ -145,7 +156,7 @@ void FeedListener::serverGone()
 {
     if (m_retry->isActive())
         return;
-    readLines(m_client);
+    finishLines(m_client);
     m_client->abort();
     setConnected(false);
     m_retry->start();

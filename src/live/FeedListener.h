@@ -49,6 +49,8 @@ private:
     void readDatagrams();
     void acceptConnections();
     void readLines(QTcpSocket *socket);
+    // The sender left: what it read, a last line without its end included.
+    void finishLines(QTcpSocket *socket);
     void cutLines(const QByteArray &data, LineState &state, std::vector<FeedChunk> &out);
     void connectToServer();
     void serverGone();

@@ -1,9 +1,9 @@
 #include "FeedObjectMapper.h"
 
 #include "JsonTree.h"
+#include "LocalClock.h"
 #include "store/MessageChecks.h"
 
-#include <QDateTime>
 #include <cmath>
 
 namespace corvane
@@ -49,20 +49,21 @@ constexpr double kLastSecond = 253402300799; // 9999-12-31 23:59:59 UTC
 
 } // namespace
 
-FeedObjectOutcome FeedObjectMapper::map(FeedDecoder decoder, const JsonTree &t, MessageRecord &r)
+FeedObjectOutcome FeedObjectMapper::map(FeedDecoder decoder, const JsonTree &t, LocalClock &clock,
+                                        MessageRecord &r)
 {
     FeedObjectOutcome outcome = FeedObjectOutcome::Rejected;
     if (t.isObject(t.root())) {
         switch (decoder) {
         case FeedDecoder::Acarsdec:
         case FeedDecoder::Vdlm2dec:
-            outcome = mapFlat(t, r);
+            outcome = mapFlat(t, clock, r);
             break;
         case FeedDecoder::Dumpvdl2:
-            outcome = mapVdl2(t, r);
+            outcome = mapVdl2(t, clock, r);
             break;
         case FeedDecoder::Dumphfdl:
-            outcome = mapHfdl(t, r);
+            outcome = mapHfdl(t, clock, r);
             break;
         }
     }
@@ -71,14 +72,15 @@ FeedObjectOutcome FeedObjectMapper::map(FeedDecoder decoder, const JsonTree &t, 
     return outcome;
 }
 
-bool FeedObjectMapper::takeUnixTime(const std::optional<double> &seconds, MessageRecord &r)
+bool FeedObjectMapper::takeUnixTime(const std::optional<double> &seconds, LocalClock &clock,
+                                    MessageRecord &r)
 {
     if (!seconds)
         return false;
     const double s = std::floor(*seconds);
     if (!(s >= 0 && s <= kLastSecond))
         return false;
-    r.mTime = MessageTime::fromDateTime(QDateTime::fromSecsSinceEpoch(qint64(s)));
+    r.mTime = clock.localTime(qint64(s));
     return r.mTime.isValid();
 }
 
@@ -88,7 +90,7 @@ FeedObjectOutcome FeedObjectMapper::checked(MessageRecord &r)
                                                          : FeedObjectOutcome::FailedCheck;
 }
 
-FeedObjectOutcome FeedObjectMapper::mapFlat(const JsonTree &t, MessageRecord &r)
+FeedObjectOutcome FeedObjectMapper::mapFlat(const JsonTree &t, LocalClock &clock, MessageRecord &r)
 {
     const int o = t.root();
     if (t.member(o, "vdl2") != JsonTree::kNone || t.member(o, "hfdl") != JsonTree::kNone)
@@ -115,7 +117,7 @@ FeedObjectOutcome FeedObjectMapper::mapFlat(const JsonTree &t, MessageRecord &r)
     r.mFeed.station = text(t, o, "station_id");
     r.mFeed.frequencyMhz = number(t, o, "freq");
     r.mFeed.signalLevel = number(t, o, "level");
-    takeUnixTime(number(t, o, "timestamp"), r);
+    takeUnixTime(number(t, o, "timestamp"), clock, r);
     return checked(r);
 }
 
@@ -139,7 +141,7 @@ FeedObjectOutcome FeedObjectMapper::mapAcars(const JsonTree &t, int acars, bool 
     return checked(r);
 }
 
-FeedObjectOutcome FeedObjectMapper::mapVdl2(const JsonTree &t, MessageRecord &r)
+FeedObjectOutcome FeedObjectMapper::mapVdl2(const JsonTree &t, LocalClock &clock, MessageRecord &r)
 {
     const int vdl2 = t.member(t.root(), "vdl2");
     if (vdl2 == JsonTree::kNone)
@@ -151,11 +153,11 @@ FeedObjectOutcome FeedObjectMapper::mapVdl2(const JsonTree &t, MessageRecord &r)
     r.mFeed.station = text(t, vdl2, "station");
     r.mFeed.frequencyMhz = hertzToMegahertz(number(t, vdl2, "freq"));
     r.mFeed.signalLevel = number(t, vdl2, "sig_level");
-    takeUnixTime(t.number(t.path(vdl2, {"t", "sec"})), r);
+    takeUnixTime(t.number(t.path(vdl2, {"t", "sec"})), clock, r);
     return mapAcars(t, acars, isGroundStation(t, t.member(avlc, "src")), r);
 }
 
-FeedObjectOutcome FeedObjectMapper::mapHfdl(const JsonTree &t, MessageRecord &r)
+FeedObjectOutcome FeedObjectMapper::mapHfdl(const JsonTree &t, LocalClock &clock, MessageRecord &r)
 {
     const int hfdl = t.member(t.root(), "hfdl");
     if (hfdl == JsonTree::kNone)
@@ -165,7 +167,7 @@ FeedObjectOutcome FeedObjectMapper::mapHfdl(const JsonTree &t, MessageRecord &r)
     r.mFeed.station = text(t, hfdl, "station");
     r.mFeed.frequencyMhz = hertzToMegahertz(number(t, hfdl, "freq"));
     r.mFeed.signalLevel = number(t, hfdl, "sig_level");
-    takeUnixTime(t.number(t.path(hfdl, {"t", "sec"})), r);
+    takeUnixTime(t.number(t.path(hfdl, {"t", "sec"})), clock, r);
     const int acars = t.member(hfnpdu, "acars");
     if (t.isObject(acars))
         return mapAcars(t, acars, isGroundStation(t, t.member(lpdu, "src")), r);

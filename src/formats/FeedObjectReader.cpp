@@ -22,7 +22,7 @@ void FeedObjectReader::readObject(QByteArrayView object, std::vector<FeedItem> &
         return;
     }
     FeedItem item;
-    switch (FeedObjectMapper::map(m_decoder, m_tree, item.record)) {
+    switch (FeedObjectMapper::map(m_decoder, m_tree, m_clock, item.record)) {
     case FeedObjectOutcome::PassedOver:
         return;
     case FeedObjectOutcome::Rejected:

@@ -2,6 +2,7 @@
 
 #include "FeedDecoders.h"
 #include "JsonTree.h"
+#include "LocalClock.h"
 #include "RecordReader.h"
 
 #include <cstddef>
@@ -36,6 +37,7 @@ private:
 
     FeedDecoder m_decoder;
     JsonTree m_tree; // kept, so that its nodes are not allocated for each object
+    LocalClock m_clock;
 };
 
 } // namespace corvane

@@ -1,6 +1,9 @@
 #include "AirNavFamilyFixtures.h"
 #include "FeedFixtures.h"
+#include "formats/LocalClock.h"
 #include "store/FeedDetails.h"
+
+#include <QDateTime>
 
 #include <QProcess>
 #include <QTest>
@@ -38,6 +41,8 @@ private slots:
     void uplinksNotRecordedAreSkipped();
     void detailsAreStoredBesideTheMessage();
     void commandLineImport();
+    void localClockAgreesWithTheZone_data();
+    void localClockAgreesWithTheZone();
 
 private:
     std::unique_ptr<TestEnvironment> m_env;
@@ -259,6 +264,37 @@ void FeedReaderTest::commandLineImport()
     QCOMPARE(p.exitCode(), 0);
     QVERIFY2(p.readAllStandardOutput().contains("1 stored, 0 skipped, 1 rejected"),
              "the XID frame is passed over, the acarsdec object rejected");
+}
+
+void FeedReaderTest::localClockAgreesWithTheZone_data()
+{
+    QTest::addColumn<QByteArray>("zone");
+    QTest::addColumn<qint64>("from"); // an hour before a change of offset
+    QTest::newRow("Berlin, spring") << QByteArray("Europe/Berlin") << qint64(1711846800 - 3600);
+    QTest::newRow("Berlin, autumn") << QByteArray("Europe/Berlin") << qint64(1729990800 - 3600);
+    // Half an hour forward and back.
+    QTest::newRow("Lord Howe") << QByteArray("Australia/Lord_Howe") << qint64(1712415600 - 3600);
+    QTest::newRow("Kathmandu") << QByteArray("Asia/Kathmandu") << qint64(0);
+}
+
+// Times read in order, across a change of the zone's offset, as a lookup per
+// message would give them.
+void FeedReaderTest::localClockAgreesWithTheZone()
+{
+    QFETCH(QByteArray, zone);
+    QFETCH(qint64, from);
+    qputenv("TZ", zone);
+    tzset();
+    LocalClock clock;
+    for (qint64 s = from; s < from + 2 * 3600; s += 61) {
+        const MessageTime expected = MessageTime::fromDateTime(QDateTime::fromSecsSinceEpoch(s));
+        if (clock.localTime(s) != expected)
+            QFAIL(qPrintable(QStringLiteral("%1 reads %2, not %3")
+                                 .arg(s)
+                                 .arg(clock.localTime(s).toStorage(), expected.toStorage())));
+    }
+    qputenv("TZ", "Europe/Berlin");
+    tzset();
 }
 
 QTEST_GUILESS_MAIN(FeedReaderTest)

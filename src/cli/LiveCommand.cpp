@@ -144,7 +144,10 @@ int LiveCommand::run(CliContext &c)
         c.out.flush();
         QObject::connect(&session, &LiveSession::feedStatusChanged, &session,
                          [&c](const QString &text) {
-                             c.err << "corvane live: " << text << '\n';
+                             c.err << "corvane live: " << text
+                                   << (text.contains(QLatin1String("Waiting for"))
+                                           ? "; trying again every few seconds\n"
+                                           : "\n");
                              c.err.flush();
                          });
 

@@ -164,6 +164,9 @@ void FeedListener::serverGone()
 
 void FeedListener::setConnected(bool connected)
 {
+    // Each retry while the server is away is no news.
+    if (connected == m_connected)
+        return;
     m_connected = connected;
     emit statusChanged(statusText());
 }

@@ -1,5 +1,6 @@
 #include "AirNavFamilyFixtures.h"
 #include "FeedFixtures.h"
+#include "formats/JsonTree.h"
 #include "formats/LocalClock.h"
 #include "store/FeedDetails.h"
 
@@ -41,6 +42,8 @@ private slots:
     void uplinksNotRecordedAreSkipped();
     void detailsAreStoredBesideTheMessage();
     void commandLineImport();
+    void jsonTree_data();
+    void jsonTree();
     void localClockAgreesWithTheZone_data();
     void localClockAgreesWithTheZone();
 
@@ -264,6 +267,52 @@ void FeedReaderTest::commandLineImport()
     QCOMPARE(p.exitCode(), 0);
     QVERIFY2(p.readAllStandardOutput().contains("1 stored, 0 skipped, 1 rejected"),
              "the XID frame is passed over, the acarsdec object rejected");
+}
+
+void FeedReaderTest::jsonTree_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<QString>("s"); // the member "s" of the object
+    const QString none;
+    QTest::newRow("plain") << QByteArray(R"( {"a":[1,-2.5e3,true,null,{}],"s":"x y"} )") << true
+                           << "x y";
+    QTest::newRow("escapes") << QByteArray(R"({"s":"q\"b\\s\/n\nt\tu\u00e9"})") << true
+                             << QString::fromUtf8("q\"b\\s/n\nt\tu\xc3\xa9");
+    QTest::newRow("surrogate pair")
+        << QByteArray(R"({"s":"\ud83d\ude00"})") << true << QString::fromUtf8("\xf0\x9f\x98\x80");
+    QTest::newRow("UTF-8 as written") << QByteArray("{\"s\":\"\xc3\xa9t\xc3\xa9\"}") << true
+                                      << QString::fromUtf8("\xc3\xa9t\xc3\xa9");
+    QTest::newRow("first of two equal keys") << QByteArray(R"({"s":"1","s":"2"})") << true << "1";
+    QTest::newRow("s is no string") << QByteArray(R"({"s":5})") << true << none;
+    QTest::newRow("trailing text") << QByteArray(R"({"s":"x"} x)") << false << none;
+    QTest::newRow("trailing comma") << QByteArray(R"({"s":"x",})") << false << none;
+    QTest::newRow("unclosed") << QByteArray(R"({"s":"x")") << false << none;
+    QTest::newRow("unclosed string") << QByteArray(R"({"s":"x})") << false << none;
+    QTest::newRow("raw line break in a string") << QByteArray("{\"s\":\"a\nb\"}") << false << none;
+    QTest::newRow("bad escape") << QByteArray(R"({"s":"\x"})") << false << none;
+    QTest::newRow("short \\u") << QByteArray(R"({"s":"\u12"})") << false << none;
+    QTest::newRow("bare word") << QByteArray(R"({"s":nope})") << false << none;
+    QTest::newRow("number with plus") << QByteArray(R"({"n":+1})") << false << none;
+    QTest::newRow("lone minus") << QByteArray(R"({"n":-})") << false << none;
+    QTest::newRow("key no string") << QByteArray(R"({s:"x"})") << false << none;
+    QTest::newRow("too deep") << QByteArray(100, '[') + QByteArray(100, ']') << false << none;
+    QTest::newRow("deep enough") << "{\"s\":\"d\",\"x\":" + QByteArray(60, '[') +
+                                        QByteArray(60, ']') + '}'
+                                 << true << "d";
+    QTest::newRow("empty") << QByteArray() << false << none;
+}
+
+// The parser behind every decoder object.
+void FeedReaderTest::jsonTree()
+{
+    QFETCH(QByteArray, json);
+    QFETCH(bool, valid);
+    QFETCH(QString, s);
+    JsonTree tree;
+    QCOMPARE(tree.parse(json), valid);
+    if (valid)
+        QCOMPARE(tree.string(tree.member(tree.root(), "s")), s);
 }
 
 void FeedReaderTest::localClockAgreesWithTheZone_data()

@@ -159,7 +159,7 @@ int main(int argc, char **argv)
     std::printf("Sending %lld dumpvdl2 messages over UDP to corvane live (%d processors)\n", n,
                 QThread::idealThreadCount());
     int best = 0;
-    bool targetMet = false;
+    int targetRun = 0; // 1: met, -1: not met, 0: 5000/s was not in the list
     for (const QByteArray &rateText : rateList.split(',')) {
         const int rate = rateText.toInt();
         QTemporaryDir dir;
@@ -174,12 +174,14 @@ int main(int argc, char **argv)
                     "drops %lld; last row %.1f s after the last send\n",
                     rate, r.sendSeconds, r.rows, lost, doubled, r.kernelDrops, r.drainSeconds);
         if (rate == 5000)
-            targetMet = lost == 0 && doubled == 0;
+            targetRun = lost == 0 && doubled == 0 ? 1 : -1;
         if (lost != 0 || doubled != 0)
             break;
         best = rate;
     }
     std::printf("highest steady rate with none lost: %d/s\n", best);
-    std::printf("target (5000/s, none lost or doubled): %s\n", targetMet ? "met" : "NOT met");
+    std::printf("target (5000/s, none lost or doubled): %s\n", targetRun > 0   ? "met"
+                                                               : targetRun < 0 ? "NOT met"
+                                                                               : "not run");
     return 0;
 }

@@ -229,7 +229,10 @@ void FeedLiveTest::feedsRecordedTogether()
     QVERIFY(recorder.start(dataDir));
     LiveSession session(recorder);
     Tally tally(session);
-    const quint16 acars = freePort(), hfdl = freePort() + 1;
+    const quint16 acars = freePort();
+    quint16 hfdl = freePort();
+    if (hfdl == acars)
+        ++hfdl;
     session.setFeedListen(QStringLiteral("acarsdec"), udp(acars));
     session.setFeedListen(QStringLiteral("dumphfdl"), udp(hfdl));
     session.setEnabledFeeds({QStringLiteral("acarsdec"), QStringLiteral(" dumphfdl")});

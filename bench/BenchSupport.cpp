@@ -55,6 +55,23 @@ QByteArray Traffic::skySpyBlock(qint64 i) const
            r.mTime.toDisplay().toLatin1() + "]\r\n";
 }
 
+QByteArray Traffic::dumpvdl2Object(qint64 i) const
+{
+    const MessageRecord r = message(i);
+    const qint64 sec = kStart.toSecsSinceEpoch() + i;
+    return R"({"vdl2":{"app":{"name":"dumpvdl2","ver":"2.3.0"},"station":"BENCH-1","t":{"sec":)" +
+           QByteArray::number(sec) +
+           R"(,"usec":250000},"freq":136975000,"burst_len_octets":112,"hdr_bits_fixed":0,)"
+           R"("octets_corrected_by_fec":0,"idx":0,"sig_level":-21.5,"noise_level":-47.2,)"
+           R"("freq_skew":0.4,"avlc":{"src":{"addr":"A1B2C3","type":"Aircraft",)"
+           R"("status":"Airborne"},"dst":{"addr":"10916D","type":"Ground station"},)"
+           R"("cr":"Command","frame_type":"I","rseq":3,"sseq":5,"poll":false,"acars":{)"
+           R"("err":false,"crc_ok":true,"more":false,"reg":".)" +
+           r.mReg.toLatin1() + R"(","mode":"2","label":"H1","blk_id":"2","ack":"!","flight":")" +
+           r.mFlight.toLatin1() + R"(","msg_num":")" + r.mNo.left(3).toLatin1() +
+           R"(","msg_num_seq":"A","msg_text":")" + r.mText.toLatin1() + R"("}}}})";
+}
+
 double peakMemoryMB()
 {
     rusage u{};
@@ -78,6 +95,17 @@ bool writeSkySpyLog(const QString &path, qint64 count)
     f.write("SkySpy log\r\n");
     for (qint64 i = 0; i < count; ++i)
         f.write(traffic.skySpyBlock(i));
+    return true;
+}
+
+bool writeDumpvdl2Log(const QString &path, qint64 count)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    Traffic traffic;
+    for (qint64 i = 0; i < count; ++i)
+        f.write(traffic.dumpvdl2Object(i) + '\n');
     return true;
 }
 

@@ -18,6 +18,8 @@ public:
 
     MessageRecord message(qint64 i) const;
     QByteArray skySpyBlock(qint64 i) const;
+    // The same message as dumpvdl2 writes it: one JSON object, no line end.
+    QByteArray dumpvdl2Object(qint64 i) const;
 
 private:
     static quint32 mix(quint64 x);
@@ -27,5 +29,7 @@ double peakMemoryMB();
 double childrenPeakMemoryMB();
 // Writes a SkySpy log of count messages of Traffic; false when it cannot.
 bool writeSkySpyLog(const QString &path, qint64 count);
+// Writes a dumpvdl2 JSON log of the same messages, one object a line.
+bool writeDumpvdl2Log(const QString &path, qint64 count);
 
 } // namespace corvane::bench

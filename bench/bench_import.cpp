@@ -97,6 +97,43 @@ Floor plainInserts(const QString &importedFolder, const QString &floorFolder)
     return floor;
 }
 
+struct ImportRun {
+    double seconds = 0;
+    int exitCode = 0;
+    QByteArray output;
+};
+
+ImportRun runImport(const QString &storeFolder, const char *decoder, const QString &log)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QElapsedTimer t;
+    t.start();
+    p.start(QStringLiteral(CORVANE_BINARY),
+            {"import", "--data-dir", storeFolder, "--decoder", decoder, log});
+    p.waitForFinished(-1);
+    return {double(t.nsecsElapsed()) / 1e9, p.exitCode(), p.readAllStandardOutput()};
+}
+
+// The same messages as a dumpvdl2 JSON log, against the SkySpy import of
+// this run.
+bool compareJsonImport(QTemporaryDir &dir, qint64 count, double skySpySeconds)
+{
+    const QString json = dir.filePath("bench.json");
+    if (!bench::writeDumpvdl2Log(json, count))
+        return false;
+    std::printf("Importing %lld dumpvdl2 messages (%.0f MB)...\n", count,
+                double(QFile(json).size()) / 1e6);
+    const ImportRun run = runImport(dir.filePath("store-json"), "dumpvdl2", json);
+    std::printf("%s", run.output.constData());
+    const double rate = double(count) / run.seconds;
+    const double skySpyRate = double(count) / skySpySeconds;
+    std::printf("dumpvdl2 import: %.0f messages/s (%.1f s)\n", rate, run.seconds);
+    std::printf("json ratio:      %.2f of the SkySpy import (target >= 0.8: %s)\n",
+                rate / skySpyRate, rate >= 0.8 * skySpyRate ? "met" : "NOT met");
+    return run.exitCode == 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -109,22 +146,16 @@ int main(int argc, char **argv)
         return 1;
     std::printf("Importing %lld SkySpy messages (%.0f MB)...\n", count,
                 double(QFile(log).size()) / 1e6);
-    QProcess p;
-    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    QElapsedTimer t;
-    t.start();
-    p.start(QStringLiteral(CORVANE_BINARY),
-            {"import", "--data-dir", dir.filePath("store"), "--decoder", "SkySpy", log});
-    p.waitForFinished(-1);
-    const double seconds = double(t.nsecsElapsed()) / 1e9;
+    const ImportRun run = runImport(dir.filePath("store"), "SkySpy", log);
+    const double seconds = run.seconds;
     const double peak = bench::childrenPeakMemoryMB();
-    std::printf("%s", p.readAllStandardOutput().constData());
-    std::printf("exit status:     %d\n", p.exitCode());
+    std::printf("%s", run.output.constData());
+    std::printf("exit status:     %d\n", run.exitCode);
     std::printf("import:          %.0f messages/s (%.1f s; target >= 40000)\n",
                 double(count) / seconds, seconds);
     std::printf("peak memory:     %.0f MB (target < 200)\n", peak);
-    if (p.exitCode() != 0)
-        return p.exitCode();
+    if (run.exitCode != 0)
+        return run.exitCode;
 
     const Floor floor = plainInserts(dir.filePath("store"), dir.filePath("floor"));
     const double importRate = double(floor.rows) / seconds;
@@ -137,5 +168,5 @@ int main(int argc, char **argv)
     std::printf("ratio:           %.2f (target >= 0.8)\n", importRate / floorRate);
     std::printf("targets:         ratio %s, memory %s\n",
                 importRate >= 0.8 * floorRate ? "met" : "NOT met", peak < 200 ? "met" : "NOT met");
-    return 0;
+    return compareJsonImport(dir, count, seconds) ? 0 : 1;
 }

@@ -49,6 +49,8 @@ LiveController::LiveController(MainWindow &window, RecorderThread &recorder)
             [this](bool on) { m_session->setPublishing(on); });
     connect(m_session.get(), &LiveSession::passFinished, this, &LiveController::passFinished);
     connect(m_session.get(), &LiveSession::linkBroken, this, &LiveController::linkBroken);
+    connect(m_session.get(), &LiveSession::feedStatusChanged, this,
+            [this](const QString &text) { m_window.setPanelText(1, text); });
     connect(m_session.get(), &LiveSession::valueHandled, this, [this](const QString &text) {
         m_window.liveDataSink()->setPlainText(text);
         if (m_alertsOpen && checkAlerts)
@@ -130,6 +132,16 @@ void LiveController::startLink()
     if (!type) {
         // A value no reader knows opens nothing.
         m_session->start(name);
+    } else if (type->isFeed()) {
+        for (const QString &feed : LiveTypes::feedNames())
+            m_session->setFeedListen(feed, settings.feedListen(feed));
+        m_session->setEnabledFeeds(settings.enabledFeeds());
+        if (!m_session->start(name, {}, &error)) {
+            // A port that cannot be opened: the button goes back to its start.
+            failedStart(error);
+            return;
+        }
+        m_window.setPanelText(1, m_session->feedStatusText());
     } else if (type->transport == LiveTransport::Link) {
         m_window.setPanelText(1, QString::fromLatin1(type->startedText));
         m_session->setLinkAddress(settings.linkAddress(name));

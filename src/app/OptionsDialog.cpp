@@ -7,8 +7,10 @@
 #include "settings/Settings.h"
 
 #include <QCheckBox>
+#include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -80,8 +82,9 @@ OptionsDialog::OptionsDialog(Settings &settings, QWidget *parent)
 
     m_tabs->addTab(optionFrame(m_tabs, "fraFrame", "Log Type", LogFormats::all()),
                    QStringLiteral("Log Type"));
-    m_tabs->addTab(optionFrame(m_tabs, "fraDDE", "DDE Type", LiveTypes::all()),
-                   QStringLiteral("DDE Type"));
+    QWidget *livePage = optionFrame(m_tabs, "fraDDE", "DDE Type", LiveTypes::all());
+    addFeedFields(livePage);
+    m_tabs->addTab(livePage, QStringLiteral("DDE Type"));
 
     auto *ok = new QPushButton(QStringLiteral("&OK"), this);
     ok->setObjectName(QStringLiteral("cmdOK"));
@@ -149,6 +152,49 @@ void OptionsDialog::load()
 
     select(LogFormats::all(), m_settings.decoder());
     select(LiveTypes::all(), m_settings.ddeType());
+    m_listenEdits.clear();
+    for (const QString &feed : LiveTypes::feedNames()) {
+        const QString value = m_settings.feedListen(feed);
+        m_listenEdits.insert(feed, value.isEmpty()
+                                       ? QString::fromLatin1(LiveTypes::find(feed)->defaultListen)
+                                       : value);
+    }
+    m_feedsEnabled->setText(m_settings.enabledFeeds().join(u','));
+    m_shownFeed.clear();
+    showFeedFields();
+}
+
+void OptionsDialog::addFeedFields(QWidget *page)
+{
+    auto *form = new QFormLayout;
+    m_feedListen = new QLineEdit(page);
+    m_feedListen->setObjectName(QStringLiteral("txtFeedListen"));
+    m_feedListen->setToolTip(
+        QStringLiteral("udp:[ADDRESS:]PORT, tcp-listen:[ADDRESS:]PORT or tcp:HOST:PORT"));
+    m_feedsEnabled = new QLineEdit(page);
+    m_feedsEnabled->setObjectName(QStringLiteral("txtFeedsEnabled"));
+    m_feedsEnabled->setToolTip(QStringLiteral("The feeds that \"Feeds\" records, such as "
+                                              "acarsdec,dumpvdl2,dumphfdl"));
+    form->addRow(QStringLiteral("Receive feed on"), m_feedListen);
+    form->addRow(QStringLiteral("Feeds recorded together"), m_feedsEnabled);
+    static_cast<QVBoxLayout *>(page->layout())->addLayout(form);
+    connect(m_feedListen, &QLineEdit::textEdited, this, [this](const QString &text) {
+        if (!m_shownFeed.isEmpty())
+            m_listenEdits.insert(m_shownFeed, text);
+    });
+    for (const LiveType &type : LiveTypes::all())
+        connect(option(QString::fromLatin1(type.optionName)), &QRadioButton::toggled, this,
+                &OptionsDialog::showFeedFields);
+}
+
+void OptionsDialog::showFeedFields()
+{
+    const LiveType *type = selected(LiveTypes::all());
+    const bool single = type && type->isFeed() && !type->isFeedGroup();
+    m_shownFeed = single ? type->name() : QString();
+    m_feedListen->setText(m_listenEdits.value(m_shownFeed));
+    m_feedListen->setEnabled(single);
+    m_feedsEnabled->setEnabled(type && type->isFeedGroup());
 }
 
 void OptionsDialog::save()
@@ -167,6 +213,19 @@ void OptionsDialog::save()
         m_settings.setDecoder(format->name());
     if (const LiveType *type = selected(LiveTypes::all()))
         m_settings.setDdeType(type->name());
+    for (const QString &feed : LiveTypes::feedNames()) {
+        const QString value = m_listenEdits.value(feed).trimmed();
+        if (value != m_settings.feedListen(feed) &&
+            !(m_settings.feedListen(feed).isEmpty() &&
+              value == QLatin1String(LiveTypes::find(feed)->defaultListen)))
+            m_settings.setFeedListen(feed, value);
+    }
+    QStringList enabled;
+    for (const QString &feed : m_feedsEnabled->text().split(u',', Qt::SkipEmptyParts))
+        if (!feed.trimmed().isEmpty())
+            enabled << feed.trimmed();
+    if (enabled != m_settings.enabledFeeds())
+        m_settings.setEnabledFeeds(enabled);
     m_settings.sync();
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QDialog>
+#include <QHash>
 #include <functional>
 #include <span>
 
 class QCheckBox;
+class QLineEdit;
 class QRadioButton;
 class QTabWidget;
 
@@ -41,11 +43,20 @@ public:
     QRadioButton *option(const QString &name) const;
 
 private:
+    // Where the chosen feed type is received, or which feeds the group
+    // records; edits are kept per type until OK.
+    void addFeedFields(QWidget *page);
+    void showFeedFields();
+
     template <typename Entry> void select(std::span<const Entry> entries, const QString &value);
     template <typename Entry> const Entry *selected(std::span<const Entry> entries) const;
 
     Settings &m_settings;
     QTabWidget *m_tabs = nullptr;
+    QLineEdit *m_feedListen = nullptr;
+    QLineEdit *m_feedsEnabled = nullptr;
+    QHash<QString, QString> m_listenEdits; // by feed type
+    QString m_shownFeed;                   // whose value m_feedListen shows
 };
 
 } // namespace corvane

@@ -3,6 +3,7 @@
 #include "StopSignals.h"
 
 #include "formats/LiveTypes.h"
+#include "live/FeedEndpoint.h"
 #include "live/LinkNames.h"
 #include "live/LivePublisher.h"
 #include "live/LiveSession.h"
@@ -29,7 +30,8 @@ namespace corvane
 QString LiveCommand::usage() const
 {
     return QStringLiteral(
-               "Usage: corvane live [--data-dir DIR] [--type DDETYPE] [--file PATH] [--publish]\n\n"
+               "Usage: corvane live [--data-dir DIR] [--type DDETYPE]... [--listen VALUE]\n"
+               "                    [--file PATH] [--publish]\n\n"
                "Links to the running decoder of DDETYPE (default: the setting \"DDEType\")\n"
                "and records every message it sends from now on, until interrupted. For\n"
                "ARD2, SSHF and SSVHF, --file names the decoder's growing log file, which\n"
@@ -37,24 +39,38 @@ QString LiveCommand::usage() const
                "today's counts. When the decoder goes away the link is tried again every\n"
                "few seconds. --publish passes each recorded message on as the item\n"
                "LiveData of Corvane|ACARS, as the window's \"DDE Server\" box does.\n"
+               "The network decoders' feeds (%2)\n"
+               "are received where settings group \"Feeds\" says, or --listen VALUE:\n"
+               "udp:[ADDRESS:]PORT, tcp-listen:[ADDRESS:]PORT or tcp:HOST:PORT.\n"
+               "Give --type more than once to record several feeds at once\n"
+               "(Feeds records those of the setting [Feeds] Enabled).\n"
                "DDETYPE is one of: %1.\n")
-        .arg(LiveTypes::names().join(QStringLiteral(", ")));
+        .arg(LiveTypes::names().join(QStringLiteral(", ")),
+             LiveTypes::feedNames().join(QStringLiteral(", ")));
 }
 
 int LiveCommand::run(CliContext &c)
 {
     const Settings settings;
-    QString type = settings.ddeType();
+    QStringList types;
     QString path;
+    QString listen;
     bool publish = false;
     for (qsizetype i = 0; i < c.args.size(); ++i) {
         const QString &a = c.args[i];
-        if ((a == QLatin1String("--type") || a == QLatin1String("--file")) && i + 1 < c.args.size())
-            (a == QLatin1String("--type") ? type : path) = c.args[++i];
+        const bool hasValue = i + 1 < c.args.size();
+        if (a == QLatin1String("--type") && hasValue)
+            types << c.args[++i];
+        else if (a == QLatin1String("--file") && hasValue)
+            path = c.args[++i];
+        else if (a == QLatin1String("--listen") && hasValue)
+            listen = c.args[++i];
         else if (a.startsWith(QLatin1String("--type=")))
-            type = a.mid(7);
+            types << a.mid(7);
         else if (a.startsWith(QLatin1String("--file=")))
             path = a.mid(7);
+        else if (a.startsWith(QLatin1String("--listen=")))
+            listen = a.mid(9);
         else if (a == QLatin1String("--publish"))
             publish = true;
         else {
@@ -62,9 +78,25 @@ int LiveCommand::run(CliContext &c)
             return ExitUsage;
         }
     }
+    if (types.isEmpty())
+        types << settings.ddeType();
+    // Several types are the feeds of one group link.
+    const QString type = types.size() > 1 ? QStringLiteral("Feeds") : types.first();
+    for (const QString &t : types) {
+        const LiveType *named = LiveTypes::find(t);
+        if (!named || (types.size() > 1 && (!named->isFeed() || named->isFeedGroup()))) {
+            c.err << "corvane live: " << (named ? "not a single feed" : "no live reader for")
+                  << " \"" << t << "\"\n"
+                  << usage();
+            return ExitUsage;
+        }
+    }
     const LiveType *liveType = LiveTypes::find(type);
-    if (!liveType) {
-        c.err << "corvane live: no live reader for \"" << type << "\"\n" << usage();
+    if (!listen.isEmpty() && (types.size() > 1 || !liveType->isFeed() || liveType->isFeedGroup() ||
+                              !FeedEndpoint::parse(listen))) {
+        c.err << "corvane live: --listen takes udp:[ADDRESS:]PORT, tcp-listen:[ADDRESS:]PORT or "
+                 "tcp:HOST:PORT, with one feed type\n"
+              << usage();
         return ExitUsage;
     }
     const bool polled = liveType->isPolled();
@@ -92,6 +124,11 @@ int LiveCommand::run(CliContext &c)
         }
         LiveSession session(recorder);
         session.setLinkAddress(settings.linkAddress(type));
+        for (const QString &feed : LiveTypes::feedNames())
+            session.setFeedListen(feed, settings.feedListen(feed));
+        if (!listen.isEmpty())
+            session.setFeedListen(type, listen);
+        session.setEnabledFeeds(types.size() > 1 ? types : settings.enabledFeeds());
         session.setPublisher(&publisher);
         session.setPublishing(publish);
 
@@ -102,7 +139,17 @@ int LiveCommand::run(CliContext &c)
         }
         c.out << "recording " << type << (polled ? QStringLiteral(" from ") + path : QString())
               << '\n';
+        if (liveType->isFeed())
+            c.out << session.feedStatusText() << '\n';
         c.out.flush();
+        QObject::connect(&session, &LiveSession::feedStatusChanged, &session,
+                         [&c](const QString &text) {
+                             c.err << "corvane live: " << text
+                                   << (text.contains(QLatin1String("Waiting for"))
+                                           ? "; trying again every few seconds\n"
+                                           : "\n");
+                             c.err.flush();
+                         });
 
         QEventLoop loop;
         StopSignals stop(loop);

@@ -119,6 +119,24 @@ LivePassResult LivePassFrame::read(const LiveType &type, const QString &value, N
     QByteArray line;
     if (rules.skipFirstLine)
         stream.readLine(line);
+    readStream(type, stream, sink, obs, result);
+    return result;
+}
+
+LivePassResult LivePassFrame::readFeed(const LiveType &type, const QByteArray &bytes,
+                                       NewPairsSink *sink, ImportObserver &obs)
+{
+    LivePassResult result;
+    DecoderStream stream;
+    stream.openText(bytes);
+    readStream(type, stream, sink, obs, result);
+    return result;
+}
+
+void LivePassFrame::readStream(const LiveType &type, DecoderStream &stream, NewPairsSink *sink,
+                               ImportObserver &obs, LivePassResult &result)
+{
+    const LivePassRules &rules = type.pass;
     std::unique_ptr<RecordReader> reader = type.makeReader(m_store.folder());
     NewPairsSink *pairsSink = rules.reportsNewPairs ? sink : nullptr;
     const auto fileName = [&rules] {
@@ -132,7 +150,6 @@ LivePassResult LivePassFrame::read(const LiveType &type, const QString &value, N
         m_recorder.rollbackBatch();
         throw;
     }
-    return result;
 }
 
 void LivePassFrame::writeLastValue(LivePassResult &result, ImportObserver &obs)

@@ -9,6 +9,7 @@ namespace corvane
 {
 
 class Store;
+class DecoderStream;
 class MessageRecorder;
 class ImportObserver;
 class NewPairsSink;
@@ -50,6 +51,10 @@ public:
     // pass; a store failure is thrown (StoreError) with the batch rolled back.
     LivePassResult read(const LiveType &type, const QString &value, NewPairsSink *sink,
                         ImportObserver &observer);
+    // Reads one datagram or line of a network decoder's feed into the open
+    // batch, as it came (no live.txt); a store failure is thrown as by read().
+    LivePassResult readFeed(const LiveType &type, const QByteArray &bytes, NewPairsSink *sink,
+                            ImportObserver &observer);
     // Writes the text of the last value read to live.txt; a failure is
     // reported and marks the result as not read.
     void writeLastValue(LivePassResult &result, ImportObserver &observer);
@@ -66,6 +71,8 @@ public:
 private:
     bool writeLiveFile(const QByteArray &bytes, QString *error);
     static QByteArray liveText(const LiveType &type, const QString &value);
+    void readStream(const LiveType &type, DecoderStream &stream, NewPairsSink *sink,
+                    ImportObserver &obs, LivePassResult &result);
 
     Store &m_store;
     MessageRecorder &m_recorder;

@@ -5,6 +5,7 @@
 #include "AirNavReader.h"
 #include "Ard2Reader.h"
 #include "BlockReader.h"
+#include "JsonFeedReader.h"
 #include "PcHfdlReader.h"
 #include "PosFixReader.h"
 #include "SkySweeperReader.h"
@@ -20,6 +21,7 @@ using SkySweeper = SkySweeperReader;
 using T = LiveTransport;
 
 constexpr const char *kTopic = "ACARS";
+constexpr auto kWhole = JsonFeedReader::Framing::Whole;
 
 // AirNav, AirMaster and ARD2 live text is written after a line break of its
 // own, which is the first line skipped; PC-HFDL and ACARSD text is read from
@@ -133,6 +135,54 @@ const LiveType kTypes[] = {
      .makeReader = [](const QString &workFolder) -> Reader {
          return std::make_unique<AcarsdReader>(AcarsdReader::Source::Live, workFolder);
      }},
+    // The network decoders: each datagram or line is read as it came, so an
+    // object may span lines. There is no connect-time value.
+    {.ddeType = "acarsdec",
+     .optionName = "optFeedAcarsdec",
+     .optionCaption = "acarsdec",
+     .startedText = "Listening on",
+     .transport = T::Feed,
+     .defaultListen = "udp:127.0.0.1:5550",
+     .pass = {},
+     .makeReader = [](const QString &) -> Reader {
+         return std::make_unique<JsonFeedReader>(FeedDecoder::Acarsdec, kWhole);
+     }},
+    {.ddeType = "vdlm2dec",
+     .optionName = "optFeedVdlm2dec",
+     .optionCaption = "vdlm2dec",
+     .startedText = "Listening on",
+     .transport = T::Feed,
+     .defaultListen = "udp:127.0.0.1:5555",
+     .pass = {},
+     .makeReader = [](const QString &) -> Reader {
+         return std::make_unique<JsonFeedReader>(FeedDecoder::Vdlm2dec, kWhole);
+     }},
+    {.ddeType = "dumpvdl2",
+     .optionName = "optFeedDumpvdl2",
+     .optionCaption = "dumpvdl2",
+     .startedText = "Listening on",
+     .transport = T::Feed,
+     .defaultListen = "udp:127.0.0.1:5555",
+     .pass = {},
+     .makeReader = [](const QString &) -> Reader {
+         return std::make_unique<JsonFeedReader>(FeedDecoder::Dumpvdl2, kWhole);
+     }},
+    {.ddeType = "dumphfdl",
+     .optionName = "optFeedDumphfdl",
+     .optionCaption = "dumphfdl",
+     .startedText = "Listening on",
+     .transport = T::Feed,
+     .defaultListen = "udp:127.0.0.1:5556",
+     .pass = {},
+     .makeReader = [](const QString &) -> Reader {
+         return std::make_unique<JsonFeedReader>(FeedDecoder::Dumphfdl, kWhole);
+     }},
+    {.ddeType = "Feeds",
+     .optionName = "optFeeds",
+     .optionCaption = "Feeds",
+     .startedText = "Listening on",
+     .transport = T::Feed,
+     .pass = {}},
 };
 
 } // namespace
@@ -165,6 +215,15 @@ QStringList names()
     QStringList list;
     for (const LiveType &t : kTypes)
         list << t.name();
+    return list;
+}
+
+QStringList feedNames()
+{
+    QStringList list;
+    for (const LiveType &t : kTypes)
+        if (t.isFeed() && !t.isFeedGroup())
+            list << t.name();
     return list;
 }
 

@@ -16,8 +16,9 @@ class SkySweeperReader;
 // How a live type reaches its decoder: a link that pushes values, the
 // decoder's log file polled for new lines (which then take the path of a
 // link value), the decoder's log file polled for new blocks read in place,
-// or nothing (a value no reader knows).
-enum class LiveTransport { None, Link, LineFile, BlockFile };
+// a network decoder's JSON feed (datagrams or lines), or nothing (a value
+// no reader knows).
+enum class LiveTransport { None, Link, LineFile, BlockFile, Feed };
 
 // How the live pass frame runs one value of the link.
 struct LivePassRules {
@@ -46,6 +47,9 @@ struct LiveType {
     const char *topic = nullptr;       // Link: the topic
     const char *fileFilter = nullptr;  // polled kinds: the file dialog's filter
     const char *pollTimer = nullptr;   // polled kinds: the timer that polls the file
+    // Feed: where the decoder sends unless the settings say otherwise; none
+    // for the type that records every enabled feed at once.
+    const char *defaultListen = nullptr;
     // A pass leaves the Import button as it is; for every other type a pass
     // while linked turns it off.
     bool keepsImportButton = false;
@@ -54,6 +58,9 @@ struct LiveType {
     BlockReaderFactory makeBlockReader = nullptr; // BlockFile kinds
 
     QString name() const { return QString::fromLatin1(ddeType); }
+    bool isFeed() const { return transport == LiveTransport::Feed; }
+    // The type that records the feeds of setting [Feeds] Enabled.
+    bool isFeedGroup() const { return isFeed() && !defaultListen; }
     bool isPolled() const
     {
         return transport == LiveTransport::LineFile || transport == LiveTransport::BlockFile;
@@ -70,6 +77,8 @@ const LiveType *find(const QString &ddeType);
 // The linked type whose application and topic these are (case-insensitive).
 const LiveType *findLink(const QString &application, const QString &topic);
 QStringList names();
+// The types of the network decoders (the group excluded).
+QStringList feedNames();
 
 } // namespace LiveTypes
 

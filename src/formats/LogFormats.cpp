@@ -6,6 +6,7 @@
 #include "Ard2Reader.h"
 #include "BlockReader.h"
 #include "BrellwickReader.h"
+#include "JsonFeedReader.h"
 #include "SkySweeperReader.h"
 
 namespace corvane::LogFormats
@@ -47,6 +48,23 @@ const LogFormat kFormats[] = {
     {"ACARSD", "optACARSD", "ACARSD",
      [](const QString &workFolder) -> Reader {
          return std::make_unique<AcarsdReader>(AcarsdReader::Source::Log, workFolder);
+     }},
+    // The network decoders' JSON log files: one object (or more) per line.
+    {"acarsdec", "optAcarsdec", "acarsdec",
+     [](const QString &) -> Reader {
+         return std::make_unique<JsonFeedReader>(FeedDecoder::Acarsdec);
+     }},
+    {"vdlm2dec", "optVdlm2dec", "vdlm2dec",
+     [](const QString &) -> Reader {
+         return std::make_unique<JsonFeedReader>(FeedDecoder::Vdlm2dec);
+     }},
+    {"dumpvdl2", "optDumpvdl2", "dumpvdl2",
+     [](const QString &) -> Reader {
+         return std::make_unique<JsonFeedReader>(FeedDecoder::Dumpvdl2);
+     }},
+    {"dumphfdl", "optDumphfdl", "dumphfdl",
+     [](const QString &) -> Reader {
+         return std::make_unique<JsonFeedReader>(FeedDecoder::Dumphfdl);
      }},
 };
 

@@ -1,7 +1,10 @@
 #include "LiveSession.h"
 
+#include "FeedEndpoint.h"
+#include "FeedReceiver.h"
 #include "LinkNames.h"
 #include "LivePublisher.h"
+#include "LiveTextBlock.h"
 #include "formats/ImportObserver.h"
 #include "formats/SkySweeperLiveFile.h"
 #include "recording/RecorderThread.h"
@@ -50,6 +53,13 @@ struct LiveSession::Delivery {
     QList<QPair<QString, QString>> newPairs;
     std::vector<MessageRecord> committed;
     const LiveType *type = nullptr;
+    bool feed = false; // alerts see each message's text block
+};
+
+// A datagram or line of one of the running feeds.
+struct LiveSession::FeedValue {
+    const LiveType *type;
+    FeedChunk chunk;
 };
 
 LiveSession::LiveSession(RecorderThread &recorder, QObject *parent)
@@ -112,6 +122,10 @@ bool LiveSession::start(const QString &ddeType, const QString &path, QString *er
         break;
     case Transport::BlockFile:
         started = startBlockFile(path, error);
+        break;
+    case Transport::Feed:
+        m_flags.restart = false;
+        started = startFeeds(error);
         break;
     }
     m_running = started;
@@ -200,6 +214,9 @@ void LiveSession::stopTimers()
 void LiveSession::stop()
 {
     m_running = false;
+    // The sockets close first; what they queued is still recorded below.
+    for (auto &feed : m_feeds)
+        feed.second->stop();
     if (m_client) {
         m_client->close();
         m_client.release()->deleteLater();
@@ -214,6 +231,7 @@ void LiveSession::stop()
     // Values already received are handed to the recorder before the link is
     // left; the next link starts by discarding its connect-time value.
     dispatch();
+    m_feeds.clear();
     m_flags.restart = true;
     m_dispatchTimer->stop();
 }
@@ -249,6 +267,10 @@ void LiveSession::reportBroken()
 
 void LiveSession::dispatch()
 {
+    if (!m_feeds.empty()) {
+        dispatchFeeds();
+        return;
+    }
     if (m_waiting.isEmpty()) {
         m_flags.handled = m_inFlight == 0;
         return;
@@ -341,6 +363,9 @@ void LiveSession::deliver(const Delivery &d)
     if (m_publishing && m_publisher)
         for (const MessageRecord &message : d.committed)
             m_publisher->publish(message);
+    if (d.feed)
+        for (const MessageRecord &message : d.committed)
+            emit valueHandled(LiveTextBlock::build(message));
     ImportObserver none;
     ImportObserver &obs = m_observer ? *m_observer : none;
     bool anyRead = false;
@@ -368,6 +393,111 @@ void LiveSession::deliver(const Delivery &d)
         if (!m_running)
             reportBroken();
     }
+}
+
+QString LiveSession::feedListen(const LiveType &feedType) const
+{
+    const QString value = m_feedListen.value(feedType.name());
+    return value.isEmpty() ? QString::fromLatin1(feedType.defaultListen) : value;
+}
+
+QString LiveSession::feedStatusText() const
+{
+    QStringList parts;
+    for (const auto &feed : m_feeds)
+        parts << feed.second->statusText();
+    return parts.join(QStringLiteral("; "));
+}
+
+int LiveSession::feedReceiveBuffer() const
+{
+    return m_feeds.empty() ? 0 : m_feeds.front().second->receiveBufferSize();
+}
+
+bool LiveSession::startFeeds(QString *error)
+{
+    const QStringList names = m_type->isFeedGroup() ? m_enabledFeeds : QStringList{m_ddeType};
+    QString why;
+    for (const QString &name : names) {
+        const LiveType *type = LiveTypes::find(name.trimmed());
+        if (!type || !type->isFeed() || type->isFeedGroup()) {
+            why = QStringLiteral("There is no feed named \"%1\".").arg(name.trimmed());
+            break;
+        }
+        const QString value = feedListen(*type);
+        const std::optional<FeedEndpoint> endpoint = FeedEndpoint::parse(value);
+        if (!endpoint) {
+            why = QStringLiteral("%1: \"%2\" is not udp:[ADDRESS:]PORT, tcp-listen:[ADDRESS:]PORT "
+                                 "or tcp:HOST:PORT.")
+                      .arg(type->name(), value);
+            break;
+        }
+        auto receiver = std::make_unique<FeedReceiver>(*endpoint);
+        if (!receiver->start(&why))
+            break;
+        connect(receiver.get(), &FeedReceiver::statusChanged, this,
+                [this] { emit feedStatusChanged(feedStatusText()); });
+        m_feeds.emplace_back(type, std::move(receiver));
+    }
+    if (names.isEmpty())
+        why = QStringLiteral("No feeds are enabled.");
+    if (!why.isEmpty()) {
+        m_feeds.clear();
+        if (error)
+            *error = why;
+        return false;
+    }
+    m_dispatchTimer->start();
+    return true;
+}
+
+void LiveSession::dispatchFeeds()
+{
+    std::vector<FeedValue> values;
+    for (auto &[type, receiver] : m_feeds)
+        for (FeedChunk &chunk : receiver->take())
+            values.push_back({type, std::move(chunk)});
+    if (!values.empty())
+        submitFeedPass(std::move(values));
+    m_flags.handled = m_inFlight == 0;
+}
+
+void LiveSession::submitFeedPass(std::vector<FeedValue> values)
+{
+    std::shared_ptr<Work> work = m_work;
+    const QString name = m_ddeType;
+    ++m_inFlight;
+    m_flags.busy = true;
+    auto shared = std::make_shared<std::vector<FeedValue>>(std::move(values));
+    m_recorder.submit([this, work, name, shared](RecorderJobContext &c) {
+        Delivery out;
+        out.feed = true;
+        PairCollector pairs;
+        c.recorder.setPublisher(
+            [&out](const MessageRecord &message) { out.committed.push_back(message); });
+        ImportObserver none;
+        LivePassFrame frame(c.store, c.recorder, work->counts);
+        LivePassResult result;
+        try {
+            for (const FeedValue &v : *shared) {
+                const LivePassResult r = frame.readFeed(*v.type, v.chunk.bytes, &pairs, none);
+                result.stored += r.stored;
+                result.skipped += r.skipped;
+                result.rejected += r.rejected + v.chunk.refused;
+            }
+            c.recorder.commitBatch();
+        } catch (const StoreError &e) {
+            result.read = false;
+            result.storeFailed = true;
+            result.error = QStringLiteral("%1: %2").arg(name, e.message());
+        }
+        c.recorder.setPublisher({});
+        if (result.read)
+            frame.endOfPass(result);
+        out.results.push_back(result);
+        out.newPairs = pairs.pairs;
+        RecorderThread::post(this, [this, out] { deliver(out); });
+    });
 }
 
 bool LiveSession::readNewLines(QString *text)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FeedQueue.h"
 #include "LinkClient.h"
 #include "formats/LiveFlags.h"
 #include "formats/LivePassFrame.h"
@@ -7,6 +8,7 @@
 #include "formats/NewPairsList.h"
 
 #include <QFile>
+#include <QHash>
 #include <QObject>
 #include <QQueue>
 #include <QString>
@@ -20,6 +22,7 @@ namespace corvane
 class RecorderThread;
 class ImportObserver;
 class LivePublisher;
+class FeedReceiver;
 
 // The running live link of one "DDEType": the transport, the values waiting
 // for the reader, the timers that poll and dispatch them, and the live
@@ -36,6 +39,11 @@ class LivePublisher;
 // committed. The first value after the link opens (the server's value at
 // that moment, or the ARD2 file as it stood) is thrown away (the restart
 // flag).
+//
+// The network decoders' feeds (one, or every enabled one for the group
+// type) are received on threads of their own; each dispatch tick takes what
+// they have queued and records it in one pass, one transaction. A feed has
+// no connect-time value.
 //
 // The timers carry the names the window knows them by: tmrDDE (dispatch),
 // tmrLive (ARD2), tmrLiveSSHF and tmrLiveSSVHF.
@@ -62,6 +70,19 @@ public:
     // The "host:port" that settings group "Links" gives the linked decoder,
     // used by the next start; empty for the local link.
     void setLinkAddress(const QString &address) { m_linkAddress = address; }
+    // Where a feed type is received (settings group "Feeds"), used by the
+    // next start; the type's default when not set.
+    void setFeedListen(const QString &feedType, const QString &value)
+    {
+        m_feedListen.insert(feedType, value);
+    }
+    // The feeds the group type records (setting [Feeds] Enabled).
+    void setEnabledFeeds(const QStringList &feedTypes) { m_enabledFeeds = feedTypes; }
+    QString feedListen(const LiveType &feedType) const;
+    // Status panel 1 for the running feeds, one part each, "; " between.
+    QString feedStatusText() const;
+    // What the kernel gave the first feed's receive buffer (0: none).
+    int feedReceiveBuffer() const;
     // Ends the transport and the timers. Values already received are still
     // recorded; the next link starts by discarding its connect-time value.
     void stop();
@@ -104,6 +125,8 @@ signals:
     // after the pass (empty after the discarded connect-time value). Alert
     // matching reads it.
     void valueHandled(const QString &text);
+    // A feed connected to a server, or lost it; text is feedStatusText().
+    void feedStatusChanged(const QString &text);
 
 private:
     void received(const QString &value);
@@ -111,6 +134,10 @@ private:
     struct Delivery;
     struct Work;
     void submitPasses(const QStringList &values);
+    struct FeedValue;
+    void dispatchFeeds();
+    void submitFeedPass(std::vector<FeedValue> values);
+    bool startFeeds(QString *error);
     void deliver(const Delivery &delivery);
     void reportBroken();
     // Reads the complete lines appended to the ARD2 file since the last poll.
@@ -143,6 +170,9 @@ private:
     qint64 m_linePosition = 0;
     bool m_blockFileOpen = false;
     QQueue<QString> m_waiting;
+    QHash<QString, QString> m_feedListen;
+    QStringList m_enabledFeeds;
+    std::vector<std::pair<const LiveType *, std::unique_ptr<FeedReceiver>>> m_feeds;
 
     QTimer *m_dispatchTimer = nullptr;
     QTimer *m_pollTimer = nullptr; // the running type's own poll timer

@@ -34,6 +34,8 @@ constexpr Declaration kDeclarations[Settings::kKeyCount] = {
 const QString kStartupGroup = QStringLiteral("Startup/");
 // Keyed by "DDEType" value; no default (a local link).
 const QString kLinksGroup = QStringLiteral("Links/");
+const QString kFeedsGroup = QStringLiteral("Feeds/");
+const QString kEnabledFeeds = QStringLiteral("Feeds/Enabled");
 
 const Declaration &declaration(Settings::Key key)
 {
@@ -125,6 +127,31 @@ QString Settings::linkAddress(const QString &ddeType) const
 void Settings::setLinkAddress(const QString &ddeType, const QString &address)
 {
     m_settings.setValue(kLinksGroup + ddeType, address);
+}
+
+QStringList Settings::enabledFeeds() const
+{
+    QStringList feeds;
+    const QString list = m_settings.value(kEnabledFeeds, defaultEnabledFeeds()).toString();
+    for (const QString &name : list.split(u',', Qt::SkipEmptyParts))
+        if (!name.trimmed().isEmpty())
+            feeds << name.trimmed();
+    return feeds;
+}
+
+void Settings::setEnabledFeeds(const QStringList &feedTypes)
+{
+    m_settings.setValue(kEnabledFeeds, feedTypes.join(u','));
+}
+
+QString Settings::feedListen(const QString &feedType) const
+{
+    return m_settings.value(kFeedsGroup + feedType).toString();
+}
+
+void Settings::setFeedListen(const QString &feedType, const QString &value)
+{
+    m_settings.setValue(kFeedsGroup + feedType, value);
 }
 
 std::optional<int> Settings::parseInt16(const QString &text)

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QSettings>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <array>
 #include <optional>
@@ -73,6 +74,15 @@ public:
     // "DDEType" value); empty when the link is local.
     QString linkAddress(const QString &ddeType) const;
     void setLinkAddress(const QString &ddeType, const QString &address);
+
+    // Group "Feeds": the feeds the type "Feeds" records ("Enabled", a
+    // comma-separated list), and where each feed type is received (keyed by
+    // the type; empty: the type's own default).
+    static QString defaultEnabledFeeds() { return QStringLiteral("acarsdec,dumpvdl2,dumphfdl"); }
+    QStringList enabledFeeds() const;
+    void setEnabledFeeds(const QStringList &feedTypes);
+    QString feedListen(const QString &feedType) const;
+    void setFeedListen(const QString &feedType, const QString &value);
 
     // Reading rules.
     static std::optional<int> parseInt16(const QString &text);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FeedDetails.h"
 #include "MessageTime.h"
 
 #include <QString>
@@ -27,6 +28,8 @@ struct MessageRecord {
     QString mText;
     QString mFileName;
     Direction mDirection = Direction::Downlink;
+    // Only the network decoders fill it; stored beside the message row.
+    FeedDetails mFeed;
 
     bool isUplink() const { return mDirection == Direction::Uplink; }
     // Ground to air: stored with the flight text "Uplink".

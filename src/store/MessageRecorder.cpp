@@ -8,6 +8,7 @@
 #include "Store.h"
 #include "StoreError.h"
 
+#include <QVariant>
 #include <algorithm>
 
 namespace corvane
@@ -43,6 +44,9 @@ MessageRecorder::MessageRecorder(Store &store) : m_store(store)
         db,
         "INSERT INTO tMessage (mMode, mReg, mLabel, mBlk, mNo, mFlight, mText, mTime, mFileName) "
         "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    m_insertFeedDetails = std::make_unique<SqliteStatement>(
+        db, "INSERT INTO FeedDetails (MessageId, Decoder, Station, Frequency, SignalLevel) "
+            "VALUES (?, ?, ?, ?, ?)");
     m_findPair = std::make_unique<SqliteStatement>(
         db, "SELECT rowid, FirstHeard, LastHeard, TimesHeard FROM ACARSLOG "
             "WHERE Registration = ? AND Flight = ? ORDER BY rowid LIMIT 1");
@@ -271,6 +275,20 @@ MessageRecorder::Heard &MessageRecorder::aircraftEntry(const QByteArray &regUtf8
     return *m_aircraft.insert(ownCopy(key), h);
 }
 
+void MessageRecorder::insertFeedDetails(const FeedDetails &d)
+{
+    const auto number = [](const std::optional<double> &v) {
+        return v ? QVariant(*v) : QVariant();
+    };
+    SqliteStatement &ins = *m_insertFeedDetails;
+    ins.bind(1, m_store.acarsLog().lastInsertRowId());
+    ins.bind(2, d.decoder);
+    ins.bind(3, d.station);
+    ins.bindVariant(4, number(d.frequencyMhz));
+    ins.bindVariant(5, number(d.signalLevel));
+    ins.run();
+}
+
 bool MessageRecorder::skips(const MessageRecord &r) const
 {
     return r.isUplink() && !m_recordUplinks;
@@ -301,6 +319,8 @@ StoreResult MessageRecorder::storeMessage(const MessageRecord &r, NewPairsSink *
         ins.bind(8, timeText);
         ins.bind(9, r.mFileName);
         ins.run();
+        if (!r.mFeed.isEmpty())
+            insertFeedDetails(r.mFeed);
         pairEntry(r.mReg, r.mFlight, reg, flight, timeText, sink);
         aircraftEntry(reg, timeText);
     } catch (const StoreError &) {

@@ -102,6 +102,7 @@ private:
     };
 
     void beginBatch();
+    void insertFeedDetails(const FeedDetails &details);
     void noteOwnWrite(qint64 changesBefore);
     void tallyDay(const QByteArray &oldLast, const QByteArray &newLast, bool known);
     bool inDay(const QByteArray &time) const { return time >= m_dayStart && time < m_dayEnd; }
@@ -119,6 +120,7 @@ private:
     std::function<void(const MessageRecord &)> m_publisher;
     std::unique_ptr<SqliteTransaction> m_tx;
     std::unique_ptr<SqliteStatement> m_insertMessage;
+    std::unique_ptr<SqliteStatement> m_insertFeedDetails;
     std::unique_ptr<SqliteStatement> m_findPair, m_insertPair, m_updatePair;
     std::unique_ptr<SqliteStatement> m_findAircraft, m_insertAircraft, m_updateAircraft;
     std::unique_ptr<SqliteStatement> m_dataVersion;

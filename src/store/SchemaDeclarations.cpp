@@ -68,6 +68,15 @@ const std::vector<SchemaStep> kAcarsLog = {
                  {"idxAircraftReg", "AIRCRAFT", {"REGISTRATI"}},
                  {"idxAircraftCarrier", "AIRCRAFT", {"CARRIER"}},
                  {"idxCarrierIcao", "CARRIERS", {"ICAO"}}}},
+    // What the network decoders tell beyond the message's columns, one row per
+    // message, keyed by the message's rowid.
+    {.version = 3,
+     .tables = {{"FeedDetails",
+                 {{"MessageId", "INTEGER", "PRIMARY KEY"},
+                  {"Decoder", "TEXT"},
+                  {"Station", "TEXT"},
+                  {"Frequency", "REAL"},
+                  {"SignalLevel", "REAL"}}}}},
 };
 
 const std::vector<SchemaStep> kRoutes = {

@@ -21,6 +21,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTcpServer>
+#include <QUdpSocket>
 #include <QtTest>
 
 using namespace corvane;
@@ -278,6 +279,43 @@ private slots:
         QCOMPARE(Dialogs::shownMessages().size(), 1);
         QVERIFY(Dialogs::shownMessages().first().contains("host:port"));
         verifyStopped(LiveController::buttonFace());
+    }
+
+    // A network decoder's feed: what it sends is recorded, listed as new and
+    // seen by the alerts; a port that cannot be had is a message and the
+    // button goes back to its start.
+    void feedFromTheWindow()
+    {
+        QUdpSocket holder;
+        QVERIFY(holder.bind(QHostAddress::LocalHost, 0));
+        const QString taken = QStringLiteral("udp:127.0.0.1:%1").arg(holder.localPort());
+        window->settings().setDdeType("acarsdec");
+        window->settings().setFeedListen("acarsdec", taken);
+        click();
+        QCOMPARE(Dialogs::shownMessages().size(), 1);
+        QVERIFY2(Dialogs::shownMessages().first().contains(taken),
+                 qPrintable(Dialogs::shownMessages().first()));
+        verifyStopped(LiveController::buttonFace());
+
+        const quint16 port = holder.localPort();
+        holder.close();
+        QStringList seen;
+        live->checkAlerts = [this, &seen] { seen << window->liveDataSink()->toPlainText(); };
+        live->setAlertsOpen(true);
+        click();
+        QVERIFY(window->isLinked());
+        QCOMPARE(window->panelText(1), "Listening on " + taken);
+        QUdpSocket decoder;
+        decoder.writeDatagram(R"({"timestamp":1717243200,"freq":131.725,"mode":"2",)"
+                              R"("label":"H1","block_id":"4","tail":".G-FEED","flight":"BA0123",)"
+                              R"("msgno":"M01A","text":"WATCHED WORD"})",
+                              QHostAddress::LocalHost, port);
+        QTRY_COMPARE(regs(), QStringList{"G-FEED"});
+        QTRY_COMPARE(window->dblNewCount, 1.0);
+        QTRY_COMPARE(seen.size(), 1);
+        QVERIFY(seen.first().contains("WATCHED WORD"));
+        click();
+        verifyStopped(LiveController::red());
     }
 
     void uplinkSwitchAppliesAtOnce()

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QtTest>
 
@@ -64,12 +65,48 @@ private slots:
                  (QStringList{
                      "optAirNav=AirNav", "optSkySpy=SkySpy", "optAirMaster32000=Air Master 3/2000",
                      "optZcars=ZCARS", "optBrellwick=Brellwick (Airmaster mode)", "optARD=ARD2",
-                     "optSSHF=SkySweeper HF", "optSSVHF=SkySweeper VHF", "optACARSD=ACARSD"}));
+                     "optSSHF=SkySweeper HF", "optSSVHF=SkySweeper VHF", "optACARSD=ACARSD",
+                     "optAcarsdec=acarsdec", "optVdlm2dec=vdlm2dec", "optDumpvdl2=dumpvdl2",
+                     "optDumphfdl=dumphfdl"}));
         QCOMPARE(buttons("fraDDE"),
                  (QStringList{"optDDEANAD=AirNav", "optDDESkySpy=SkySpy",
                               "optDDEAirmaster=Airmaster", "optDDEZcars=ZCARS", "optDDEHFDL=HFDL",
                               "optARDDDE=ARD2", "optPosFix=PosFix", "optDDESSHF=SkySweeper HF",
-                              "optDDESSVHF=SkySweeper VHF", "optDDEACARSD=ACARSD"}));
+                              "optDDESSVHF=SkySweeper VHF", "optDDEACARSD=ACARSD",
+                              "optFeedAcarsdec=acarsdec", "optFeedVdlm2dec=vdlm2dec",
+                              "optFeedDumpvdl2=dumpvdl2", "optFeedDumphfdl=dumphfdl",
+                              "optFeeds=Feeds"}));
+    }
+
+    // The address field follows the chosen feed type; edits are kept per
+    // type and only what was changed is written.
+    void feedFieldsFollowTheChosenType()
+    {
+        env.resetSettings();
+        Settings settings;
+        OptionsDialog dialog(settings);
+        auto *listen = dialog.findChild<QLineEdit *>("txtFeedListen");
+        auto *enabled = dialog.findChild<QLineEdit *>("txtFeedsEnabled");
+        dialog.option("optFeedDumpvdl2")->setChecked(true);
+        QVERIFY(listen->isEnabled() && !enabled->isEnabled());
+        QCOMPARE(listen->text(), QStringLiteral("udp:127.0.0.1:5555"));
+        listen->clear();
+        QTest::keyClicks(listen, "tcp:router.local:5555");
+        dialog.option("optFeedAcarsdec")->setChecked(true);
+        QCOMPARE(listen->text(), QStringLiteral("udp:127.0.0.1:5550"));
+        dialog.option("optFeedDumpvdl2")->setChecked(true);
+        QCOMPARE(listen->text(), QStringLiteral("tcp:router.local:5555"));
+        dialog.option("optFeeds")->setChecked(true);
+        QVERIFY(!listen->isEnabled() && enabled->isEnabled());
+        QCOMPARE(enabled->text(), QStringLiteral("acarsdec,dumpvdl2,dumphfdl"));
+        enabled->setText(QStringLiteral("acarsdec, dumphfdl"));
+        dialog.save();
+
+        const Settings saved;
+        QCOMPARE(saved.ddeType(), QStringLiteral("Feeds"));
+        QCOMPARE(saved.feedListen("dumpvdl2"), QStringLiteral("tcp:router.local:5555"));
+        QCOMPARE(saved.feedListen("acarsdec"), QString());
+        QCOMPARE(saved.enabledFeeds(), (QStringList{"acarsdec", "dumphfdl"}));
     }
 
     void okFromTheMenuWritesEverySwitch()

@@ -56,10 +56,15 @@ private slots:
                                            : LiveSession::kBlockFileMs);
             break;
         }
+        case LiveTransport::Feed:
+            QVERIFY(!type.application && !type.fileFilter && !type.pollTimer);
+            break;
         case LiveTransport::None:
             QFAIL("a listed type has a transport");
         }
-        if (type.transport == LiveTransport::BlockFile)
+        if (type.isFeedGroup())
+            QVERIFY(!type.makeReader);
+        else if (type.transport == LiveTransport::BlockFile)
             QVERIFY(type.makeBlockReader && type.makeBlockReader());
         else if (!type.pass.recordsNothing)
             QVERIFY(type.makeReader && type.makeReader(env.dataDir()));

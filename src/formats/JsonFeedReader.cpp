@@ -1,0 +1,36 @@
+#include "JsonFeedReader.h"
+
+#include "DecoderStream.h"
+
+#include <limits>
+
+namespace corvane
+{
+
+bool JsonFeedReader::readMore(DecoderStream &s)
+{
+    m_pending.clear();
+    m_next = 0;
+    if (m_framing == Framing::Lines) {
+        if (!s.readLine(m_buffer))
+            return false;
+    } else {
+        if (s.atEnd())
+            return false;
+        s.read(std::numeric_limits<qsizetype>::max() / 2, m_buffer); // the rest of the text
+    }
+    m_objects.read(m_buffer.constData(), size_t(m_buffer.size()), m_pending);
+    return true;
+}
+
+ReadOutcome JsonFeedReader::readRecord(DecoderStream &s, MessageRecord &record)
+{
+    while (m_next >= m_pending.size())
+        if (!readMore(s))
+            return ReadOutcome::EndOfText;
+    FeedItem &item = m_pending[m_next++];
+    record = std::move(item.record);
+    return item.outcome;
+}
+
+} // namespace corvane

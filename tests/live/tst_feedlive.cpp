@@ -1,0 +1,328 @@
+#include "../formats/FeedFixtures.h"
+#include "live/FeedEndpoint.h"
+#include "live/LiveSession.h"
+#include "recording/RecorderThread.h"
+#include "store/FeedDetails.h"
+#include "store/SqliteDb.h"
+#include "store/Store.h"
+#include "support/TestEnvironment.h"
+
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <QUdpSocket>
+#include <csignal>
+
+using namespace corvane;
+using namespace corvane::test;
+using namespace corvane::test::feed;
+
+namespace
+{
+// A port nobody listens on now.
+quint16 freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+QString udp(quint16 port)
+{
+    return QStringLiteral("udp:127.0.0.1:%1").arg(port);
+}
+
+void send(quint16 port, const QByteArray &datagram)
+{
+    QUdpSocket s;
+    s.writeDatagram(datagram, QHostAddress::LocalHost, port);
+}
+
+// The session's passes, added up.
+struct Tally {
+    qint64 stored = 0, rejected = 0, passes = 0;
+    QStringList blocks; // what alert matching was handed
+
+    explicit Tally(LiveSession &s)
+    {
+        QObject::connect(&s, &LiveSession::passFinished, [this](const LivePassResult &r) {
+            stored += r.stored;
+            rejected += r.rejected;
+            ++passes;
+        });
+        QObject::connect(&s, &LiveSession::valueHandled,
+                         [this](const QString &text) { blocks << text; });
+    }
+};
+
+qint64 rows(const QString &dataDir, const char *table)
+{
+    Store store;
+    store.open(dataDir);
+    SqliteStatement s(store.acarsLog(), QByteArray("SELECT count(*) FROM ") + table);
+    s.step();
+    return s.int64(0);
+}
+} // namespace
+
+class FeedLiveTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
+    void endpoints_data();
+    void endpoints();
+    void udpDatagrams();
+    void tcpListenLines();
+    void tcpConnectWaitsForTheServer();
+    void feedsRecordedTogether();
+    void portInUseIsAnError();
+    void commandLine();
+
+private:
+    std::unique_ptr<TestEnvironment> m_env;
+};
+
+void FeedLiveTest::endpoints_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("shown"); // empty: malformed
+    QTest::newRow("udp with address") << "udp:127.0.0.1:5555"
+                                      << "udp:127.0.0.1:5555";
+    QTest::newRow("udp, any address") << "udp:5550"
+                                      << "udp:5550";
+    QTest::newRow("tcp-listen") << "tcp-listen:0.0.0.0:5556"
+                                << "tcp-listen:0.0.0.0:5556";
+    QTest::newRow("IPv6") << "udp:[::1]:5555"
+                          << "udp:[::1]:5555";
+    QTest::newRow("tcp needs a host") << "tcp:5555"
+                                      << "";
+    QTest::newRow("port out of range") << "udp:70000"
+                                       << "";
+    QTest::newRow("port zero") << "udp:0"
+                               << "";
+    QTest::newRow("empty address") << "udp::5555"
+                                   << "";
+    QTest::newRow("unknown scheme") << "http:localhost:80"
+                                    << "";
+    QTest::newRow("no scheme") << "5555"
+                               << "";
+}
+
+void FeedLiveTest::endpoints()
+{
+    QFETCH(QString, value);
+    QFETCH(QString, shown);
+    const auto e = FeedEndpoint::parse(value);
+    QCOMPARE(e ? e->toString() : QString(), shown);
+}
+
+void FeedLiveTest::udpDatagrams()
+{
+    const QString dataDir = m_env->newDataDir();
+    RecorderThread recorder;
+    QVERIFY(recorder.start(dataDir));
+    LiveSession session(recorder);
+    Tally tally(session);
+    const quint16 port = freePort();
+    session.setFeedListen(QStringLiteral("dumpvdl2"), udp(port));
+    QString error;
+    QVERIFY2(session.start(QStringLiteral("dumpvdl2"), {}, &error), qPrintable(error));
+    QCOMPARE(session.feedStatusText(), "Listening on " + udp(port));
+    // A large receive buffer was asked for; the system may give less.
+    QVERIFY(session.feedReceiveBuffer() > 0);
+
+    send(port, dumpvdl2Acars(0));
+    send(port, dumpvdl2Acars(1) + "\n" + dumpvdl2Acars(2)); // two in one datagram
+    send(port, dumpvdl2Acars(3) + dumpvdl2Acars(4));        // back to back
+    send(port, dumpvdl2Xid());
+    send(port, "{\"vdl2\":{\"t\":");
+    QVERIFY(QTest::qWaitFor([&] { return tally.stored == 5 && tally.rejected == 1; }, 10000));
+    // No connect-time value is thrown away; nothing is read twice.
+    session.stop();
+    recorder.drain();
+    QCoreApplication::processEvents();
+    QCOMPARE(tally.stored, qint64(5));
+    QCOMPARE(tally.blocks.size(), 5);
+    QVERIFY(tally.blocks.first().startsWith("ACARS mode: 2  Aircraft reg: EI-DVM"));
+    QCOMPARE(rows(dataDir, "tMessage"), qint64(5));
+    QCOMPARE(rows(dataDir, "FeedDetails"), qint64(5));
+}
+
+void FeedLiveTest::tcpListenLines()
+{
+    const QString dataDir = m_env->newDataDir();
+    RecorderThread recorder;
+    QVERIFY(recorder.start(dataDir));
+    LiveSession session(recorder);
+    Tally tally(session);
+    const quint16 port = freePort();
+    session.setFeedListen(QStringLiteral("acarsdec"),
+                          QStringLiteral("tcp-listen:127.0.0.1:%1").arg(port));
+    QString error;
+    QVERIFY2(session.start(QStringLiteral("acarsdec"), {}, &error), qPrintable(error));
+
+    QTcpSocket decoder;
+    decoder.connectToHost(QHostAddress::LocalHost, port);
+    QVERIFY(decoder.waitForConnected(5000));
+    const QByteArray line = acarsdecDownlink() + '\n';
+    // A line in two writes, a line far too long, then two good lines at once.
+    decoder.write(line.left(40));
+    decoder.flush();
+    QTest::qWait(100);
+    decoder.write(line.mid(40));
+    decoder.write(QByteArray(200 * 1024, 'x') + '\n');
+    decoder.write(acarsdecDownlink(1) + '\n' + acarsdecDownlink(2) + '\n');
+    decoder.flush();
+    QVERIFY(QTest::qWaitFor([&] { return tally.stored == 3 && tally.rejected == 1; }, 10000));
+    // A line cut off by the decoder's leaving is still read.
+    decoder.write(acarsdecDownlink(3));
+    decoder.disconnectFromHost();
+    QVERIFY(QTest::qWaitFor([&] { return tally.stored == 4; }, 10000));
+    session.stop();
+}
+
+void FeedLiveTest::tcpConnectWaitsForTheServer()
+{
+    const QString dataDir = m_env->newDataDir();
+    RecorderThread recorder;
+    QVERIFY(recorder.start(dataDir));
+    LiveSession session(recorder);
+    Tally tally(session);
+    QSignalSpy status(&session, &LiveSession::feedStatusChanged);
+    const quint16 port = freePort();
+    session.setFeedListen(QStringLiteral("vdlm2dec"), QStringLiteral("tcp:127.0.0.1:%1").arg(port));
+    QString error;
+    // Nobody serves yet: the start succeeds and waits.
+    QVERIFY2(session.start(QStringLiteral("vdlm2dec"), {}, &error), qPrintable(error));
+    QTRY_COMPARE_WITH_TIMEOUT(session.feedStatusText(),
+                              QStringLiteral("Waiting for 127.0.0.1:%1").arg(port), 5000);
+
+    QTcpServer router;
+    QVERIFY(router.listen(QHostAddress::LocalHost, port));
+    QVERIFY(router.waitForNewConnection(10000));
+    QTcpSocket *client = router.nextPendingConnection();
+    QTRY_COMPARE_WITH_TIMEOUT(session.feedStatusText(),
+                              QStringLiteral("Connected to 127.0.0.1:%1").arg(port), 5000);
+    client->write(vdlm2decDownlink() + '\n');
+    client->flush();
+    QVERIFY(QTest::qWaitFor([&] { return tally.stored == 1; }, 10000));
+
+    // The server goes away: waiting again, then back.
+    client->close();
+    QTRY_VERIFY_WITH_TIMEOUT(session.feedStatusText().startsWith("Waiting for"), 5000);
+    QVERIFY(router.waitForNewConnection(10000));
+    client = router.nextPendingConnection();
+    client->write(vdlm2decUplink() + '\n');
+    client->flush();
+    QVERIFY(QTest::qWaitFor([&] { return tally.stored == 2; }, 10000));
+    QVERIFY(status.size() >= 3);
+    session.stop();
+}
+
+void FeedLiveTest::feedsRecordedTogether()
+{
+    const QString dataDir = m_env->newDataDir();
+    RecorderThread recorder;
+    QVERIFY(recorder.start(dataDir));
+    LiveSession session(recorder);
+    Tally tally(session);
+    const quint16 acars = freePort();
+    quint16 hfdl = freePort();
+    if (hfdl == acars)
+        ++hfdl;
+    session.setFeedListen(QStringLiteral("acarsdec"), udp(acars));
+    session.setFeedListen(QStringLiteral("dumphfdl"), udp(hfdl));
+    session.setEnabledFeeds({QStringLiteral("acarsdec"), QStringLiteral(" dumphfdl")});
+    QString error;
+    QVERIFY2(session.start(QStringLiteral("Feeds"), {}, &error), qPrintable(error));
+    QCOMPARE(session.feedStatusText(),
+             "Listening on " + udp(acars) + "; Listening on " + udp(hfdl));
+    send(acars, acarsdecDownlink());
+    send(hfdl, dumphfdlPosition(51.47, -0.4543));
+    // Each feed is read by its own decoder's rules: the wrong one is rejected.
+    send(hfdl, acarsdecDownlink());
+    QVERIFY(QTest::qWaitFor([&] { return tally.stored == 2 && tally.rejected == 1; }, 10000));
+    session.stop();
+    recorder.drain();
+    Store store;
+    store.open(dataDir);
+    QCOMPARE(FeedDetails::forMessage(store, 1)->decoder, QStringLiteral("acarsdec"));
+    QCOMPARE(FeedDetails::forMessage(store, 2)->decoder, QStringLiteral("dumphfdl"));
+
+    session.setEnabledFeeds({QStringLiteral("acarsdec"), QStringLiteral("SkySpy")});
+    QVERIFY(!session.start(QStringLiteral("Feeds"), {}, &error));
+    QVERIFY2(error.contains("SkySpy"), qPrintable(error));
+}
+
+void FeedLiveTest::portInUseIsAnError()
+{
+    QUdpSocket holder;
+    QVERIFY(holder.bind(QHostAddress::LocalHost, 0));
+    const quint16 port = holder.localPort();
+    RecorderThread recorder;
+    QVERIFY(recorder.start(m_env->newDataDir()));
+    LiveSession session(recorder);
+    session.setFeedListen(QStringLiteral("dumpvdl2"), udp(port));
+    QString error;
+    QVERIFY(!session.start(QStringLiteral("dumpvdl2"), {}, &error));
+    QVERIFY2(error.contains(udp(port)), qPrintable(error));
+    QVERIFY(!session.isRunning());
+}
+
+void FeedLiveTest::commandLine()
+{
+    const QString dataDir = m_env->newDataDir();
+    const quint16 port = freePort();
+    const auto corvane = [&](const QStringList &args) {
+        auto p = std::make_unique<QProcess>();
+        p->start(QStringLiteral(CORVANE_BINARY), QStringList{"live", "--data-dir", dataDir} + args);
+        return p;
+    };
+    // --listen belongs to one feed type, in a form we read.
+    for (const QStringList &args :
+         {QStringList{"--type", "SkySpy", "--listen", udp(port)},
+          QStringList{"--type", "dumpvdl2", "--listen", "udp:host"},
+          QStringList{"--type", "acarsdec", "--type", "dumpvdl2", "--listen", udp(port)},
+          QStringList{"--type", "acarsdec", "--type", "SkySpy"}}) {
+        auto p = corvane(args);
+        QVERIFY(p->waitForFinished(20000));
+        QCOMPARE(p->exitCode(), 2);
+    }
+
+    auto live = corvane({"--type", "dumpvdl2", "--listen", udp(port)});
+    QByteArray out;
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            live->waitForReadyRead(100);
+            out += live->readAllStandardOutput();
+            return out.contains("Listening on");
+        },
+        20000));
+    QCOMPARE(out, "recording dumpvdl2\nListening on " + udp(port).toUtf8() + "\n");
+
+    // A second copy cannot have the port: exit status 1, naming it.
+    auto second = corvane({"--type", "dumpvdl2", "--listen", udp(port)});
+    QVERIFY(second->waitForFinished(20000));
+    QCOMPARE(second->exitCode(), 1);
+    QVERIFY(second->readAllStandardError().contains(udp(port).toUtf8()));
+
+    send(port, dumpvdl2Acars());
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            live->waitForReadyRead(100);
+            out += live->readAllStandardOutput();
+            return out.contains(" stored, ");
+        },
+        20000));
+    QVERIFY2(out.contains("1 stored, 0 skipped, 0 rejected; today: "), out.constData());
+    ::kill(pid_t(live->processId()), SIGINT);
+    QVERIFY(live->waitForFinished(20000));
+    QCOMPARE(live->exitCode(), 0);
+    QCOMPARE(rows(dataDir, "tMessage"), qint64(1));
+}
+
+QTEST_GUILESS_MAIN(FeedLiveTest)
+#include "tst_feedlive.moc"

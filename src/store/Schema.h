@@ -15,7 +15,7 @@ class Schema
 public:
     enum class File { AcarsLog, Routes, Alerts };
 
-    static constexpr int kCurrentVersion = 1;
+    static constexpr int kCurrentVersion = 2;
 
     static QString fileName(File file);
     // Creates the tables of a new file, upgrades an older one step by step in

@@ -1,5 +1,7 @@
 #include "SchemaDeclarations.h"
 
+#include "LabelMeanings.h"
+
 #include <algorithm>
 #include <cstring>
 #include <sqlite3.h>
@@ -80,6 +82,7 @@ const std::vector<SchemaStep> kAlerts = {
      .tables = {{"ALERTS", {{"DATETIME", "TEXT"}, {"ALERT", "TEXT"}, {"MESSAGE", "TEXT"}}},
                 {"LABELS", {{"CODE", "TEXT", kNoCase}, {"MESSAGE", "TEXT"}}}}},
     {.version = 1, .indexes = {{"idxLabelCode", "LABELS", {"CODE"}}}},
+    {.version = 2, .fills = {&LabelMeanings::fillWhenEmpty}},
 };
 
 // A name that needs no quotes: letters, digits and underscores, not a keyword.

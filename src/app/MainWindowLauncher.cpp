@@ -5,7 +5,11 @@
 #include "LiveController.h"
 #include "MainWindow.h"
 #include "OptionsDialog.h"
+#include "browse/AircraftExplorer.h"
 #include "browse/MessageBrowser.h"
+#include "browse/MessageDetailPanel.h"
+#include "browse/OperatorAircraftList.h"
+#include "browse/RegisterBrowser.h"
 #include "recording/RecorderThread.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
@@ -36,6 +40,10 @@ int MainWindowLauncher::run(const QString &appFolder)
     ImportController importer(window, recorderThread);
     LiveController live(window, recorderThread);
     MessageBrowser browser(window, store);
+    MessageDetailPanel detail(window, store, browser);
+    RegisterBrowser registers(window, store, recorderThread);
+    AircraftExplorer explorer(window, store);
+    OperatorAircraftList operators(window, store);
     OptionsDialog::attach(window);
     window.startUp();
     window.show();

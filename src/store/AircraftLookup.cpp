@@ -60,14 +60,16 @@ QStringList AircraftLookup::operatorNamesExceptBiz()
     return names;
 }
 
-QString AircraftLookup::codeForChoice(const QString &choice)
+std::optional<QString> AircraftLookup::codeForChoice(const QString &choice)
 {
     if (choice == QLatin1String(kBizChoice))
         return QString::fromLatin1(kBizCode);
     SqliteStatement st(m_store.acarsLog(),
                        "SELECT ICAO FROM CARRIERS WHERE CARRIER = ? ORDER BY ID LIMIT 1");
     st.bind(1, choice);
-    return st.step() ? st.text(0) : QString();
+    if (!st.step())
+        return std::nullopt;
+    return st.text(0);
 }
 
 } // namespace corvane

@@ -51,9 +51,9 @@ public:
 
     // The names of every operator except "---", ordered by IATA code.
     QStringList operatorNamesExceptBiz();
-    // The code behind a chosen name ("---" for "Biz Jets/Misc"); empty when
+    // The code behind a chosen name ("---" for "Biz Jets/Misc"); none when
     // no operator has the name.
-    QString codeForChoice(const QString &choice);
+    std::optional<QString> codeForChoice(const QString &choice);
 
 private:
     Store &m_store;

@@ -55,4 +55,12 @@ PagedQuery BrowsingQueries::aircraftOf(const QString &carrierCode)
     return q;
 }
 
+PagedQuery BrowsingQueries::noAircraft()
+{
+    PagedQuery q = aircraftOf(QString());
+    q.where = QStringLiteral("0");
+    q.parameters.clear();
+    return q;
+}
+
 } // namespace corvane

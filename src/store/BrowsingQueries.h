@@ -37,6 +37,8 @@ public:
     static PagedQuery allAircraft();
     // The aircraft of one operator code, by registration.
     static PagedQuery aircraftOf(const QString &carrierCode);
+    // The same columns, and no rows.
+    static PagedQuery noAircraft();
 };
 
 } // namespace corvane

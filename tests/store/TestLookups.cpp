@@ -154,7 +154,7 @@ private slots:
                  (QStringList{"Air France", "British Airways", "Lufthansa"}));
         QCOMPARE(lookup.codeForChoice("Biz Jets/Misc"), QStringLiteral("---"));
         QCOMPARE(lookup.codeForChoice("Lufthansa"), QStringLiteral("DLH"));
-        QCOMPARE(lookup.codeForChoice("Nobody"), QString());
+        QVERIFY(!lookup.codeForChoice("Nobody"));
         const auto biz = lookup.aircraft("N650FX");
         QVERIFY(biz);
         QCOMPARE(lookup.carrier(biz->carrierCode)->icao, QStringLiteral("---"));

@@ -21,8 +21,10 @@ PagedQuery BrowsingQueries::heardPairs(int sortColumn)
     PagedQuery q;
     q.table = QStringLiteral("ACARSLOG");
     q.fields = kPairFields;
-    q.orderField =
-        sortColumn < 0 ? QStringLiteral("Registration") : fieldOf(kPairFields, sortColumn);
+    // Registration then flight: the pair key's index delivers both.
+    q.order = sortColumn < 0 || sortColumn == PairRegistration
+                  ? QStringList{"Registration", "Flight"}
+                  : QStringList{fieldOf(kPairFields, sortColumn)};
     return q;
 }
 
@@ -31,7 +33,8 @@ PagedQuery BrowsingQueries::heardAircraft(int sortColumn)
     PagedQuery q;
     q.table = QStringLiteral("UniqueAircraft");
     q.fields = kHeardFields;
-    q.orderField = fieldOf(kHeardFields, sortColumn);
+    if (!fieldOf(kHeardFields, sortColumn).isEmpty())
+        q.order = QStringList{fieldOf(kHeardFields, sortColumn)};
     return q;
 }
 
@@ -40,7 +43,7 @@ PagedQuery BrowsingQueries::allAircraft()
     PagedQuery q;
     q.table = QStringLiteral("AIRCRAFT");
     q.fields = QStringList{"REGISTRATI", "CARRIER", "TYPE", "CN", "\"Heard?\""};
-    q.orderField = QStringLiteral("REGISTRATI");
+    q.order = QStringList{"REGISTRATI"};
     return q;
 }
 
@@ -51,7 +54,7 @@ PagedQuery BrowsingQueries::aircraftOf(const QString &carrierCode)
     q.fields = QStringList{"REGISTRATI", "TYPE", "CN", "\"Heard?\""};
     q.where = QStringLiteral("CARRIER = ?");
     q.parameters = QStringList{carrierCode};
-    q.orderField = QStringLiteral("REGISTRATI");
+    q.order = QStringList{"REGISTRATI"};
     return q;
 }
 

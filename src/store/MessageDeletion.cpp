@@ -6,6 +6,9 @@
 namespace corvane
 {
 
+// A pair's messages are found through the registration's index: one
+// registration has few messages, while one flight number ("Uplink") may have
+// millions.
 namespace
 {
 
@@ -66,7 +69,8 @@ bool MessageDeletion::deletePair(const QString &registration, const QString &fli
 {
     SqliteTransaction tx(m_db);
     std::vector<qint64> rowids;
-    SqliteStatement messages(m_db, "SELECT rowid FROM tMessage WHERE mReg = ? AND mFlight = ?");
+    SqliteStatement messages(m_db, "SELECT rowid FROM tMessage INDEXED BY idxMessageReg "
+                                   "WHERE mReg = ? AND mFlight = ?");
     bindKey(messages, registration, flight);
     while (messages.step())
         rowids.push_back(messages.int64(0));
@@ -95,7 +99,8 @@ void MessageDeletion::removeMessages(const std::vector<qint64> &rowids)
 
 bool MessageDeletion::pairHasMessages(const QString &registration, const QString &flight)
 {
-    SqliteStatement any(m_db, "SELECT 1 FROM tMessage WHERE mReg = ? AND mFlight = ? LIMIT 1");
+    SqliteStatement any(m_db, "SELECT 1 FROM tMessage INDEXED BY idxMessageReg "
+                              "WHERE mReg = ? AND mFlight = ? LIMIT 1");
     bindKey(any, registration, flight);
     return any.step();
 }
@@ -104,10 +109,10 @@ void MessageDeletion::narrowPair(qint64 pairRowid, const QString &registration,
                                  const QString &flight)
 {
     SqliteStatement st(m_db, "UPDATE ACARSLOG SET "
-                             "FirstHeard = (SELECT MIN(mTime) FROM tMessage "
-                             "WHERE mReg = ?1 AND mFlight = ?2), "
-                             "LastHeard = (SELECT MAX(mTime) FROM tMessage "
-                             "WHERE mReg = ?1 AND mFlight = ?2), "
+                             "FirstHeard = (SELECT MIN(mTime) FROM tMessage INDEXED BY "
+                             "idxMessageReg WHERE mReg = ?1 AND mFlight = ?2), "
+                             "LastHeard = (SELECT MAX(mTime) FROM tMessage INDEXED BY "
+                             "idxMessageReg WHERE mReg = ?1 AND mFlight = ?2), "
                              "TimesHeard = MAX(TimesHeard - 1, 1) WHERE rowid = ?3");
     bindKey(st, registration, flight);
     st.bind(3, pairRowid);

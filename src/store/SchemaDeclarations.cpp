@@ -70,6 +70,15 @@ const std::vector<SchemaStep> kAcarsLog = {
                  {"idxAircraftReg", "AIRCRAFT", {"REGISTRATI"}},
                  {"idxAircraftCarrier", "AIRCRAFT", {"CARRIER"}},
                  {"idxCarrierIcao", "CARRIERS", {"ICAO"}}}},
+    // The register grids page through every order a header click asks for.
+    {.version = 2,
+     .indexes = {{"idxPairFlight", "ACARSLOG", {"Flight"}},
+                 {"idxPairFirst", "ACARSLOG", {"FirstHeard"}},
+                 {"idxPairLast", "ACARSLOG", {"LastHeard"}},
+                 {"idxPairTimes", "ACARSLOG", {"TimesHeard"}},
+                 {"idxHeardAircraftFirst", "UniqueAircraft", {"FirstHeard"}},
+                 {"idxHeardAircraftLast", "UniqueAircraft", {"LastHeard"}},
+                 {"idxHeardAircraftTimes", "UniqueAircraft", {"TimesHeard"}}}},
 };
 
 const std::vector<SchemaStep> kRoutes = {

@@ -25,33 +25,40 @@ QString TablePager::whereWith(const QString &condition) const
     return parts.isEmpty() ? QString() : QStringLiteral(" WHERE ") + parts.join(" AND ");
 }
 
+QString TablePager::orderClause(bool reverse) const
+{
+    // Equal keys keep the table's own order, so pages are stable.
+    QStringList fields = m_query.order;
+    fields << QStringLiteral("rowid");
+    if (reverse)
+        for (QString &field : fields)
+            field += QStringLiteral(" DESC");
+    return QStringLiteral(" ORDER BY ") + fields.join(", ");
+}
+
 void TablePager::setQuery(const PagedQuery &query)
 {
     m_query = query;
     m_pages.clear();
     m_recent.clear();
-    m_order.clear();
-    m_byId.reset();
+    m_forward.reset();
+    m_backward.reset();
 
     SqliteDb &db = m_store.db(query.file);
-    // Equal keys keep the table's own order, so pages are stable.
-    const QString order = query.orderField.isEmpty()
-                              ? QStringLiteral(" ORDER BY rowid")
-                              : QStringLiteral(" ORDER BY ") + query.orderField + ", rowid";
-    const QByteArray ids =
-        (QStringLiteral("SELECT rowid FROM ") + query.table + whereWith({}) + order).toUtf8();
-    SqliteStatement st(db, ids.constData());
+    const QByteArray counting =
+        (QStringLiteral("SELECT COUNT(*) FROM ") + query.table + whereWith({})).toUtf8();
+    SqliteStatement count(db, counting.constData());
     for (int i = 0; i < query.parameters.size(); ++i)
-        st.bind(i + 1, query.parameters[i]);
-    while (st.step())
-        m_order.push_back(st.int64(0));
-    m_order.shrink_to_fit();
+        count.bind(i + 1, query.parameters[i]);
+    m_count = count.step() ? count.int64(0) : 0;
 
-    const QByteArray byId =
-        (QStringLiteral("SELECT ") + query.fields.join(", ") + QStringLiteral(" FROM ") +
-         query.table + QStringLiteral(" WHERE rowid = ?"))
-            .toUtf8();
-    m_byId = std::make_unique<SqliteStatement>(db, byId.constData());
+    const QString select = QStringLiteral("SELECT rowid, ") + query.fields.join(", ") +
+                           QStringLiteral(" FROM ") + query.table + whereWith({});
+    const QString paging = QStringLiteral(" LIMIT ? OFFSET ?");
+    m_forward = std::make_unique<SqliteStatement>(
+        db, (select + orderClause(false) + paging).toUtf8().constData());
+    m_backward = std::make_unique<SqliteStatement>(
+        db, (select + orderClause(true) + paging).toUtf8().constData());
 }
 
 const TableRow *TablePager::row(qint64 index)
@@ -64,10 +71,10 @@ const TableRow *TablePager::row(qint64 index)
 
 qint64 TablePager::lowerBound(const QString &value)
 {
-    if (m_query.orderField.isEmpty())
+    if (m_query.order.isEmpty())
         return 0;
     const QByteArray sql = (QStringLiteral("SELECT COUNT(*) FROM ") + m_query.table +
-                            whereWith(m_query.orderField + QStringLiteral(" < ?")))
+                            whereWith(m_query.order.first() + QStringLiteral(" < ?")))
                                .toUtf8();
     SqliteStatement st(m_store.db(m_query.file), sql.constData());
     int at = 1;
@@ -99,18 +106,27 @@ std::vector<TableRow> TablePager::readPage(qint64 first, qint64 count)
 {
     std::vector<TableRow> rows;
     rows.reserve(size_t(count));
+    // Whichever end of the table is nearer is the one to count from.
+    const bool backward = first > m_count - (first + count);
+    SqliteStatement &st = backward ? *m_backward : *m_forward;
+    int at = 1;
+    for (const QString &p : m_query.parameters)
+        st.bind(at++, p);
+    st.bind(at++, count);
+    st.bind(at, backward ? m_count - (first + count) : first);
     const int columns = int(m_query.fields.size());
-    for (qint64 i = first; i < first + count; ++i) {
-        TableRow row{m_order[size_t(i)], {}};
-        m_byId->bind(1, row.rowid);
-        if (m_byId->step())
-            for (int c = 0; c < columns; ++c)
-                row.fields << m_byId->text(c);
-        else
-            row.fields = QStringList(QList<QString>(columns)); // deleted since
-        m_byId->reset();
+    while (st.step()) {
+        TableRow row{st.int64(0), {}};
+        for (int c = 0; c < columns; ++c)
+            row.fields << st.text(c + 1);
         rows.push_back(std::move(row));
     }
+    st.reset();
+    if (backward)
+        std::reverse(rows.begin(), rows.end());
+    // Rows stored or deleted since the count leave the page short or long;
+    // it is right again on the next reload.
+    rows.resize(size_t(count), TableRow{0, QStringList(QList<QString>(columns))});
     return rows;
 }
 

@@ -23,7 +23,7 @@ struct PagedQuery {
     QStringList fields; // as SQL names, quoted where they need it
     QString where;      // a condition with "?" parameters, or empty
     QStringList parameters;
-    QString orderField; // empty: the table's own order
+    QStringList order; // fields, ascending; empty: the table's own order
 };
 
 // One row of a paged table.
@@ -32,9 +32,10 @@ struct TableRow {
     QStringList fields;
 };
 
-// Reads a table in pages for a grid. The order is taken once, as row ids,
-// when the query is set (an index on the order field keeps that quick);
-// pages then read their rows by id and only a few stay in memory.
+// Reads a table in pages for a grid, keeping only a few pages in memory. The
+// rows are counted when the query is set; a page in the first half is read
+// forwards, one in the second half backwards from the end. Every order needs
+// an index that delivers it, so any page is quick to reach.
 class TablePager
 {
 public:
@@ -48,25 +49,27 @@ public:
     void setQuery(const PagedQuery &query);
     void reload() { setQuery(m_query); }
     const PagedQuery &query() const { return m_query; }
-    qint64 rowCount() const { return qint64(m_order.size()); }
+    qint64 rowCount() const { return m_count; }
 
     // The row at a position; null past the end. A row deleted since the
     // query was set comes back with empty fields.
     const TableRow *row(qint64 index);
-    // The position of the first row whose order field is not below the
-    // value (rowCount() when there is none).
+    // The position of the first row whose first order field is not below
+    // the value (rowCount() when there is none).
     qint64 lowerBound(const QString &value);
 
 private:
     const std::vector<TableRow> &page(qint64 number);
     std::vector<TableRow> readPage(qint64 first, qint64 count);
     QString whereWith(const QString &condition) const;
+    QString orderClause(bool reverse) const;
 
     Store &m_store;
     int m_cachedPages;
     PagedQuery m_query;
-    std::vector<qint64> m_order;
-    std::unique_ptr<SqliteStatement> m_byId;
+    qint64 m_count = 0;
+    std::unique_ptr<SqliteStatement> m_forward;
+    std::unique_ptr<SqliteStatement> m_backward;
     std::map<qint64, std::vector<TableRow>> m_pages;
     std::deque<qint64> m_recent; // page numbers, most recent last
 };

@@ -38,27 +38,33 @@ QString TablePager::orderClause(bool reverse) const
 
 void TablePager::setQuery(const PagedQuery &query)
 {
+    // A query that fails leaves an empty list, never statements of the old one.
     m_query = query;
+    m_count = 0;
     m_pages.clear();
     m_recent.clear();
     m_forward.reset();
     m_backward.reset();
 
     SqliteDb &db = m_store.db(query.file);
+    const QString select = QStringLiteral("SELECT rowid, ") + query.fields.join(", ") +
+                           QStringLiteral(" FROM ") + query.table + whereWith({});
+    const QString paging = QStringLiteral(" LIMIT ? OFFSET ?");
+    auto forward = std::make_unique<SqliteStatement>(
+        db, (select + orderClause(false) + paging).toUtf8().constData());
+    auto backward = std::make_unique<SqliteStatement>(
+        db, (select + orderClause(true) + paging).toUtf8().constData());
+
     const QByteArray counting =
         (QStringLiteral("SELECT COUNT(*) FROM ") + query.table + whereWith({})).toUtf8();
     SqliteStatement count(db, counting.constData());
     for (int i = 0; i < query.parameters.size(); ++i)
         count.bind(i + 1, query.parameters[i]);
-    m_count = count.step() ? count.int64(0) : 0;
+    const qint64 rows = count.step() ? count.int64(0) : 0;
 
-    const QString select = QStringLiteral("SELECT rowid, ") + query.fields.join(", ") +
-                           QStringLiteral(" FROM ") + query.table + whereWith({});
-    const QString paging = QStringLiteral(" LIMIT ? OFFSET ?");
-    m_forward = std::make_unique<SqliteStatement>(
-        db, (select + orderClause(false) + paging).toUtf8().constData());
-    m_backward = std::make_unique<SqliteStatement>(
-        db, (select + orderClause(true) + paging).toUtf8().constData());
+    m_forward = std::move(forward);
+    m_backward = std::move(backward);
+    m_count = rows;
 }
 
 const TableRow *TablePager::row(qint64 index)

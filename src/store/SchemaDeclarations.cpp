@@ -70,15 +70,12 @@ const std::vector<SchemaStep> kAcarsLog = {
                  {"idxAircraftReg", "AIRCRAFT", {"REGISTRATI"}},
                  {"idxAircraftCarrier", "AIRCRAFT", {"CARRIER"}},
                  {"idxCarrierIcao", "CARRIERS", {"ICAO"}}}},
-    // The register grids page through every order a header click asks for.
+    // The heard-pair grid pages through every order a header click asks for.
     {.version = 2,
      .indexes = {{"idxPairFlight", "ACARSLOG", {"Flight"}},
                  {"idxPairFirst", "ACARSLOG", {"FirstHeard"}},
                  {"idxPairLast", "ACARSLOG", {"LastHeard"}},
-                 {"idxPairTimes", "ACARSLOG", {"TimesHeard"}},
-                 {"idxHeardAircraftFirst", "UniqueAircraft", {"FirstHeard"}},
-                 {"idxHeardAircraftLast", "UniqueAircraft", {"LastHeard"}},
-                 {"idxHeardAircraftTimes", "UniqueAircraft", {"TimesHeard"}}}},
+                 {"idxPairTimes", "ACARSLOG", {"TimesHeard"}}}},
 };
 
 const std::vector<SchemaStep> kRoutes = {

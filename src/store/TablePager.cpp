@@ -45,8 +45,15 @@ void TablePager::setQuery(const PagedQuery &query)
     m_recent.clear();
     m_forward.reset();
     m_backward.reset();
+    m_order.clear();
+    m_order.shrink_to_fit();
+    m_byId.reset();
 
     SqliteDb &db = m_store.db(query.file);
+    if (!query.indexedOrder) {
+        sortRowIds(db);
+        return;
+    }
     const QString select = QStringLiteral("SELECT rowid, ") + query.fields.join(", ") +
                            QStringLiteral(" FROM ") + query.table + whereWith({});
     const QString paging = QStringLiteral(" LIMIT ? OFFSET ?");
@@ -65,6 +72,27 @@ void TablePager::setQuery(const PagedQuery &query)
     m_forward = std::move(forward);
     m_backward = std::move(backward);
     m_count = rows;
+}
+
+void TablePager::sortRowIds(SqliteDb &db)
+{
+    const QByteArray byId =
+        (QStringLiteral("SELECT rowid, ") + m_query.fields.join(", ") + QStringLiteral(" FROM ") +
+         m_query.table + QStringLiteral(" WHERE rowid = ?"))
+            .toUtf8();
+    auto reader = std::make_unique<SqliteStatement>(db, byId.constData());
+    const QByteArray ids =
+        (QStringLiteral("SELECT rowid FROM ") + m_query.table + whereWith({}) + orderClause(false))
+            .toUtf8();
+    SqliteStatement st(db, ids.constData());
+    for (int i = 0; i < m_query.parameters.size(); ++i)
+        st.bind(i + 1, m_query.parameters[i]);
+    std::vector<qint64> order;
+    while (st.step())
+        order.push_back(st.int64(0));
+    m_order = std::move(order);
+    m_byId = std::move(reader);
+    m_count = qint64(m_order.size());
 }
 
 const TableRow *TablePager::row(qint64 index)
@@ -108,8 +136,29 @@ const std::vector<TableRow> &TablePager::page(qint64 number)
     return m_pages.emplace(number, readPage(first, count)).first->second;
 }
 
+std::vector<TableRow> TablePager::readPageById(qint64 first, qint64 count)
+{
+    std::vector<TableRow> rows;
+    rows.reserve(size_t(count));
+    const int columns = int(m_query.fields.size());
+    for (qint64 i = first; i < first + count; ++i) {
+        m_byId->bind(1, m_order[size_t(i)]);
+        TableRow row{m_order[size_t(i)], {}};
+        if (m_byId->step())
+            for (int c = 0; c < columns; ++c)
+                row.fields << m_byId->text(c + 1);
+        else
+            row.fields = QStringList(QList<QString>(columns)); // deleted since
+        m_byId->reset();
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
 std::vector<TableRow> TablePager::readPage(qint64 first, qint64 count)
 {
+    if (m_byId)
+        return readPageById(first, count);
     std::vector<TableRow> rows;
     rows.reserve(size_t(count));
     // Whichever end of the table is nearer is the one to count from.

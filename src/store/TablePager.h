@@ -14,6 +14,7 @@ namespace corvane
 
 class Store;
 class SqliteStatement;
+class SqliteDb;
 
 // What a paged grid shows of one table: its fields, an optional filter and
 // the field it is ordered by. Built by BrowsingQueries.
@@ -24,6 +25,10 @@ struct PagedQuery {
     QString where;      // a condition with "?" parameters, or empty
     QStringList parameters;
     QStringList order; // fields, ascending; empty: the table's own order
+    // Whether an index delivers the order. Without one the order is sorted
+    // once, keeping only the row ids: right for a table of modest size whose
+    // writes should not pay for an index.
+    bool indexedOrder = true;
 };
 
 // One row of a paged table.
@@ -32,10 +37,10 @@ struct TableRow {
     QStringList fields;
 };
 
-// Reads a table in pages for a grid, keeping only a few pages in memory. The
-// rows are counted when the query is set; a page in the first half is read
-// forwards, one in the second half backwards from the end. Every order needs
-// an index that delivers it, so any page is quick to reach.
+// Reads a table in pages for a grid, keeping only a few pages in memory. For
+// an indexed order the rows are counted when the query is set; a page in the
+// first half is read forwards, one in the second half backwards from the end.
+// Any other order is sorted once into row ids, and pages read rows by id.
 class TablePager
 {
 public:
@@ -61,6 +66,8 @@ public:
 private:
     const std::vector<TableRow> &page(qint64 number);
     std::vector<TableRow> readPage(qint64 first, qint64 count);
+    std::vector<TableRow> readPageById(qint64 first, qint64 count);
+    void sortRowIds(SqliteDb &db);
     QString whereWith(const QString &condition) const;
     QString orderClause(bool reverse) const;
 
@@ -70,6 +77,8 @@ private:
     qint64 m_count = 0;
     std::unique_ptr<SqliteStatement> m_forward;
     std::unique_ptr<SqliteStatement> m_backward;
+    std::vector<qint64> m_order; // row ids, for an order no index delivers
+    std::unique_ptr<SqliteStatement> m_byId;
     std::map<qint64, std::vector<TableRow>> m_pages;
     std::deque<qint64> m_recent; // page numbers, most recent last
 };

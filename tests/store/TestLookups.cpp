@@ -9,6 +9,7 @@
 #include "support/TestEnvironment.h"
 
 #include <QtTest>
+#include <algorithm>
 
 using namespace corvane;
 
@@ -186,7 +187,14 @@ private slots:
         }
         QVERIFY(!pager.row(n));
 
+        // Read by offset from either end: every row once, in order.
         pager.setQuery(BrowsingQueries::heardAircraft(BrowsingQueries::HeardRegistration));
+        QStringList regs;
+        for (qint64 i = n - 1; i >= 0; --i)
+            regs.prepend(pager.row(i)->fields[0]);
+        QCOMPARE(regs.size(), n);
+        QVERIFY(std::is_sorted(regs.begin(), regs.end()));
+        QCOMPARE(QSet<QString>(regs.begin(), regs.end()).size(), n);
         const qint64 at = pager.lowerBound("r03");
         QCOMPARE(pager.row(at)->fields[0], QStringLiteral("R0300"));
         QCOMPARE(pager.lowerBound("S"), qint64(n));

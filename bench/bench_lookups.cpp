@@ -208,6 +208,13 @@ int main(int argc, char **argv)
         const QByteArray what = QByteArray("pair sort by ") + pairCaptions[c];
         report(what.constData(), painted(window.pairGrid(), [&] { registers->sortPairs(c); }), 0.3);
     }
+    report("pair grid, jump to the middle row",
+           painted(window.pairGrid(),
+                   [&] {
+                       const int middle = window.pairGrid()->model()->rowCount() / 2;
+                       window.pairGrid()->scrollTo(window.pairGrid()->model()->index(middle, 0));
+                   }),
+           0.3);
     window.tabs()->setCurrentIndex(MainWindow::TabAircraft);
     const char *aircraftCaptions[] = {"Registration", "First Heard", "Last Heard", "Times Heard"};
     for (int c = 0; c < 4; ++c) {

@@ -23,8 +23,7 @@ namespace corvane
 using Kind = TableGridModel::Kind;
 
 AircraftExplorer::AircraftExplorer(MainWindow &window, Store &store)
-    : m_window(window), m_store(store),
-      m_lookup(std::make_unique<AircraftLookup>(store))
+    : m_window(window), m_store(store), m_lookup(std::make_unique<AircraftLookup>(store))
 {
     build();
     reload();

@@ -16,8 +16,7 @@ namespace corvane
 {
 
 MessageDetailPanel::MessageDetailPanel(MainWindow &window, Store &store, MessageBrowser &browser)
-    : m_window(window), m_store(store),
-      m_detail(std::make_unique<MessageDetail>(store))
+    : m_window(window), m_store(store), m_detail(std::make_unique<MessageDetail>(store))
 {
     buildLabels();
     browser.onCurrentMessageChanged = [this](qint64 rowid) { showMessageDetail(rowid); };

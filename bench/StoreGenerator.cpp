@@ -48,8 +48,7 @@ void StoreGenerator::refuseFilledStore(Store &store)
                                                           {&store.acarsLog(), "UniqueAircraft"},
                                                           {&store.acarsLog(), "AIRCRAFT"},
                                                           {&store.acarsLog(), "CARRIERS"},
-                                                          {&store.routes(), "ROUTES"},
-                                                          {&store.alerts(), "LABELS"}};
+                                                          {&store.routes(), "ROUTES"}};
     for (const auto &[db, table] : tables)
         if (hasRows(*db, table))
             throw StoreError(QStringLiteral("%1 already holds data; generate into a new folder.")
@@ -233,6 +232,8 @@ void StoreGenerator::writeReference(Store &store, const TrafficModel &model, Sum
     routesTx.commit();
 
     SqliteTransaction alertsTx(store.alerts());
+    // A new store starts with the common meanings; the traffic's own list replaces them.
+    store.alerts().exec("DELETE FROM LABELS");
     SqliteStatement label(store.alerts(), "INSERT INTO LABELS (CODE, MESSAGE) VALUES (?, ?)");
     for (const MessageTexts::Label &l : MessageTexts::labels()) {
         label.bind(1, QByteArray(l.code));

@@ -63,6 +63,8 @@ public:
     // Main window state shared with the live link.
     bool blnDDEServer = false; // mirrors chkDDEServer
     double dblNewCount = 0;    // pairs first heard since the link started
+    // Registration of the row last selected or double-clicked in a browsing grid.
+    QString strSelectedReg;
 
     // Title bar.
     static QString titleText(const QDateTime &now, bool linked, const QString &ddeType);

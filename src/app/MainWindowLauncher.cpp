@@ -5,7 +5,11 @@
 #include "LiveController.h"
 #include "MainWindow.h"
 #include "OptionsDialog.h"
+#include "browse/AircraftExplorer.h"
 #include "browse/MessageBrowser.h"
+#include "browse/MessageDetailPanel.h"
+#include "browse/OperatorAircraftList.h"
+#include "browse/RegisterBrowser.h"
 #include "recording/RecorderThread.h"
 #include "refdata/BulkUpdateController.h"
 #include "refdata/ReferenceEditors.h"
@@ -41,6 +45,15 @@ int MainWindowLauncher::run(const QString &appFolder)
     BulkUpdateController bulkUpdates(window, recorderThread);
     bulkUpdates.currentView = [&browser] { return browser.view(); };
     ReferenceEditors editors(window);
+    MessageDetailPanel detail(window, store, browser);
+    RegisterBrowser registers(window, store, recorderThread);
+    AircraftExplorer explorer(window, store);
+    OperatorAircraftList operators(window, store);
+    // An edited or loaded reference table shows at once where it is looked up.
+    QObject::connect(&window, &MainWindow::referenceDataChanged, &window, [&] {
+        detail.showMessageDetail(browser.currentMessage());
+        explorer.reload();
+    });
     OptionsDialog::attach(window);
     window.startUp();
     window.show();

@@ -39,6 +39,12 @@ struct WaitCursor {
 
 } // namespace
 
+qint64 MessageBrowser::currentMessage() const
+{
+    const QModelIndex current = m_window.messageGrid()->currentIndex();
+    return current.isValid() ? m_model->rowId(current.row()) : 0;
+}
+
 MessageBrowser::MessageBrowser(MainWindow &window, Store &store) : m_window(window), m_store(store)
 {
     m_model = new MessageGridModel(store, this);

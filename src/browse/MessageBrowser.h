@@ -33,6 +33,8 @@ public:
     MessageGridModel *model() const { return m_model; }
     const MessageView &view() const;
     QMenu *contextMenu() const { return m_contextMenu; }
+    // The stored row id of the grid's current message; 0 when none is current.
+    qint64 currentMessage() const;
 
     // Hooks for the detail panel and the aircraft detail window, with the
     // stored row id of the message (0 when no row is current).

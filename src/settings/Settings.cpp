@@ -29,6 +29,7 @@ constexpr Declaration kDeclarations[Settings::kKeyCount] = {
     {K::ToolTips, "ToolTips", T::Int16, "0"},
     {K::Left, "left", T::Position, "0"},
     {K::Top, "top", T::Position, "0"},
+    {K::PhotoSearch, "PhotoSearch", T::Text, "https://www.jetphotos.com/registration/{reg}"},
 };
 
 const QString kStartupGroup = QStringLiteral("Startup/");

@@ -32,7 +32,8 @@ public:
         Decoder,
         ToolTips,
         Left,
-        Top
+        Top,
+        PhotoSearch
     };
     Q_ENUM(Key)
     // How a key's text is read: as it stands, as a 16-bit integer, as a
@@ -40,7 +41,7 @@ public:
     // (the window position, which has no fallback).
     enum class Type { Text, Int16, Boolean, Position };
 
-    static constexpr int kKeyCount = int(Key::Top) + 1;
+    static constexpr int kKeyCount = int(Key::PhotoSearch) + 1;
 
     explicit Settings(QObject *parent = nullptr);
 
@@ -61,6 +62,8 @@ public:
     // The window position in pixels; empty when out of range or unreadable.
     std::optional<int> left() const { return position(Key::Left); }
     std::optional<int> top() const { return position(Key::Top); }
+    // The aircraft-photo search address; "{reg}" stands for the registration.
+    QString photoSearch() const { return m_values[index(Key::PhotoSearch)].toString(); }
 
     void setDdeType(const QString &value) { setText(Key::DdeType, value); }
     void setDecoder(const QString &value) { setText(Key::Decoder, value); }

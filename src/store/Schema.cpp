@@ -102,6 +102,9 @@ void Schema::create(SqliteDb &db, File file)
     db.exec("PRAGMA page_size = 16384");
     SqliteTransaction tx(db);
     db.exec(SchemaDeclarations::createStatements(file, kCurrentVersion).constData());
+    for (const SchemaStep &step : SchemaDeclarations::steps(file))
+        for (auto fill : step.fills)
+            fill(db);
     db.setUserVersion(kCurrentVersion);
     tx.commit();
 }
@@ -134,6 +137,8 @@ void Schema::applyStep(SqliteDb &db, const SchemaStep &step)
         db.exec(SchemaDeclarations::createIndex(index).constData());
     for (const char *statement : step.dataChanges)
         db.exec(statement);
+    for (auto fill : step.fills)
+        fill(db);
 }
 
 void Schema::addMissingIndexes(SqliteDb &db, File file)

@@ -1,5 +1,7 @@
 #include "SchemaDeclarations.h"
 
+#include "LabelMeanings.h"
+
 #include <algorithm>
 #include <cstring>
 #include <sqlite3.h>
@@ -68,6 +70,12 @@ const std::vector<SchemaStep> kAcarsLog = {
                  {"idxAircraftReg", "AIRCRAFT", {"REGISTRATI"}},
                  {"idxAircraftCarrier", "AIRCRAFT", {"CARRIER"}},
                  {"idxCarrierIcao", "CARRIERS", {"ICAO"}}}},
+    // The heard-pair grid pages through every order a header click asks for.
+    {.version = 2,
+     .indexes = {{"idxPairFlight", "ACARSLOG", {"Flight"}},
+                 {"idxPairFirst", "ACARSLOG", {"FirstHeard"}},
+                 {"idxPairLast", "ACARSLOG", {"LastHeard"}},
+                 {"idxPairTimes", "ACARSLOG", {"TimesHeard"}}}},
     // What the network decoders tell beyond the message's columns, one row per
     // message, keyed by the message's rowid.
     {.version = 3,
@@ -89,6 +97,7 @@ const std::vector<SchemaStep> kAlerts = {
      .tables = {{"ALERTS", {{"DATETIME", "TEXT"}, {"ALERT", "TEXT"}, {"MESSAGE", "TEXT"}}},
                 {"LABELS", {{"CODE", "TEXT", kNoCase}, {"MESSAGE", "TEXT"}}}}},
     {.version = 1, .indexes = {{"idxLabelCode", "LABELS", {"CODE"}}}},
+    {.version = 2, .fills = {&LabelMeanings::fillWhenEmpty}},
 };
 
 // A name that needs no quotes: letters, digits and underscores, not a keyword.

@@ -8,6 +8,8 @@
 namespace corvane
 {
 
+class SqliteDb;
+
 // A column as CREATE TABLE and ALTER TABLE ADD COLUMN write it.
 struct ColumnDeclaration {
     const char *name;
@@ -40,6 +42,9 @@ struct SchemaStep {
     std::vector<IndexDeclaration> indexes = {};
     // Statements that change rows an older file holds; a new file does not run them.
     std::vector<const char *> dataChanges = {};
+    // Rows every file holds from this version on, new or upgraded; each leaves the user's rows
+    // alone.
+    std::vector<void (*)(SqliteDb &)> fills = {};
 };
 
 // The tables, columns and indexes of the three files, each tagged with the

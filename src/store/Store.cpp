@@ -1,5 +1,6 @@
 #include "Store.h"
 
+#include "MessageCompanions.h"
 #include "SqliteDb.h"
 #include "StoreError.h"
 
@@ -60,6 +61,7 @@ void Store::open(const QString &appFolder)
             db(file).open(path(file));
             Schema::ensure(db(file), file);
         }
+        MessageCompanions(acarsLog()).finishRenumbering();
     } catch (...) {
         close();
         throw;

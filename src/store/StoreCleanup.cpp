@@ -1,5 +1,6 @@
 #include "StoreCleanup.h"
 
+#include "MessageCompanions.h"
 #include "MessageView.h"
 #include "NamedCommands.h"
 #include "SchemaDeclarations.h"
@@ -57,7 +58,7 @@ qint64 StoreCleanup::deleteAllMessages()
     db.exec("DELETE FROM tMessage");
     db.exec("DELETE FROM UniqueAircraft");
     db.exec(NamedCommands::find(QStringLiteral("SetAllHeardToNone"))->sql);
-    // Tables kept beside the messages are emptied here too.
+    MessageCompanions(db).forgetAll();
     tx.commit();
     return messages;
 }
@@ -79,8 +80,8 @@ StoreCleanup::Duplicates StoreCleanup::removeDuplicates(const MessageView &view)
         copySurvivors(db);
     } else if (result.removed > 0)
         deleteInPlace(db, scoped);
-    // Rows kept beside the messages follow here, before the commit: a rowid
-    // freed now may be given to a new message later.
+    if (result.removed > 0)
+        MessageCompanions(db).forgetOrphans();
     db.exec("DROP TABLE temp.DuplicateKeep");
     db.exec("DROP TABLE IF EXISTS temp.DuplicateScope");
     tx.commit();
@@ -252,7 +253,10 @@ void StoreCleanup::copySurvivors(SqliteDb &db)
 void StoreCleanup::compact()
 {
     status(QStringLiteral("Compacting the message store..."));
+    MessageCompanions companions(m_store.acarsLog());
+    companions.prepareRenumbering();
     m_store.acarsLog().exec("VACUUM");
+    companions.finishRenumbering();
 }
 
 } // namespace corvane

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QtGlobal>
+#include <vector>
+
+namespace corvane
+{
+
+class SqliteDb;
+
+// The rows kept beside the messages and tied to them by the message's rowid
+// (today the decoders' details). Every deletion of messages calls here inside
+// its own transaction, so no companion row outlives its message: a rowid
+// freed now may be given to a new message later.
+//
+// Compacting the message file may number the messages afresh (the table has
+// no INTEGER PRIMARY KEY, and the engine keeps rowids only as it sees fit). The new numbers are
+// written down in the file before compacting and applied afterwards; a renumbering left unfinished
+// by a crash is finished the next time the store is opened for writing.
+class MessageCompanions
+{
+public:
+    explicit MessageCompanions(SqliteDb &db) : m_db(db) {}
+
+    void forgetMessages(const std::vector<qint64> &rowids);
+    void forgetAll();
+    // After deletions chosen by a condition on the messages.
+    void forgetOrphans();
+
+    // Around the compaction; each in a transaction of its own.
+    void prepareRenumbering();
+    void finishRenumbering();
+
+private:
+    qint64 count(const char *sql);
+
+    SqliteDb &m_db;
+};
+
+} // namespace corvane

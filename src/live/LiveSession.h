@@ -1,10 +1,12 @@
 #pragma once
 
 #include "LinkClient.h"
+#include "alerts/core/AlertMatcher.h"
 #include "formats/LiveFlags.h"
 #include "formats/LivePassFrame.h"
 #include "formats/LiveTypes.h"
 #include "formats/NewPairsList.h"
+#include "store/AlertLog.h"
 
 #include <QFile>
 #include <QObject>
@@ -80,6 +82,13 @@ public:
     void setPublishing(bool on) { m_publishing = on; }
     bool isPublishing() const { return m_publishing; }
 
+    // While words are set (the alert log is open), every value handled from
+    // now on is matched against them on the recorder thread, and the rows
+    // found for one dispatch are written in one transaction; null stops
+    // matching. The SkySweeper polls match nothing.
+    void setAlerts(std::shared_ptr<const AlertMatcher> words);
+    const AlertMatcher *alerts() const { return m_alerts.get(); }
+
     NewPairsList &newPairs() { return m_newPairs; }
     int waitingValues() const { return int(m_waiting.size()); }
     // Jobs handed to the recorder thread whose results have not come back.
@@ -104,6 +113,8 @@ signals:
     // after the pass (empty after the discarded connect-time value). Alert
     // matching reads it.
     void valueHandled(const QString &text);
+    // Alert rows were written to the alert log, in the order added.
+    void alertsAdded(const QList<corvane::AlertRow> &rows);
 
 private:
     void received(const QString &value);
@@ -111,6 +122,7 @@ private:
     struct Delivery;
     struct Work;
     void submitPasses(const QStringList &values);
+    void submitAlertsOnly(const QStringList &values);
     void deliver(const Delivery &delivery);
     void reportBroken();
     // Reads the complete lines appended to the ARD2 file since the last poll.
@@ -128,6 +140,7 @@ private:
     ImportObserver *m_observer = nullptr;
     LivePublisher *m_publisher = nullptr;
     bool m_publishing = false;
+    std::shared_ptr<const AlertMatcher> m_alerts;
 
     QString m_ddeType;
     const LiveType *m_type = nullptr;

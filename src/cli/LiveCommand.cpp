@@ -2,6 +2,7 @@
 
 #include "StopSignals.h"
 
+#include "alerts/core/AlertWords.h"
 #include "formats/LiveTypes.h"
 #include "live/LinkNames.h"
 #include "live/LivePublisher.h"
@@ -29,7 +30,8 @@ namespace corvane
 QString LiveCommand::usage() const
 {
     return QStringLiteral(
-               "Usage: corvane live [--data-dir DIR] [--type DDETYPE] [--file PATH] [--publish]\n\n"
+               "Usage: corvane live [--data-dir DIR] [--type DDETYPE] [--file PATH] [--publish]\n"
+               "                    [--alerts]\n\n"
                "Links to the running decoder of DDETYPE (default: the setting \"DDEType\")\n"
                "and records every message it sends from now on, until interrupted. For\n"
                "ARD2, SSHF and SSVHF, --file names the decoder's growing log file, which\n"
@@ -37,6 +39,10 @@ QString LiveCommand::usage() const
                "today's counts. When the decoder goes away the link is tried again every\n"
                "few seconds. --publish passes each recorded message on as the item\n"
                "LiveData of Corvane|ACARS, as the window's \"DDE Server\" box does.\n"
+               "--alerts matches every value against the words of alerts.txt (less the\n"
+               "texts holding a word of alerts-ignore.txt), as the window does while its\n"
+               "alert log is open, stores the alerts and prints a line for each:\n"
+               "  ALERT <word>: <first line of the text>\n"
                "DDETYPE is one of: %1.\n")
         .arg(LiveTypes::names().join(QStringLiteral(", ")));
 }
@@ -47,6 +53,7 @@ int LiveCommand::run(CliContext &c)
     QString type = settings.ddeType();
     QString path;
     bool publish = false;
+    bool alerts = false;
     for (qsizetype i = 0; i < c.args.size(); ++i) {
         const QString &a = c.args[i];
         if ((a == QLatin1String("--type") || a == QLatin1String("--file")) && i + 1 < c.args.size())
@@ -57,6 +64,8 @@ int LiveCommand::run(CliContext &c)
             path = a.mid(7);
         else if (a == QLatin1String("--publish"))
             publish = true;
+        else if (a == QLatin1String("--alerts"))
+            alerts = true;
         else {
             c.err << "corvane live: unexpected \"" << a << "\"\n" << usage();
             return ExitUsage;
@@ -94,6 +103,10 @@ int LiveCommand::run(CliContext &c)
         session.setLinkAddress(settings.linkAddress(type));
         session.setPublisher(&publisher);
         session.setPublishing(publish);
+        if (alerts)
+            session.setAlerts(std::make_shared<const AlertMatcher>(
+                AlertWords::read(AlertWords::wordsPath(c.dataDir)),
+                AlertWords::read(AlertWords::ignorePath(c.dataDir))));
 
         bool noServer = false;
         if (!session.start(type, path, &error, &noServer)) {
@@ -121,6 +134,14 @@ int LiveCommand::run(CliContext &c)
                 loop.exit(ExitFailure);
             }
         });
+        // Each alert as soon as it is stored, for a notifier at the pipe's end.
+        QObject::connect(&session, &LiveSession::alertsAdded, &loop,
+                         [&](const QList<AlertRow> &rows) {
+                             for (const AlertRow &row : rows) {
+                                 c.out << "ALERT " << row.alert << ": " << row.firstLine() << '\n';
+                                 c.out.flush();
+                             }
+                         });
         QTimer relink;
         relink.setInterval(kRelinkMs);
         relink.setSingleShot(true);

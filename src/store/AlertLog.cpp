@@ -52,7 +52,9 @@ QList<AlertRow> AlertLog::all()
 
 QList<AlertRow> AlertLog::since(const QDate &day)
 {
-    const QString from = MessageTime::fromDateTime(QDateTime(day, QTime(0, 0))).toStorage();
+    const QString from = day.isValid()
+                             ? MessageTime::fromDateTime(QDateTime(day, QTime(0, 0))).toStorage()
+                             : QStringLiteral("");
     return read("SELECT DATETIME, ALERT, MESSAGE FROM ALERTS WHERE DATETIME >= ? "
                 "ORDER BY DATETIME, rowid",
                 from);

@@ -30,7 +30,7 @@ public:
     void add(const QList<AlertRow> &rows);
     // Every row, in the order added (the alert window's list).
     QList<AlertRow> all();
-    // The rows of day and later, oldest first.
+    // The rows of day and later (every row for a null day), oldest first.
     QList<AlertRow> since(const QDate &day);
     qint64 count();
     void clear();

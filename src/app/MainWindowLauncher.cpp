@@ -5,6 +5,7 @@
 #include "LiveController.h"
 #include "MainWindow.h"
 #include "OptionsDialog.h"
+#include "alerts/AlertWindows.h"
 #include "browse/MessageBrowser.h"
 #include "recording/RecorderThread.h"
 #include "refdata/BulkUpdateController.h"
@@ -41,6 +42,7 @@ int MainWindowLauncher::run(const QString &appFolder)
     BulkUpdateController bulkUpdates(window, recorderThread);
     bulkUpdates.currentView = [&browser] { return browser.view(); };
     ReferenceEditors editors(window);
+    AlertWindows alerts(window, live);
     OptionsDialog::attach(window);
     window.startUp();
     window.show();

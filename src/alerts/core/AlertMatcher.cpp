@@ -63,16 +63,19 @@ void AlertMatcher::build()
 
     // The trie: 0 is the root; -1 marks a missing edge until the table is
     // completed below.
-    m_next.assign(size_t(m_classes), -1);
+    while ((1 << m_shift) < m_classes)
+        ++m_shift;
+    const size_t width = size_t(1) << m_shift;
+    m_next.assign(width, -1);
     m_terminal.assign(1, -1);
     for (size_t id = 0; id < texts.size(); ++id) {
         int state = 0;
         for (QChar ch : *texts[id]) {
-            const size_t slot = size_t(state) * m_classes + charClass(ch.unicode());
+            const size_t slot = row(state) + size_t(charClass(ch.unicode()));
             if (m_next[slot] < 0) {
                 m_next[slot] = int(m_terminal.size());
                 m_terminal.push_back(-1);
-                m_next.resize(m_next.size() + size_t(m_classes), -1);
+                m_next.resize(m_next.size() + width, -1);
             }
             state = m_next[slot];
         }
@@ -100,7 +103,7 @@ void AlertMatcher::build()
         const int f = fail[size_t(s)];
         m_output[size_t(s)] = m_terminal[size_t(f)] >= 0 ? f : m_output[size_t(f)];
         for (int c = 0; c < m_classes; ++c) {
-            int &to = m_next[size_t(s) * m_classes + c];
+            int &to = m_next[row(s) + size_t(c)];
             if (to < 0) {
                 to = transition(f, c);
             } else {
@@ -109,6 +112,9 @@ void AlertMatcher::build()
             }
         }
     }
+    m_report.resize(states);
+    for (size_t s = 0; s < states; ++s)
+        m_report[s] = m_terminal[s] >= 0 ? int(s) : m_output[s];
 }
 
 std::vector<int> AlertMatcher::match(QStringView text) const
@@ -118,13 +124,20 @@ std::vector<int> AlertMatcher::match(QStringView text) const
         return found;
     std::vector<char> seen(m_patterns.size(), 0);
     size_t left = m_patterns.size();
+    // The scan reads through locals: the writes to seen could alias members.
+    const int *next = m_next.data();
+    const int *report = m_report.data();
+    const uint16_t *lowClass = m_lowClass.data();
+    const int shift = m_shift;
+    const char16_t *c = reinterpret_cast<const char16_t *>(text.data());
+    const char16_t *end = c + text.size();
     int state = 0;
-    for (qsizetype i = 0; i < text.size() && left > 0; ++i) {
-        state = transition(state, charClass(text[i].unicode()));
+    for (; c != end && left > 0; ++c) {
+        const int cls = *c < 256 ? lowClass[*c] : charClass(*c);
+        state = next[(size_t(state) << shift) + size_t(cls)];
         // Down the chain of patterns ending here; a pattern seen before
         // means the rest of its chain was seen with it.
-        for (int s = m_terminal[size_t(state)] >= 0 ? state : m_output[size_t(state)]; s >= 0;
-             s = m_output[size_t(s)]) {
+        for (int s = report[state]; s >= 0; s = m_output[size_t(s)]) {
             const int id = m_terminal[size_t(s)];
             if (seen[size_t(id)])
                 break;

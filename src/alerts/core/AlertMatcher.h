@@ -41,7 +41,8 @@ private:
     void build();
     int addPattern(const QString &text);
     int charClass(char16_t c) const;
-    int transition(int state, int cls) const { return m_next[size_t(state) * m_classes + cls]; }
+    size_t row(int state) const { return size_t(state) << m_shift; }
+    int transition(int state, int cls) const { return m_next[row(state) + size_t(cls)]; }
 
     QStringList m_words;
     QStringList m_ignoreWords;
@@ -54,10 +55,12 @@ private:
     std::array<uint16_t, 256> m_lowClass{};
     QHash<char16_t, int> m_highClass;
     int m_classes = 1;
+    int m_shift = 0; // rows of the table are 1 << m_shift wide, for a shift in the scan
     // Trie built first, then made a full transition table.
-    std::vector<int> m_next;     // state * m_classes + class -> state
+    std::vector<int> m_next;     // row(state) + class -> state
     std::vector<int> m_terminal; // pattern ending at the state, or -1
     std::vector<int> m_output;   // nearest state down the failure chain with a pattern, or -1
+    std::vector<int> m_report;   // the state itself when it has a pattern, else m_output
     bool m_hasIgnore = false;
 };
 

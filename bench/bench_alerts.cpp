@@ -55,13 +55,12 @@ int main(int argc, char **argv)
             naive += text.contains(word) ? 1 : 0;
     const double eachSeconds = double(t.nsecsElapsed()) / 1e9;
 
-    std::printf("%lld words, %lld texts of %lld characters on average\n", wordCount, count,
-                count ? qint64(std::accumulate(texts.cbegin(), texts.cend(), qint64(0),
-                                               [](qint64 n, const QString &s) {
-                                                   return n + s.size();
-                                               }) /
-                               count)
-                      : 0);
+    std::printf(
+        "%lld words, %lld texts of %lld characters on average\n", wordCount, count,
+        count ? qint64(std::accumulate(texts.cbegin(), texts.cend(), qint64(0),
+                                       [](qint64 n, const QString &s) { return n + s.size(); }) /
+                       count)
+              : 0);
     std::printf("compile:         %.2f ms\n", compileMs);
     std::printf("one pass:        %.2f s (%.2f us a text)\n", oneSeconds,
                 oneSeconds * 1e6 / double(qMax<qint64>(1, count)));

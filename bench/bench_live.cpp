@@ -5,8 +5,8 @@
 //
 //   bench_live [COUNT] [--per-value N] [--preload M] [--alerts W]
 #include "BenchSupport.h"
-#include "alerts/core/AlertWords.h"
 #include "StoreGenerator.h"
+#include "alerts/core/AlertWords.h"
 #include "live/LinkServer.h"
 #include "store/AlertLog.h"
 #include "store/SqliteDb.h"
@@ -22,6 +22,7 @@
 #include <cstdio>
 
 #include <csignal>
+#include <sys/resource.h>
 
 using namespace corvane;
 
@@ -158,5 +159,11 @@ int main(int argc, char **argv)
                 count - distinct, rows - distinct);
     std::printf("exit status:     %d\n", p.exitCode());
     std::printf("peak memory:     %.0f MB (child)\n", bench::childrenPeakMemoryMB());
+    // Steadier than the time taken on a busy machine.
+    rusage u{};
+    getrusage(RUSAGE_CHILDREN, &u);
+    std::printf("child CPU:       %.2f s\n",
+                double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+                    double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6);
     return finished && rows == count && distinct == count && p.exitCode() == 0 ? 0 : 1;
 }

@@ -43,11 +43,7 @@ QString addAlerts(Store &store, const AlertMatcher *words, const QStringList &va
 {
     if (!words)
         return {};
-    const QString now = MessageTime::now().toStorage();
-    QList<AlertRow> found;
-    for (const QString &value : values)
-        for (const QString &word : words->matchedWords(value))
-            found.append({now, word, value});
+    const QList<AlertRow> found = words->rowsFor(values, MessageTime::now().toStorage());
     try {
         AlertLog(store).add(found);
     } catch (const StoreError &e) {

@@ -112,6 +112,8 @@ void AlertMatcher::build()
             }
         }
     }
+    for (int c = 0; c < 256; ++c)
+        m_rootStays[size_t(c)] = transition(0, m_lowClass[size_t(c)]) == 0;
     m_report.resize(states);
     for (size_t s = 0; s < states; ++s)
         m_report[s] = m_terminal[s] >= 0 ? int(s) : m_output[s];
@@ -128,11 +130,18 @@ std::vector<int> AlertMatcher::match(QStringView text) const
     const int *next = m_next.data();
     const int *report = m_report.data();
     const uint16_t *lowClass = m_lowClass.data();
+    const bool *rootStays = m_rootStays.data();
     const int shift = m_shift;
     const char16_t *c = reinterpret_cast<const char16_t *>(text.data());
     const char16_t *end = c + text.size();
     int state = 0;
     for (; c != end && left > 0; ++c) {
+        if (state == 0) {
+            while (c != end && *c < 256 && rootStays[*c])
+                ++c;
+            if (c == end)
+                break;
+        }
         const int cls = *c < 256 ? lowClass[*c] : charClass(*c);
         state = next[(size_t(state) << shift) + size_t(cls)];
         // Down the chain of patterns ending here; a pattern seen before
@@ -161,6 +170,15 @@ QStringList AlertMatcher::matchedWords(QStringView text) const
     for (int w : match(text))
         out << m_words[w];
     return out;
+}
+
+QList<AlertRow> AlertMatcher::rowsFor(const QStringList &texts, const QString &dateTime) const
+{
+    QList<AlertRow> rows;
+    for (const QString &text : texts)
+        for (int w : match(text))
+            rows.append({dateTime, m_words[w], text});
+    return rows;
 }
 
 } // namespace corvane

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/AlertLog.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -33,6 +35,9 @@ public:
     std::vector<int> match(QStringView text) const;
     // The words themselves, in the same order.
     QStringList matchedWords(QStringView text) const;
+    // The alert log rows for texts handled together: one a word found, text
+    // by text, each with the whole text and the time given.
+    QList<AlertRow> rowsFor(const QStringList &texts, const QString &dateTime) const;
 
 private:
     struct Pattern {
@@ -53,6 +58,9 @@ private:
     // Character classes: every character that occurs in a pattern has its
     // own, all others share class 0.
     std::array<uint16_t, 256> m_lowClass{};
+    // Characters below 256 that leave the start state where it is: the scan
+    // skips them in a tight loop, which is most of a text.
+    std::array<bool, 256> m_rootStays{};
     QHash<char16_t, int> m_highClass;
     int m_classes = 1;
     int m_shift = 0; // rows of the table are 1 << m_shift wide, for a shift in the scan

@@ -31,8 +31,9 @@ public:
     // cmdLive_Click: starts the link unless the button reads "Stop Link".
     void cmdLiveClick();
 
-    // Alert matching over the text of txtLiveData, after each value of the
-    // link while the alert log window is open; the alerts window fills it.
+    // Called after each value of the link while the alert log window is
+    // open, with the value in txtLiveData. The matching itself runs with the
+    // pass on the recorder thread (see setAlertWords).
     std::function<void()> checkAlerts;
     // The alert log window tells when it opens and closes (intAlertsOpen).
     // While open, the session matches each value against the alert words:

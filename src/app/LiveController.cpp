@@ -3,11 +3,13 @@
 #include "Dialogs.h"
 #include "MainWindow.h"
 #include "WindowObserver.h"
+#include "alerts/core/AlertWords.h"
 #include "formats/ImportObserver.h"
 #include "formats/LiveTypes.h"
 #include "live/LiveSession.h"
 #include "recording/RecorderThread.h"
 #include "store/MessageRecorder.h"
+#include "store/Store.h"
 
 #include <QAction>
 #include <QApplication>
@@ -63,6 +65,25 @@ LiveController::LiveController(MainWindow &window, RecorderThread &recorder)
 LiveController::~LiveController()
 {
     m_window.onLiveClicked = [] {};
+}
+
+void LiveController::setAlertsOpen(bool open)
+{
+    m_alertsOpen = open;
+    if (open && !m_alertWords) {
+        const QString folder = m_window.store().folder();
+        m_alertWords =
+            std::make_shared<const AlertMatcher>(AlertWords::read(AlertWords::wordsPath(folder)),
+                                                 AlertWords::read(AlertWords::ignorePath(folder)));
+    }
+    m_session->setAlerts(open ? m_alertWords : nullptr);
+}
+
+void LiveController::setAlertWords(std::shared_ptr<const AlertMatcher> words)
+{
+    m_alertWords = std::move(words);
+    if (m_alertsOpen)
+        setAlertsOpen(true);
 }
 
 QTimer *LiveController::timer(const QString &name) const
@@ -167,6 +188,8 @@ void LiveController::startLink()
     }
     if (settings.newPopup() == 1)
         m_window.showLiveLayout();
+    if (m_alertsOpen && showAlerts)
+        showAlerts();
     m_window.dblNewCount = 0;
     m_window.newList()->clear();
     m_session->newPairs().clear();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "alerts/core/AlertMatcher.h"
 #include "live/LivePublisher.h"
 
 #include <QObject>
@@ -30,12 +31,20 @@ public:
     // cmdLive_Click: starts the link unless the button reads "Stop Link".
     void cmdLiveClick();
 
-    // Alert matching over the text of txtLiveData, after each value of the
-    // link while the alert log window is open; the alerts window fills it.
+    // Called after each value of the link while the alert log window is
+    // open, with the value in txtLiveData. The matching itself runs with the
+    // pass on the recorder thread (see setAlertWords).
     std::function<void()> checkAlerts;
     // The alert log window tells when it opens and closes (intAlertsOpen).
-    void setAlertsOpen(bool open) { m_alertsOpen = open; }
+    // While open, the session matches each value against the alert words:
+    // those set below, else the words of the files in the store's folder.
+    void setAlertsOpen(bool open);
     bool alertsOpen() const { return m_alertsOpen; }
+    // The words matching uses from now on (null: read the files when the
+    // alert log opens).
+    void setAlertWords(std::shared_ptr<const AlertMatcher> words);
+    // Shows the alert log window again when a link starts while it is open.
+    std::function<void()> showAlerts;
 
     LiveSession &session() { return *m_session; }
     LivePublisher &publisher() { return m_publisher; }
@@ -70,6 +79,7 @@ private:
     std::unique_ptr<LiveSession> m_session;
     QString m_colour;
     bool m_alertsOpen = false;
+    std::shared_ptr<const AlertMatcher> m_alertWords;
 };
 
 } // namespace corvane

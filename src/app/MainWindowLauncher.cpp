@@ -5,6 +5,7 @@
 #include "LiveController.h"
 #include "MainWindow.h"
 #include "OptionsDialog.h"
+#include "alerts/AlertWindows.h"
 #include "browse/AircraftExplorer.h"
 #include "browse/MessageBrowser.h"
 #include "browse/MessageDetailPanel.h"
@@ -54,6 +55,7 @@ int MainWindowLauncher::run(const QString &appFolder)
         detail.showMessageDetail(browser.currentMessage());
         explorer.reload();
     });
+    AlertWindows alerts(window, live);
     OptionsDialog::attach(window);
     window.startUp();
     window.show();

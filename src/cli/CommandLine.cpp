@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "AircraftImportCommand.h"
+#include "AlertsCommand.h"
 #include "CompactCommand.h"
 #include "DeleteAllCommand.h"
 #include "ImportCommand.h"
@@ -34,6 +35,7 @@ QList<CliCommand *(*)()> &factories()
         []() -> CliCommand * { return new DeleteAllCommand; },
         []() -> CliCommand * { return new RemoveDuplicatesCommand; },
         []() -> CliCommand * { return new CompactCommand; },
+        []() -> CliCommand * { return new AlertsCommand; },
     };
     return list;
 }

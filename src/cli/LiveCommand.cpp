@@ -2,6 +2,7 @@
 
 #include "StopSignals.h"
 
+#include "alerts/core/AlertWords.h"
 #include "formats/LiveTypes.h"
 #include "live/FeedEndpoint.h"
 #include "live/LinkNames.h"
@@ -31,7 +32,7 @@ QString LiveCommand::usage() const
 {
     return QStringLiteral(
                "Usage: corvane live [--data-dir DIR] [--type DDETYPE]... [--listen VALUE]\n"
-               "                    [--file PATH] [--publish]\n\n"
+               "                    [--file PATH] [--publish] [--alerts]\n\n"
                "Links to the running decoder of DDETYPE (default: the setting \"DDEType\")\n"
                "and records every message it sends from now on, until interrupted. For\n"
                "ARD2, SSHF and SSVHF, --file names the decoder's growing log file, which\n"
@@ -44,6 +45,10 @@ QString LiveCommand::usage() const
                "udp:[ADDRESS:]PORT, tcp-listen:[ADDRESS:]PORT or tcp:HOST:PORT.\n"
                "Give --type more than once to record several feeds at once\n"
                "(Feeds records those of the setting [Feeds] Enabled).\n"
+               "--alerts matches every value against the words of alerts.txt (less the\n"
+               "texts holding a word of alerts-ignore.txt), as the window does while its\n"
+               "alert log is open, stores the alerts and prints a line for each:\n"
+               "  ALERT <word>: <first line of the text>\n"
                "DDETYPE is one of: %1.\n")
         .arg(LiveTypes::names().join(QStringLiteral(", ")),
              LiveTypes::feedNames().join(QStringLiteral(", ")));
@@ -56,6 +61,7 @@ int LiveCommand::run(CliContext &c)
     QString path;
     QString listen;
     bool publish = false;
+    bool alerts = false;
     for (qsizetype i = 0; i < c.args.size(); ++i) {
         const QString &a = c.args[i];
         const bool hasValue = i + 1 < c.args.size();
@@ -73,6 +79,8 @@ int LiveCommand::run(CliContext &c)
             listen = a.mid(9);
         else if (a == QLatin1String("--publish"))
             publish = true;
+        else if (a == QLatin1String("--alerts"))
+            alerts = true;
         else {
             c.err << "corvane live: unexpected \"" << a << "\"\n" << usage();
             return ExitUsage;
@@ -131,6 +139,10 @@ int LiveCommand::run(CliContext &c)
         session.setEnabledFeeds(types.size() > 1 ? types : settings.enabledFeeds());
         session.setPublisher(&publisher);
         session.setPublishing(publish);
+        if (alerts)
+            session.setAlerts(std::make_shared<const AlertMatcher>(
+                AlertWords::read(AlertWords::wordsPath(c.dataDir)),
+                AlertWords::read(AlertWords::ignorePath(c.dataDir))));
 
         bool noServer = false;
         if (!session.start(type, path, &error, &noServer)) {
@@ -168,6 +180,14 @@ int LiveCommand::run(CliContext &c)
                 loop.exit(ExitFailure);
             }
         });
+        // Each alert as soon as it is stored, for a notifier at the pipe's end.
+        QObject::connect(&session, &LiveSession::alertsAdded, &loop,
+                         [&](const QList<AlertRow> &rows) {
+                             for (const AlertRow &row : rows) {
+                                 c.out << "ALERT " << row.alert << ": " << row.firstLine() << '\n';
+                                 c.out.flush();
+                             }
+                         });
         QTimer relink;
         relink.setInterval(kRelinkMs);
         relink.setSingleShot(true);

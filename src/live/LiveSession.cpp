@@ -9,6 +9,7 @@
 #include "formats/SkySweeperLiveFile.h"
 #include "recording/RecorderThread.h"
 #include "store/MessageRecorder.h"
+#include "store/MessageTime.h"
 #include "store/StoreError.h"
 #include "store/TextCodec.h"
 
@@ -38,6 +39,23 @@ struct PairCollector : NewPairsSink {
     }
 };
 
+// Matches each value against the words and writes the rows found, all in
+// one transaction; the reason when the alert log could not take them.
+QString addAlerts(Store &store, const AlertMatcher *words, const QStringList &values,
+                  QList<AlertRow> *rows)
+{
+    if (!words)
+        return {};
+    const QList<AlertRow> found = words->rowsFor(values, MessageTime::now().toStorage());
+    try {
+        AlertLog(store).add(found);
+    } catch (const StoreError &e) {
+        return QStringLiteral("The alert log could not be written: %1").arg(e.message());
+    }
+    *rows = found;
+    return {};
+}
+
 } // namespace
 
 // What the recorder thread keeps for the session between jobs.
@@ -53,7 +71,9 @@ struct LiveSession::Delivery {
     QList<QPair<QString, QString>> newPairs;
     std::vector<MessageRecord> committed;
     const LiveType *type = nullptr;
-    bool feed = false; // alerts see each message's text block
+    QList<AlertRow> alerts;
+    QString alertError;
+    bool feed = false; // a feed job: each stored message is a handled value
 };
 
 // A datagram or line of one of the running feeds.
@@ -236,6 +256,12 @@ void LiveSession::stop()
     m_dispatchTimer->stop();
 }
 
+void LiveSession::setAlerts(std::shared_ptr<const AlertMatcher> words)
+{
+    m_alerts = std::move(words);
+    m_flags.alertsOpen = m_alerts != nullptr;
+}
+
 void LiveSession::received(const QString &value)
 {
     m_waiting.enqueue(value);
@@ -276,12 +302,14 @@ void LiveSession::dispatch()
         return;
     }
     QStringList values;
+    QStringList matchedOnly; // of a type that records nothing
     while (!m_waiting.isEmpty()) {
         const QString value = m_waiting.dequeue();
         if (!m_type)
             continue;
         if (m_type->pass.recordsNothing) {
             emit valueHandled(value);
+            matchedOnly << value;
             continue;
         }
         if (m_flags.restart) {
@@ -297,16 +325,31 @@ void LiveSession::dispatch()
     }
     if (!values.isEmpty())
         submitPasses(values);
+    if (!matchedOnly.isEmpty() && m_alerts)
+        submitAlertsOnly(matchedOnly);
     m_flags.handled = m_inFlight == 0;
+}
+
+void LiveSession::submitAlertsOnly(const QStringList &values)
+{
+    std::shared_ptr<const AlertMatcher> words = m_alerts;
+    ++m_inFlight;
+    m_flags.busy = true;
+    m_recorder.submit([this, words, values](RecorderJobContext &c) {
+        Delivery out;
+        out.alertError = addAlerts(c.store, words.get(), values, &out.alerts);
+        RecorderThread::post(this, [this, out] { deliver(out); });
+    });
 }
 
 void LiveSession::submitPasses(const QStringList &values)
 {
     const LiveType *type = m_type;
     std::shared_ptr<Work> work = m_work;
+    std::shared_ptr<const AlertMatcher> words = m_alerts;
     ++m_inFlight;
     m_flags.busy = true;
-    m_recorder.submit([this, work, type, values](RecorderJobContext &c) {
+    m_recorder.submit([this, work, type, values, words](RecorderJobContext &c) {
         Delivery out;
         out.values = values;
         out.type = type;
@@ -352,6 +395,7 @@ void LiveSession::submitPasses(const QStringList &values)
             r.aircraftPerHour = figures.aircraftPerHour;
         }
         out.newPairs = pairs.pairs;
+        out.alertError = addAlerts(c.store, words.get(), values, &out.alerts);
         RecorderThread::post(this, [this, out] { deliver(out); });
     });
 }
@@ -387,6 +431,10 @@ void LiveSession::deliver(const Delivery &d)
         if (i < size_t(d.values.size()))
             emit valueHandled(d.values[int(i)]);
     }
+    if (!d.alertError.isEmpty())
+        obs.message(d.alertError);
+    if (!d.alerts.isEmpty())
+        emit alertsAdded(d.alerts);
     if (--m_inFlight == 0) {
         m_flags.busy = false;
         m_flags.handled = m_waiting.isEmpty();
@@ -469,7 +517,8 @@ void LiveSession::submitFeedPass(std::vector<FeedValue> values)
     ++m_inFlight;
     m_flags.busy = true;
     auto shared = std::make_shared<std::vector<FeedValue>>(std::move(values));
-    m_recorder.submit([this, work, name, shared](RecorderJobContext &c) {
+    std::shared_ptr<const AlertMatcher> words = m_alerts;
+    m_recorder.submit([this, work, name, shared, words](RecorderJobContext &c) {
         Delivery out;
         out.feed = true;
         PairCollector pairs;
@@ -496,6 +545,11 @@ void LiveSession::submitFeedPass(std::vector<FeedValue> values)
             frame.endOfPass(result);
         out.results.push_back(result);
         out.newPairs = pairs.pairs;
+        // The alerts see each stored message as the live text shows it.
+        QStringList blocks;
+        for (const MessageRecord &message : out.committed)
+            blocks << LiveTextBlock::build(message);
+        out.alertError = addAlerts(c.store, words.get(), blocks, &out.alerts);
         RecorderThread::post(this, [this, out] { deliver(out); });
     });
 }

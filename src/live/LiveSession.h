@@ -2,10 +2,12 @@
 
 #include "FeedQueue.h"
 #include "LinkClient.h"
+#include "alerts/core/AlertMatcher.h"
 #include "formats/LiveFlags.h"
 #include "formats/LivePassFrame.h"
 #include "formats/LiveTypes.h"
 #include "formats/NewPairsList.h"
+#include "store/AlertLog.h"
 
 #include <QFile>
 #include <QHash>
@@ -101,6 +103,13 @@ public:
     void setPublishing(bool on) { m_publishing = on; }
     bool isPublishing() const { return m_publishing; }
 
+    // While words are set (the alert log is open), every value handled from
+    // now on is matched against them on the recorder thread, and the rows
+    // found for one dispatch are written in one transaction; null stops
+    // matching. The SkySweeper polls match nothing.
+    void setAlerts(std::shared_ptr<const AlertMatcher> words);
+    const AlertMatcher *alerts() const { return m_alerts.get(); }
+
     NewPairsList &newPairs() { return m_newPairs; }
     int waitingValues() const { return int(m_waiting.size()); }
     // Jobs handed to the recorder thread whose results have not come back.
@@ -127,6 +136,8 @@ signals:
     void valueHandled(const QString &text);
     // A feed connected to a server, or lost it; text is feedStatusText().
     void feedStatusChanged(const QString &text);
+    // Alert rows were written to the alert log, in the order added.
+    void alertsAdded(const QList<corvane::AlertRow> &rows);
 
 private:
     void received(const QString &value);
@@ -138,6 +149,7 @@ private:
     void dispatchFeeds();
     void submitFeedPass(std::vector<FeedValue> values);
     bool startFeeds(QString *error);
+    void submitAlertsOnly(const QStringList &values);
     void deliver(const Delivery &delivery);
     void reportBroken();
     // Reads the complete lines appended to the ARD2 file since the last poll.
@@ -155,6 +167,7 @@ private:
     ImportObserver *m_observer = nullptr;
     LivePublisher *m_publisher = nullptr;
     bool m_publishing = false;
+    std::shared_ptr<const AlertMatcher> m_alerts;
 
     QString m_ddeType;
     const LiveType *m_type = nullptr;

@@ -1,4 +1,5 @@
 #include "../formats/FeedFixtures.h"
+#include "alerts/core/AlertMatcher.h"
 #include "live/FeedEndpoint.h"
 #include "live/LiveSession.h"
 #include "recording/RecorderThread.h"
@@ -128,6 +129,8 @@ void FeedLiveTest::udpDatagrams()
     Tally tally(session);
     const quint16 port = freePort();
     session.setFeedListen(QStringLiteral("dumpvdl2"), udp(port));
+    session.setAlerts(std::make_shared<const AlertMatcher>(QStringList{"EI-DVM"}));
+    QSignalSpy alerts(&session, &LiveSession::alertsAdded);
     QString error;
     QVERIFY2(session.start(QStringLiteral("dumpvdl2"), {}, &error), qPrintable(error));
     QCOMPARE(session.feedStatusText(), "Listening on " + udp(port));
@@ -149,6 +152,11 @@ void FeedLiveTest::udpDatagrams()
     QVERIFY(tally.blocks.first().startsWith("ACARS mode: 2  Aircraft reg: EI-DVM"));
     QCOMPARE(rows(dataDir, "tMessage"), qint64(5));
     QCOMPARE(rows(dataDir, "FeedDetails"), qint64(5));
+    // Each stored message met the watched words, in the job that stored it.
+    qsizetype alerted = 0;
+    for (const QList<QVariant> &signal : alerts)
+        alerted += signal.at(0).value<QList<AlertRow>>().size();
+    QCOMPARE(alerted, qsizetype(5));
 }
 
 void FeedLiveTest::tcpListenLines()

@@ -1,0 +1,74 @@
+#include "AlertLog.h"
+
+#include "MessageTime.h"
+#include "SqliteDb.h"
+#include "Store.h"
+
+namespace corvane
+{
+
+QString AlertRow::firstLine() const
+{
+    for (QStringView line : QStringView(message).split(u'\n')) {
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        if (!line.trimmed().isEmpty())
+            return line.toString();
+    }
+    return {};
+}
+
+void AlertLog::add(const QList<AlertRow> &rows)
+{
+    if (rows.isEmpty())
+        return;
+    SqliteTransaction tx(m_store.alerts());
+    SqliteStatement st(m_store.alerts(),
+                       "INSERT INTO ALERTS (DATETIME, ALERT, MESSAGE) VALUES (?, ?, ?)");
+    for (const AlertRow &row : rows) {
+        st.bind(1, row.dateTime);
+        st.bind(2, row.alert);
+        st.bind(3, row.message);
+        st.run();
+    }
+    tx.commit();
+}
+
+QList<AlertRow> AlertLog::read(const char *sql, const QString &from)
+{
+    SqliteStatement st(m_store.alerts(), sql);
+    if (!from.isNull())
+        st.bind(1, from);
+    QList<AlertRow> rows;
+    while (st.step())
+        rows.append({st.text(0), st.text(1), st.text(2)});
+    return rows;
+}
+
+QList<AlertRow> AlertLog::all()
+{
+    return read("SELECT DATETIME, ALERT, MESSAGE FROM ALERTS ORDER BY rowid", QString());
+}
+
+QList<AlertRow> AlertLog::since(const QDate &day)
+{
+    const QString from = day.isValid()
+                             ? MessageTime::fromDateTime(QDateTime(day, QTime(0, 0))).toStorage()
+                             : QStringLiteral("");
+    return read("SELECT DATETIME, ALERT, MESSAGE FROM ALERTS WHERE DATETIME >= ? "
+                "ORDER BY DATETIME, rowid",
+                from);
+}
+
+qint64 AlertLog::count()
+{
+    SqliteStatement st(m_store.alerts(), "SELECT count(*) FROM ALERTS");
+    return st.step() ? st.int64(0) : 0;
+}
+
+void AlertLog::clear()
+{
+    m_store.alerts().exec("DELETE FROM ALERTS");
+}
+
+} // namespace corvane

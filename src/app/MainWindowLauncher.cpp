@@ -10,25 +10,58 @@
 #include "store/Store.h"
 #include "store/StoreError.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QMenu>
+#include <QPushButton>
 
 namespace corvane
 {
 
+namespace
+{
+// A store that cannot be written (read-only media, another user's folder) is
+// still shown, read-only.
+bool openStore(Store &store, const QString &appFolder)
+{
+    try {
+        store.open(appFolder);
+        return true;
+    } catch (const StoreError &e) {
+        try {
+            store.openForReading(appFolder);
+        } catch (const StoreError &) {
+            Dialogs::critical(nullptr, e.message());
+            return false;
+        }
+    }
+    return store.isOpen();
+}
+
+// Nothing may write: recording, imports and the editors are switched off.
+void showReadOnly(MainWindow &window)
+{
+    window.importButton()->setEnabled(false);
+    window.liveButton()->setEnabled(false);
+    for (const char *name : {"mnuLogImport", "mnuLogAlerts"})
+        if (QAction *item = window.menuItem(QLatin1String(name)))
+            item->setEnabled(false);
+    if (QMenu *database = window.menu(QStringLiteral("mnuDatabase")))
+        database->setEnabled(false);
+    window.setPanelText(1, QStringLiteral("Read-only store: recording and editing are off"));
+}
+} // namespace
+
 int MainWindowLauncher::run(const QString &appFolder)
 {
     Store store;
-    try {
-        store.open(appFolder);
-    } catch (const StoreError &e) {
-        Dialogs::critical(nullptr, e.message());
+    if (!openStore(store, appFolder))
         return 1;
-    }
     // Imports and live passes write through the recorder thread's own
     // connections; the window's store is for reading.
     RecorderThread recorderThread;
     QString why;
-    if (!recorderThread.start(appFolder, &why)) {
+    if (!store.isReadOnly() && !recorderThread.start(appFolder, &why)) {
         Dialogs::critical(nullptr, why);
         return 1;
     }
@@ -38,6 +71,8 @@ int MainWindowLauncher::run(const QString &appFolder)
     MessageBrowser browser(window, store);
     OptionsDialog::attach(window);
     window.startUp();
+    if (store.isReadOnly())
+        showReadOnly(window);
     window.show();
     return QApplication::exec();
 }

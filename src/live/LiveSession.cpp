@@ -11,6 +11,8 @@
 
 #include <QTimer>
 
+#include <algorithm>
+
 namespace corvane
 {
 
@@ -313,6 +315,14 @@ void LiveSession::submitPasses(const QStringList &values)
                 r.storeFailed = true;
                 r.error = QStringLiteral("%1: %2").arg(LivePassFrame::liveFileName(), e.message());
             }
+        }
+        // Messages of a batch that was rolled back were counted as they were
+        // read; the latest passes lose them.
+        qint64 lost = c.recorder.takeRolledBack();
+        for (auto r = out.results.rbegin(); r != out.results.rend() && lost > 0; ++r) {
+            const qint64 taken = std::min(lost, r->stored);
+            r->takeBack(taken);
+            lost -= taken;
         }
         c.recorder.setPublisher({});
         if (!out.results.empty())

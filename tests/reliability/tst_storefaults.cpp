@@ -1,6 +1,8 @@
 #include "BenchSupport.h"
 #include "CorvaneRun.h"
 #include "store/SqliteDb.h"
+#include "store/Store.h"
+#include "store/StoreError.h"
 #include "support/TestEnvironment.h"
 
 #include <QCryptographicHash>
@@ -10,6 +12,8 @@
 #include <QtTest>
 
 #include <csignal>
+#include <latch>
+#include <thread>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -31,6 +35,7 @@ private slots:
     void readOnlyStoreIsRead();
     void fullDiskCountsOnlyWhatWasCommitted();
     void concurrentCreationOfOneStore();
+    void concurrentCreationOnThreads();
 
 private:
     QString importedStore();
@@ -252,7 +257,7 @@ void StoreFaultsTest::fullDiskCountsOnlyWhatWasCommitted()
 void StoreFaultsTest::concurrentCreationOfOneStore()
 {
     const QString log = test::TestEnvironment::fixture("airnav-two-records.log");
-    for (int round = 0; round < 12; ++round) {
+    for (int round = 0; round < 8; ++round) {
         const QString dir = m_env->newDataDir();
         QProcess a, b;
         for (QProcess *p : {&a, &b})
@@ -264,6 +269,30 @@ void StoreFaultsTest::concurrentCreationOfOneStore()
         }
         QCOMPARE(count(dir + "/acarslog.db", "SELECT count(*) FROM tMessage"), 4);
         QCOMPARE(count(dir + "/Alerts.db", "SELECT count(*) FROM ALERTS"), 0);
+    }
+}
+
+void StoreFaultsTest::concurrentCreationOnThreads()
+{
+    // The same race, with the two openings lined up as closely as can be.
+    for (int round = 0; round < 20; ++round) {
+        const QString dir = m_env->newDataDir();
+        std::latch start(2);
+        QString failures[2];
+        auto open = [&](int i) {
+            start.arrive_and_wait();
+            try {
+                Store store;
+                store.open(dir);
+            } catch (const StoreError &e) {
+                failures[i] = e.message();
+            }
+        };
+        std::thread a(open, 0), b(open, 1);
+        a.join();
+        b.join();
+        QVERIFY2(failures[0].isEmpty(), qPrintable(failures[0]));
+        QVERIFY2(failures[1].isEmpty(), qPrintable(failures[1]));
     }
 }
 

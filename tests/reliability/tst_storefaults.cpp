@@ -13,8 +13,8 @@
 
 #include <csignal>
 #include <latch>
-#include <thread>
 #include <sys/resource.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace corvane;

@@ -3,6 +3,7 @@
 
 #include "live/LinkProtocol.h"
 #include "store/TextCodec.h"
+#include <QList>
 
 #include <cstdio>
 #include <cstdlib>

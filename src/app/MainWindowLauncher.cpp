@@ -1,5 +1,6 @@
 #include "MainWindowLauncher.h"
 
+#include "BackupController.h"
 #include "Dialogs.h"
 #include "ImportController.h"
 #include "LiveController.h"
@@ -69,6 +70,7 @@ int MainWindowLauncher::run(const QString &appFolder)
     ImportController importer(window, recorderThread);
     LiveController live(window, recorderThread);
     MessageBrowser browser(window, store);
+    BackupController backup(window);
     OptionsDialog::attach(window);
     window.startUp();
     if (store.isReadOnly())

@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include "BackupCommand.h"
 #include "ImportCommand.h"
 #include "InfoCommand.h"
 #include "LinkCommand.h"
@@ -24,6 +25,7 @@ QList<CliCommand *(*)()> &factories()
         []() -> CliCommand * { return new ImportCommand; },
         []() -> CliCommand * { return new ParseLiveCommand; },
         []() -> CliCommand * { return new TextFileCommand; },
+        []() -> CliCommand * { return new BackupCommand; },
     };
     return list;
 }

@@ -103,6 +103,10 @@ bool LocalListener::listen(const QString &path, QString *error)
     m_backoffMs = kFirstBackoffMs;
     m_notifier = new QSocketNotifier(qintptr(fd), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, [this] { acceptAll(); });
+    // Switched on here as backOff() switches it off, while descriptors are
+    // plentiful: the sanitizers check a call's object type once, and need a
+    // descriptor to do it.
+    m_notifier->setEnabled(true);
     return true;
 }
 

@@ -19,11 +19,9 @@
 namespace corvane
 {
 
-namespace
-{
 // A store that cannot be written (read-only media, another user's folder) is
 // still shown, read-only.
-bool openStore(Store &store, const QString &appFolder)
+bool MainWindowLauncher::openStore(Store &store, const QString &appFolder)
 {
     try {
         store.open(appFolder);
@@ -39,8 +37,7 @@ bool openStore(Store &store, const QString &appFolder)
     return store.isOpen();
 }
 
-// Nothing may write: recording, imports and the editors are switched off.
-void showReadOnly(MainWindow &window)
+void MainWindowLauncher::showReadOnly(MainWindow &window)
 {
     window.importButton()->setEnabled(false);
     window.liveButton()->setEnabled(false);
@@ -51,7 +48,6 @@ void showReadOnly(MainWindow &window)
         database->setEnabled(false);
     window.setPanelText(1, QStringLiteral("Read-only store: recording and editing are off"));
 }
-} // namespace
 
 int MainWindowLauncher::run(const QString &appFolder)
 {

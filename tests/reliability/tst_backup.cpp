@@ -4,12 +4,15 @@
 #include "app/BackupController.h"
 #include "app/Dialogs.h"
 #include "app/MainWindow.h"
+#include "app/MainWindowLauncher.h"
 #include "store/Store.h"
 #include "support/TestEnvironment.h"
 
 #include <QAction>
 #include <QDir>
+#include <QMenu>
 #include <QProcess>
+#include <QPushButton>
 #include <QtTest>
 
 using namespace corvane;
@@ -27,6 +30,7 @@ private slots:
     void refusesTheDataFolder();
     void copyDuringAnImportIsConsistent();
     void backupFromTheWindow();
+    void readOnlyWindow();
 
 private:
     QString importedStore();
@@ -130,6 +134,28 @@ void BackupTest::backupFromTheWindow()
     QVERIFY(Dialogs::shownMessages().last().startsWith("Backup complete"));
     QCOMPARE(StoreConsistency::messageCount(target), 2);
     QCOMPARE(StoreConsistency::problems(target), QString());
+}
+
+void BackupTest::readOnlyWindow()
+{
+    // (Root writes anyway, so the store is opened read-only directly.)
+    const QString dir = importedStore();
+    Store store;
+    store.openForReading(dir);
+    QVERIFY(store.isReadOnly());
+    MainWindow window(store);
+    window.startUp();
+    MainWindowLauncher::showReadOnly(window);
+    QVERIFY(!window.importButton()->isEnabled());
+    QVERIFY(!window.liveButton()->isEnabled());
+    QVERIFY(!window.menu("mnuDatabase")->isEnabled());
+    QVERIFY(window.panelText(1).startsWith("Read-only store"));
+    // A backup only reads.
+    BackupController controller(window);
+    const QString target = m_env->path("backups/readonly");
+    Dialogs::queueFiles({target});
+    window.menuItem("mnuFileBackup")->trigger();
+    QCOMPARE(StoreConsistency::messageCount(target), 2);
 }
 
 QTEST_MAIN(BackupTest)

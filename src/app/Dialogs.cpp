@@ -100,6 +100,15 @@ QString Dialogs::openFile(QWidget *parent, const QString &caption, const QString
     return QFileDialog::getOpenFileName(parent, caption, dir, filter);
 }
 
+QString Dialogs::openFolder(QWidget *parent, const QString &caption, const QString &dir)
+{
+    if (const auto files = takeFiles())
+        return files->value(0);
+    if (state().unattended)
+        return {};
+    return QFileDialog::getExistingDirectory(parent, caption, dir);
+}
+
 QStringList Dialogs::openFiles(QWidget *parent, const QString &caption, const QString &dir,
                                const QString &filter)
 {

@@ -38,6 +38,8 @@ public:
                                  const QString &filter = {});
     static QString saveFile(QWidget *parent, const QString &caption, const QString &dir = {},
                             const QString &filter = {});
+    // A folder; queued files answer it as they answer the file dialogs.
+    static QString openFolder(QWidget *parent, const QString &caption, const QString &dir = {});
 
     // Shows a modal window and returns its result (QDialog::Accepted or
     // Rejected). A queued answer stands in for the user: Ok and Yes accept.

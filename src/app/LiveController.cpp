@@ -44,6 +44,8 @@ LiveController::LiveController(MainWindow &window, RecorderThread &recorder)
     // The window serves LiveData from start-up, whatever the box says; a
     // second copy of the program finds the item taken and serves nothing.
     m_publisher.start();
+    connect(&m_publisher.server(), &LinkServer::listenFailed, this,
+            [this](const QString &why) { m_window.setPanelText(1, why); });
     m_session->setObserver(m_observer.get());
     m_session->setPublisher(&m_publisher);
     m_session->setPublishing(window.blnDDEServer);

@@ -117,6 +117,7 @@ void MainWindow::buildMenus()
     static const Item kMenus[] = {
         {nullptr, "mnuFile", "&File"},
         {"mnuFile", "mnuFileOptions", "&Options..."},
+        {"mnuFile", "mnuFileBackup", "&Backup..."},
         {"mnuFile", "mnuFileExit", "E&xit"},
         {nullptr, "mnuLog", "&Log"},
         {"mnuLog", "mnuLogImport", "&Import..."},

@@ -1,5 +1,6 @@
 #include "MainWindowLauncher.h"
 
+#include "BackupController.h"
 #include "Dialogs.h"
 #include "ImportController.h"
 #include "LiveController.h"
@@ -17,25 +18,54 @@
 #include "store/Store.h"
 #include "store/StoreError.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QMenu>
+#include <QPushButton>
 
 namespace corvane
 {
 
+// A store that cannot be written (read-only media, another user's folder) is
+// still shown, read-only.
+bool MainWindowLauncher::openStore(Store &store, const QString &appFolder)
+{
+    try {
+        store.open(appFolder);
+        return true;
+    } catch (const StoreError &e) {
+        try {
+            store.openForReading(appFolder);
+        } catch (const StoreError &) {
+            Dialogs::critical(nullptr, e.message());
+            return false;
+        }
+    }
+    return store.isOpen();
+}
+
+void MainWindowLauncher::showReadOnly(MainWindow &window)
+{
+    window.importButton()->setEnabled(false);
+    window.liveButton()->setEnabled(false);
+    for (const char *name : {"mnuLogImport", "mnuLogAlerts"})
+        if (QAction *item = window.menuItem(QLatin1String(name)))
+            item->setEnabled(false);
+    if (QMenu *database = window.menu(QStringLiteral("mnuDatabase")))
+        database->setEnabled(false);
+    window.setPanelText(1, QStringLiteral("Read-only store: recording and editing are off"));
+}
+
 int MainWindowLauncher::run(const QString &appFolder)
 {
     Store store;
-    try {
-        store.open(appFolder);
-    } catch (const StoreError &e) {
-        Dialogs::critical(nullptr, e.message());
+    if (!openStore(store, appFolder))
         return 1;
-    }
     // Imports and live passes write through the recorder thread's own
     // connections; the window's store is for reading.
     RecorderThread recorderThread;
     QString why;
-    if (!recorderThread.start(appFolder, &why)) {
+    if (!store.isReadOnly() && !recorderThread.start(appFolder, &why)) {
         Dialogs::critical(nullptr, why);
         return 1;
     }
@@ -56,8 +86,11 @@ int MainWindowLauncher::run(const QString &appFolder)
         explorer.reload();
     });
     AlertWindows alerts(window, live);
+    BackupController backup(window);
     OptionsDialog::attach(window);
     window.startUp();
+    if (store.isReadOnly())
+        showReadOnly(window);
     window.show();
     return QApplication::exec();
 }

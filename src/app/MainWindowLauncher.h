@@ -5,12 +5,22 @@
 namespace corvane
 {
 
+class MainWindow;
+class Store;
+
 // Opens the store in the application folder, shows the main window and runs
 // the event loop until it closes.
 class MainWindowLauncher
 {
 public:
     static int run(const QString &appFolder);
+
+    // Opens the store for writing, or read-only where it cannot be written;
+    // false (the user told why) when it cannot be opened at all.
+    static bool openStore(Store &store, const QString &appFolder);
+    // The window of a read-only store: recording, imports and the editors
+    // off, and a notice in the status bar.
+    static void showReadOnly(MainWindow &window);
 };
 
 } // namespace corvane

@@ -2,6 +2,7 @@
 
 #include "AircraftImportCommand.h"
 #include "AlertsCommand.h"
+#include "BackupCommand.h"
 #include "CompactCommand.h"
 #include "DeleteAllCommand.h"
 #include "ImportCommand.h"
@@ -36,6 +37,7 @@ QList<CliCommand *(*)()> &factories()
         []() -> CliCommand * { return new RemoveDuplicatesCommand; },
         []() -> CliCommand * { return new CompactCommand; },
         []() -> CliCommand * { return new AlertsCommand; },
+        []() -> CliCommand * { return new BackupCommand; },
     };
     return list;
 }
@@ -70,8 +72,10 @@ CommandLine::Parsed CommandLine::parse(const QStringList &arguments)
                 return p;
             }
             p.dataDir = arguments[++i];
+            p.dataDirGiven = true;
         } else if (a.startsWith(QLatin1String("--data-dir="))) {
             p.dataDir = a.mid(11);
+            p.dataDirGiven = true;
         } else if (p.command.isEmpty() &&
                    (a == QLatin1String("--help") || a == QLatin1String("-h"))) {
             p.help = true;
@@ -87,6 +91,12 @@ CommandLine::Parsed CommandLine::parse(const QStringList &arguments)
             p.rest << a;
         }
     }
+    // An empty folder name would quietly mean the executable's folder.
+    if (p.dataDirGiven && p.dataDir.isEmpty())
+        p.error = QStringLiteral("--data-dir needs a folder, not an empty name");
+    else if (!p.dataDirGiven && qEnvironmentVariableIsSet("CORVANE_DATA_DIR") &&
+             qEnvironmentVariableIsEmpty("CORVANE_DATA_DIR"))
+        p.error = QStringLiteral("CORVANE_DATA_DIR is set but empty; name a folder or unset it");
     return p;
 }
 

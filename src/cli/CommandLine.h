@@ -13,9 +13,10 @@ class CommandLine
 {
 public:
     struct Parsed {
-        QString command;   // empty: open the window
-        QStringList rest;  // the command's own arguments
-        QString dataDir;   // --data-dir, wherever it stood
+        QString command;  // empty: open the window
+        QStringList rest; // the command's own arguments
+        QString dataDir;  // --data-dir, wherever it stood
+        bool dataDirGiven = false;
         bool help = false; // --help before any command
         bool version = false;
         QString error;

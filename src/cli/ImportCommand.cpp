@@ -89,6 +89,9 @@ int ImportCommand::importFiles(CliContext &c, const LogFormat &format, const QSt
         for (const ImportResult &r : results) {
             c.out << r.name << ": " << r.stored << " stored, " << r.skipped << " skipped, "
                   << r.rejected << " rejected\n";
+            if (r.notStored > 0)
+                c.err << "corvane import: " << r.name << ": " << r.notStored
+                      << " messages of the failed batch were not stored\n";
             allRead = allRead && r.read && !r.cancelled;
         }
         if (cancel)

@@ -24,7 +24,7 @@ int InfoCommand::run(CliContext &c)
     }
     try {
         Store store;
-        store.open(c.dataDir);
+        store.openForReading(c.dataDir);
         StoreFigures figures(store);
         c.out << "folder: " << c.dataDir << '\n'
               << "acarslog: " << store.path(Schema::File::AcarsLog) << '\n'

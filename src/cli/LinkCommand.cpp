@@ -184,6 +184,11 @@ int LinkCommand::serve(CliContext &c, const QString &application, const QString 
 
     QEventLoop loop;
     StopSignals stop(loop);
+    QObject::connect(&server, &LinkServer::listenFailed, &loop, [&](const QString &why) {
+        c.err << "corvane link: " << why << '\n';
+        c.err.flush();
+        loop.exit(ExitFailure);
+    });
     StdinChunks input(server);
     const int status = loop.exec();
     server.close();

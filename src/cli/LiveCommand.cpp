@@ -176,6 +176,9 @@ int LiveCommand::run(CliContext &c)
             c.out.flush();
             if (r.storeFailed) {
                 c.err << "corvane live: " << r.error << '\n';
+                if (r.notStored > 0)
+                    c.err << "corvane live: " << r.notStored
+                          << " messages of the failed batch were not stored\n";
                 storeFailed = true;
                 loop.exit(ExitFailure);
             }
@@ -187,6 +190,12 @@ int LiveCommand::run(CliContext &c)
                                  c.out << "ALERT " << row.alert << ": " << row.firstLine() << '\n';
                                  c.out.flush();
                              }
+                         });
+        QObject::connect(&publisher.server(), &LinkServer::listenFailed, &loop,
+                         [&](const QString &why) {
+                             c.err << "corvane live: " << why << '\n';
+                             c.err.flush();
+                             loop.exit(ExitFailure);
                          });
         QTimer relink;
         relink.setInterval(kRelinkMs);

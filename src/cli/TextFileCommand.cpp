@@ -2,6 +2,7 @@
 
 #include "browse/core/MessageTextFile.h"
 #include "store/DayRange.h"
+#include "store/OutputPathGuard.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
 
@@ -76,9 +77,15 @@ int TextFileCommand::run(CliContext &c)
         view = MessageView::byDate(*first, *last);
     }
 
+    // Checked before the store is even opened: nothing may be written then.
+    const QString refusal = OutputPathGuard(c.dataDir).refusal(out);
+    if (!refusal.isEmpty()) {
+        c.err << "corvane text-file: " << refusal << '\n';
+        return ExitFailure;
+    }
     try {
         Store store;
-        store.open(c.dataDir);
+        store.openForReading(c.dataDir);
         MessageTextFile writer(store);
         if (writer.write(view, out) != MessageTextFile::Result::Written) {
             c.err << "corvane text-file: " << out << ": " << writer.errorText() << '\n';

@@ -9,8 +9,9 @@ namespace corvane
 
 // The outcome of reading one log file or one live value.
 struct ImportResult {
-    QString name; // as recorded in the messages
-    qint64 stored = 0;
+    QString name;             // as recorded in the messages
+    qint64 stored = 0;        // committed
+    qint64 notStored = 0;     // counted as stored, then lost with a failed batch
     qint64 skipped = 0;       // uplinks not recorded
     qint64 rejected = 0;      // records found but dropped by a test
     bool read = true;         // false: not opened, refused, or stopped by a store failure
@@ -19,6 +20,8 @@ struct ImportResult {
     QString error;            // why, naming the file
 
     void count(StoreResult outcome);
+    // Moves messages a rollback took back from stored to notStored.
+    void takeBack(qint64 messages);
 };
 
 } // namespace corvane

@@ -87,6 +87,7 @@ LivePassResult LivePassFrame::run(const LiveType &type, const QString &value, Li
         writeLastValue(result, obs);
     } catch (const StoreError &e) {
         m_recorder.rollbackBatch();
+        result.takeBack(m_recorder.takeRolledBack());
         result.read = false;
         result.storeFailed = true;
         result.error = QStringLiteral("%1: %2").arg(liveFileName(), e.message());

@@ -14,6 +14,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace corvane
 {
 
@@ -30,6 +32,13 @@ void ImportResult::count(StoreResult outcome)
         ++rejected;
         break;
     }
+}
+
+void ImportResult::takeBack(qint64 messages)
+{
+    messages = std::min(messages, stored);
+    stored -= messages;
+    notStored += messages;
 }
 
 LogImporter::LogImporter(Store &store, MessageRecorder &recorder)
@@ -114,6 +123,7 @@ ImportResult LogImporter::importFile(const LogFormat &format, const QString &pat
         m_recorder.commitBatch();
     } catch (const StoreError &e) {
         m_recorder.rollbackBatch();
+        result.takeBack(m_recorder.takeRolledBack());
         result.read = false;
         result.storeFailed = true;
         result.error = QStringLiteral("%1: %2").arg(recordedName, e.message());

@@ -108,6 +108,7 @@ LivePassResult SkySweeperLiveFile::poll(LivePassFrame &frame, NewPairsSink *sink
         recorder.commitBatch();
     } catch (const StoreError &e) {
         recorder.rollbackBatch();
+        result.takeBack(recorder.takeRolledBack());
         result.read = false;
         result.storeFailed = true;
         result.error = QStringLiteral("%1: %2").arg(path(), e.message());

@@ -2,9 +2,9 @@
 
 #include "LinkNames.h"
 #include "LinkProtocol.h"
+#include "LocalListener.h"
 
 #include <QFileInfo>
-#include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
 #include <QTcpServer>
@@ -90,22 +90,24 @@ bool LinkServer::listen(const QString &application, const QString &topic, const 
             return false;
         }
         // Nobody listens: the file was left behind by a server that died.
-        QLocalServer::removeServer(path);
+        QFile::remove(path);
     }
-    m_local = new QLocalServer(this);
-    m_local->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!m_local->listen(path)) {
-        setError(error, QStringLiteral("%1 cannot be served on %2: %3")
-                            .arg(name, path, m_local->errorString()));
+    m_local = new LocalListener(this);
+    QString why;
+    if (!m_local->listen(path, &why)) {
+        setError(error, QStringLiteral("%1 cannot be served on %2: %3").arg(name, path, why));
         delete m_local;
         m_local = nullptr;
         return false;
     }
-    connect(m_local, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket *socket = m_local->nextPendingConnection()) {
-            connect(socket, &QLocalSocket::disconnected, this, [this, socket] { drop(socket); });
-            adopt(socket);
-        }
+    connect(m_local, &LocalListener::newConnection, this, [this](QLocalSocket *socket) {
+        socket->setParent(this);
+        connect(socket, &QLocalSocket::disconnected, this, [this, socket] { drop(socket); });
+        adopt(socket);
+    });
+    connect(m_local, &LocalListener::failed, this, [this](const QString &why) {
+        emit listenFailed(
+            QStringLiteral("%1|%2 is no longer served: %3").arg(m_application, m_topic, why));
     });
     m_application = application;
     m_topic = topic;

@@ -6,11 +6,12 @@
 #include <QString>
 
 class QIODevice;
-class QLocalServer;
 class QTcpServer;
 
 namespace corvane
 {
+
+class LocalListener;
 
 // The server end: one text item under (application, topic). A client that
 // links gets the current value at once (empty text while there is none) and
@@ -56,6 +57,9 @@ public:
 
 signals:
     void clientCountChanged(int count);
+    // Local clients can no longer link (accepting failed for good, not for
+    // a passing lack of descriptors); the server has stopped listening there.
+    void listenFailed(const QString &why);
 
 private:
     struct Peer {
@@ -67,7 +71,7 @@ private:
     void readRequest(QIODevice *socket);
     void drop(QIODevice *socket);
 
-    QLocalServer *m_local = nullptr;
+    LocalListener *m_local = nullptr;
     QTcpServer *m_tcp = nullptr;
     QString m_application;
     QString m_topic;

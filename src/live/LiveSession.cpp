@@ -15,6 +15,8 @@
 
 #include <QTimer>
 
+#include <algorithm>
+
 namespace corvane
 {
 
@@ -379,6 +381,14 @@ void LiveSession::submitPasses(const QStringList &values)
                 r.error = QStringLiteral("%1: %2").arg(LivePassFrame::liveFileName(), e.message());
             }
         }
+        // Messages of a batch that was rolled back were counted as they were
+        // read; the latest passes lose them.
+        qint64 lost = c.recorder.takeRolledBack();
+        for (auto r = out.results.rbegin(); r != out.results.rend() && lost > 0; ++r) {
+            const qint64 taken = std::min(lost, r->stored);
+            r->takeBack(taken);
+            lost -= taken;
+        }
         c.recorder.setPublisher({});
         if (!out.results.empty())
             frame.writeLastValue(out.results.back(), none);
@@ -540,6 +550,8 @@ void LiveSession::submitFeedPass(std::vector<FeedValue> values)
             result.storeFailed = true;
             result.error = QStringLiteral("%1: %2").arg(name, e.message());
         }
+        // Only what was committed counts as stored.
+        result.takeBack(c.recorder.takeRolledBack());
         c.recorder.setPublisher({});
         if (result.read)
             frame.endOfPass(result);

@@ -10,6 +10,7 @@
 
 #include <QVariant>
 #include <algorithm>
+#include <utility>
 
 namespace corvane
 {
@@ -114,6 +115,9 @@ void MessageRecorder::beginBatch()
 
 void MessageRecorder::rollbackBatch()
 {
+    if (m_tx)
+        m_rolledBack += m_inBatch;
+    m_newPairs.clear();
     m_tx.reset();
     dropCaches();
     m_inBatch = 0;
@@ -143,11 +147,20 @@ void MessageRecorder::commitBatch()
     m_storedRegs.unite(m_batchRegs);
     m_batchRegs.clear();
     // Only now is every message of the batch really stored.
+    const std::vector<NewPair> pairs = std::move(m_newPairs);
+    m_newPairs.clear();
+    for (const NewPair &p : pairs)
+        p.sink->newPair(p.registration, p.flight);
     const std::vector<MessageRecord> committed = std::move(m_toPublish);
     m_toPublish.clear();
     if (m_publisher)
         for (const MessageRecord &r : committed)
             m_publisher(r);
+}
+
+qint64 MessageRecorder::takeRolledBack()
+{
+    return std::exchange(m_rolledBack, 0);
 }
 
 void MessageRecorder::watchDay(const QDate &day)
@@ -230,7 +243,7 @@ MessageRecorder::Heard &MessageRecorder::pairEntry(const QString &reg, const QSt
         h.times = 1;
         h.dirty = true;
         if (sink)
-            sink->newPair(reg, flight);
+            m_newPairs.push_back({sink, reg, flight});
     }
     return *m_pairs.insert(ownCopy(key), h);
 }
@@ -331,8 +344,15 @@ StoreResult MessageRecorder::storeMessage(const MessageRecord &r, NewPairsSink *
         m_toPublish.push_back(r);
     if (inDay(timeText))
         ++m_batchTally.messages;
-    if (++m_inBatch >= m_batchLimit || m_batchClock.elapsed() >= m_batchMillis)
-        commitBatch();
+    if (++m_inBatch >= m_batchLimit || m_batchClock.elapsed() >= m_batchMillis) {
+        try {
+            commitBatch();
+        } catch (const StoreError &) {
+            // The caller counts this message as failed, not as stored.
+            --m_rolledBack;
+            throw;
+        }
+    }
     return StoreResult::Stored;
 }
 

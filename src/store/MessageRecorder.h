@@ -28,7 +28,9 @@ class NewPairsSink;
 // commits at commitBatch() and by itself once it holds kBatchLimit messages
 // or has been open kBatchMillis, so a killed import loses at most one batch.
 // A message and its register updates always land in the same transaction. A
-// failing write rolls the open batch back and throws StoreError.
+// failing write rolls the open batch back and throws StoreError. New pairs
+// reach their sink only once their batch has committed, so a sink must stay
+// alive until the batch it was given to is committed or rolled back.
 class MessageRecorder
 {
 public:
@@ -72,6 +74,9 @@ public:
     void commitBatch();
     void rollbackBatch();
     bool batchOpen() const { return m_tx != nullptr; }
+    // Messages reported stored that a rollback took back since the last
+    // call: callers that counted them take them off again.
+    qint64 takeRolledBack();
 
     // Sets the heard flag of every aircraft that has messages. Flags are never
     // cleared here; only aircraft not yet flagged are looked at.
@@ -133,8 +138,15 @@ private:
     int m_batchMillis = kBatchMillis;
     QElapsedTimer m_batchClock;
     std::vector<MessageRecord> m_toPublish; // stored in the open batch
-    QSet<QByteArray> m_batchRegs;           // registrations stored in the open batch
-    QSet<QByteArray> m_storedRegs;          // committed, for refreshHeardOfStored
+    struct NewPair {
+        NewPairsSink *sink;
+        QString registration;
+        QString flight;
+    };
+    std::vector<NewPair> m_newPairs; // first heard in the open batch
+    qint64 m_rolledBack = 0;
+    QSet<QByteArray> m_batchRegs;  // registrations stored in the open batch
+    QSet<QByteArray> m_storedRegs; // committed, for refreshHeardOfStored
     QDate m_day;
     QByteArray m_dayStart, m_dayEnd;
     DayTally m_batchTally, m_tally;

@@ -71,14 +71,52 @@ bool Schema::hasIndex(SqliteDb &db, const char *name)
     return st.step();
 }
 
-void Schema::ensure(SqliteDb &db, File file)
+StoreError Schema::newerVersion(SqliteDb &db, int version)
+{
+    return StoreError(
+        QStringLiteral("%1 was written by a newer version of ACARS Corvane (schema %2).")
+            .arg(db.path())
+            .arg(version));
+}
+
+bool Schema::isCurrent(SqliteDb &db, File file)
 {
     const int version = db.userVersion();
     if (version > kCurrentVersion)
-        throw StoreError(
-            QStringLiteral("%1 was written by a newer version of ACARS Corvane (schema %2).")
-                .arg(db.path())
-                .arg(version));
+        throw newerVersion(db, version);
+    if (version == 0 && db.tableNames().isEmpty())
+        return false;
+    if (version == 0 && !hasTablesAt(db, file, 0))
+        throw notOurs(db.path());
+    if (!hasTablesAt(db, file, version))
+        throw missingParts(db.path());
+    return version == kCurrentVersion;
+}
+
+void Schema::ensure(SqliteDb &db, File file)
+{
+    if (!isCurrent(db, file) || hasMissingIndexes(db, file)) {
+        // Larger pages keep the message indexes shallow. Only a new file
+        // takes it, and only before the transaction touches the file.
+        if (db.userVersion() == 0 && db.tableNames().isEmpty())
+            db.exec("PRAGMA page_size = 16384");
+        // Decided and done under the write lock, so another process creating
+        // or upgrading the same file at the same moment is seen, not raced.
+        SqliteTransaction tx(db);
+        build(db, file);
+        tx.commit();
+    }
+    db.exec("PRAGMA journal_mode = WAL");
+    db.exec("PRAGMA synchronous = NORMAL");
+    db.exec("PRAGMA cache_size = -65536");
+    db.exec("PRAGMA wal_autocheckpoint = 8192");
+}
+
+void Schema::build(SqliteDb &db, File file)
+{
+    const int version = db.userVersion();
+    if (version > kCurrentVersion)
+        throw newerVersion(db, version);
     if (version == 0 && db.tableNames().isEmpty()) {
         create(db, file);
     } else if (version == 0 && !hasTablesAt(db, file, 0)) {
@@ -90,28 +128,19 @@ void Schema::ensure(SqliteDb &db, File file)
     } else {
         addMissingIndexes(db, file);
     }
-    db.exec("PRAGMA journal_mode = WAL");
-    db.exec("PRAGMA synchronous = NORMAL");
-    db.exec("PRAGMA cache_size = -65536");
-    db.exec("PRAGMA wal_autocheckpoint = 8192");
 }
 
 void Schema::create(SqliteDb &db, File file)
 {
-    // Larger pages keep the message indexes shallow; only a new file takes it.
-    db.exec("PRAGMA page_size = 16384");
-    SqliteTransaction tx(db);
     db.exec(SchemaDeclarations::createStatements(file, kCurrentVersion).constData());
     for (const SchemaStep &step : SchemaDeclarations::steps(file))
         for (auto fill : step.fills)
             fill(db);
     db.setUserVersion(kCurrentVersion);
-    tx.commit();
 }
 
 void Schema::upgrade(SqliteDb &db, File file, int fromVersion)
 {
-    SqliteTransaction tx(db);
     for (const SchemaStep &step : SchemaDeclarations::steps(file))
         if (step.version > fromVersion && step.version <= kCurrentVersion)
             applyStep(db, step);
@@ -119,7 +148,6 @@ void Schema::upgrade(SqliteDb &db, File file, int fromVersion)
     if (!hasTablesAt(db, file, kCurrentVersion))
         throw missingParts(db.path());
     db.setUserVersion(kCurrentVersion);
-    tx.commit();
 }
 
 void Schema::applyStep(SqliteDb &db, const SchemaStep &step)
@@ -141,6 +169,14 @@ void Schema::applyStep(SqliteDb &db, const SchemaStep &step)
         fill(db);
 }
 
+bool Schema::hasMissingIndexes(SqliteDb &db, File file)
+{
+    for (const IndexDeclaration &index : SchemaDeclarations::indexesAt(file, kCurrentVersion))
+        if (!hasIndex(db, index.name))
+            return true;
+    return false;
+}
+
 void Schema::addMissingIndexes(SqliteDb &db, File file)
 {
     // Files adopted by earlier releases reached the current version without some indexes.
@@ -148,12 +184,8 @@ void Schema::addMissingIndexes(SqliteDb &db, File file)
     for (const IndexDeclaration &index : SchemaDeclarations::indexesAt(file, kCurrentVersion))
         if (!hasIndex(db, index.name))
             missing.push_back(index);
-    if (missing.empty())
-        return;
-    SqliteTransaction tx(db);
     for (const IndexDeclaration &index : missing)
         db.exec(SchemaDeclarations::createIndex(index).constData());
-    tx.commit();
 }
 
 } // namespace corvane

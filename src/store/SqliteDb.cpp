@@ -3,6 +3,7 @@
 #include "StoreError.h"
 
 #include <QStringList>
+#include <QUrl>
 
 namespace corvane
 {
@@ -12,12 +13,19 @@ SqliteDb::~SqliteDb()
     close();
 }
 
-void SqliteDb::open(const QString &path)
+void SqliteDb::open(const QString &path, Mode mode)
 {
     close();
     m_path = path;
-    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &m_db,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    QByteArray name = path.toUtf8();
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    if (mode != Mode::ReadWrite)
+        flags = SQLITE_OPEN_READONLY;
+    if (mode == Mode::Immutable) {
+        flags |= SQLITE_OPEN_URI;
+        name = QUrl::fromLocalFile(path).toEncoded() + "?immutable=1";
+    }
+    const int rc = sqlite3_open_v2(name.constData(), &m_db, flags, nullptr);
     if (rc != SQLITE_OK) {
         const QString why =
             m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");

@@ -19,7 +19,12 @@ public:
     SqliteDb(const SqliteDb &) = delete;
     SqliteDb &operator=(const SqliteDb &) = delete;
 
-    void open(const QString &path);
+    // ReadOnly never writes the file; Immutable also promises SQLite that
+    // nobody else does, for a write-ahead-log file on read-only media where
+    // the shared-memory file cannot be made.
+    enum class Mode { ReadWrite, ReadOnly, Immutable };
+
+    void open(const QString &path, Mode mode = Mode::ReadWrite);
     void close();
     bool isOpen() const { return m_db != nullptr; }
     sqlite3 *handle() const { return m_db; }

@@ -5,6 +5,7 @@
 #include "StoreError.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace corvane
 {
@@ -68,8 +69,61 @@ void Store::open(const QString &appFolder)
     }
 }
 
+void Store::openForReading(const QString &appFolder)
+{
+    close();
+    m_folder = appFolder;
+    if (openReadOnly())
+        return;
+    try {
+        open(appFolder);
+    } catch (const StoreError &e) {
+        if (QFileInfo(appFolder).isDir() && QFileInfo(appFolder).isWritable())
+            throw;
+        throw StoreError(QStringLiteral("The store in %1 is missing or needs an upgrade, and the "
+                                        "folder cannot be written: %2")
+                             .arg(appFolder, e.message()));
+    }
+}
+
+bool Store::openReadOnly()
+{
+    for (Schema::File file : kFiles)
+        if (!QFileInfo(path(file)).isFile())
+            return false;
+    try {
+        for (Schema::File file : kFiles) {
+            openFileReadOnly(file);
+            if (!Schema::isCurrent(db(file), file)) {
+                close();
+                return false;
+            }
+        }
+    } catch (...) {
+        close();
+        throw;
+    }
+    m_readOnly = true;
+    return true;
+}
+
+void Store::openFileReadOnly(Schema::File file)
+{
+    Schema::checkIsSqliteFile(path(file));
+    SqliteDb &conn = db(file);
+    conn.open(path(file), SqliteDb::Mode::ReadOnly);
+    try {
+        conn.userVersion();
+    } catch (const StoreError &) {
+        // A write-ahead-log file whose shared-memory companion cannot be
+        // made here (a read-only folder or mount): nobody writes it either.
+        conn.open(path(file), SqliteDb::Mode::Immutable);
+    }
+}
+
 void Store::close()
 {
+    m_readOnly = false;
     for (Schema::File file : kFiles)
         db(file).close();
 }

@@ -24,8 +24,14 @@ public:
     // Opens (creating when missing) the three files in the folder. Throws
     // StoreError naming the file at fault; nothing is overwritten.
     void open(const QString &appFolder);
+    // For those that only read: an existing, current store is opened
+    // read-only, so it can be read on read-only media or from another user's
+    // folder. One that is missing or needs an upgrade is created or upgraded
+    // as open() does; where that cannot be written, StoreError says so.
+    void openForReading(const QString &appFolder);
     void close();
     bool isOpen() const;
+    bool isReadOnly() const { return m_readOnly; }
 
     const QString &folder() const { return m_folder; }
     QString path(Schema::File file) const;
@@ -37,7 +43,11 @@ public:
     SqliteDb &db(Schema::File file);
 
 private:
+    bool openReadOnly();
+    void openFileReadOnly(Schema::File file);
+
     QString m_folder;
+    bool m_readOnly = false;
     std::unique_ptr<SqliteDb> m_acarsLog;
     std::unique_ptr<SqliteDb> m_routes;
     std::unique_ptr<SqliteDb> m_alerts;

@@ -292,7 +292,7 @@ private slots:
                 QCOMPARE(action->isEnabled(), enabled.contains(action->objectName()));
             }
         }
-        QCOMPARE(items, 26);
+        QCOMPARE(items, 27);
         QCOMPARE(w.menuItem(QStringLiteral("mnuReportsAllLogRecords"))->text(),
                  QStringLiteral("All lo&g records"));
         QCOMPARE(w.menuItem(QStringLiteral("mnuHelpHelp"))->shortcut(), QKeySequence(Qt::Key_F1));

@@ -1,6 +1,7 @@
 #include "MessageTextFile.h"
 
 #include "store/MessageViewCursor.h"
+#include "store/OutputPathGuard.h"
 #include "store/ReferenceLookup.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
@@ -60,6 +61,9 @@ MessageTextFile::Result MessageTextFile::write(const MessageView &view, const QS
 {
     m_error.clear();
     m_rows = 0;
+    m_error = OutputPathGuard(m_store).refusal(path);
+    if (!m_error.isEmpty())
+        return Result::Failed;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         m_error = file.errorString();

@@ -1,0 +1,300 @@
+#include "BenchSupport.h"
+#include "CorvaneRun.h"
+#include "store/SqliteDb.h"
+#include "store/Store.h"
+#include "store/StoreError.h"
+#include "support/TestEnvironment.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QtTest>
+
+#include <csignal>
+#include <latch>
+#include <sys/resource.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace corvane;
+using corvane::test::CorvaneRun;
+
+// The store under faults a careful user or a hostile file system brings:
+// outputs aimed at the store, an empty folder name, read-only stores, a full
+// disk and two processes creating one store at once.
+class StoreFaultsTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void outputsNeverOverwriteTheStore_data();
+    void outputsNeverOverwriteTheStore();
+    void emptyDataFolderIsAUsageError_data();
+    void emptyDataFolderIsAUsageError();
+    void readOnlyStoreIsRead();
+    void fullDiskCountsOnlyWhatWasCommitted();
+    void concurrentCreationOfOneStore();
+    void concurrentCreationOnThreads();
+
+private:
+    QString importedStore();
+    static qint64 count(const QString &dbPath, const char *sql);
+    static QByteArray digest(const QString &path);
+
+    std::unique_ptr<test::TestEnvironment> m_env;
+};
+
+void StoreFaultsTest::initTestCase()
+{
+    m_env = std::make_unique<test::TestEnvironment>();
+}
+
+QString StoreFaultsTest::importedStore()
+{
+    const QString dir = m_env->newDataDir();
+    const auto r = CorvaneRun::run({"--data-dir", dir, "import", "--decoder", "AirNav",
+                                    test::TestEnvironment::fixture("airnav-two-records.log")});
+    if (r.status != 0)
+        qWarning("import failed: %s", r.err.constData());
+    return dir;
+}
+
+qint64 StoreFaultsTest::count(const QString &dbPath, const char *sql)
+{
+    SqliteDb db;
+    db.open(dbPath, SqliteDb::Mode::ReadOnly);
+    SqliteStatement st(db, sql);
+    return st.step() ? st.int64(0) : -1;
+}
+
+QByteArray StoreFaultsTest::digest(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+}
+
+void StoreFaultsTest::outputsNeverOverwriteTheStore_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("the message database") << "direct";
+    QTest::newRow("through ./ and ../") << "dotted";
+    QTest::newRow("the routes database") << "routes";
+    QTest::newRow("a -wal companion") << "wal";
+    QTest::newRow("a -shm companion") << "shm";
+    QTest::newRow("a link to the database") << "symlink";
+    QTest::newRow("a dangling link to the -wal file") << "dangling";
+    QTest::newRow("a linked folder") << "linkedfolder";
+    QTest::newRow("a hard link") << "hardlink";
+}
+
+void StoreFaultsTest::outputsNeverOverwriteTheStore()
+{
+    QFETCH(QString, how);
+    const QString dir = importedStore();
+    const QString db = dir + "/acarslog.db";
+    const QString elsewhere = m_env->newDataDir();
+    const QString link = elsewhere + "/out.txt";
+    QString out = link;
+    if (how == "direct") {
+        out = db;
+    } else if (how == "dotted") {
+        QDir(dir).mkdir("sub");
+        out = dir + "/./sub/../acarslog.db";
+    } else if (how == "routes") {
+        out = dir + "/routes.db";
+    } else if (how == "wal" || how == "shm") {
+        out = db + "-" + how;
+    } else if (how == "symlink") {
+        QVERIFY(QFile::link(db, link));
+    } else if (how == "dangling") {
+        QVERIFY(QFile::link(db + "-wal", link));
+    } else if (how == "linkedfolder") {
+        QVERIFY(QFile::link(dir, elsewhere + "/data"));
+        out = elsewhere + "/data/acarslog.db";
+    } else if (how == "hardlink") {
+        QCOMPARE(::link(QFile::encodeName(db), QFile::encodeName(link)), 0);
+    }
+    const QByteArray before = digest(db);
+
+    const auto r = CorvaneRun::run({"--data-dir", dir, "text-file", out});
+    QCOMPARE(r.status, 1);
+    QVERIFY2(r.err.contains("is a file of the store"), r.err.constData());
+    QCOMPARE(digest(db), before);
+    QVERIFY(!QFileInfo::exists(db + "-wal") || how != "dangling");
+    const auto info = CorvaneRun::run({"--data-dir", dir, "info"});
+    QCOMPARE(info.status, 0);
+    QVERIFY(info.out.contains("messages: 2\n"));
+
+    // Anywhere else is written as before.
+    const auto ok = CorvaneRun::run({"--data-dir", dir, "text-file", elsewhere + "/list.txt"});
+    QCOMPARE(ok.status, 0);
+    QVERIFY(QFileInfo(elsewhere + "/list.txt").size() > 0);
+}
+
+void StoreFaultsTest::emptyDataFolderIsAUsageError_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QStringList>("env");
+    QTest::newRow("--data-dir \"\"") << QStringList{"--data-dir", "", "info"} << QStringList{};
+    QTest::newRow("--data-dir=") << QStringList{"--data-dir=", "info"} << QStringList{};
+    QTest::newRow("CORVANE_DATA_DIR=") << QStringList{"info"} << QStringList{"CORVANE_DATA_DIR="};
+    QTest::newRow("empty option wins over a folder in the variable")
+        << QStringList{"--data-dir", "", "import", "x.log"}
+        << QStringList{"CORVANE_DATA_DIR=" + m_env->path("unused")};
+}
+
+void StoreFaultsTest::emptyDataFolderIsAUsageError()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QStringList, env);
+    const QString besideBinary = QFileInfo(QStringLiteral(CORVANE_BINARY)).absolutePath();
+    const bool hadStore = QFileInfo::exists(besideBinary + "/acarslog.db");
+    const auto r = CorvaneRun::run(args, env);
+    QCOMPARE(r.status, 2);
+    QVERIFY2(r.err.contains("empty"), r.err.constData());
+    QVERIFY(r.out.isEmpty());
+    if (!hadStore)
+        QVERIFY(!QFileInfo::exists(besideBinary + "/acarslog.db"));
+    QVERIFY(!QFileInfo::exists(m_env->path("unused")));
+}
+
+namespace
+{
+// Files of another user: as root, the program runs as nobody; otherwise
+// the write bits are enough.
+void runAsNobodyWhenRoot()
+{
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+        ::_exit(99);
+}
+
+void openPathForOthers(const QString &path)
+{
+    // Every folder down to the store must be passable by the other user.
+    for (QDir d(path); !d.isRoot(); d.cdUp())
+        if (d.absolutePath().startsWith(QDir::tempPath() + u'/'))
+            QFile::setPermissions(d.absolutePath(),
+                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                      QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                      QFileDevice::ExeOther | QFileDevice::ReadGroup |
+                                      QFileDevice::ExeGroup);
+}
+
+void makeReadOnly(const QString &dir)
+{
+    const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    for (const QFileInfo &f : QDir(dir).entryInfoList(QDir::Files))
+        QFile::setPermissions(f.absoluteFilePath(), readOnly);
+    QFile::setPermissions(dir, readOnly | QFileDevice::ExeOwner | QFileDevice::ExeGroup |
+                                   QFileDevice::ExeOther);
+}
+} // namespace
+
+void StoreFaultsTest::readOnlyStoreIsRead()
+{
+    const QString dir = importedStore();
+    const QString empty = m_env->newDataDir();
+    const QString outDir = m_env->newDataDir();
+    makeReadOnly(dir);
+    makeReadOnly(empty);
+    openPathForOthers(dir);
+    openPathForOthers(empty);
+    openPathForOthers(outDir);
+    QFile::setPermissions(outDir, QFileDevice::Permissions(0x7777));
+    const QStringList env{"XDG_CONFIG_HOME=" + outDir, "HOME=" + outDir};
+
+    const auto info = CorvaneRun::run({"--data-dir", dir, "info"}, env, runAsNobodyWhenRoot);
+    QVERIFY2(info.status == 0, info.err.constData());
+    QVERIFY(info.out.contains("messages: 2\n"));
+    QVERIFY(info.out.contains("heard aircraft: 2\n"));
+
+    const auto text = CorvaneRun::run({"--data-dir", dir, "text-file", outDir + "/list.txt"}, env,
+                                      runAsNobodyWhenRoot);
+    QVERIFY2(text.status == 0, text.err.constData());
+    QVERIFY(text.out.startsWith("2 messages written"));
+    // Reading wrote nothing beside the store.
+    QCOMPARE(QDir(dir).entryList(QDir::Files).size(), 4); // three databases and "new"
+
+    // A store that does not exist cannot be made there: said plainly.
+    const auto none = CorvaneRun::run({"--data-dir", empty, "info"}, env, runAsNobodyWhenRoot);
+    QCOMPARE(none.status, 1);
+    QVERIFY2(none.err.contains("cannot be written"), none.err.constData());
+    QVERIFY(QDir(empty).entryList(QDir::Files).isEmpty());
+}
+
+void StoreFaultsTest::fullDiskCountsOnlyWhatWasCommitted()
+{
+    // A file size limit fails SQLite's writes as a full disk would.
+    const QString log = m_env->path("full.log");
+    QVERIFY(bench::writeSkySpyLog(log, 50000));
+    const QString dir = m_env->newDataDir();
+    const auto r =
+        CorvaneRun::run({"--data-dir", dir, "import", "--decoder", "SkySpy", log}, {}, [] {
+            std::signal(SIGXFSZ, SIG_IGN);
+            rlimit limit{6 << 20, 6 << 20};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        });
+    QCOMPARE(r.status, 1);
+    QVERIFY2(r.err.contains("messages of the failed batch were not stored"), r.err.constData());
+
+    const QString db = dir + "/acarslog.db";
+    QCOMPARE(count(db, "PRAGMA quick_check"), 0); // "ok" reads as 0
+    const qint64 messages = count(db, "SELECT count(*) FROM tMessage");
+    QVERIFY(messages < 50000);
+    const QByteArray summary = log.toUtf8() + ": " + QByteArray::number(messages) + " stored";
+    QVERIFY2(r.out.contains(summary), r.out.constData());
+
+    // The new-pairs file lists exactly the committed pairs.
+    QFile pairs(dir + "/new");
+    QVERIFY(pairs.open(QIODevice::ReadOnly));
+    const qint64 listed = pairs.readAll().count('\n') - 2;
+    QCOMPARE(listed, count(db, "SELECT count(*) FROM ACARSLOG"));
+}
+
+void StoreFaultsTest::concurrentCreationOfOneStore()
+{
+    const QString log = test::TestEnvironment::fixture("airnav-two-records.log");
+    for (int round = 0; round < 8; ++round) {
+        const QString dir = m_env->newDataDir();
+        QProcess a, b;
+        for (QProcess *p : {&a, &b})
+            p->start(QStringLiteral(CORVANE_BINARY),
+                     {"--data-dir", dir, "import", "--decoder", "AirNav", log});
+        for (QProcess *p : {&a, &b}) {
+            QVERIFY(p->waitForFinished(60000));
+            QVERIFY2(p->exitCode() == 0, p->readAllStandardError().constData());
+        }
+        QCOMPARE(count(dir + "/acarslog.db", "SELECT count(*) FROM tMessage"), 4);
+        QCOMPARE(count(dir + "/Alerts.db", "SELECT count(*) FROM ALERTS"), 0);
+    }
+}
+
+void StoreFaultsTest::concurrentCreationOnThreads()
+{
+    // The same race, with the two openings lined up as closely as can be.
+    for (int round = 0; round < 20; ++round) {
+        const QString dir = m_env->newDataDir();
+        std::latch start(2);
+        QString failures[2];
+        auto open = [&](int i) {
+            start.arrive_and_wait();
+            try {
+                Store store;
+                store.open(dir);
+            } catch (const StoreError &e) {
+                failures[i] = e.message();
+            }
+        };
+        std::thread a(open, 0), b(open, 1);
+        a.join();
+        b.join();
+        QVERIFY2(failures[0].isEmpty(), qPrintable(failures[0]));
+        QVERIFY2(failures[1].isEmpty(), qPrintable(failures[1]));
+    }
+}
+
+QTEST_GUILESS_MAIN(StoreFaultsTest)
+#include "tst_storefaults.moc"

@@ -10,6 +10,7 @@
 #include "store/StoreError.h"
 
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QThread>
 #include <atomic>
 
@@ -79,6 +80,9 @@ int ImportCommand::importFiles(CliContext &c, const LogFormat &format, const QSt
         store.open(c.dataDir);
         MessageRecorder recorder(store);
         recorder.setRecordUplinks(settings.uplinkMessages() == 1);
+        for (const QString &path : LogImporter::importedBefore(store, files))
+            c.err << "corvane import: warning: " << QFileInfo(path).fileName()
+                  << " was imported before; importing it again\n";
         LogImporter importer(store, recorder);
         importer.setShowNewPairs(settings.showNew());
         CliProgress progress(c.err);

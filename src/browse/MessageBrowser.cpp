@@ -17,6 +17,7 @@
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
@@ -67,6 +68,14 @@ MessageBrowser::MessageBrowser(MainWindow &window, Store &store) : m_window(wind
     grid->verticalHeader()->hide();
     grid->setContextMenuPolicy(Qt::CustomContextMenu);
     m_sort = new HeaderSort(*grid->horizontalHeader());
+    // The grid lays out new rows after the reload; a follower stays at the end.
+    connect(grid->verticalScrollBar(), &QScrollBar::rangeChanged, this, [this](int, int maximum) {
+        if (m_following)
+            m_window.messageGrid()->verticalScrollBar()->setValue(maximum);
+    });
+    connect(grid->verticalScrollBar(), &QScrollBar::actionTriggered, this,
+            [this] { m_following = false; });
+    grid->installEventFilter(this);
 
     m_contextMenu = new QMenu(QStringLiteral("From All"), grid);
     m_contextMenu->setObjectName(QStringLiteral("mnuFromAll"));
@@ -172,6 +181,24 @@ void MessageBrowser::showFirstRow()
 
 MessageBrowser::~MessageBrowser() = default;
 
+bool MessageBrowser::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != m_window.messageGrid() || event->type() != QEvent::KeyPress)
+        return QObject::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    if (key->key() != Qt::Key_End || !(key->modifiers() & Qt::ControlModifier))
+        return false;
+    // Ctrl+End reaches the newest row even when a reload has left no row
+    // current (the grid itself would go to the first).
+    QTableView *grid = m_window.messageGrid();
+    const int last = m_model->rowCount() - 1;
+    if (last >= 0)
+        grid->setCurrentIndex(m_model->index(last, qMax(0, grid->currentIndex().column())));
+    grid->scrollToBottom();
+    m_following = true;
+    return true;
+}
+
 const MessageView &MessageBrowser::view() const
 {
     return m_model->view();
@@ -192,9 +219,9 @@ void MessageBrowser::reload()
     // A user who has scrolled up from the end stops following; Ctrl+End or
     // the scroll bar back at the end follows again.
     const QScrollBar *bar = m_window.messageGrid()->verticalScrollBar();
-    const bool follow = follows() && bar->value() >= bar->maximum();
+    m_following = follows() && bar->value() >= bar->maximum();
     setView(m_model->view());
-    if (follow)
+    if (m_following)
         m_window.messageGrid()->scrollToBottom();
 }
 

@@ -65,6 +65,9 @@ public:
     QDate dateFrom() const { return m_dateFrom; }
     QDate dateTo() const { return m_dateTo; }
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void fillFilterValues(bool flights);
     void sizeColumns();
@@ -78,6 +81,7 @@ private:
     MessageGridModel *m_model = nullptr;
     QMenu *m_contextMenu = nullptr;
     HeaderSort *m_sort = nullptr;
+    bool m_following = false;
     bool m_typeJustChanged = false;
     bool m_valueJustPicked = false;
     QDate m_dateFrom = QDate(1899, 12, 30);

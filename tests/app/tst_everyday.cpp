@@ -143,6 +143,8 @@ private slots:
         int pickers = 0;
         browser->beforeDialog = [&pickers](QDialog &d) {
             ++pickers;
+            // The picker runs its own event loop while the user chooses.
+            QCoreApplication::processEvents();
             auto &picker = static_cast<PickDateDialog &>(d);
             picker.fromPicker()->setDate(QDate(2026, 12, 3));
             picker.toPicker()->setDate(QDate(2026, 12, 5));
@@ -184,6 +186,11 @@ private slots:
                    (heightFits || shrunkAtTop);
         };
         QTRY_VERIFY(whole());
+        // A window larger than the screen shrinks to fit it.
+        window->resize(area.size() * 2);
+        window->fitOnScreen();
+        QTRY_VERIFY(whole());
+        QVERIFY(window->width() < area.width());
         const QRect frame = window->frameGeometry();
         QVERIFY2(whole(), qPrintable(QStringLiteral("%1,%2 %3x%4 on %5x%6")
                                          .arg(frame.x())

@@ -23,6 +23,7 @@ QString ImportCommand::usage() const
                           "Reads each decoder log file into the store, as the window's Import\n"
                           "button does. NAME is one of: %1 (default: the setting \"Decoder\").\n"
                           "Prints \"FILE: N stored, N skipped, N rejected\" for each file.\n"
+                          "A file imported before is named in a warning and read again.\n"
                           "Ctrl-C or SIGTERM stops after the current message and keeps what\n"
                           "was read (exit status 1).\n")
         .arg(LogFormats::names().join(QStringLiteral(", ")));

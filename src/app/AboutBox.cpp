@@ -47,7 +47,7 @@ AboutBox::AboutBox(QWidget *parent) : QDialog(parent)
     m_link->setOpenExternalLinks(false);
     m_link->setVisible(!webAddress().isEmpty());
     connect(m_link, &QLabel::linkActivated, this,
-            [](const QString &link) { Dialogs::openUrl(QUrl(link)); });
+            [this](const QString &link) { Dialogs::openUrlOrSay(this, QUrl(link)); });
 
     m_ok = new QPushButton(QStringLiteral("OK"), this);
     m_ok->setObjectName(QStringLiteral("cmdOK"));

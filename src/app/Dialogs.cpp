@@ -2,6 +2,7 @@
 
 #include <QDesktopServices>
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QQueue>
@@ -20,6 +21,7 @@ struct DialogState {
     QStringList messages;
     QStringList windows;
     QList<QUrl> urls;
+    bool openingFails = false;
 };
 
 DialogState &state()
@@ -75,6 +77,17 @@ bool Dialogs::question(QWidget *parent, const QString &text, const QString &titl
         return false;
     return QMessageBox::question(parent, titleOr(title), text, QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool Dialogs::questionDefaultYes(QWidget *parent, const QString &text, const QString &title)
+{
+    state().messages << text;
+    if (const auto answer = takeAnswer())
+        return *answer == Answer::Yes || *answer == Answer::Ok;
+    if (state().unattended)
+        return true;
+    return QMessageBox::question(parent, titleOr(title), text, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::Yes) == QMessageBox::Yes;
 }
 
 bool Dialogs::criticalQuestion(QWidget *parent, const QString &text, const QString &title)
@@ -144,13 +157,33 @@ bool Dialogs::openUrl(const QUrl &url)
 {
     state().urls << url;
     if (state().unattended)
-        return true;
+        return !state().openingFails;
     return QDesktopServices::openUrl(url);
 }
 
 bool Dialogs::openDocument(const QString &path)
 {
     return openUrl(QUrl::fromLocalFile(path));
+}
+
+bool Dialogs::openUrlOrSay(QWidget *parent, const QUrl &url)
+{
+    if (openUrl(url))
+        return true;
+    information(parent, QStringLiteral("No program could open %1.")
+                            .arg(url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile())
+                                                   : url.toString()));
+    return false;
+}
+
+bool Dialogs::openDocumentOrSay(QWidget *parent, const QString &path)
+{
+    return openUrlOrSay(parent, QUrl::fromLocalFile(path));
+}
+
+void Dialogs::setOpeningFails(bool fails)
+{
+    state().openingFails = fails;
 }
 
 void Dialogs::setUnattended(bool unattended)

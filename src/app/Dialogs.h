@@ -28,6 +28,8 @@ public:
     static void critical(QWidget *parent, const QString &text, const QString &title = {});
     // Yes and No; true for Yes.
     static bool question(QWidget *parent, const QString &text, const QString &title = {});
+    // Yes and No with Yes as the default; unattended, the default stands.
+    static bool questionDefaultYes(QWidget *parent, const QString &text, const QString &title = {});
     // The same with the critical-error icon, for questions about what cannot be undone.
     static bool criticalQuestion(QWidget *parent, const QString &text, const QString &title = {});
 
@@ -48,10 +50,15 @@ public:
     // Hands a web address, or a local file to its default program.
     static bool openUrl(const QUrl &url);
     static bool openDocument(const QString &path);
+    // The same, telling the user when nothing could open it.
+    static bool openUrlOrSay(QWidget *parent, const QUrl &url);
+    static bool openDocumentOrSay(QWidget *parent, const QString &path);
 
     // Test support.
     static void setUnattended(bool unattended);
     static bool isUnattended();
+    // Unattended, makes every later document and address fail to open.
+    static void setOpeningFails(bool fails);
     static void queueAnswer(Answer answer);
     static void queueFiles(const QStringList &files);
     static int pendingAnswers();

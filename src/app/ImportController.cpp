@@ -8,10 +8,13 @@
 #include "recording/ImportObserverRelay.h"
 #include "recording/RecorderThread.h"
 #include "store/MessageRecorder.h"
+#include "store/StoreError.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
+#include <QLocale>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStatusBar>
@@ -78,10 +81,39 @@ void ImportController::importLogs()
 {
     if (m_running)
         return;
-    const QStringList paths =
-        Dialogs::openFiles(&m_window, QStringLiteral("Import Log"), QString(), fileFilter());
+    const QStringList chosen = Dialogs::openFiles(
+        &m_window, dialogTitle(m_window.settings().decoder()), QString(), fileFilter());
     QApplication::processEvents();
-    importFiles(paths);
+    importFiles(confirmRepeats(chosen));
+}
+
+QString ImportController::dialogTitle(const QString &decoder)
+{
+    return decoder.isEmpty() ? QStringLiteral("Import Log")
+                             : QStringLiteral("Import Log - %1 format").arg(decoder);
+}
+
+QStringList ImportController::confirmRepeats(const QStringList &paths)
+{
+    QStringList before;
+    try {
+        before = LogImporter::importedBefore(m_window.store(), paths);
+    } catch (const StoreError &) {
+        // Without the list nothing is known to be a repeat.
+        return paths;
+    }
+    QStringList kept;
+    for (const QString &path : paths) {
+        if (!before.contains(path) || Dialogs::questionDefaultYes(&m_window, repeatQuestion(path)))
+            kept << path;
+    }
+    return kept;
+}
+
+QString ImportController::repeatQuestion(const QString &path)
+{
+    return QStringLiteral("%1 was imported before. Import it again?")
+        .arg(QFileInfo(path).fileName());
 }
 
 void ImportController::importFiles(const QStringList &paths)
@@ -132,6 +164,10 @@ ImportController::Outcome ImportController::outcome(const std::vector<ImportResu
     for (const ImportResult &r : results) {
         o.stored += r.stored;
         o.cancelled = o.cancelled || r.cancelled;
+        if (r.read)
+            ++o.files;
+        else if (!r.storeFailed && !r.cancelled)
+            o.refused << QFileInfo(r.name).fileName();
     }
     // A cancel between two files leaves the rest unread; one that came
     // after the last file changed nothing.
@@ -181,8 +217,8 @@ void ImportController::jobEnded()
     m_running = false;
     setBusy(false);
     const Outcome done = m_outcome;
-    const QString text =
-        done.cancelled ? cancelledText(done.stored) : QStringLiteral("Log Import complete.");
+    const QString text = done.cancelled ? cancelledText(done.stored)
+                                        : completeText(done.stored, done.files, done.refused);
     m_window.setPanelText(1, text);
     if (m_closeWhenDone) {
         // The user asked to close once the recorder had stopped.
@@ -197,6 +233,23 @@ void ImportController::jobEnded()
         Dialogs::critical(&m_window, m_failure);
     Dialogs::information(&m_window, text);
     emit runFinished(done.stored, done.cancelled);
+}
+
+QString ImportController::completeText(qint64 stored, int files, const QStringList &refused)
+{
+    const QLocale locale;
+    QString text = QStringLiteral("Log Import complete. ");
+    if (files == 0)
+        text += QStringLiteral("No file imported.");
+    else
+        text += QStringLiteral("%1 %2 stored from %3 %4.")
+                    .arg(locale.toString(stored),
+                         stored == 1 ? QStringLiteral("message") : QStringLiteral("messages"),
+                         locale.toString(files),
+                         files == 1 ? QStringLiteral("file") : QStringLiteral("files"));
+    for (const QString &name : refused)
+        text += QStringLiteral(" Refused: %1.").arg(name);
+    return text;
 }
 
 QString ImportController::cancelledText(qint64 stored)

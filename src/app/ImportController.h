@@ -55,6 +55,12 @@ public:
 
     static QString fileFilter() { return QStringLiteral("Log Files (*.log)"); }
     static QString cancelledText(qint64 stored);
+    // "Log Import complete." and what the run did: messages stored, files
+    // read, and each file refused.
+    static QString completeText(qint64 stored, int files, const QStringList &refused);
+    // The file dialog's title names the decoder format the files are read as.
+    static QString dialogTitle(const QString &decoder);
+    static QString repeatQuestion(const QString &path);
 
 signals:
     // The run has ended and the window is idle again; stored counts the
@@ -68,6 +74,8 @@ private:
     struct Outcome {
         qint64 stored = 0;
         bool cancelled = false;
+        int files = 0;       // read to the end or to a cancel
+        QStringList refused; // file names the reader would not take
     };
 
     void buildCancelControls();
@@ -76,6 +84,8 @@ private:
     static Outcome outcome(const std::vector<ImportResult> &results, qsizetype files,
                            bool cancelAsked);
     void jobEnded();
+    // The chosen files less those already imported that the user leaves out.
+    QStringList confirmRepeats(const QStringList &paths);
     bool askToClose();
 
     MainWindow &m_window;

@@ -16,6 +16,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -28,7 +29,7 @@ namespace
 {
 
 const QString kStopLink = QStringLiteral("Stop Link");
-const QString kLiveData = QStringLiteral("Live data");
+const QString kLiveData = QStringLiteral("Li&ve data");
 
 } // namespace
 
@@ -134,24 +135,33 @@ QString LiveController::pickFile(const QString &filter)
 
 void LiveController::failedStart(const QString &message)
 {
-    Dialogs::information(&m_window, message);
+    // Back to the stopped state before the user reads why, so that nothing
+    // claims a link while the message is shown.
     setColour(buttonFace());
     m_window.liveButton()->setText(kLiveData);
+    m_window.menuItem(QStringLiteral("mnuLogShowAlerts"))->setEnabled(false);
     m_window.showNormalLayout();
+    m_window.setPanelText(1, QString());
+    m_window.updateTitle();
+    Dialogs::information(&m_window, message);
+}
+
+void LiveController::showLinked(const QString &panelText)
+{
+    m_window.menuItem(QStringLiteral("mnuLogShowAlerts"))->setEnabled(true);
+    m_window.liveButton()->setText(kStopLink);
+    setColour(green());
+    m_window.setPanelText(1, panelText);
     m_window.updateTitle();
 }
 
 void LiveController::startLink()
 {
     const Settings &settings = m_window.settings();
-    m_window.menuItem(QStringLiteral("mnuLogShowAlerts"))->setEnabled(true);
-    setColour(red());
-    m_window.liveButton()->setText(kStopLink);
-    setColour(green());
-
     const QString name = settings.ddeType();
     const LiveType *type = LiveTypes::find(name);
     QString error;
+    QString started = type ? QString::fromLatin1(type->startedText) : QString();
     if (!type) {
         // A value no reader knows opens nothing.
         m_session->start(name);
@@ -164,9 +174,8 @@ void LiveController::startLink()
             failedStart(error);
             return;
         }
-        m_window.setPanelText(1, m_session->feedStatusText());
+        started = m_session->feedStatusText();
     } else if (type->transport == LiveTransport::Link) {
-        m_window.setPanelText(1, QString::fromLatin1(type->startedText));
         m_session->setLinkAddress(settings.linkAddress(name));
         bool noServer = false;
         if (!m_session->start(name, {}, &error, &noServer)) {
@@ -176,7 +185,6 @@ void LiveController::startLink()
             return;
         }
     } else {
-        m_window.setPanelText(1, QString::fromLatin1(type->startedText));
         const QString path = pickFile(QString::fromLatin1(type->fileFilter));
         if (path.isEmpty()) {
             stopLink();
@@ -188,6 +196,7 @@ void LiveController::startLink()
             return;
         }
     }
+    showLinked(started);
     if (settings.newPopup() == 1)
         m_window.showLiveLayout();
     if (m_alertsOpen && showAlerts)
@@ -195,7 +204,6 @@ void LiveController::startLink()
     m_window.dblNewCount = 0;
     m_window.newList()->clear();
     m_session->newPairs().clear();
-    m_window.updateTitle();
 }
 
 void LiveController::stopLink()
@@ -218,8 +226,13 @@ void LiveController::passFinished(const LivePassResult &result)
     const LiveType *type = m_session->type();
     if (!(type && type->keepsImportButton) && m_window.isLinked())
         m_window.importButton()->setEnabled(false);
-    m_window.setPanelText(2, result.countsText());
-    m_window.setPanelText(3, result.ratesText());
+    // The window groups digits as the locale does; the command line keeps
+    // the plain figures.
+    const QLocale locale;
+    m_window.setPanelText(2,
+                          locale.toString(result.today) + u'/' + locale.toString(result.todayAll));
+    m_window.setPanelText(3, locale.toString(result.messagesPerHour, 'f', 1) + u'/' +
+                                 locale.toString(result.aircraftPerHour, 'f', 1));
     m_window.setPanelText(1, QString());
 
     const NewPairsList &pairs = m_session->newPairs();

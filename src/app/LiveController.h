@@ -69,6 +69,8 @@ private:
     void linkBroken(const QString &why, bool wasLinked);
     void setColour(const QString &colour);
     void failedStart(const QString &message);
+    // The button, title, menu and panel 1 once the link is up.
+    void showLinked(const QString &panelText);
     // The recorder and the publisher follow "UplinkMessages".
     void applyUplinkSetting();
 

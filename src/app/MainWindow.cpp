@@ -20,11 +20,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace corvane
 {
@@ -56,6 +58,8 @@ QTableView *makeGrid(const QString &name, QWidget *parent)
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->setAlternatingRowColors(true);
     grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+    // Tab leaves the grid for the next control; the arrow keys move in it.
+    grid->setTabKeyNavigation(false);
     return grid;
 }
 
@@ -88,6 +92,11 @@ MainWindow::MainWindow(Store &store, QWidget *parent) : QMainWindow(parent), m_s
     buildMenus();
     buildTabs();
     buildStatusBar();
+    setTabOrderOfControls();
+
+    // Tool tips follow the setting "ToolTips"; the filter sees every widget
+    // and acts only on this window's own.
+    qApp->installEventFilter(this);
 
     m_titleTimer = new QTimer(this);
     m_titleTimer->setObjectName(QStringLiteral("tmrTimer"));
@@ -227,16 +236,26 @@ QWidget *MainWindow::buildFirstTab()
     page->setObjectName(QStringLiteral("tabAllRecords"));
     auto *layout = new QVBoxLayout(page);
 
-    m_messageGrid = makeGrid(QStringLiteral("tdblMessage"), page);
+    // The grid takes what the lower frames leave; the user moves the
+    // boundary, and the window remembers it.
+    m_messageSplitter = new QSplitter(Qt::Vertical, page);
+    m_messageSplitter->setObjectName(QStringLiteral("splMessages"));
+    m_messageSplitter->setChildrenCollapsible(false);
+    layout->addWidget(m_messageSplitter, 1);
+
+    m_messageGrid = makeGrid(QStringLiteral("tdblMessage"), m_messageSplitter);
     m_messageGrid->setToolTip(
         QStringLiteral("Click on the column headings to sort the table by that column. Select and "
                        "right-click a record to delete it."));
-    layout->addWidget(m_messageGrid, 1);
+    m_messageSplitter->addWidget(m_messageGrid);
 
-    auto *lower = new QHBoxLayout;
+    auto *lowerPart = new QWidget(m_messageSplitter);
+    lowerPart->setObjectName(QStringLiteral("fraLower"));
+    auto *lower = new QHBoxLayout(lowerPart);
+    lower->setContentsMargins(0, 0, 0, 0);
     auto *left = new QVBoxLayout;
     left->addWidget(buildFilterFrame());
-    m_textFile = new QPushButton(QStringLiteral("Create te&xt file"), page);
+    m_textFile = new QPushButton(QStringLiteral("Create &text file"), lowerPart);
     m_textFile->setObjectName(QStringLiteral("cmdAllTxtFile"));
     m_textFile->setToolTip(
         QStringLiteral("Create a text file containing the current data in the table"));
@@ -245,7 +264,13 @@ QWidget *MainWindow::buildFirstTab()
     lower->addLayout(left);
     lower->addWidget(buildDetailFrame(), 1);
     lower->addWidget(buildNewFrame());
-    layout->addLayout(lower);
+    m_messageSplitter->addWidget(lowerPart);
+    m_messageSplitter->setStretchFactor(0, 1);
+    m_messageSplitter->setStretchFactor(1, 0);
+    connect(m_messageSplitter, &QSplitter::splitterMoved, this, [this] {
+        m_settings.setLayoutState(QStringLiteral("MessageSplitter"),
+                                  m_messageSplitter->saveState());
+    });
     return page;
 }
 
@@ -294,6 +319,9 @@ QWidget *MainWindow::buildDetailFrame()
     m_messageText = new QPlainTextEdit(m_detailFrame);
     m_messageText->setObjectName(QStringLiteral("txtMessage"));
     m_messageText->setReadOnly(true);
+    // A caret shows where the focus is when Tab reaches the text.
+    m_messageText->setTextInteractionFlags(Qt::TextSelectableByMouse |
+                                           Qt::TextSelectableByKeyboard);
     layout->addWidget(m_messageText, 1);
     return m_detailFrame;
 }
@@ -322,12 +350,12 @@ QWidget *MainWindow::buildButtonRow()
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
 
-    m_import = new QPushButton(QStringLiteral("Import &Log"), row);
+    m_import = new QPushButton(QStringLiteral("&Import Log"), row);
     m_import->setObjectName(QStringLiteral("cmdImportLog"));
     m_import->setToolTip(QStringLiteral("Import an ACARS Log File"));
     connect(m_import, &QPushButton::clicked, this, [this] { call(onImportRequested); });
 
-    m_live = new QPushButton(QStringLiteral("&Live data"), row);
+    m_live = new QPushButton(QStringLiteral("Li&ve data"), row);
     m_live->setObjectName(QStringLiteral("cmdLive"));
     m_live->setStyleSheet(QStringLiteral("QPushButton#cmdLive { background-color: #ff0000; }"));
     connect(m_live, &QPushButton::clicked, this, [this] { call(onLiveClicked); });
@@ -363,14 +391,25 @@ QWidget *MainWindow::buildButtonRow()
     return row;
 }
 
+void MainWindow::setTabOrderOfControls()
+{
+    // Reading order: the tabs, the grid, the controls below it left to
+    // right, then the button row.
+    const QList<QWidget *> order = {m_tabs,     m_messageGrid, m_filterType, m_filterValue,
+                                    m_textFile, m_messageText, m_clearNew,   m_import,
+                                    m_live,     m_ddeServer,   m_telnet,     m_exit};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
 void MainWindow::buildStatusBar()
 {
     QStatusBar *bar = statusBar();
     bar->setObjectName(QStringLiteral("stbStatus"));
     static const char *const kTips[4] = {
-        nullptr,
-        "Messages/Flights received",
-        "Messages/Flights received per hour",
+        "What the program is doing",
+        "Messages received today / aircraft heard today",
+        "Messages / aircraft received per hour",
         "Number of records displayed in current view",
     };
     for (int i = 0; i < 4; ++i) {
@@ -414,6 +453,7 @@ void MainWindow::startUp()
     fillFilterTypes();
 
     m_settings.load();
+    m_messageSplitter->restoreState(m_settings.layoutState(QStringLiteral("MessageSplitter")));
 
     hideStartWindow();
 
@@ -468,9 +508,31 @@ void MainWindow::restorePosition(const Settings &settings)
     // A left edge of 0 means "never saved": centre, whatever the top says.
     if (left && top && *left != 0 && titleBarOnScreen(QRect(QPoint(*left, *top), size()))) {
         move(*left, *top);
+        fitOnScreen();
         return;
     }
     centreOnScreen();
+}
+
+void MainWindow::fitOnScreen()
+{
+    // A position saved on a larger screen can leave the bottom or the right
+    // edge (Exit, the status bar, the close box) out of reach.
+    const QScreen *screen = QGuiApplication::screenAt(geometry().topLeft());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QSize decoration = frameGeometry().size() - size();
+    const QSize room = area.size() - decoration;
+    if (width() > room.width() || height() > room.height())
+        resize(size().boundedTo(room).expandedTo(minimumSize()));
+    const QSize frame = frameGeometry().size();
+    const int left = qMax(area.left(), qMin(x(), area.right() + 1 - frame.width()));
+    const int top = qMax(area.top(), qMin(y(), area.bottom() + 1 - frame.height()));
+    if (QPoint(left, top) != pos())
+        move(left, top);
 }
 
 void MainWindow::centreOnScreen()
@@ -569,6 +631,25 @@ void MainWindow::exitSavingPosition()
 {
     m_settings.setPosition(pos().x(), pos().y());
     close();
+}
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    // The final size and frame are known once the window is on the screen;
+    // they may reach past its edge where the start-up placed the window.
+    if (!std::exchange(m_shownOnce, true))
+        QTimer::singleShot(0, this, &MainWindow::fitOnScreen);
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip && m_settings.toolTips() != 1) {
+        const auto *widget = qobject_cast<QWidget *>(watched);
+        if (widget && widget->window() == this)
+            return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::showHelp()

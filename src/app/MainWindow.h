@@ -16,6 +16,7 @@ class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
 class QPushButton;
+class QSplitter;
 class QTabWidget;
 class QTableView;
 class QTimer;
@@ -80,6 +81,8 @@ public:
     // screen, otherwise the centre of the primary screen.
     void restorePosition(const Settings &settings);
     void centreOnScreen();
+    // Moves, and if need be shrinks, the window so that all of it is on a screen.
+    void fitOnScreen();
 
     // First-tab layouts: normal, and live with the "New" list beside the
     // detail frame.
@@ -93,6 +96,8 @@ public:
     QTabWidget *tabs() const { return m_tabs; }
     QWidget *tabPage(Tab tab) const;
     QTableView *messageGrid() const { return m_messageGrid; }
+    // Between the message grid and the frames below it.
+    QSplitter *messageSplitter() const { return m_messageSplitter; }
     QTableView *pairGrid() const { return m_pairGrid; }
     QTableView *aircraftGrid() const { return m_aircraftGrid; }
     QGroupBox *detailFrame() const { return m_detailFrame; }
@@ -119,6 +124,10 @@ signals:
     // flags): whatever shows them looks them up again.
     void referenceDataChanged();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
 private:
     void buildMenus();
     void buildTabs();
@@ -128,6 +137,7 @@ private:
     QWidget *buildNewFrame();
     QWidget *buildButtonRow();
     void buildStatusBar();
+    void setTabOrderOfControls();
     void fillFilterTypes();
     void showStartWindow();
     void hideStartWindow();
@@ -140,6 +150,7 @@ private:
     std::unique_ptr<QWidget> m_startWindow;
 
     QTabWidget *m_tabs = nullptr;
+    QSplitter *m_messageSplitter = nullptr;
     QTableView *m_messageGrid = nullptr;
     QTableView *m_pairGrid = nullptr;
     QTableView *m_aircraftGrid = nullptr;
@@ -162,6 +173,7 @@ private:
     QLineEdit *m_liveDataItem = nullptr;
     QLabel *m_panels[4] = {};
     QTimer *m_titleTimer = nullptr;
+    bool m_shownOnce = false;
 };
 
 } // namespace corvane

@@ -147,8 +147,7 @@ void OptionsDialog::load()
     check(QStringLiteral("chkDoEvents"))->setChecked(m_settings.doEvents());
     check(QStringLiteral("chkShowNew"))->setChecked(m_settings.showNew());
     check(QStringLiteral("chkNewPopup"))->setChecked(m_settings.newPopup() == 1);
-    // Always opens unticked, whatever was saved.
-    check(QStringLiteral("chkToolTips"))->setChecked(false);
+    check(QStringLiteral("chkToolTips"))->setChecked(m_settings.toolTips() == 1);
 
     select(LogFormats::all(), m_settings.decoder());
     select(LiveTypes::all(), m_settings.ddeType());

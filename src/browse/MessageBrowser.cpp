@@ -1,5 +1,6 @@
 #include "MessageBrowser.h"
 
+#include "HeaderSort.h"
 #include "MessageGridModel.h"
 #include "PickDateDialog.h"
 #include "app/Dialogs.h"
@@ -16,11 +17,14 @@
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
@@ -36,6 +40,12 @@ struct WaitCursor {
     WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
     ~WaitCursor() { QApplication::restoreOverrideCursor(); }
 };
+
+// Counts in the window carry the locale's digit grouping.
+QString countText(qint64 count)
+{
+    return QLocale().toString(count);
+}
 
 } // namespace
 
@@ -57,6 +67,15 @@ MessageBrowser::MessageBrowser(MainWindow &window, Store &store) : m_window(wind
     grid->horizontalHeader()->resizeSection(MessageView::Text, 420);
     grid->verticalHeader()->hide();
     grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_sort = new HeaderSort(*grid->horizontalHeader());
+    // The grid lays out new rows after the reload; a follower stays at the end.
+    connect(grid->verticalScrollBar(), &QScrollBar::rangeChanged, this, [this](int, int maximum) {
+        if (m_following)
+            m_window.messageGrid()->verticalScrollBar()->setValue(maximum);
+    });
+    connect(grid->verticalScrollBar(), &QScrollBar::actionTriggered, this,
+            [this] { m_following = false; });
+    grid->installEventFilter(this);
 
     m_contextMenu = new QMenu(QStringLiteral("From All"), grid);
     m_contextMenu->setObjectName(QStringLiteral("mnuFromAll"));
@@ -101,8 +120,10 @@ MessageBrowser::MessageBrowser(MainWindow &window, Store &store) : m_window(wind
     // shown repeats its step.
     window.onFilterTypeChanged = [this](int type) {
         m_typeJustChanged = true;
-        QTimer::singleShot(0, this, [this] { m_typeJustChanged = false; });
         chooseFilterType(type);
+        // Cleared only after the step: the date picker runs its own event
+        // loop, and the box's "activated" for this same choice follows it.
+        QTimer::singleShot(0, this, [this] { m_typeJustChanged = false; });
     };
     connect(window.filterType(), &QComboBox::activated, this, [this](int type) {
         if (!m_typeJustChanged)
@@ -129,9 +150,54 @@ MessageBrowser::MessageBrowser(MainWindow &window, Store &store) : m_window(wind
     } catch (const StoreError &e) {
         Dialogs::critical(&window, e.message());
     }
+    m_sort->reset(MessageView::Time);
+    sizeColumns();
+}
+
+void MessageBrowser::sizeColumns()
+{
+    QTableView *grid = m_window.messageGrid();
+    QHeaderView *header = grid->horizontalHeader();
+    for (int column = 0; column < MessageView::ColumnCount; ++column)
+        if (column != MessageView::Text)
+            grid->resizeColumnToContents(column);
+    // The message text takes whatever width the other columns leave.
+    header->setSectionResizeMode(MessageView::Text, QHeaderView::Stretch);
+}
+
+bool MessageBrowser::follows() const
+{
+    const MessageView &v = view();
+    return m_window.isLinked() && v.filter() == MessageView::Filter::All &&
+           v.sortColumn() == MessageView::Time && !v.descending();
+}
+
+void MessageBrowser::showFirstRow()
+{
+    QTableView *grid = m_window.messageGrid();
+    grid->scrollToTop();
+    grid->horizontalScrollBar()->setValue(0);
 }
 
 MessageBrowser::~MessageBrowser() = default;
+
+bool MessageBrowser::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != m_window.messageGrid() || event->type() != QEvent::KeyPress)
+        return QObject::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    if (key->key() != Qt::Key_End || !(key->modifiers() & Qt::ControlModifier))
+        return false;
+    // Ctrl+End reaches the newest row even when a reload has left no row
+    // current (the grid itself would go to the first).
+    QTableView *grid = m_window.messageGrid();
+    const int last = m_model->rowCount() - 1;
+    if (last >= 0)
+        grid->setCurrentIndex(m_model->index(last, qMax(0, grid->currentIndex().column())));
+    grid->scrollToBottom();
+    m_following = true;
+    return true;
+}
 
 const MessageView &MessageBrowser::view() const
 {
@@ -150,7 +216,13 @@ void MessageBrowser::setView(const MessageView &view)
 
 void MessageBrowser::reload()
 {
+    // A user who has scrolled up from the end stops following; Ctrl+End or
+    // the scroll bar back at the end follows again.
+    const QScrollBar *bar = m_window.messageGrid()->verticalScrollBar();
+    m_following = follows() && bar->value() >= bar->maximum();
     setView(m_model->view());
+    if (m_following)
+        m_window.messageGrid()->scrollToBottom();
 }
 
 void MessageBrowser::fillFilterValues(bool flights)
@@ -174,7 +246,9 @@ void MessageBrowser::chooseFilterType(int type)
 {
     QComboBox *box = m_window.filterValue();
     box->setEditText(QString());
-    box->setEnabled(type != AllRecords);
+    // The date range is changed through the picker only; a typed value
+    // would not reach the view.
+    box->setEnabled(type == FlightNumber || type == Registration);
 
     switch (type) {
     case FlightNumber:
@@ -188,6 +262,7 @@ void MessageBrowser::chooseFilterType(int type)
         box->clear();
         box->setEditText(QString());
         setView(MessageView::all());
+        showFirstRow();
         break;
     }
     case ByDate: {
@@ -199,12 +274,14 @@ void MessageBrowser::chooseFilterType(int type)
             m_dateTo = picker.to();
         }
         setView(MessageView::byDate(m_dateFrom, m_dateTo));
+        showFirstRow();
         break;
     }
     default:
         return;
     }
-    m_window.setPanelText(4, QString::number(m_model->recordCount()));
+    m_sort->reset(MessageView::Time);
+    m_window.setPanelText(4, countText(m_model->recordCount()));
 }
 
 void MessageBrowser::pickFilterValue(const QString &value)
@@ -220,14 +297,18 @@ void MessageBrowser::pickFilterValue(const QString &value)
         setView(MessageView::all());
         break;
     }
-    m_window.setPanelText(4, QString::number(m_model->recordCount()));
+    m_sort->reset(MessageView::Time);
+    showFirstRow();
+    m_window.setPanelText(4, countText(m_model->recordCount()));
 }
 
 void MessageBrowser::sortByColumn(int column)
 {
-    setView(MessageView::sortedBy(column));
+    // A second click on the same column sorts it the other way.
+    setView(MessageView::sortedBy(column, m_sort->click(column)));
+    showFirstRow();
     // The sort shows every message again, so the count follows it.
-    m_window.setPanelText(4, QString::number(m_model->recordCount()));
+    m_window.setPanelText(4, countText(m_model->recordCount()));
 }
 
 bool MessageBrowser::rightButton(const QPoint &globalPos)
@@ -247,13 +328,13 @@ void MessageBrowser::showRecordCount()
     try {
         switch (tab) {
         case MainWindow::TabAllRecords:
-            text = QString::number(m_model->recordCount());
+            text = countText(m_model->recordCount());
             break;
         case MainWindow::TabPairs:
-            text = QString::number(StoreFigures(m_store).heardPairs());
+            text = countText(StoreFigures(m_store).heardPairs());
             break;
         case MainWindow::TabAircraft:
-            text = QString::number(StoreFigures(m_store).heardAircraft());
+            text = countText(StoreFigures(m_store).heardAircraft());
             break;
         default:
             break;
@@ -313,7 +394,7 @@ void MessageBrowser::writeTextFile()
         break;
     }
     if (Dialogs::question(&m_window, QStringLiteral("View Text file?")))
-        Dialogs::openDocument(path);
+        Dialogs::openDocumentOrSay(&m_window, path);
     m_window.setPanelText(1, QStringLiteral("Printing to file complete."));
 }
 

@@ -15,6 +15,7 @@ namespace corvane
 {
 
 class MainWindow;
+class HeaderSort;
 class MessageGridModel;
 class Store;
 
@@ -64,13 +65,23 @@ public:
     QDate dateFrom() const { return m_dateFrom; }
     QDate dateTo() const { return m_dateTo; }
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void fillFilterValues(bool flights);
+    void sizeColumns();
+    void showFirstRow();
+    // While a link runs and the grid shows every message in time order,
+    // a reload keeps the newest row in view for a user at the end.
+    bool follows() const;
 
     MainWindow &m_window;
     Store &m_store;
     MessageGridModel *m_model = nullptr;
     QMenu *m_contextMenu = nullptr;
+    HeaderSort *m_sort = nullptr;
+    bool m_following = false;
     bool m_typeJustChanged = false;
     bool m_valueJustPicked = false;
     QDate m_dateFrom = QDate(1899, 12, 30);

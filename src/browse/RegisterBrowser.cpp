@@ -1,6 +1,7 @@
 #include "RegisterBrowser.h"
 
 #include "AircraftDetailDialog.h"
+#include "HeaderSort.h"
 #include "MessageGridModel.h"
 #include "TableGridModel.h"
 #include "app/Dialogs.h"
@@ -17,6 +18,7 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QPointer>
+#include <QScrollBar>
 #include <QTableView>
 #include <utility>
 
@@ -99,6 +101,7 @@ void RegisterBrowser::setUpPairGrid()
             &QAction::triggered, this,
             [this, grid] { showPhoto(m_pairs->field(grid->currentIndex().row(), 0)); });
 
+    m_pairSort = new HeaderSort(*grid->horizontalHeader());
     connect(grid->horizontalHeader(), &QHeaderView::sectionClicked, this,
             &RegisterBrowser::sortPairs);
     connect(grid, &QWidget::customContextMenuRequested, this, [this, grid](const QPoint &pos) {
@@ -129,6 +132,7 @@ void RegisterBrowser::setUpAircraftGrid()
             &QAction::triggered, this,
             [this, grid] { showPhoto(m_aircraft->field(grid->currentIndex().row(), 0)); });
 
+    m_aircraftSort = new HeaderSort(*grid->horizontalHeader());
     connect(grid->horizontalHeader(), &QHeaderView::sectionClicked, this,
             &RegisterBrowser::sortAircraft);
     connect(grid, &QWidget::customContextMenuRequested, this, [this, grid](const QPoint &pos) {
@@ -155,6 +159,10 @@ void RegisterBrowser::setUpMessageMenu()
 void RegisterBrowser::reloadRegisters()
 {
     const bool ownOrder = std::exchange(m_ownOrderNext, false);
+    if (ownOrder) {
+        m_pairSort->reset(BrowsingQueries::PairRegistration);
+        m_aircraftSort->reset(BrowsingQueries::HeardRegistration);
+    }
     try {
         m_pairs->setQuery(ownOrder ? BrowsingQueries::heardPairs() : m_pairs->query());
         m_aircraft->setQuery(ownOrder ? BrowsingQueries::heardAircraft() : m_aircraft->query());
@@ -166,7 +174,10 @@ void RegisterBrowser::reloadRegisters()
 void RegisterBrowser::sortPairs(int column)
 {
     try {
-        m_pairs->setQuery(BrowsingQueries::heardPairs(column));
+        PagedQuery query = BrowsingQueries::heardPairs(column);
+        query.descending = m_pairSort->click(column);
+        m_pairs->setQuery(query);
+        showFirstRow(m_window.pairGrid());
     } catch (const StoreError &e) {
         Dialogs::critical(&m_window, e.message());
     }
@@ -175,10 +186,19 @@ void RegisterBrowser::sortPairs(int column)
 void RegisterBrowser::sortAircraft(int column)
 {
     try {
-        m_aircraft->setQuery(BrowsingQueries::heardAircraft(column));
+        PagedQuery query = BrowsingQueries::heardAircraft(column);
+        query.descending = m_aircraftSort->click(column);
+        m_aircraft->setQuery(query);
+        showFirstRow(m_window.aircraftGrid());
     } catch (const StoreError &e) {
         Dialogs::critical(&m_window, e.message());
     }
+}
+
+void RegisterBrowser::showFirstRow(QTableView *grid)
+{
+    grid->scrollToTop();
+    grid->horizontalScrollBar()->setValue(0);
 }
 
 bool RegisterBrowser::rightButton(QTableView *grid, QMenu *menu, const QPoint &globalPos)

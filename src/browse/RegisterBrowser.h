@@ -11,6 +11,7 @@ class QTableView;
 namespace corvane
 {
 
+class HeaderSort;
 class MainWindow;
 class MessageDeletion;
 class RecorderThread;
@@ -54,6 +55,7 @@ signals:
     void deletionFinished();
 
 private:
+    static void showFirstRow(QTableView *grid);
     void setUpPairGrid();
     void setUpAircraftGrid();
     void setUpMessageMenu();
@@ -65,6 +67,8 @@ private:
     MainWindow &m_window;
     Store &m_store;
     RecorderThread &m_recorder;
+    HeaderSort *m_pairSort = nullptr;
+    HeaderSort *m_aircraftSort = nullptr;
     TableGridModel *m_pairs = nullptr;
     TableGridModel *m_aircraft = nullptr;
     QMenu *m_pairMenu = nullptr;

@@ -10,6 +10,7 @@
 #include "store/StoreError.h"
 
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QThread>
 #include <atomic>
 
@@ -22,6 +23,7 @@ QString ImportCommand::usage() const
                           "Reads each decoder log file into the store, as the window's Import\n"
                           "button does. NAME is one of: %1 (default: the setting \"Decoder\").\n"
                           "Prints \"FILE: N stored, N skipped, N rejected\" for each file.\n"
+                          "A file imported before is named in a warning and read again.\n"
                           "Ctrl-C or SIGTERM stops after the current message and keeps what\n"
                           "was read (exit status 1).\n")
         .arg(LogFormats::names().join(QStringLiteral(", ")));
@@ -79,6 +81,9 @@ int ImportCommand::importFiles(CliContext &c, const LogFormat &format, const QSt
         store.open(c.dataDir);
         MessageRecorder recorder(store);
         recorder.setRecordUplinks(settings.uplinkMessages() == 1);
+        for (const QString &path : LogImporter::importedBefore(store, files))
+            c.err << "corvane import: warning: " << QFileInfo(path).fileName()
+                  << " was imported before; importing it again\n";
         LogImporter importer(store, recorder);
         importer.setShowNewPairs(settings.showNew());
         CliProgress progress(c.err);

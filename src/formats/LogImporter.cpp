@@ -54,6 +54,17 @@ QStringList LogImporter::recordedNames(const QStringList &paths)
     return names;
 }
 
+QStringList LogImporter::importedBefore(Store &store, const QStringList &paths)
+{
+    const QStringList names = recordedNames(paths);
+    ProcessedLogs logs(store);
+    QStringList before;
+    for (qsizetype i = 0; i < paths.size(); ++i)
+        if (logs.contains(names[i]))
+            before << paths[i];
+    return before;
+}
+
 QString LogImporter::newPairsPath() const
 {
     return QDir(m_store.folder()).filePath(NewPairsFile::fileName());

@@ -29,6 +29,9 @@ public:
     // The names the messages record: the absolute path for one file, the
     // bare names for several, as the file dialog gives them.
     static QStringList recordedNames(const QStringList &paths);
+    // The paths whose name, as an import of these paths would record it, is
+    // already in the processed-logs list.
+    static QStringList importedBefore(Store &store, const QStringList &paths);
 
     // Imports every file in order; a file that cannot be read is reported
     // and the run goes on, a store failure or a cancel stops it. The heard

@@ -179,4 +179,14 @@ std::optional<bool> Settings::parseBoolean(const QString &text)
     return value != 0.0;
 }
 
+QByteArray Settings::layoutState(const QString &name) const
+{
+    return m_settings.value(QStringLiteral("Layout/") + name).toByteArray();
+}
+
+void Settings::setLayoutState(const QString &name, const QByteArray &state)
+{
+    m_settings.setValue(QStringLiteral("Layout/") + name, state);
+}
+
 } // namespace corvane

@@ -87,6 +87,10 @@ public:
     QString feedListen(const QString &feedType) const;
     void setFeedListen(const QString &feedType, const QString &value);
 
+    // Group "Layout": the window's splitters and column widths as last left.
+    QByteArray layoutState(const QString &name) const;
+    void setLayoutState(const QString &name, const QByteArray &state);
+
     // Reading rules.
     static std::optional<int> parseInt16(const QString &text);
     static std::optional<bool> parseBoolean(const QString &text);

@@ -56,9 +56,10 @@ MessageView MessageView::byDate(const QDate &from, const QDate &to)
     return v;
 }
 
-MessageView MessageView::sortedBy(int column)
+MessageView MessageView::sortedBy(int column, bool descending)
 {
     MessageView v;
+    v.m_descending = descending;
     if (column >= 0 && column < ColumnCount)
         v.m_sortColumn = column;
     return v;
@@ -107,7 +108,7 @@ QStringList MessageView::parameters() const
 
 QString MessageView::orderClause(bool reverse) const
 {
-    const QString dir = reverse ? QStringLiteral(" DESC") : QString();
+    const QString dir = reverse != m_descending ? QStringLiteral(" DESC") : QString();
     const QString field = QLatin1String(columns()[m_sortColumn].field);
     QString order = QStringLiteral(" ORDER BY ") + field + dir;
     // The registration and flight indexes carry the time after the key.
@@ -137,7 +138,7 @@ qint64 MessageView::count(Store &store) const
 bool MessageView::operator==(const MessageView &o) const
 {
     return m_filter == o.m_filter && m_value == o.m_value && m_from == o.m_from && m_to == o.m_to &&
-           m_sortColumn == o.m_sortColumn;
+           m_sortColumn == o.m_sortColumn && m_descending == o.m_descending;
 }
 
 } // namespace corvane

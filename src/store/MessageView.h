@@ -37,13 +37,15 @@ public:
     static MessageView byRegistration(const QString &reg);
     // The days from first to last, both included (see DayRange).
     static MessageView byDate(const QDate &from, const QDate &to);
-    static MessageView sortedBy(int column);
+    // Descending is the exact reverse of the ascending order.
+    static MessageView sortedBy(int column, bool descending = false);
 
     Filter filter() const { return m_filter; }
     const QString &value() const { return m_value; }
     QDate from() const { return m_from; }
     QDate to() const { return m_to; }
     int sortColumn() const { return m_sortColumn; }
+    bool descending() const { return m_descending; }
 
     // True when an index delivers the rows in order (time, registration,
     // flight), so any window of rows can be read directly.
@@ -52,7 +54,7 @@ public:
     // " WHERE ..." (or empty) with its parameters in order.
     QString whereClause() const;
     QStringList parameters() const;
-    // " ORDER BY ..." ascending, or the exact reverse.
+    // " ORDER BY ..." in the view's direction, or the exact reverse.
     QString orderClause(bool reverse = false) const;
     // The whole view: every grid field, in the view's order.
     QString selectSql() const;
@@ -67,6 +69,7 @@ private:
     QDate m_from;
     QDate m_to;
     int m_sortColumn = Time;
+    bool m_descending = false;
 };
 
 } // namespace corvane

@@ -30,7 +30,7 @@ QString TablePager::orderClause(bool reverse) const
     // Equal keys keep the table's own order, so pages are stable.
     QStringList fields = m_query.order;
     fields << QStringLiteral("rowid");
-    if (reverse)
+    if (reverse != m_query.descending)
         for (QString &field : fields)
             field += QStringLiteral(" DESC");
     return QStringLiteral(" ORDER BY ") + fields.join(", ");
@@ -107,9 +107,11 @@ qint64 TablePager::lowerBound(const QString &value)
 {
     if (m_query.order.isEmpty())
         return 0;
-    const QByteArray sql = (QStringLiteral("SELECT COUNT(*) FROM ") + m_query.table +
-                            whereWith(m_query.order.first() + QStringLiteral(" < ?")))
-                               .toUtf8();
+    const QByteArray sql =
+        (QStringLiteral("SELECT COUNT(*) FROM ") + m_query.table +
+         whereWith(m_query.order.first() +
+                   (m_query.descending ? QStringLiteral(" > ?") : QStringLiteral(" < ?"))))
+            .toUtf8();
     SqliteStatement st(m_store.db(m_query.file), sql.constData());
     int at = 1;
     for (const QString &p : m_query.parameters)

@@ -25,6 +25,7 @@ struct PagedQuery {
     QString where;      // a condition with "?" parameters, or empty
     QStringList parameters;
     QStringList order; // fields, ascending; empty: the table's own order
+    bool descending = false; // the exact reverse of the ascending order
     // Whether an index delivers the order. Without one the order is sorted
     // once, keeping only the row ids: right for a table of modest size whose
     // writes should not pay for an index.

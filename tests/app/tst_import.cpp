@@ -148,8 +148,9 @@ private slots:
         QCOMPARE(scalar(*store, "SELECT count(*) FROM tMessage"), 2);
         QCOMPARE(scalar(*store, "SELECT count(*) FROM tMessage WHERE mFileName = 'b.log'"), 1);
         QCOMPARE(scalar(*store, "SELECT \"Heard?\" FROM AIRCRAFT"), 1);
-        QCOMPARE(Dialogs::shownMessages(), QStringList{"Log Import complete."});
-        QCOMPARE(window->panelText(1), QStringLiteral("Log Import complete."));
+        const QString done = QStringLiteral("Log Import complete. 2 messages stored from 2 files.");
+        QCOMPARE(Dialogs::shownMessages(), QStringList{done});
+        QCOMPARE(window->panelText(1), done);
         QVERIFY(window->importButton()->isEnabled());
         QVERIFY(window->exitButton()->isEnabled());
         QVERIFY(refreshes >= 2);
@@ -165,8 +166,10 @@ private slots:
         Dialogs::queueFiles({bad, good});
         window->menuItem("mnuLogImport")->trigger();
         QTRY_COMPARE(finished->count(), 1);
-        QCOMPARE(Dialogs::shownMessages(),
-                 (QStringList{"This is not a SkySpy log file.", "Log Import complete."}));
+        QCOMPARE(
+            Dialogs::shownMessages(),
+            (QStringList{"This is not a SkySpy log file.",
+                         "Log Import complete. 1 message stored from 1 file. Refused: bad.log."}));
         QCOMPARE(scalar(*store, "SELECT count(*) FROM tMessage"), 1);
         QVERIFY(!QApplication::overrideCursor());
     }
@@ -175,7 +178,8 @@ private slots:
     {
         Dialogs::queueFiles({});
         clickImportAndWait();
-        QCOMPARE(Dialogs::shownMessages(), QStringList{"Log Import complete."});
+        QCOMPARE(Dialogs::shownMessages(), QStringList{"Log Import complete. No file imported."});
+        QCOMPARE(window->panelText(1), QStringLiteral("Log Import complete. No file imported."));
     }
 
     void unknownDecoderImportsNothing()
@@ -185,7 +189,7 @@ private slots:
             {env.writeFile("logs/c.log", "SkySpy\r\n" + skySpyBlock(".N33333", "BA0003"))});
         clickImportAndWait();
         QCOMPARE(scalar(*store, "SELECT count(*) FROM tMessage"), 0);
-        QCOMPARE(Dialogs::shownMessages(), QStringList{"Log Import complete."});
+        QCOMPARE(Dialogs::shownMessages(), QStringList{"Log Import complete. No file imported."});
     }
 
     void showNewOpensTheNewPairsFile()
@@ -250,7 +254,7 @@ private slots:
         QVERIFY(window->isVisible());
         QCOMPARE(finished->first().at(0).toLongLong(), kLargeLog);
         QCOMPARE(scalar(*store, "SELECT count(*) FROM tMessage"), kLargeLog);
-        QCOMPARE(Dialogs::shownMessages().last(), QStringLiteral("Log Import complete."));
+        QCOMPARE(Dialogs::shownMessages().last(), ImportController::completeText(kLargeLog, 1, {}));
         QVERIFY(window->close());
     }
 

@@ -159,13 +159,13 @@ private slots:
         QCOMPARE(stored("DDEType").toString(), QStringLiteral("POSFIX"));
         QCOMPARE(stored("ToolTips").toString(), QStringLiteral("1"));
 
-        // Tool tips always open unticked; OK then stores "0" again.
+        // Tool tips open as saved, and OK keeps them on.
         OptionsDialog again(settings);
-        QVERIFY(!again.check("chkToolTips")->isChecked());
+        QVERIFY(again.check("chkToolTips")->isChecked());
         QVERIFY(again.option("optARD")->isChecked());
         again.save();
-        QCOMPARE(stored("ToolTips").toString(), QStringLiteral("0"));
-        QCOMPARE(settings.toolTips(), 0);
+        QCOMPARE(stored("ToolTips").toString(), QStringLiteral("1"));
+        QCOMPARE(settings.toolTips(), 1);
     }
 
     void cancelChangesNothing()

@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QtTest>
@@ -207,6 +208,78 @@ private slots:
         QCOMPARE(columnValues(6), (QStringList{"ALPHA", "MIKE", "TEXT", "TEXT", "ZULU"}));
         // Equal texts keep their time order.
         QCOMPARE(cell(2, 0), QStringLiteral("07/12/2026 10:00:00"));
+    }
+
+    void secondClickSortsDescendingAndShowsTheIndicator()
+    {
+        QHeaderView *header = grid()->horizontalHeader();
+        clickHeader(2);
+        QCOMPARE(header->sortIndicatorSection(), 2);
+        QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+        clickHeader(2);
+        QCOMPARE(columnValues(2), (QStringList{"O'NEIL", "G-CCCC", "G-BBBB", "G-AAAA", "G-AAAA"}));
+        QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+        clickHeader(2);
+        QCOMPARE(columnValues(2).first(), QStringLiteral("G-AAAA"));
+
+        // A filter goes back to the time order, and the next click ascends.
+        chooseType(MessageBrowser::Registration);
+        typeValue("G-AAAA");
+        QCOMPARE(header->sortIndicatorSection(), 0);
+        QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+        clickHeader(6);
+        QCOMPARE(columnValues(6).first(), QStringLiteral("ALPHA"));
+    }
+
+    void gridFollowsLiveTrafficAtItsEnd()
+    {
+        for (int i = 0; i < 200; ++i)
+            addMessage(*store,
+                       QStringLiteral("2026-12-09 10:%1:%2")
+                           .arg(i / 60, 2, 10, QLatin1Char('0'))
+                           .arg(i % 60, 2, 10, QLatin1Char('0')),
+                       "G-FOLL", "BA010");
+        window->refreshViews();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        window->liveButton()->setText(QStringLiteral("Stop Link")); // as a running link shows it
+        QScrollBar *bar = grid()->verticalScrollBar();
+        const auto arrive = [this](int minute) {
+            addMessage(*store,
+                       QStringLiteral("2026-12-09 11:%1:00").arg(minute, 2, 10, QLatin1Char('0')),
+                       "G-NEWS", "BA011");
+            window->refreshViews();
+            QCoreApplication::processEvents();
+        };
+        const auto lastRowInView = [this] {
+            const QRect last = grid()->visualRect(grid()->model()->index(rows() - 1, 0));
+            return last.isValid() && last.top() >= 0 &&
+                   last.bottom() <= grid()->viewport()->height();
+        };
+
+        grid()->setFocus();
+        QTest::keyClick(grid(), Qt::Key_End, Qt::ControlModifier);
+        QVERIFY(lastRowInView());
+        arrive(1);
+        arrive(2);
+        QVERIFY(lastRowInView());
+
+        // Scrolled up: the view stays where the user left it.
+        bar->setValue(bar->maximum() / 2);
+        const int kept = bar->value();
+        arrive(3);
+        QCOMPARE(bar->value(), kept);
+        QVERIFY(!lastRowInView());
+
+        // Ctrl+End follows again.
+        QTest::keyClick(grid(), Qt::Key_End, Qt::ControlModifier);
+        arrive(4);
+        QVERIFY(lastRowInView());
+
+        // Without a link nothing moves.
+        window->liveButton()->setText(QStringLiteral("Li&ve data"));
+        arrive(5);
+        QVERIFY(!lastRowInView());
     }
 
     void recordCountFollowsTheTab()

@@ -255,6 +255,30 @@ private slots:
                  rows(*store, "SELECT Registration FROM UniqueAircraft ORDER BY rowid"));
     }
 
+    void secondClickSortsTheRegistersDescending()
+    {
+        TableGridModel *pairs = registers->pairModel();
+        QHeaderView *header = window->pairGrid()->horizontalHeader();
+        QCOMPARE(header->sortIndicatorSection(), 0);
+        emit header->sectionClicked(4);
+        emit header->sectionClicked(4);
+        QCOMPARE(column(pairs, 4), (QStringList{"9", "2", "1", "1", "1"}));
+        QCOMPARE(header->sortIndicatorSection(), 4);
+        QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+        // Another column starts ascending again.
+        emit header->sectionClicked(1);
+        QCOMPARE(column(pairs, 1).first(), QStringLiteral("AF123"));
+        QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+
+        TableGridModel *aircraft = registers->aircraftModel();
+        QHeaderView *aircraftHeader = window->aircraftGrid()->horizontalHeader();
+        emit aircraftHeader->sectionClicked(0);
+        emit aircraftHeader->sectionClicked(0);
+        QStringList descending = column(aircraft, 0);
+        QVERIFY(std::is_sorted(descending.rbegin(), descending.rend()));
+        QCOMPARE(descending.first(), QStringLiteral("N650FX"));
+    }
+
     void contextMenusWantACurrentRow()
     {
         QVERIFY(!registers->rightButton(window->pairGrid(), registers->pairMenu(), {}));

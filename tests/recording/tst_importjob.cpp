@@ -208,6 +208,29 @@ private slots:
         QCOMPARE(rows(reader, "SELECT count(*) FROM LOGSPROCESSED"), QStringList{"1"});
         QVERIFY(import.readAllStandardError().contains("cancelled"));
     }
+
+    void commandLineWarnsOfARepeatAndGoesOn()
+    {
+        const QString folder = env.newDataDir();
+        const QString log = env.writeFile("logs/twice.log", skySpyLog(".N", 3));
+        const auto importOnce = [&] {
+            QProcess import;
+            import.start(QStringLiteral(CORVANE_BINARY),
+                         {"import", "--data-dir", folder, "--decoder", "SkySpy", log});
+            import.waitForFinished(30000);
+            return std::pair(import.exitCode(), QString::fromUtf8(import.readAllStandardError()));
+        };
+        const auto first = importOnce();
+        QCOMPARE(first.first, 0);
+        QVERIFY(!first.second.contains("imported before"));
+        const auto second = importOnce();
+        QCOMPARE(second.first, 0);
+        QVERIFY2(second.second.contains("corvane import: warning: twice.log was imported before"),
+                 qPrintable(second.second));
+        Store reader;
+        reader.open(folder);
+        QCOMPARE(rows(reader, "SELECT count(*) FROM LOGSPROCESSED"), QStringList{"2"});
+    }
 };
 
 QTEST_GUILESS_MAIN(TestImportJob)

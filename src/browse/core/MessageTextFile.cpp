@@ -33,7 +33,9 @@ void putAt(QString &text, qsizetype &lineStart, int column, const QString &value
 
 QString MessageTextFile::webAddress()
 {
-    return QStringLiteral("https://acarscorvane.example.org/");
+    // The program has no published home page; the line stays empty rather
+    // than naming an address nobody owns.
+    return QString();
 }
 
 QString MessageTextFile::lineFor(const QString &reg, const QString &flight, const QString &type,

@@ -1,6 +1,7 @@
 #include "SchemaDeclarations.h"
 
 #include "LabelMeanings.h"
+#include "MessageCounts.h"
 
 #include <algorithm>
 #include <cstring>
@@ -85,6 +86,17 @@ const std::vector<SchemaStep> kAcarsLog = {
                   {"Station", "TEXT"},
                   {"Frequency", "REAL"},
                   {"SignalLevel", "REAL"}}}}},
+    // Message counts for the traffic charts, kept by the recorder and by every
+    // deletion; an older file counts its messages once.
+    {.version = 4,
+     .tables = {{"MessagesByHour", {{"Hour", "TEXT", "PRIMARY KEY"}, {"Messages", "INTEGER"}}},
+                {"MessagesByLabel", {{"Day", "TEXT"}, {"Label", "TEXT"}, {"Messages", "INTEGER"}}},
+                {"MessagesByRegistration",
+                 {{"Day", "TEXT"}, {"Registration", "TEXT", kNoCase}, {"Messages", "INTEGER"}}}},
+     .indexes =
+         {{"idxLabelCountKey", "MessagesByLabel", {"Day", "Label"}, true},
+          {"idxRegistrationCountKey", "MessagesByRegistration", {"Day", "Registration"}, true}},
+     .fills = {&MessageCounts::recount}},
 };
 
 const std::vector<SchemaStep> kRoutes = {
@@ -186,8 +198,9 @@ QByteArray SchemaDeclarations::addColumn(const char *table, const ColumnDeclarat
 
 QByteArray SchemaDeclarations::createIndex(const IndexDeclaration &index)
 {
-    QByteArray sql = "CREATE INDEX IF NOT EXISTS " + identifier(index.name) + " ON " +
-                     identifier(index.table) + " (";
+    QByteArray sql = QByteArray(index.unique ? "CREATE UNIQUE INDEX" : "CREATE INDEX") +
+                     " IF NOT EXISTS " + identifier(index.name) + " ON " + identifier(index.table) +
+                     " (";
     for (size_t i = 0; i < index.columns.size(); ++i)
         sql += (i ? ", " : "") + identifier(index.columns[i]);
     return sql + ')';

@@ -32,6 +32,7 @@ struct IndexDeclaration {
     const char *name;
     const char *table;
     std::vector<const char *> columns;
+    bool unique = false;
 };
 
 // What one schema version brought to one database file.

@@ -5,6 +5,7 @@
 #include "DeleteAllCommand.h"
 #include "ImportCommand.h"
 #include "InfoCommand.h"
+#include "StatsCommand.h"
 #include "LinkCommand.h"
 #include "LiveCommand.h"
 #include "ParseLiveCommand.h"
@@ -34,6 +35,7 @@ QList<CliCommand *(*)()> &factories()
         []() -> CliCommand * { return new DeleteAllCommand; },
         []() -> CliCommand * { return new RemoveDuplicatesCommand; },
         []() -> CliCommand * { return new CompactCommand; },
+        []() -> CliCommand * { return new StatsCommand; },
     };
     return list;
 }

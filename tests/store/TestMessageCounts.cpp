@@ -1,3 +1,8 @@
+#include "formats/ImportObserver.h"
+#include "formats/LivePassFrame.h"
+#include "formats/LiveTypes.h"
+#include "formats/LogFormats.h"
+#include "formats/LogImporter.h"
 #include "store/MessageDeletion.h"
 #include "store/MessageRecorder.h"
 #include "store/MessageView.h"
@@ -13,6 +18,19 @@
 using namespace corvane;
 using corvane::test::message;
 using corvane::test::rows;
+
+namespace
+{
+
+// One complete downlink as acarsdec writes it, half an hour after the last.
+QByteArray feedLine(int step, const char *tail, const char *label)
+{
+    return "{\"timestamp\":" + QByteArray::number(1717243200 + step * 1800) +
+           ",\"mode\":\"2\",\"label\":\"" + label + "\",\"block_id\":\"4\",\"tail\":\"" + tail +
+           "\",\"flight\":\"BA0123\",\"msgno\":\"M01A\",\"text\":\"POS\",\"end\":true}";
+}
+
+} // namespace
 
 // The counts kept for the traffic charts must always equal a count of the
 // messages themselves, whatever wrote or deleted them.
@@ -87,6 +105,34 @@ private slots:
         countsEqualARecount();
         record(33, 1000);
         QCOMPARE(keptTotal(), 133);
+        countsEqualARecount();
+    }
+
+    // A decoder's log imported, then the same decoder's feed read live.
+    void importsAndLivePassesKeepTheCounts()
+    {
+        QByteArray log;
+        for (int i = 0; i < 20; ++i)
+            log += feedLine(i, i % 2 ? ".G-EUUA" : ".G-EUUB", i % 3 ? "H1" : "SA") + '\n';
+        const QString path = env.writeFile("feed/acarsdec.json", log);
+        {
+            MessageRecorder recorder(*store);
+            LogImporter importer(*store, recorder);
+            importer.importFiles(*LogFormats::find("acarsdec"), {path}, nullptr);
+        }
+        QCOMPARE(keptTotal(), 20);
+        countsEqualARecount();
+
+        MessageRecorder recorder(*store);
+        LivePassFrame frame(*store, recorder);
+        ImportObserver observer;
+        for (int pass = 0; pass < 3; ++pass) {
+            for (int i = 0; i < 4; ++i)
+                frame.readFeed(*LiveTypes::find("acarsdec"),
+                               feedLine(40 + pass * 4 + i, ".D-AIBA", "_d"), nullptr, observer);
+            recorder.commitBatch();
+        }
+        QCOMPARE(keptTotal(), 32);
         countsEqualARecount();
     }
 

@@ -2,6 +2,8 @@
 
 #include "SqliteDb.h"
 
+#include <sqlite3.h>
+
 namespace corvane
 {
 
@@ -10,6 +12,7 @@ namespace
 
 constexpr int kHourSize = 13; // "YYYY-MM-DD HH"
 constexpr int kDaySize = 10;  // "YYYY-MM-DD"
+constexpr qsizetype kRecountPart = 200000;
 
 } // namespace
 
@@ -118,15 +121,24 @@ void MessageCounts::forgetAll(SqliteDb &db)
 void MessageCounts::recount(SqliteDb &db)
 {
     forgetAll(db);
-    db.exec("INSERT INTO MessagesByHour (Hour, Messages) "
-            "SELECT substr(coalesce(mTime, ''), 1, 13), count(*) FROM tMessage GROUP BY 1");
-    db.exec("INSERT INTO MessagesByLabel (Day, Label, Messages) "
-            "SELECT substr(coalesce(mTime, ''), 1, 10), coalesce(mLabel, ''), count(*) "
-            "FROM tMessage GROUP BY 1, 2");
-    // The registrations group as the kept rows compare them: without regard to case.
-    db.exec("INSERT INTO MessagesByRegistration (Day, Registration, Messages) "
-            "SELECT substr(coalesce(mTime, ''), 1, 10), min(coalesce(mReg, '')), count(*) "
-            "FROM tMessage GROUP BY 1, coalesce(mReg, '') COLLATE NOCASE");
+    // One pass over the messages, in the order they lie, tallied in memory
+    // and written out in parts: three GROUP BY queries would sort the table
+    // three times. Parts merge in the kept rows, so no tally grows without bound.
+    MessageCounts tally;
+    SqliteStatement read(db, "SELECT mTime, mReg, mLabel FROM tMessage");
+    const auto bytes = [&read](int column) {
+        const auto *text =
+            reinterpret_cast<const char *>(sqlite3_column_text(read.handle(), column));
+        return QByteArray(text ? text : "", sqlite3_column_bytes(read.handle(), column));
+    };
+    while (read.step()) {
+        tally.add(bytes(0), bytes(1), bytes(2));
+        if (tally.m_regs.size() >= kRecountPart) {
+            tally.applyTo(db);
+            tally.clear();
+        }
+    }
+    tally.applyTo(db);
 }
 
 } // namespace corvane

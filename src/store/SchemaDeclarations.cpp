@@ -89,13 +89,13 @@ const std::vector<SchemaStep> kAcarsLog = {
     // Message counts for the traffic charts, kept by the recorder and by every
     // deletion; an older file counts its messages once.
     {.version = 4,
-     .tables = {{"MessagesByHour", {{"Hour", "TEXT", "PRIMARY KEY"}, {"Messages", "INTEGER"}}},
-                {"MessagesByLabel", {{"Day", "TEXT"}, {"Label", "TEXT"}, {"Messages", "INTEGER"}}},
+     .tables = {{"MessagesByHour", {{"Hour", "TEXT"}, {"Messages", "INTEGER"}}, {"Hour"}},
+                {"MessagesByLabel",
+                 {{"Day", "TEXT"}, {"Label", "TEXT"}, {"Messages", "INTEGER"}},
+                 {"Day", "Label"}},
                 {"MessagesByRegistration",
-                 {{"Day", "TEXT"}, {"Registration", "TEXT", kNoCase}, {"Messages", "INTEGER"}}}},
-     .indexes =
-         {{"idxLabelCountKey", "MessagesByLabel", {"Day", "Label"}, true},
-          {"idxRegistrationCountKey", "MessagesByRegistration", {"Day", "Registration"}, true}},
+                 {{"Day", "TEXT"}, {"Registration", "TEXT", kNoCase}, {"Messages", "INTEGER"}},
+                 {"Day", "Registration"}}},
      .fills = {&MessageCounts::recount}},
 };
 
@@ -188,7 +188,12 @@ QByteArray SchemaDeclarations::createTable(const TableDeclaration &table)
     QByteArray sql = "CREATE TABLE IF NOT EXISTS " + identifier(table.name) + " (";
     for (size_t i = 0; i < table.columns.size(); ++i)
         sql += (i ? ", " : "") + columnDefinition(table.columns[i]);
-    return sql + ')';
+    if (table.primaryKey.empty())
+        return sql + ')';
+    sql += ", PRIMARY KEY (";
+    for (size_t i = 0; i < table.primaryKey.size(); ++i)
+        sql += (i ? ", " : "") + identifier(table.primaryKey[i]);
+    return sql + ")) WITHOUT ROWID";
 }
 
 QByteArray SchemaDeclarations::addColumn(const char *table, const ColumnDeclaration &column)
@@ -198,9 +203,8 @@ QByteArray SchemaDeclarations::addColumn(const char *table, const ColumnDeclarat
 
 QByteArray SchemaDeclarations::createIndex(const IndexDeclaration &index)
 {
-    QByteArray sql = QByteArray(index.unique ? "CREATE UNIQUE INDEX" : "CREATE INDEX") +
-                     " IF NOT EXISTS " + identifier(index.name) + " ON " + identifier(index.table) +
-                     " (";
+    QByteArray sql = "CREATE INDEX IF NOT EXISTS " + identifier(index.name) + " ON " +
+                     identifier(index.table) + " (";
     for (size_t i = 0; i < index.columns.size(); ++i)
         sql += (i ? ", " : "") + identifier(index.columns[i]);
     return sql + ')';

@@ -20,6 +20,8 @@ struct ColumnDeclaration {
 struct TableDeclaration {
     const char *name;
     std::vector<ColumnDeclaration> columns;
+    // A key of several columns; the table is then kept in key order without rowids.
+    std::vector<const char *> primaryKey = {};
 };
 
 // A column added to a table of an earlier step; it goes at the end of the table.
@@ -32,7 +34,6 @@ struct IndexDeclaration {
     const char *name;
     const char *table;
     std::vector<const char *> columns;
-    bool unique = false;
 };
 
 // What one schema version brought to one database file.

@@ -1,6 +1,7 @@
 #include "StoreGenerator.h"
 
 #include "MessageTexts.h"
+#include "store/MessageCounts.h"
 #include "store/SqliteDb.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
@@ -134,6 +135,8 @@ void StoreGenerator::writeMessages(Store &store, const TrafficModel &model,
     tx.emplace(db);
     for (const auto &index : indexes)
         db.exec(index.second.constData());
+    // The counts the recorder would have kept, message by message.
+    MessageCounts::recount(db);
     tx->commit();
     db.exec("PRAGMA journal_mode = WAL");
     db.exec("PRAGMA synchronous = NORMAL");

@@ -10,8 +10,10 @@
 #include "browse/AircraftExplorer.h"
 #include "browse/MessageBrowser.h"
 #include "browse/MessageDetailPanel.h"
+#include "browse/MessageGridModel.h"
 #include "browse/OperatorAircraftList.h"
 #include "browse/RegisterBrowser.h"
+#include "browse/StatisticsTab.h"
 #include "recording/RecorderThread.h"
 #include "refdata/BulkUpdateController.h"
 #include "refdata/ReferenceEditors.h"
@@ -80,6 +82,14 @@ int MainWindowLauncher::run(const QString &appFolder)
     RegisterBrowser registers(window, store, recorderThread);
     AircraftExplorer explorer(window, store);
     OperatorAircraftList operators(window, store);
+    StatisticsTab statistics(window, store);
+    statistics.viewRecordCount = [&browser] { return browser.model()->recordCount(); };
+    browser.refreshStatistics = [&statistics] { statistics.refreshStatistics(); };
+    // After each log, live pass and deletion, as after the grids.
+    window.refreshViews = [&statistics, previous = window.refreshViews] {
+        previous();
+        statistics.refreshStatistics();
+    };
     // An edited or loaded reference table shows at once where it is looked up.
     QObject::connect(&window, &MainWindow::referenceDataChanged, &window, [&] {
         detail.showMessageDetail(browser.currentMessage());

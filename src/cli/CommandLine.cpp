@@ -12,6 +12,7 @@
 #include "ParseLiveCommand.h"
 #include "RemoveDuplicatesCommand.h"
 #include "RoutesImportCommand.h"
+#include "StatsCommand.h"
 #include "TextFileCommand.h"
 #include "settings/AppPaths.h"
 
@@ -38,6 +39,7 @@ QList<CliCommand *(*)()> &factories()
         []() -> CliCommand * { return new CompactCommand; },
         []() -> CliCommand * { return new AlertsCommand; },
         []() -> CliCommand * { return new BackupCommand; },
+        []() -> CliCommand * { return new StatsCommand; },
     };
     return list;
 }

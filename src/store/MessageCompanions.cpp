@@ -26,6 +26,7 @@ qint64 MessageCompanions::count(const char *sql)
 
 void MessageCompanions::forgetMessages(const std::vector<qint64> &rowids)
 {
+    MessageCounts::ofRemoval(m_db, rowids).applyTo(m_db);
     SqliteStatement remove(m_db, "DELETE FROM FeedDetails WHERE MessageId = ?");
     for (qint64 rowid : rowids) {
         remove.bind(1, rowid);
@@ -36,12 +37,20 @@ void MessageCompanions::forgetMessages(const std::vector<qint64> &rowids)
 void MessageCompanions::forgetAll()
 {
     m_db.exec("DELETE FROM FeedDetails");
+    MessageCounts::forgetAll(m_db);
 }
 
-void MessageCompanions::forgetOrphans()
+void MessageCompanions::forgetOrphans(const MessageCounts &removed)
 {
+    removed.applyTo(m_db);
     m_db.exec("DELETE FROM FeedDetails WHERE NOT EXISTS "
               "(SELECT 1 FROM tMessage WHERE tMessage.rowid = FeedDetails.MessageId)");
+}
+
+void MessageCompanions::forgetOrphansRecounting()
+{
+    forgetOrphans();
+    MessageCounts::recount(m_db);
 }
 
 void MessageCompanions::prepareRenumbering()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MessageCounts.h"
+
 #include <QtGlobal>
 #include <vector>
 
@@ -8,10 +10,11 @@ namespace corvane
 
 class SqliteDb;
 
-// The rows kept beside the messages and tied to them by the message's rowid
-// (today the decoders' details). Every deletion of messages calls here inside
-// its own transaction, so no companion row outlives its message: a rowid
-// freed now may be given to a new message later.
+// The rows kept beside the messages: those tied to them by the message's rowid
+// (the decoders' details) and the message counts. Every deletion of messages
+// calls here inside its own transaction, so no companion row outlives its
+// message (a rowid freed now may be given to a new message later) and the
+// counts stay equal to a recount.
 //
 // Compacting the message file may number the messages afresh (the table has
 // no INTEGER PRIMARY KEY, and the engine keeps rowids only as it sees fit). The new numbers are
@@ -22,10 +25,14 @@ class MessageCompanions
 public:
     explicit MessageCompanions(SqliteDb &db) : m_db(db) {}
 
+    // Before the messages are deleted: their counts are read from them.
     void forgetMessages(const std::vector<qint64> &rowids);
     void forgetAll();
-    // After deletions chosen by a condition on the messages.
-    void forgetOrphans();
+    // After deletions chosen by a condition on the messages, with the tally
+    // of what went (see MessageCounts::add with a negative count).
+    void forgetOrphans(const MessageCounts &removed = {});
+    // The same when the tally would cost more than counting what is left.
+    void forgetOrphansRecounting();
 
     // Around the compaction; each in a transaction of its own.
     void prepareRenumbering();

@@ -91,12 +91,12 @@ bool MessageDeletion::deletePair(const QString &registration, const QString &fli
 
 void MessageDeletion::removeMessages(const std::vector<qint64> &rowids)
 {
+    MessageCompanions(m_db).forgetMessages(rowids);
     SqliteStatement remove(m_db, "DELETE FROM tMessage WHERE rowid = ?");
     for (qint64 rowid : rowids) {
         remove.bind(1, rowid);
         remove.run();
     }
-    MessageCompanions(m_db).forgetMessages(rowids);
 }
 
 bool MessageDeletion::pairHasMessages(const QString &registration, const QString &flight)

@@ -124,6 +124,7 @@ void MessageRecorder::rollbackBatch()
     m_toPublish.clear();
     m_batchRegs.clear();
     m_batchTally = {};
+    m_counts.clear();
 }
 
 void MessageRecorder::commitBatch()
@@ -132,6 +133,7 @@ void MessageRecorder::commitBatch()
         return;
     try {
         flushRegisters();
+        m_counts.applyTo(m_store.acarsLog());
         m_tx->commit();
         m_tx.reset();
         m_seenDataVersion = dataVersion();
@@ -144,6 +146,7 @@ void MessageRecorder::commitBatch()
     m_tally.messages += m_batchTally.messages;
     m_tally.aircraft += m_batchTally.aircraft;
     m_batchTally = {};
+    m_counts.clear();
     m_storedRegs.unite(m_batchRegs);
     m_batchRegs.clear();
     // Only now is every message of the batch really stored.
@@ -336,6 +339,7 @@ StoreResult MessageRecorder::storeMessage(const MessageRecord &r, NewPairsSink *
             insertFeedDetails(r.mFeed);
         pairEntry(r.mReg, r.mFlight, reg, flight, timeText, sink);
         aircraftEntry(reg, timeText);
+        m_counts.add(timeText, reg, r.mLabel.toUtf8());
     } catch (const StoreError &) {
         rollbackBatch();
         throw;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MessageCounts.h"
 #include "MessageRecord.h"
 
 #include <QDate>
@@ -150,6 +151,7 @@ private:
     QDate m_day;
     QByteArray m_dayStart, m_dayEnd;
     DayTally m_batchTally, m_tally;
+    MessageCounts m_counts; // of the open batch
     bool m_outsideWrite = false;
     qint64 m_seenDataVersion = -1;
     qint64 m_seenOwnChanges = -1;

@@ -16,7 +16,7 @@ class Schema
 public:
     enum class File { AcarsLog, Routes, Alerts };
 
-    static constexpr int kCurrentVersion = 3;
+    static constexpr int kCurrentVersion = 4;
 
     static QString fileName(File file);
     // Creates the tables of a new file, upgrades an older one step by step in

@@ -1,6 +1,7 @@
 #include "SchemaDeclarations.h"
 
 #include "LabelMeanings.h"
+#include "MessageCounts.h"
 
 #include <algorithm>
 #include <cstring>
@@ -85,6 +86,17 @@ const std::vector<SchemaStep> kAcarsLog = {
                   {"Station", "TEXT"},
                   {"Frequency", "REAL"},
                   {"SignalLevel", "REAL"}}}}},
+    // Message counts for the traffic charts, kept by the recorder and by every
+    // deletion; an older file counts its messages once.
+    {.version = 4,
+     .tables = {{"MessagesByHour", {{"Hour", "TEXT"}, {"Messages", "INTEGER"}}, {"Hour"}},
+                {"MessagesByLabel",
+                 {{"Day", "TEXT"}, {"Label", "TEXT"}, {"Messages", "INTEGER"}},
+                 {"Day", "Label"}},
+                {"MessagesByRegistration",
+                 {{"Day", "TEXT"}, {"Registration", "TEXT", kNoCase}, {"Messages", "INTEGER"}},
+                 {"Day", "Registration"}}},
+     .fills = {&MessageCounts::recount}},
 };
 
 const std::vector<SchemaStep> kRoutes = {
@@ -176,7 +188,12 @@ QByteArray SchemaDeclarations::createTable(const TableDeclaration &table)
     QByteArray sql = "CREATE TABLE IF NOT EXISTS " + identifier(table.name) + " (";
     for (size_t i = 0; i < table.columns.size(); ++i)
         sql += (i ? ", " : "") + columnDefinition(table.columns[i]);
-    return sql + ')';
+    if (table.primaryKey.empty())
+        return sql + ')';
+    sql += ", PRIMARY KEY (";
+    for (size_t i = 0; i < table.primaryKey.size(); ++i)
+        sql += (i ? ", " : "") + identifier(table.primaryKey[i]);
+    return sql + ")) WITHOUT ROWID";
 }
 
 QByteArray SchemaDeclarations::addColumn(const char *table, const ColumnDeclaration &column)

@@ -20,6 +20,8 @@ struct ColumnDeclaration {
 struct TableDeclaration {
     const char *name;
     std::vector<ColumnDeclaration> columns;
+    // A key of several columns; the table is then kept in key order without rowids.
+    std::vector<const char *> primaryKey = {};
 };
 
 // A column added to a table of an earlier step; it goes at the end of the table.

@@ -78,10 +78,10 @@ StoreCleanup::Duplicates StoreCleanup::removeDuplicates(const MessageView &view)
     if (result.removed > 0 && result.removed * 2 > survey.messages) {
         keep(db, survey.unpaired);
         copySurvivors(db);
-    } else if (result.removed > 0)
-        deleteInPlace(db, scoped);
-    if (result.removed > 0)
-        MessageCompanions(db).forgetOrphans();
+        MessageCompanions(db).forgetOrphansRecounting();
+    } else if (result.removed > 0) {
+        MessageCompanions(db).forgetOrphans(deleteInPlace(db, scoped));
+    }
     db.exec("DROP TABLE temp.DuplicateKeep");
     db.exec("DROP TABLE IF EXISTS temp.DuplicateScope");
     tx.commit();
@@ -202,10 +202,18 @@ QByteArray StoreCleanup::doomedCondition(bool scoped)
     return sql;
 }
 
-void StoreCleanup::deleteInPlace(SqliteDb &db, bool scoped)
+MessageCounts StoreCleanup::deleteInPlace(SqliteDb &db, bool scoped)
 {
     status(QStringLiteral("Removing duplicate messages..."));
-    db.exec(("DELETE FROM tMessage WHERE " + doomedCondition(scoped)).constData());
+    // The few that go are tallied as they go, instead of counting the many that stay.
+    MessageCounts removed;
+    SqliteStatement remove(db, ("DELETE FROM tMessage WHERE " + doomedCondition(scoped) +
+                                " RETURNING coalesce(mTime, ''), coalesce(mReg, ''), "
+                                "coalesce(mLabel, '')")
+                                   .constData());
+    while (remove.step())
+        removed.add(remove.text(0).toUtf8(), remove.text(1).toUtf8(), remove.text(2).toUtf8(), -1);
+    return removed;
 }
 
 void StoreCleanup::copySurvivors(SqliteDb &db)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MessageCounts.h"
+
 #include <QByteArray>
 #include <QSet>
 #include <QString>
@@ -64,7 +66,7 @@ private:
     Survey findSurvivors(SqliteDb &db, bool scoped);
     // Adds messages that stay to temp.DuplicateKeep.
     static void keep(SqliteDb &db, std::vector<qint64> &ids);
-    void deleteInPlace(SqliteDb &db, bool scoped);
+    MessageCounts deleteInPlace(SqliteDb &db, bool scoped);
     // Every message in temp.DuplicateKeep into a new table.
     void copySurvivors(SqliteDb &db);
     // What picks a message to go, in SQL on tMessage.

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QtGlobal>
+#include <vector>
+
+namespace corvane
+{
+
+class SqliteDb;
+
+// The message counts kept beside the messages so that the traffic charts
+// never read the message table: messages per local hour, and per local day
+// with each label and each registration. The hour and the day are the first
+// characters of the stored time, which is local time.
+//
+// A tally gathers changes in memory (a negative count takes messages away);
+// applying it adds them to the kept rows in the caller's transaction, and
+// rows that fall to zero go.
+class MessageCounts
+{
+public:
+    void add(const QByteArray &time, const QByteArray &registration, const QByteArray &label,
+             qint64 messages = 1);
+    bool isEmpty() const { return m_hours.isEmpty(); }
+    void clear();
+    void applyTo(SqliteDb &db) const;
+
+    // The tally of stored messages, negated: what deleting them takes away.
+    static MessageCounts ofRemoval(SqliteDb &db, const std::vector<qint64> &rowids);
+    // Counts every message afresh.
+    static void recount(SqliteDb &db);
+    static void forgetAll(SqliteDb &db);
+
+private:
+    static QByteArray pairKey(const QByteArray &day, const QByteArray &other);
+    static void applyPairs(SqliteDb &db, const QHash<QByteArray, qint64> &pairs, const char *upsert,
+                           const char *prune);
+
+    QHash<QByteArray, qint64> m_hours;  // "YYYY-MM-DD HH"
+    QHash<QByteArray, qint64> m_labels; // day, NUL, label
+    QHash<QByteArray, qint64> m_regs;   // day, NUL, registration
+};
+
+} // namespace corvane

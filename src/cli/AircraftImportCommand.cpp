@@ -1,6 +1,7 @@
 #include "AircraftImportCommand.h"
 
 #include "CliStatus.h"
+#include "FileLoadArguments.h"
 #include "store/AircraftListLoad.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
@@ -20,28 +21,16 @@ QString AircraftImportCommand::usage() const
 
 int AircraftImportCommand::run(CliContext &c)
 {
-    QString file;
-    bool replace = false;
-    for (const QString &a : c.args) {
-        if (a == QLatin1String("--replace")) {
-            replace = true;
-        } else if (a.startsWith(u'-') || !file.isEmpty()) {
-            c.err << "corvane aircraft-import: unexpected argument \"" << a << "\"\n" << usage();
-            return ExitUsage;
-        } else {
-            file = a;
-        }
-    }
-    if (file.isEmpty()) {
-        c.err << "corvane aircraft-import: no aircraft file given\n" << usage();
+    FileLoadArguments args;
+    if (!args.parse(c, *this, "aircraft"))
         return ExitUsage;
-    }
+    const QString &file = args.file;
     try {
         Store store;
         store.open(c.dataDir);
         CliStatus status(c.err);
         AircraftListLoad load(store);
-        load.setReplace(replace);
+        load.setReplace(args.replace);
         load.setProgress(
             [&](qint64 line) { status.show(QStringLiteral("Processing record %1").arg(line)); });
         const AircraftListLoad::Result r = load.load(file);

@@ -1,6 +1,7 @@
 #include "RoutesImportCommand.h"
 
 #include "CliStatus.h"
+#include "FileLoadArguments.h"
 #include "store/RouteFileLoad.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
@@ -20,28 +21,16 @@ QString RoutesImportCommand::usage() const
 
 int RoutesImportCommand::run(CliContext &c)
 {
-    QString file;
-    bool replace = false;
-    for (const QString &a : c.args) {
-        if (a == QLatin1String("--replace")) {
-            replace = true;
-        } else if (a.startsWith(u'-') || !file.isEmpty()) {
-            c.err << "corvane routes-import: unexpected argument \"" << a << "\"\n" << usage();
-            return ExitUsage;
-        } else {
-            file = a;
-        }
-    }
-    if (file.isEmpty()) {
-        c.err << "corvane routes-import: no route file given\n" << usage();
+    FileLoadArguments args;
+    if (!args.parse(c, *this, "route"))
         return ExitUsage;
-    }
+    const QString &file = args.file;
     try {
         Store store;
         store.open(c.dataDir);
         CliStatus status(c.err);
         RouteFileLoad load(store);
-        load.setReplace(replace);
+        load.setReplace(args.replace);
         load.setProgress(
             [&](qint64 n) { status.show(QStringLiteral("Adding routes: %1").arg(n)); });
         const RouteFileLoad::Result r = load.load(file);

@@ -2,6 +2,7 @@
 // same objects as log files.
 #include "FuzzReading.h"
 
+#include "formats/DecoderStream.h"
 #include "formats/FeedObjectReader.h"
 #include "formats/JsonFeedReader.h"
 #include "store/MessageTime.h"
@@ -9,6 +10,32 @@
 #include <cstdlib>
 
 using namespace corvane;
+
+namespace
+{
+
+// A log line may hold several objects, handed out one a call without the
+// text moving on; every object takes at least two bytes ("{}"), so more calls
+// than bytes would mean the reader never ends.
+void readLog(FeedDecoder decoder, const QByteArray &text)
+{
+    JsonFeedReader reader(decoder);
+    DecoderStream stream;
+    stream.openText(text);
+    MessageRecord record;
+    for (qsizetype calls = 0;; ++calls) {
+        if (calls > text.size() + 1)
+            std::abort();
+        record.clear();
+        const ReadOutcome outcome = reader.readRecord(stream, record);
+        if (outcome == ReadOutcome::EndOfText)
+            return;
+        if (outcome == ReadOutcome::Record)
+            (void)record.mTime.toStorageBytes();
+    }
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -22,8 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         for (const FeedItem &item : items)
             if (item.outcome == ReadOutcome::Record && !item.record.mTime.isValid())
                 std::abort();
-        JsonFeedReader log(decoder);
-        fuzz::readAll(log, text);
+        readLog(decoder, text);
     }
     return 0;
 }

@@ -71,8 +71,11 @@ void TrafficCharts::draw(Chart which, const std::vector<StoreStatistics::Count> 
 {
     QChart *chart = m_views[which]->chart();
     chart->removeAllSeries();
-    for (QAbstractAxis *axis : chart->axes())
+    // The chart gives up an axis it removes; the series it deletes itself.
+    for (QAbstractAxis *axis : chart->axes()) {
         chart->removeAxis(axis);
+        delete axis;
+    }
 
     auto *bars = new QBarSet(QStringLiteral("Messages"));
     QStringList categories;

@@ -100,6 +100,9 @@ void Schema::ensure(SqliteDb &db, File file)
         // takes it, and only before the transaction touches the file.
         if (db.userVersion() == 0 && db.tableNames().isEmpty())
             db.exec("PRAGMA page_size = 16384");
+        // The log mode first: switching it takes the file for a moment, which
+        // would deadlock with another connection inside its transaction.
+        db.exec("PRAGMA journal_mode = WAL");
         // Decided and done under the write lock, so another process creating
         // or upgrading the same file at the same moment is seen, not raced.
         SqliteTransaction tx(db);

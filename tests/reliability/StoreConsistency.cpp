@@ -52,7 +52,7 @@ QString StoreConsistency::problems(const QString &dataDir)
         const QString path = dataDir + QStringLiteral("/acarslog.db");
         if (!QFileInfo::exists(path))
             return {};
-        db.open(path, SqliteDb::Mode::ReadOnly);
+        db.open(path); // as the next run would: a half-made change is rolled back
         // Stopped while the store was being made: all of its tables or none.
         if (db.tableNames().isEmpty())
             return {};
@@ -78,7 +78,7 @@ qint64 StoreConsistency::messageCount(const QString &dataDir)
     const QString path = dataDir + QStringLiteral("/acarslog.db");
     if (!QFileInfo::exists(path))
         return 0;
-    db.open(path, SqliteDb::Mode::ReadOnly);
+    db.open(path); // as the next run would: a half-made change is rolled back
     if (!db.tableExists(QStringLiteral("tMessage")))
         return 0;
     SqliteStatement st(db, "SELECT count(*) FROM tMessage");

@@ -55,7 +55,7 @@ qint64 CrashConsistencyTest::matchingRun(const QString &dataDir, qint64 firstRow
                                          qint64 firstMessage)
 {
     SqliteDb db;
-    db.open(dataDir + "/acarslog.db", SqliteDb::Mode::ReadOnly);
+    db.open(dataDir + "/acarslog.db");
     SqliteStatement st(db, "SELECT mReg, mFlight, mNo, mTime FROM tMessage ORDER BY rowid "
                            "LIMIT -1 OFFSET ?");
     st.bind(1, firstRow);

@@ -6,12 +6,29 @@
 
 #include <QFile>
 #include <QStringList>
+#include <QThread>
 
 namespace corvane
 {
 
 namespace
 {
+
+// Switching the log mode needs the file to itself for a moment, and the
+// engine does not wait for that as it waits for a transaction: another
+// opening of the same store may hold it, so wait here.
+void useWriteAheadLog(SqliteDb &db)
+{
+    for (int attempt = 0;; ++attempt) {
+        const int rc =
+            sqlite3_exec(db.handle(), "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
+        if (rc == SQLITE_OK)
+            return;
+        if ((rc != SQLITE_BUSY && rc != SQLITE_LOCKED) || attempt >= 500)
+            db.fail(QStringLiteral("PRAGMA journal_mode = WAL"));
+        QThread::msleep(10);
+    }
+}
 
 StoreError notOurs(const QString &path)
 {
@@ -100,16 +117,14 @@ void Schema::ensure(SqliteDb &db, File file)
         // takes it, and only before the transaction touches the file.
         if (db.userVersion() == 0 && db.tableNames().isEmpty())
             db.exec("PRAGMA page_size = 16384");
-        // The log mode first: switching it takes the file for a moment, which
-        // would deadlock with another connection inside its transaction.
-        db.exec("PRAGMA journal_mode = WAL");
+        useWriteAheadLog(db);
         // Decided and done under the write lock, so another process creating
         // or upgrading the same file at the same moment is seen, not raced.
         SqliteTransaction tx(db);
         build(db, file);
         tx.commit();
     }
-    db.exec("PRAGMA journal_mode = WAL");
+    useWriteAheadLog(db);
     db.exec("PRAGMA synchronous = NORMAL");
     db.exec("PRAGMA cache_size = -65536");
     db.exec("PRAGMA wal_autocheckpoint = 8192");

@@ -56,6 +56,8 @@ qint64 CrashConsistencyTest::matchingRun(const QString &dataDir, qint64 firstRow
 {
     SqliteDb db;
     db.open(dataDir + "/acarslog.db");
+    if (!db.tableExists(QStringLiteral("tMessage"))) // stopped before the store was made
+        return 0;
     SqliteStatement st(db, "SELECT mReg, mFlight, mNo, mTime FROM tMessage ORDER BY rowid "
                            "LIMIT -1 OFFSET ?");
     st.bind(1, firstRow);

@@ -7,7 +7,7 @@
 //
 //   bench_alerts [COUNT] [--words W] [--per-job J]
 #include "BenchSupport.h"
-#include "alerts/core/AlertMatcher.h"
+#include "live/AlertMatcher.h"
 #include "formats/ImportObserver.h"
 #include "formats/LivePassFrame.h"
 #include "formats/LiveTypes.h"

@@ -6,7 +6,7 @@
 //   bench_live [COUNT] [--per-value N] [--preload M] [--alerts W]
 #include "BenchSupport.h"
 #include "StoreGenerator.h"
-#include "alerts/core/AlertWords.h"
+#include "live/AlertWords.h"
 #include "live/LinkServer.h"
 #include "store/AlertLog.h"
 #include "store/SqliteDb.h"

@@ -2,7 +2,7 @@
 
 #include "AlertLogWindow.h"
 #include "AlertWordsWindow.h"
-#include "alerts/core/AlertWords.h"
+#include "live/AlertWords.h"
 #include "app/LiveController.h"
 #include "app/MainWindow.h"
 #include "live/LiveSession.h"

@@ -1,6 +1,6 @@
 #include "AlertWordList.h"
 
-#include "alerts/core/AlertWords.h"
+#include "live/AlertWords.h"
 #include "app/Dialogs.h"
 
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #include "AlertWordsWindow.h"
 
 #include "AlertWordList.h"
-#include "alerts/core/AlertWords.h"
+#include "live/AlertWords.h"
 #include "app/Dialogs.h"
 
 #include <QFile>

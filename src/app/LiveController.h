@@ -1,6 +1,6 @@
 #pragma once
 
-#include "alerts/core/AlertMatcher.h"
+#include "live/AlertMatcher.h"
 #include "live/LivePublisher.h"
 
 #include <QObject>

@@ -1,6 +1,6 @@
 #include "AlertsCommand.h"
 
-#include "alerts/core/AlertWords.h"
+#include "live/AlertWords.h"
 #include "store/AlertLog.h"
 #include "store/Store.h"
 #include "store/StoreError.h"

@@ -2,7 +2,7 @@
 
 #include "StopSignals.h"
 
-#include "alerts/core/AlertWords.h"
+#include "live/AlertWords.h"
 #include "formats/LiveTypes.h"
 #include "live/FeedEndpoint.h"
 #include "live/LinkNames.h"

@@ -2,11 +2,11 @@
 
 #include "FeedQueue.h"
 #include "LinkClient.h"
-#include "alerts/core/AlertMatcher.h"
 #include "formats/LiveFlags.h"
 #include "formats/LivePassFrame.h"
 #include "formats/LiveTypes.h"
 #include "formats/NewPairsList.h"
+#include "live/AlertMatcher.h"
 #include "store/AlertLog.h"
 
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "alerts/core/AlertWords.h"
+#include "live/AlertWords.h"
 #include "store/AlertLog.h"
 #include "store/Store.h"
 #include "support/TestEnvironment.h"

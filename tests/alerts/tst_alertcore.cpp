@@ -1,5 +1,5 @@
-#include "alerts/core/AlertMatcher.h"
-#include "alerts/core/AlertWords.h"
+#include "live/AlertMatcher.h"
+#include "live/AlertWords.h"
 #include "store/AlertLog.h"
 #include "store/SqliteDb.h"
 #include "store/Store.h"

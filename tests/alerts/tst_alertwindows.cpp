@@ -2,7 +2,7 @@
 #include "alerts/AlertWindows.h"
 #include "alerts/AlertWordList.h"
 #include "alerts/AlertWordsWindow.h"
-#include "alerts/core/AlertWords.h"
+#include "live/AlertWords.h"
 #include "app/Dialogs.h"
 #include "app/LiveController.h"
 #include "app/MainWindow.h"

@@ -1,5 +1,5 @@
 #include "../formats/FeedFixtures.h"
-#include "alerts/core/AlertMatcher.h"
+#include "live/AlertMatcher.h"
 #include "live/FeedEndpoint.h"
 #include "live/LiveSession.h"
 #include "recording/RecorderThread.h"

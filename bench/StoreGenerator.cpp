@@ -2,6 +2,7 @@
 
 #include "MessageTexts.h"
 #include "store/MessageCounts.h"
+#include "store/MessageSearchIndex.h"
 #include "store/SqliteDb.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
@@ -135,8 +136,9 @@ void StoreGenerator::writeMessages(Store &store, const TrafficModel &model,
     tx.emplace(db);
     for (const auto &index : indexes)
         db.exec(index.second.constData());
-    // The counts the recorder would have kept, message by message.
+    // The counts and the search index the recorder would have kept, message by message.
     MessageCounts::recount(db);
+    MessageSearchIndex(db).rebuild();
     tx->commit();
     db.exec("PRAGMA journal_mode = WAL");
     db.exec("PRAGMA synchronous = NORMAL");

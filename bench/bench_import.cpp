@@ -136,10 +136,32 @@ bool compareJsonImport(QTemporaryDir &dir, qint64 count, double skySpySeconds)
 
 } // namespace
 
+// The same log into a store that already holds messages, against the import
+// into the empty store of this run.
+bool compareFilledImport(const QString &folder, const QString &log, qint64 count,
+                         double emptySeconds)
+{
+    std::printf("Importing the same %lld messages into the store in %s...\n", count,
+                qPrintable(folder));
+    const ImportRun run = runImport(folder, "SkySpy", log);
+    std::printf("%s", run.output.constData());
+    const double rate = double(count) / run.seconds;
+    const double emptyRate = double(count) / emptySeconds;
+    std::printf("filled import:   %.0f messages/s (%.1f s)\n", rate, run.seconds);
+    std::printf("filled ratio:    %.2f of the import into the empty store (target >= 0.4: %s)\n",
+                rate / emptyRate, rate >= 0.4 * emptyRate ? "met" : "NOT met");
+    return run.exitCode == 0;
+}
+
+// bench_import [N] [--into DIR]: N messages (default one million) into an empty
+// store, and with --into also into the store in DIR, which the run changes.
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const qint64 count = argc > 1 ? QByteArray(argv[1]).toLongLong() : 1000000;
+    const QStringList args = app.arguments().mid(1);
+    const qsizetype into = args.indexOf(QStringLiteral("--into"));
+    const QString filled = into >= 0 && into + 1 < args.size() ? args[into + 1] : QString();
+    const qint64 count = !args.isEmpty() && into != 0 ? args[0].toLongLong() : 1000000;
     QTemporaryDir dir;
     const QString log = dir.filePath("bench.log");
     if (!bench::writeSkySpyLog(log, count))
@@ -168,5 +190,7 @@ int main(int argc, char **argv)
     std::printf("ratio:           %.2f (target >= 0.8)\n", importRate / floorRate);
     std::printf("targets:         ratio %s, memory %s\n",
                 importRate >= 0.8 * floorRate ? "met" : "NOT met", peak < 200 ? "met" : "NOT met");
+    if (!filled.isEmpty())
+        return compareFilledImport(filled, log, count, seconds) ? 0 : 1;
     return compareJsonImport(dir, count, seconds) ? 0 : 1;
 }

@@ -25,6 +25,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <ctime>
 #include <functional>
 
 using namespace corvane;
@@ -38,6 +39,17 @@ double seconds(const std::function<void()> &action)
     t.start();
     action();
     return double(t.nsecsElapsed()) / 1e9;
+}
+
+// The window's thread's own time: on a machine shared with builds the wall
+// clock shows mostly the waiting for a core.
+double cpuSeconds(const std::function<void()> &action)
+{
+    timespec a{}, b{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &a);
+    action();
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &b);
+    return double(b.tv_sec - a.tv_sec) + double(b.tv_nsec - a.tv_nsec) / 1e9;
 }
 
 void report(const char *what, double value, double target)
@@ -104,6 +116,13 @@ int main(int argc, char **argv)
                              QCoreApplication::processEvents();
                          }));
         report("statistics tab refresh with charts (worst of 5)", worst, 0.3);
+        double worstCpu = 0;
+        for (int i = 0; i < 5; ++i)
+            worstCpu = qMax(worstCpu, cpuSeconds([&] {
+                                statistics.refreshStatistics();
+                                QCoreApplication::processEvents();
+                            }));
+        report("  the same, processor time (worst of 5)", worstCpu, 0.3);
         StoreStatistics parts(store);
         const QDateTime now = QDateTime::currentDateTime();
         std::printf("  of which: figures %.0f ms, per hour %.0f ms, per day %.0f ms, labels %.0f "

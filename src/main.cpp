@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QIcon>
 #include <QTextStream>
 #include <cstdio>
 #include <memory>
@@ -30,7 +32,15 @@ int main(int argc, char **argv)
 {
     const QStringList args = rawArguments(argc, argv);
     if (corvane::CommandLine::isHeadless(args)) {
-        QCoreApplication app(argc, argv);
+        std::unique_ptr<QCoreApplication> app;
+        if (corvane::CommandLine::needsPainting(args)) {
+            // Fonts and pages need a GUI application, but never a display.
+            if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+                qputenv("QT_QPA_PLATFORM", "offscreen");
+            app = std::make_unique<QGuiApplication>(argc, argv);
+        } else {
+            app = std::make_unique<QCoreApplication>(argc, argv);
+        }
         describeApplication();
         QTextStream out(stdout);
         QTextStream err(stderr);
@@ -42,6 +52,10 @@ int main(int argc, char **argv)
     }
     QApplication app(argc, argv);
     describeApplication();
+    // The desktop's menu entry and icon theme know the program as "corvane".
+    QGuiApplication::setDesktopFileName(QStringLiteral("corvane"));
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("corvane"), QIcon(QStringLiteral(":/icons/corvane.png"))));
     const corvane::CommandLine::Parsed parsed = corvane::CommandLine::parse(args);
     return corvane::MainWindowLauncher::run(corvane::AppPaths::resolve(parsed.dataDir));
 }

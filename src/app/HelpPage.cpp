@@ -1,6 +1,7 @@
 #include "HelpPage.h"
 
 #include "Dialogs.h"
+#include "settings/AppPaths.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -23,13 +24,13 @@ QString sourceDocsFolder()
 QStringList HelpPage::candidates()
 {
     const QDir exe(QCoreApplication::applicationDirPath());
-    return {
-        exe.filePath(kFileName),
-        exe.filePath(QStringLiteral("docs/") + kFileName),
-        exe.filePath(QStringLiteral("../docs/") + kFileName),
-        exe.filePath(QStringLiteral("../share/doc/corvane/") + kFileName),
-        QDir(sourceDocsFolder()).filePath(kFileName),
-    };
+    QStringList files;
+    for (const QString &folder : AppPaths::shippedFolders())
+        files << QDir(folder).filePath(kFileName);
+    files << exe.filePath(QStringLiteral("docs/") + kFileName)
+          << exe.filePath(QStringLiteral("../docs/") + kFileName)
+          << QDir(sourceDocsFolder()).filePath(kFileName);
+    return files;
 }
 
 QString HelpPage::path()

@@ -20,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -127,6 +128,7 @@ void MainWindow::buildMenus()
         {nullptr, "mnuFile", "&File"},
         {"mnuFile", "mnuFileOptions", "&Options..."},
         {"mnuFile", "mnuFileBackup", "&Backup..."},
+        {"mnuFile", "mnuFileExportCsv", "Export &CSV..."},
         {"mnuFile", "mnuFileExit", "E&xit"},
         {nullptr, "mnuLog", "&Log"},
         {"mnuLog", "mnuLogImport", "&Import..."},
@@ -235,6 +237,20 @@ QWidget *MainWindow::buildFirstTab()
     auto *page = new QWidget;
     page->setObjectName(QStringLiteral("tabAllRecords"));
     auto *layout = new QVBoxLayout(page);
+
+    m_searchBox = new QLineEdit(page);
+    m_searchBox->setObjectName(QStringLiteral("txtSearch"));
+    m_searchBox->setPlaceholderText(QStringLiteral("Search the messages (Ctrl+F)"));
+    m_searchBox->setToolTip(
+        QStringLiteral("Type a piece of a message's text, registration, flight or label and press "
+                       "Enter; Esc clears the search."));
+    layout->addWidget(m_searchBox);
+    auto *findShortcut = new QShortcut(QKeySequence::Find, this);
+    connect(findShortcut, &QShortcut::activated, this, [this] {
+        m_tabs->setCurrentIndex(TabAllRecords);
+        m_searchBox->setFocus(Qt::ShortcutFocusReason);
+        m_searchBox->selectAll();
+    });
 
     // The grid takes what the lower frames leave; the user moves the
     // boundary, and the window remembers it.

@@ -106,6 +106,7 @@ public:
     QGroupBox *filterFrame() const { return m_filterFrame; }
     QComboBox *filterType() const { return m_filterType; }
     QComboBox *filterValue() const { return m_filterValue; }
+    QLineEdit *searchBox() const { return m_searchBox; }
     QPushButton *textFileButton() const { return m_textFile; }
     QGroupBox *newFrame() const { return m_newFrame; }
     QPlainTextEdit *newList() const { return m_newList; }
@@ -160,6 +161,7 @@ private:
     QGroupBox *m_filterFrame = nullptr;
     QComboBox *m_filterType = nullptr;
     QComboBox *m_filterValue = nullptr;
+    QLineEdit *m_searchBox = nullptr;
     QPushButton *m_textFile = nullptr;
     QGroupBox *m_newFrame = nullptr;
     QPlainTextEdit *m_newList = nullptr;

@@ -8,6 +8,7 @@
 #include "OptionsDialog.h"
 #include "alerts/AlertWindows.h"
 #include "browse/AircraftExplorer.h"
+#include "browse/CsvExportController.h"
 #include "browse/MessageBrowser.h"
 #include "browse/MessageDetailPanel.h"
 #include "browse/MessageGridModel.h"
@@ -17,12 +18,17 @@
 #include "recording/RecorderThread.h"
 #include "refdata/BulkUpdateController.h"
 #include "refdata/ReferenceEditors.h"
+#include "reports/TextReportsController.h"
+#include "reports/ReportsController.h"
 #include "store/Store.h"
+#include "store/StoreChangeWatcher.h"
 #include "store/StoreError.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
+#include <QProgressDialog>
+#include <memory>
 #include <QPushButton>
 
 namespace corvane
@@ -32,12 +38,27 @@ namespace corvane
 // still shown, read-only.
 bool MainWindowLauncher::openStore(Store &store, const QString &appFolder)
 {
+    // The upgrade of an older store may take minutes on a large one: its
+    // steps are shown as they go, before the main window exists.
+    std::unique_ptr<QProgressDialog> upgrade;
+    const auto progress = [&upgrade](const QString &text) {
+        if (!upgrade) {
+            upgrade = std::make_unique<QProgressDialog>();
+            upgrade->setWindowTitle(QStringLiteral("ACARS Corvane"));
+            upgrade->setCancelButton(nullptr);
+            upgrade->setRange(0, 0);
+            upgrade->setMinimumDuration(0);
+            upgrade->show();
+        }
+        upgrade->setLabelText(text);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    };
     try {
-        store.open(appFolder);
+        store.open(appFolder, progress);
         return true;
     } catch (const StoreError &e) {
         try {
-            store.openForReading(appFolder);
+            store.openForReading(appFolder, progress);
         } catch (const StoreError &) {
             Dialogs::critical(nullptr, e.message());
             return false;
@@ -56,6 +77,24 @@ void MainWindowLauncher::showReadOnly(MainWindow &window)
     if (QMenu *database = window.menu(QStringLiteral("mnuDatabase")))
         database->setEnabled(false);
     window.setPanelText(1, QStringLiteral("Read-only store: recording and editing are off"));
+}
+
+// Messages another program records into the same store (a headless recorder
+// beside the window) show as our own do; while our own recording runs, it
+// refreshes the views itself.
+void MainWindowLauncher::followOtherWriters(MainWindow &window, RecorderThread &recorder,
+                                            StoreChangeWatcher &watcher)
+{
+    watcher.paused = [&recorder] {
+        return recorder.runningJob() != 0 || recorder.pendingJobs() > 0;
+    };
+    window.refreshViews = [&watcher, previous = window.refreshViews] {
+        previous();
+        watcher.markSeen();
+    };
+    QObject::connect(&watcher, &StoreChangeWatcher::changed, &window,
+                     [&window] { window.refreshViews(); });
+    watcher.start();
 }
 
 int MainWindowLauncher::run(const QString &appFolder)
@@ -90,6 +129,8 @@ int MainWindowLauncher::run(const QString &appFolder)
         previous();
         statistics.refreshStatistics();
     };
+    StoreChangeWatcher outsideChanges(store);
+    followOtherWriters(window, recorderThread, outsideChanges);
     // An edited or loaded reference table shows at once where it is looked up.
     QObject::connect(&window, &MainWindow::referenceDataChanged, &window, [&] {
         detail.showMessageDetail(browser.currentMessage());
@@ -97,6 +138,10 @@ int MainWindowLauncher::run(const QString &appFolder)
     });
     AlertWindows alerts(window, live);
     BackupController backup(window);
+    CsvExportController csvExport(window);
+    csvExport.currentView = [&browser] { return browser.view(); };
+    TextReportsController textReports(window);
+    ReportsController reports(window, store);
     OptionsDialog::attach(window);
     window.startUp();
     if (store.isReadOnly())

@@ -6,7 +6,9 @@ namespace corvane
 {
 
 class MainWindow;
+class RecorderThread;
 class Store;
+class StoreChangeWatcher;
 
 // Opens the store in the application folder, shows the main window and runs
 // the event loop until it closes.
@@ -21,6 +23,10 @@ public:
     // The window of a read-only store: recording, imports and the editors
     // off, and a notice in the status bar.
     static void showReadOnly(MainWindow &window);
+    // Refreshes the window's views when another program has recorded into
+    // the store, as after its own imports and live passes.
+    static void followOtherWriters(MainWindow &window, RecorderThread &recorder,
+                                   StoreChangeWatcher &watcher);
 };
 
 } // namespace corvane

@@ -85,6 +85,7 @@ OptionsDialog::OptionsDialog(Settings &settings, QWidget *parent)
     QWidget *livePage = optionFrame(m_tabs, "fraDDE", "DDE Type", LiveTypes::all());
     addFeedFields(livePage);
     m_tabs->addTab(livePage, QStringLiteral("DDE Type"));
+    m_tabs->addTab(reportsPage(), QStringLiteral("Reports"));
 
     auto *ok = new QPushButton(QStringLiteral("&OK"), this);
     ok->setObjectName(QStringLiteral("cmdOK"));
@@ -159,6 +160,8 @@ void OptionsDialog::load()
                                        : value);
     }
     m_feedsEnabled->setText(m_settings.enabledFeeds().join(u','));
+    m_tripLogPath->setText(m_settings.tripLogPath());
+    m_mailRecipient->setText(m_settings.mailRecipient());
     m_shownFeed.clear();
     showFeedFields();
 }
@@ -184,6 +187,33 @@ void OptionsDialog::addFeedFields(QWidget *page)
     for (const LiveType &type : LiveTypes::all())
         connect(option(QString::fromLatin1(type.optionName)), &QRadioButton::toggled, this,
                 &OptionsDialog::showFeedFields);
+}
+
+QWidget *OptionsDialog::reportsPage()
+{
+    auto *page = new QWidget(m_tabs);
+    auto *form = new QFormLayout(page);
+    m_tripLogPath = new QLineEdit(page);
+    m_tripLogPath->setObjectName(QStringLiteral("txtTripLogPath"));
+    m_tripLogPath->setToolTip(QStringLiteral("Empty: TripLog.txt in your home folder"));
+    auto *browse = new QPushButton(QStringLiteral("&Browse..."), page);
+    browse->setObjectName(QStringLiteral("cmdTripLogBrowse"));
+    connect(browse, &QPushButton::clicked, this, [this] {
+        const QString path =
+            Dialogs::saveFile(this, QStringLiteral("Trip log file"), m_tripLogPath->text(),
+                              QStringLiteral("Text files (*.txt);;All files (*)"));
+        if (!path.isEmpty())
+            m_tripLogPath->setText(path);
+    });
+    auto *tripRow = new QHBoxLayout;
+    tripRow->addWidget(m_tripLogPath, 1);
+    tripRow->addWidget(browse);
+    form->addRow(QStringLiteral("Trip log file"), tripRow);
+    m_mailRecipient = new QLineEdit(page);
+    m_mailRecipient->setObjectName(QStringLiteral("txtMailRecipient"));
+    m_mailRecipient->setPlaceholderText(QStringLiteral("(the mail program asks)"));
+    form->addRow(QStringLiteral("Send the e-mail report to"), m_mailRecipient);
+    return page;
 }
 
 void OptionsDialog::showFeedFields()
@@ -225,6 +255,11 @@ void OptionsDialog::save()
             enabled << feed.trimmed();
     if (enabled != m_settings.enabledFeeds())
         m_settings.setEnabledFeeds(enabled);
+    // The default path stays unwritten, so it follows the home folder.
+    const QString tripLog = m_tripLogPath->text().trimmed();
+    if (tripLog != m_settings.tripLogPath())
+        m_settings.setText(Key::TripLogPath, tripLog);
+    m_settings.setText(Key::MailRecipient, m_mailRecipient->text().trimmed());
     m_settings.sync();
 }
 

@@ -47,6 +47,8 @@ private:
     // records; edits are kept per type until OK.
     void addFeedFields(QWidget *page);
     void showFeedFields();
+    // The trip log's file and the e-mail report's recipient.
+    QWidget *reportsPage();
 
     template <typename Entry> void select(std::span<const Entry> entries, const QString &value);
     template <typename Entry> const Entry *selected(std::span<const Entry> entries) const;
@@ -55,6 +57,8 @@ private:
     QTabWidget *m_tabs = nullptr;
     QLineEdit *m_feedListen = nullptr;
     QLineEdit *m_feedsEnabled = nullptr;
+    QLineEdit *m_tripLogPath = nullptr;
+    QLineEdit *m_mailRecipient = nullptr;
     QHash<QString, QString> m_listenEdits; // by feed type
     QString m_shownFeed;                   // whose value m_feedListen shows
 };

@@ -131,9 +131,18 @@ MessageBrowser::MessageBrowser(MainWindow &window, Store &store) : m_window(wind
         m_typeJustChanged = false;
     });
 
+    QLineEdit *searchBox = window.searchBox();
+    connect(searchBox, &QLineEdit::returnPressed, this,
+            [this, searchBox] { search(searchBox->text()); });
+    searchBox->installEventFilter(this);
+
     connect(window.tabs(), &QTabWidget::currentChanged, this, &MessageBrowser::tabChanged);
     connect(window.textFileButton(), &QPushButton::clicked, this, &MessageBrowser::writeTextFile);
     connect(window.clearNewButton(), &QPushButton::clicked, this, &MessageBrowser::clearNewList);
+
+    connect(m_model, &MessageGridModel::workingChanged, this, &MessageBrowser::showWorking);
+    connect(m_model, &MessageGridModel::viewFailed, this,
+            [this](const QString &why) { Dialogs::critical(&m_window, why); });
 
     window.showRecordCount = [this] { showRecordCount(); };
     // After each log and live pass: read the current view again, keeping
@@ -183,6 +192,11 @@ MessageBrowser::~MessageBrowser() = default;
 
 bool MessageBrowser::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_window.searchBox() && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        clearSearch();
+        return true;
+    }
     if (watched != m_window.messageGrid() || event->type() != QEvent::KeyPress)
         return QObject::eventFilter(watched, event);
     const auto *key = static_cast<QKeyEvent *>(event);
@@ -204,14 +218,35 @@ const MessageView &MessageBrowser::view() const
     return m_model->view();
 }
 
-void MessageBrowser::setView(const MessageView &view)
+void MessageBrowser::setView(const MessageView &view, std::function<void()> applied)
 {
     WaitCursor wait;
     try {
-        m_model->setView(view);
+        m_model->setView(view, std::move(applied));
     } catch (const StoreError &e) {
         Dialogs::critical(&m_window, e.message());
     }
+}
+
+void MessageBrowser::showNewView()
+{
+    showFirstRow();
+    m_window.setPanelText(4, countText(m_model->recordCount()));
+}
+
+void MessageBrowser::showWorking(bool working)
+{
+    static const QString kWorking = QStringLiteral("Reading the messages...");
+    if (working) {
+        m_panelBeforeWork = m_window.panelText(1);
+        m_window.setPanelText(1, kWorking);
+        // The window answers meanwhile: the arrow with the hourglass.
+        m_window.messageGrid()->viewport()->setCursor(Qt::BusyCursor);
+        return;
+    }
+    if (m_window.panelText(1) == kWorking)
+        m_window.setPanelText(1, m_panelBeforeWork);
+    m_window.messageGrid()->viewport()->unsetCursor();
 }
 
 void MessageBrowser::reload()
@@ -220,9 +255,11 @@ void MessageBrowser::reload()
     // the scroll bar back at the end follows again.
     const QScrollBar *bar = m_window.messageGrid()->verticalScrollBar();
     m_following = follows() && bar->value() >= bar->maximum();
-    setView(m_model->view());
-    if (m_following)
-        m_window.messageGrid()->scrollToBottom();
+    const bool follow = m_following;
+    setView(m_model->requestedView(), [this, follow] {
+        if (follow && m_following)
+            m_window.messageGrid()->scrollToBottom();
+    });
 }
 
 void MessageBrowser::fillFilterValues(bool flights)
@@ -261,8 +298,7 @@ void MessageBrowser::chooseFilterType(int type)
         const QSignalBlocker blocker(box);
         box->clear();
         box->setEditText(QString());
-        setView(MessageView::all());
-        showFirstRow();
+        setView(searched(MessageView::all()), [this] { showNewView(); });
         break;
     }
     case ByDate: {
@@ -273,8 +309,7 @@ void MessageBrowser::chooseFilterType(int type)
             m_dateFrom = picker.from();
             m_dateTo = picker.to();
         }
-        setView(MessageView::byDate(m_dateFrom, m_dateTo));
-        showFirstRow();
+        setView(searched(MessageView::byDate(m_dateFrom, m_dateTo)), [this] { showNewView(); });
         break;
     }
     default:
@@ -288,27 +323,40 @@ void MessageBrowser::pickFilterValue(const QString &value)
 {
     switch (m_window.filterType()->currentIndex()) {
     case FlightNumber:
-        setView(MessageView::byFlight(value));
+        setView(searched(MessageView::byFlight(value)), [this] { showNewView(); });
         break;
     case Registration:
-        setView(MessageView::byRegistration(value));
+        setView(searched(MessageView::byRegistration(value)), [this] { showNewView(); });
         break;
     default:
-        setView(MessageView::all());
+        setView(searched(MessageView::all()), [this] { showNewView(); });
         break;
     }
     m_sort->reset(MessageView::Time);
-    showFirstRow();
-    m_window.setPanelText(4, countText(m_model->recordCount()));
 }
 
 void MessageBrowser::sortByColumn(int column)
 {
-    // A second click on the same column sorts it the other way.
-    setView(MessageView::sortedBy(column, m_sort->click(column)));
-    showFirstRow();
-    // The sort shows every message again, so the count follows it.
-    m_window.setPanelText(4, countText(m_model->recordCount()));
+    // A second click on the same column sorts it the other way. The hits of
+    // a search are sorted as they are; otherwise a sort shows every message.
+    const bool descending = m_sort->click(column);
+    setView(m_search.isEmpty() ? MessageView::sortedBy(column, descending)
+                               : m_model->requestedView().withOrder(column, descending),
+            [this] { showNewView(); });
+}
+
+void MessageBrowser::search(const QString &text)
+{
+    m_search = text;
+    setView(m_model->requestedView().withSearch(text), [this] { showNewView(); });
+    m_sort->reset(text.isEmpty() ? MessageView::Time : -1);
+}
+
+void MessageBrowser::clearSearch()
+{
+    m_window.searchBox()->clear();
+    if (!m_search.isEmpty())
+        search(QString());
 }
 
 bool MessageBrowser::rightButton(const QPoint &globalPos)

@@ -50,7 +50,15 @@ public:
     void chooseFilterType(int type);
     void pickFilterValue(const QString &value);
     void sortByColumn(int column);
-    void setView(const MessageView &view);
+    // Narrows what is shown to the messages holding the text, newest first;
+    // an empty text shows the filter's messages again. The search stays
+    // through later filters and sorts until cleared.
+    void search(const QString &text);
+    void clearSearch();
+    const QString &searchText() const { return m_search; }
+    // applied runs once the view is shown; a slow view is worked out while
+    // the window goes on, the old rows staying until it is ready.
+    void setView(const MessageView &view, std::function<void()> applied = {});
     void reload();
     // The grid's right button: the "From All" menu, or a reminder to select
     // a row first. Returns true when the menu was shown.
@@ -72,9 +80,13 @@ private:
     void fillFilterValues(bool flights);
     void sizeColumns();
     void showFirstRow();
+    // The view is shown: its count into panel 4 and the grid at its top.
+    void showNewView();
+    void showWorking(bool working);
     // While a link runs and the grid shows every message in time order,
     // a reload keeps the newest row in view for a user at the end.
     bool follows() const;
+    MessageView searched(const MessageView &view) const { return view.withSearch(m_search); }
 
     MainWindow &m_window;
     Store &m_store;
@@ -82,8 +94,10 @@ private:
     QMenu *m_contextMenu = nullptr;
     HeaderSort *m_sort = nullptr;
     bool m_following = false;
+    QString m_search;
     bool m_typeJustChanged = false;
     bool m_valueJustPicked = false;
+    QString m_panelBeforeWork;
     QDate m_dateFrom = QDate(1899, 12, 30);
     QDate m_dateTo = QDate(1899, 12, 30);
 };

@@ -1,6 +1,7 @@
 #include "MessageGridModel.h"
 
 #include "store/MessageTime.h"
+#include "store/StoreError.h"
 
 #include <limits>
 
@@ -8,20 +9,62 @@ namespace corvane
 {
 
 MessageGridModel::MessageGridModel(Store &store, QObject *parent)
-    : QAbstractTableModel(parent), m_pager(store)
+    : QAbstractTableModel(parent), m_pager(store), m_worker(store)
 {
+    // Called on the worker's thread; the result is taken on this one.
+    m_worker.onReady = [this] {
+        QMetaObject::invokeMethod(
+            this, [this] { applyReady(); }, Qt::QueuedConnection);
+    };
 }
 
-void MessageGridModel::setView(const MessageView &view)
+void MessageGridModel::setView(const MessageView &view, std::function<void()> applied)
 {
+    m_requested = view;
+    m_applied = std::move(applied);
+    m_worker.request(view);
+    if (m_worker.waitForLatest(m_quickWaitMs))
+        applyReady();
+    else
+        setWorking(true);
+}
+
+void MessageGridModel::reload(std::function<void()> applied)
+{
+    setView(m_requested, std::move(applied));
+}
+
+void MessageGridModel::applyReady()
+{
+    std::optional<MessageViewWorker::Result> result = m_worker.takeLatest();
+    if (!result)
+        return; // taken already, or replaced by a newer request
+    setWorking(m_worker.isBusy());
+    if (!result->error.isEmpty()) {
+        m_applied = nullptr;
+        emit viewFailed(result->error);
+        return;
+    }
     beginResetModel();
-    m_pager.setView(view);
+    try {
+        m_pager.adopt(std::move(result->computed));
+    } catch (const StoreError &e) {
+        endResetModel();
+        m_applied = nullptr;
+        emit viewFailed(e.message());
+        return;
+    }
     endResetModel();
+    if (const auto applied = std::exchange(m_applied, nullptr))
+        applied();
 }
 
-void MessageGridModel::reload()
+void MessageGridModel::setWorking(bool working)
 {
-    setView(m_pager.view());
+    if (working == m_working)
+        return;
+    m_working = working;
+    emit workingChanged(working);
 }
 
 qint64 MessageGridModel::rowId(int row)

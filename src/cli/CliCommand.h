@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/Schema.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
@@ -17,6 +19,16 @@ struct CliContext {
     QString dataDir;
     QTextStream &out;
     QTextStream &err;
+
+    // Reports a long upgrade of an older store, as the store is opened, on stderr.
+    SchemaProgress storeProgress() const
+    {
+        QTextStream *to = &err;
+        return [to](const QString &text) {
+            *to << text << '\n';
+            to->flush();
+        };
+    }
 };
 
 // One subcommand of the corvane command line.
@@ -27,6 +39,8 @@ public:
     virtual QString name() const = 0;
     virtual QString summary() const = 0;
     virtual QString usage() const = 0;
+    // Whether the command draws (fonts, pages) and so needs a GUI application object.
+    virtual bool paints() const { return false; }
     virtual int run(CliContext &context) = 0;
 };
 

@@ -5,13 +5,16 @@
 #include "BackupCommand.h"
 #include "CompactCommand.h"
 #include "DeleteAllCommand.h"
+#include "ExportCommand.h"
 #include "ImportCommand.h"
 #include "InfoCommand.h"
 #include "LinkCommand.h"
 #include "LiveCommand.h"
 #include "ParseLiveCommand.h"
 #include "RemoveDuplicatesCommand.h"
+#include "ReportCommand.h"
 #include "RoutesImportCommand.h"
+#include "SearchCommand.h"
 #include "StatsCommand.h"
 #include "TextFileCommand.h"
 #include "settings/AppPaths.h"
@@ -40,6 +43,9 @@ QList<CliCommand *(*)()> &factories()
         []() -> CliCommand * { return new AlertsCommand; },
         []() -> CliCommand * { return new BackupCommand; },
         []() -> CliCommand * { return new StatsCommand; },
+        []() -> CliCommand * { return new ExportCommand; },
+        []() -> CliCommand * { return new ReportCommand; },
+        []() -> CliCommand * { return new SearchCommand; },
     };
     return list;
 }
@@ -106,6 +112,17 @@ bool CommandLine::isHeadless(const QStringList &arguments)
 {
     const Parsed p = parse(arguments);
     return !p.command.isEmpty() || p.help || p.version || !p.error.isEmpty();
+}
+
+bool CommandLine::needsPainting(const QStringList &arguments)
+{
+    const Parsed p = parse(arguments);
+    for (auto make : factories()) {
+        std::unique_ptr<CliCommand> c(make());
+        if (c->name() == p.command)
+            return c->paints();
+    }
+    return false;
 }
 
 CliCommand *CommandLine::find(const QString &name) const

@@ -29,6 +29,8 @@ public:
     // True when the arguments name a subcommand (no window is needed).
     static bool isHeadless(const QStringList &arguments);
     static QStringList commandNames();
+    // True when the named command draws, though without a window.
+    static bool needsPainting(const QStringList &arguments);
 
     int run(const Parsed &parsed, QTextStream &out, QTextStream &err);
 

@@ -27,7 +27,7 @@ int CompactCommand::run(CliContext &c)
     }
     try {
         Store store;
-        store.open(c.dataDir);
+        store.open(c.dataDir, c.storeProgress());
         const QString path = store.path(Schema::File::AcarsLog);
         const qint64 before = QFileInfo(path).size();
         CliStatus status(c.err);

@@ -34,7 +34,7 @@ int DeleteAllCommand::run(CliContext &c)
     }
     try {
         Store store;
-        store.open(c.dataDir);
+        store.open(c.dataDir, c.storeProgress());
         const qint64 deleted = StoreCleanup(store).deleteAllMessages();
         c.out << deleted << " messages deleted\n";
         return ExitOk;

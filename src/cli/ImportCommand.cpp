@@ -78,7 +78,7 @@ int ImportCommand::importFiles(CliContext &c, const LogFormat &format, const QSt
 {
     try {
         Store store;
-        store.open(c.dataDir);
+        store.open(c.dataDir, c.storeProgress());
         MessageRecorder recorder(store);
         recorder.setRecordUplinks(settings.uplinkMessages() == 1);
         for (const QString &path : LogImporter::importedBefore(store, files))

@@ -24,7 +24,7 @@ int InfoCommand::run(CliContext &c)
     }
     try {
         Store store;
-        store.openForReading(c.dataDir);
+        store.openForReading(c.dataDir, c.storeProgress());
         StoreFigures figures(store);
         c.out << "folder: " << c.dataDir << '\n'
               << "acarslog: " << store.path(Schema::File::AcarsLog) << '\n'

@@ -37,7 +37,7 @@ int ParseLiveCommand::runPolled(CliContext &c, const LiveType &type, const QStri
     }
     try {
         Store store;
-        store.open(c.dataDir);
+        store.open(c.dataDir, c.storeProgress());
         MessageRecorder recorder(store);
         recorder.setRecordUplinks(recordUplinks);
         SkySweeperLiveFile live(type.makeBlockReader);
@@ -102,7 +102,7 @@ int ParseLiveCommand::run(CliContext &c)
     const QString value = TextCodec::decode(file.readAll());
     try {
         Store store;
-        store.open(c.dataDir);
+        store.open(c.dataDir, c.storeProgress());
         MessageRecorder recorder(store);
         recorder.setRecordUplinks(recordUplinks);
         LivePassFrame frame(store, recorder);

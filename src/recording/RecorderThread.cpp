@@ -60,6 +60,11 @@ bool RecorderThread::start(const QString &folder, QString *error)
         [worker, folder, &why] {
             try {
                 worker->store.open(folder);
+                // Another program on the same store (a window beside a
+                // headless recorder) may hold the write lock through a long
+                // deletion or compaction: the recorder waits for it rather
+                // than failing a batch, while its caller keeps receiving.
+                worker->store.setLockWait(kLockWaitMillis);
                 worker->recorder = std::make_unique<MessageRecorder>(worker->store);
             } catch (const StoreError &e) {
                 why = e.message();

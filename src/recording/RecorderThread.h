@@ -34,6 +34,8 @@ class RecorderThread : public QObject
     Q_OBJECT
 public:
     using Job = std::function<void(RecorderJobContext &)>;
+    // How long the writing connection waits for another's write lock.
+    static constexpr int kLockWaitMillis = 10 * 60 * 1000;
 
     explicit RecorderThread(QObject *parent = nullptr);
     // Waits for the running job to end (cancelling it first) and drops the

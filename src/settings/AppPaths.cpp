@@ -8,6 +8,19 @@
 namespace corvane
 {
 
+namespace
+{
+const QString kShareFolder = QStringLiteral("corvane");
+
+QString installedShareFolder()
+{
+    const QString exeDir = QCoreApplication::applicationDirPath();
+    if (exeDir.isEmpty())
+        return {};
+    return QDir::cleanPath(QDir(exeDir).filePath(QStringLiteral("../share/") + kShareFolder));
+}
+} // namespace
+
 QString AppPaths::resolve(const QString &dataDirOption)
 {
     if (!dataDirOption.isEmpty())
@@ -16,10 +29,45 @@ QString AppPaths::resolve(const QString &dataDirOption)
     if (!env.isEmpty())
         return QDir(env).absolutePath();
     const QString exeDir = QCoreApplication::applicationDirPath();
-    if (!exeDir.isEmpty() && QFileInfo(exeDir).isWritable())
+    if (!exeDir.isEmpty() && !isInstalled() && QFileInfo(exeDir).isWritable())
         return exeDir;
     return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
         .filePath(QStringLiteral("ACARS Corvane"));
+}
+
+bool AppPaths::isInstalled()
+{
+    const QString share = installedShareFolder();
+    return !share.isEmpty() && QFileInfo(share).isDir();
+}
+
+QStringList AppPaths::shippedFolders()
+{
+    QStringList folders;
+    const QString exeDir = QCoreApplication::applicationDirPath();
+    if (!exeDir.isEmpty())
+        folders << exeDir;
+    const QString share = installedShareFolder();
+    if (!share.isEmpty())
+        folders << share;
+    // Other prefixes (a package under /usr while the program runs from elsewhere).
+    for (const QString &data :
+         QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation)) {
+        const QString folder = QDir(data).filePath(kShareFolder);
+        if (!folders.contains(folder))
+            folders << folder;
+    }
+    return folders;
+}
+
+QString AppPaths::shippedFile(const QString &name)
+{
+    for (const QString &folder : shippedFolders()) {
+        const QFileInfo info(QDir(folder).filePath(name));
+        if (info.isFile() && info.isReadable())
+            return QDir::cleanPath(info.absoluteFilePath());
+    }
+    return {};
 }
 
 } // namespace corvane

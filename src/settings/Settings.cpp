@@ -1,5 +1,7 @@
 #include "Settings.h"
 
+#include <QDir>
+
 #include <limits>
 
 namespace corvane
@@ -30,6 +32,8 @@ constexpr Declaration kDeclarations[Settings::kKeyCount] = {
     {K::Left, "left", T::Position, "0"},
     {K::Top, "top", T::Position, "0"},
     {K::PhotoSearch, "PhotoSearch", T::Text, "https://www.jetphotos.com/registration/{reg}"},
+    {K::TripLogPath, "TripLogPath", T::Text, ""},
+    {K::MailRecipient, "MailRecipient", T::Text, ""},
 };
 
 const QString kStartupGroup = QStringLiteral("Startup/");
@@ -96,6 +100,12 @@ QVariant Settings::read(Key key) const
         return QVariant();
     }
     return QVariant();
+}
+
+QString Settings::tripLogPath() const
+{
+    const QString path = m_values[index(Key::TripLogPath)].toString();
+    return path.isEmpty() ? QDir::home().filePath(QStringLiteral("TripLog.txt")) : path;
 }
 
 std::optional<int> Settings::position(Key key) const

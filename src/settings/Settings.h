@@ -33,7 +33,9 @@ public:
         ToolTips,
         Left,
         Top,
-        PhotoSearch
+        PhotoSearch,
+        TripLogPath,
+        MailRecipient
     };
     Q_ENUM(Key)
     // How a key's text is read: as it stands, as a 16-bit integer, as a
@@ -41,7 +43,7 @@ public:
     // (the window position, which has no fallback).
     enum class Type { Text, Int16, Boolean, Position };
 
-    static constexpr int kKeyCount = int(Key::PhotoSearch) + 1;
+    static constexpr int kKeyCount = int(Key::MailRecipient) + 1;
 
     explicit Settings(QObject *parent = nullptr);
 
@@ -64,6 +66,11 @@ public:
     std::optional<int> top() const { return position(Key::Top); }
     // The aircraft-photo search address; "{reg}" stands for the registration.
     QString photoSearch() const { return m_values[index(Key::PhotoSearch)].toString(); }
+    // Where the trip log is written; an empty value stands for "TripLog.txt"
+    // in the user's home folder.
+    QString tripLogPath() const;
+    // The e-mail report's recipient; empty lets the mail program ask.
+    QString mailRecipient() const { return m_values[index(Key::MailRecipient)].toString(); }
 
     void setDdeType(const QString &value) { setText(Key::DdeType, value); }
     void setDecoder(const QString &value) { setText(Key::Decoder, value); }

@@ -23,7 +23,15 @@ QStringList FilterChoices::flights()
 
 QStringList FilterChoices::registrations()
 {
-    return column("DistinctRegistrations");
+    // The heard-aircraft register holds one row for every registration the
+    // messages carry (the recorder and every deletion keep it so): read from
+    // its index, the list costs the same however many messages are stored.
+    SqliteStatement st(m_store.acarsLog(),
+                       "SELECT Registration FROM UniqueAircraft ORDER BY Registration");
+    QStringList values;
+    while (st.step())
+        values << (st.isNull(0) ? QString() : st.text(0));
+    return values;
 }
 
 } // namespace corvane

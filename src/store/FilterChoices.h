@@ -8,7 +8,8 @@ namespace corvane
 class Store;
 
 // The values the message filters offer: every flight number or
-// registration stored, in order.
+// registration stored, in order. Registrations come from the heard-aircraft
+// register, flights from the messages.
 class FilterChoices
 {
 public:

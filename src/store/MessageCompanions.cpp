@@ -1,5 +1,6 @@
 #include "MessageCompanions.h"
 
+#include "MessageSearchIndex.h"
 #include "SqliteDb.h"
 
 namespace corvane
@@ -27,6 +28,7 @@ qint64 MessageCompanions::count(const char *sql)
 void MessageCompanions::forgetMessages(const std::vector<qint64> &rowids)
 {
     MessageCounts::ofRemoval(m_db, rowids).applyTo(m_db);
+    MessageSearchIndex(m_db).forget(rowids);
     SqliteStatement remove(m_db, "DELETE FROM FeedDetails WHERE MessageId = ?");
     for (qint64 rowid : rowids) {
         remove.bind(1, rowid);
@@ -38,6 +40,12 @@ void MessageCompanions::forgetAll()
 {
     m_db.exec("DELETE FROM FeedDetails");
     MessageCounts::forgetAll(m_db);
+    MessageSearchIndex(m_db).forgetAll();
+}
+
+void MessageCompanions::forgetMatching(const QByteArray &condition)
+{
+    MessageSearchIndex(m_db).forgetWhere(condition);
 }
 
 void MessageCompanions::forgetOrphans(const MessageCounts &removed)
@@ -51,6 +59,7 @@ void MessageCompanions::forgetOrphansRecounting()
 {
     forgetOrphans();
     MessageCounts::recount(m_db);
+    MessageSearchIndex(m_db).rebuild();
 }
 
 void MessageCompanions::prepareRenumbering()
@@ -58,10 +67,7 @@ void MessageCompanions::prepareRenumbering()
     finishRenumbering();
     SqliteTransaction tx(m_db);
     forgetOrphans();
-    if (count("SELECT count(*) FROM FeedDetails") == 0) {
-        tx.commit();
-        return;
-    }
+    // Noted even without decoder details: the search index follows any renumbering too.
     m_db.exec(kCreateRenumbering);
     m_db.exec("INSERT INTO CompanionRenumbering (OldId, NewId) "
               "SELECT 0, coalesce(max(rowid), 0) FROM tMessage");
@@ -98,6 +104,7 @@ void MessageCompanions::finishRenumbering()
                   "WHERE coalesce(m.mTime, '') || '|' || coalesce(m.mReg, '') || '|' || "
                   "coalesce(m.mNo, '') = r.Stamp");
         m_db.exec("DROP TABLE temp.CompanionMoved");
+        MessageSearchIndex(m_db).rebuild();
     }
     m_db.exec("DROP TABLE CompanionRenumbering");
     tx.commit();

@@ -2,6 +2,7 @@
 
 #include "MessageCounts.h"
 
+#include <QByteArray>
 #include <QtGlobal>
 #include <vector>
 
@@ -11,7 +12,7 @@ namespace corvane
 class SqliteDb;
 
 // The rows kept beside the messages: those tied to them by the message's rowid
-// (the decoders' details) and the message counts. Every deletion of messages
+// (the decoders' details, the search index) and the message counts. Every deletion of messages
 // calls here inside its own transaction, so no companion row outlives its
 // message (a rowid freed now may be given to a new message later) and the
 // counts stay equal to a recount.
@@ -28,10 +29,16 @@ public:
     // Before the messages are deleted: their counts are read from them.
     void forgetMessages(const std::vector<qint64> &rowids);
     void forgetAll();
+    // Before deleting the messages that match a condition on tMessage: the
+    // search index reads what it must take out from the rows themselves.
+    void forgetMatching(const QByteArray &condition);
     // After deletions chosen by a condition on the messages, with the tally
-    // of what went (see MessageCounts::add with a negative count).
+    // of what went (see MessageCounts::add with a negative count). The
+    // deletion must have been announced with forgetMatching.
     void forgetOrphans(const MessageCounts &removed = {});
-    // The same when the tally would cost more than counting what is left.
+    // The same when the tally would cost more than counting what is left;
+    // the search index is built afresh from what is left, so nothing need
+    // be announced.
     void forgetOrphansRecounting();
 
     // Around the compaction; each in a transaction of its own.

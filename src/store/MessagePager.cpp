@@ -9,7 +9,7 @@ namespace corvane
 {
 
 MessagePager::MessagePager(Store &store, int cachedPages)
-    : m_store(store), m_db(store.acarsLog()), m_cachedPages(std::max(2, cachedPages))
+    : m_db(store.acarsLog()), m_cachedPages(std::max(2, cachedPages))
 {
 }
 
@@ -17,42 +17,101 @@ MessagePager::~MessagePager() = default;
 
 void MessagePager::setView(const MessageView &view)
 {
-    m_view = view;
-    m_pages.clear();
-    m_recent.clear();
-    m_order.clear();
-    m_order.shrink_to_fit();
-    m_forward.reset();
-    m_backward.reset();
-    m_byId.reset();
+    adopt(compute(m_db, view));
+}
 
-    const QString from =
-        QStringLiteral("SELECT ") + MessageView::selectList() + QStringLiteral(" FROM tMessage");
+ComputedView MessagePager::compute(SqliteDb &db, const MessageView &view)
+{
+    ComputedView computed;
+    computed.view = view;
+    computed.count = view.count(db);
     if (view.hasIndexedOrder()) {
-        m_count = view.count(m_store);
-        const QString paging = QStringLiteral(" LIMIT ? OFFSET ?");
-        const QByteArray forward =
-            (from + view.whereClause() + view.orderClause(false) + paging).toUtf8();
-        const QByteArray backward =
-            (from + view.whereClause() + view.orderClause(true) + paging).toUtf8();
-        m_forward = std::make_unique<SqliteStatement>(m_db, forward.constData());
-        m_backward = std::make_unique<SqliteStatement>(m_db, backward.constData());
-        return;
+        computed.hours = hourMarks(db, view, computed.count);
+        return computed;
     }
 
-    const QByteArray ids =
+    computed.byIds = true;
+    const QByteArray sql =
         (QStringLiteral("SELECT rowid FROM tMessage") + view.whereClause() + view.orderClause())
             .toUtf8();
-    SqliteStatement st(m_db, ids.constData());
+    SqliteStatement st(db, sql.constData());
     const QStringList values = view.parameters();
     for (int i = 0; i < values.size(); ++i)
         st.bind(i + 1, values[i]);
+    // Rows stored between the count and the sort only make the list grow.
+    computed.ids.reserve(computed.count);
     while (st.step())
-        m_order.push_back(st.int64(0));
-    m_order.shrink_to_fit();
-    m_count = qint64(m_order.size());
-    const QByteArray byId = (from + QStringLiteral(" WHERE rowid = ?")).toUtf8();
-    m_byId = std::make_unique<SqliteStatement>(m_db, byId.constData());
+        computed.ids.append(st.int64(0));
+    computed.ids.trim();
+    computed.count = computed.ids.size();
+    return computed;
+}
+
+std::vector<ComputedView::HourMark> MessagePager::hourMarks(SqliteDb &db, const MessageView &view,
+                                                            qint64 count)
+{
+    std::vector<ComputedView::HourMark> marks;
+    const bool timeOrder = view.sortColumn() == MessageView::Time;
+    const bool byTime = view.filter() == MessageView::Filter::All ||
+                        view.filter() == MessageView::Filter::DateRange;
+    if (!timeOrder || !byTime || count == 0)
+        return marks;
+    // A day range starts and ends at midnight, so on hour boundaries.
+    const QStringList range = view.parameters();
+    SqliteStatement st(db, "SELECT Hour, Messages FROM MessagesByHour "
+                           "WHERE Hour >= ?1 AND (?2 IS NULL OR Hour < ?2) ORDER BY Hour");
+    st.bind(1, range.isEmpty() ? QByteArray("") : range[0].left(13).toUtf8());
+    if (range.size() > 1)
+        st.bind(2, range[1].left(13).toUtf8());
+    qint64 before = 0;
+    while (st.step()) {
+        marks.push_back({st.text(0).toUtf8(), before});
+        before += st.int64(1);
+    }
+    // Counts that do not match the messages (rows written by other means)
+    // leave the view to the slower stepping, which is always right.
+    if (before != count)
+        marks.clear();
+    return marks;
+}
+
+void MessagePager::adopt(ComputedView &&computed)
+{
+    // The statements first: should one fail, the view shown stays as it was.
+    const QString from =
+        QStringLiteral("SELECT ") + MessageView::selectList() + QStringLiteral(" FROM tMessage");
+    std::unique_ptr<SqliteStatement> forward, backward, byId, seek;
+    if (computed.byIds) {
+        const QByteArray sql = (from + QStringLiteral(" WHERE rowid = ?")).toUtf8();
+        byId = std::make_unique<SqliteStatement>(m_db, sql.constData());
+    } else {
+        const MessageView &v = computed.view;
+        const QString paging = QStringLiteral(" LIMIT ? OFFSET ?");
+        const QByteArray ahead = (from + v.whereClause() + v.orderClause(false) + paging).toUtf8();
+        const QByteArray back = (from + v.whereClause() + v.orderClause(true) + paging).toUtf8();
+        forward = std::make_unique<SqliteStatement>(m_db, ahead.constData());
+        backward = std::make_unique<SqliteStatement>(m_db, back.constData());
+        if (!computed.hours.empty()) {
+            const QString where = v.whereClause();
+            const QByteArray sql =
+                (from + where +
+                 (where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND ")) +
+                 QStringLiteral("mTime >= ?") + v.orderClause(v.descending()) + paging)
+                    .toUtf8();
+            seek = std::make_unique<SqliteStatement>(m_db, sql.constData());
+        }
+    }
+
+    m_view = computed.view;
+    m_pages.clear();
+    m_recent.clear();
+    m_order = std::move(computed.ids);
+    m_count = computed.byIds ? m_order.size() : computed.count;
+    m_forward = std::move(forward);
+    m_backward = std::move(backward);
+    m_byId = std::move(byId);
+    m_seek = std::move(seek);
+    m_hours = std::move(computed.hours);
 }
 
 const MessageRow *MessagePager::row(qint64 index)
@@ -100,15 +159,19 @@ std::vector<MessageRow> MessagePager::readPage(qint64 first, qint64 count)
 
     if (m_byId) {
         for (qint64 i = first; i < first + count; ++i) {
-            m_byId->bind(1, m_order[size_t(i)]);
+            const qint64 id = m_order.at(i);
+            m_byId->bind(1, id);
             if (m_byId->step())
                 rows.push_back(readRow(*m_byId));
             else
-                rows.push_back(MessageRow{m_order[size_t(i)], {}}); // deleted since
+                rows.push_back(MessageRow{id, {}}); // deleted since
             m_byId->reset();
         }
         return rows;
     }
+
+    if (m_seek)
+        return seekPage(first, count);
 
     // Whichever end of the view is nearer is the one to count from.
     const bool backward = first > m_count - (first + count);
@@ -126,6 +189,34 @@ std::vector<MessageRow> MessagePager::readPage(qint64 first, qint64 count)
         std::reverse(rows.begin(), rows.end());
     // Rows stored or deleted since the count leave the page short or long;
     // it is filled on the next reload.
+    rows.resize(size_t(count));
+    return rows;
+}
+
+std::vector<MessageRow> MessagePager::seekPage(qint64 first, qint64 count)
+{
+    // The same rows in ascending time: from the hour that holds the first.
+    const bool descending = m_view.descending();
+    const qint64 from = descending ? m_count - (first + count) : first;
+    auto mark = std::upper_bound(
+        m_hours.begin(), m_hours.end(), from,
+        [](qint64 position, const ComputedView::HourMark &m) { return position < m.before; });
+    if (mark != m_hours.begin())
+        --mark;
+    const QStringList values = m_view.parameters();
+    int at = 1;
+    for (const QString &v : values)
+        m_seek->bind(at++, v);
+    m_seek->bind(at++, mark->hour);
+    m_seek->bind(at++, count);
+    m_seek->bind(at, from - mark->before);
+    std::vector<MessageRow> rows;
+    rows.reserve(size_t(count));
+    while (m_seek->step())
+        rows.push_back(readRow(*m_seek));
+    m_seek->reset();
+    if (descending)
+        std::reverse(rows.begin(), rows.end());
     rows.resize(size_t(count));
     return rows;
 }

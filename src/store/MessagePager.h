@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ComputedView.h"
 #include "MessageView.h"
 
 #include <QString>
@@ -41,6 +42,11 @@ public:
 
     // Counts the view's rows and forgets every page read before.
     void setView(const MessageView &view);
+    // Works out a view's count and order on any connection to the store
+    // (another thread's too), for adopt() to show.
+    static ComputedView compute(SqliteDb &db, const MessageView &view);
+    // Shows a view worked out before, forgetting every page read.
+    void adopt(ComputedView &&computed);
     // Reads the same view again (after new messages were stored).
     void reload() { setView(m_view); }
     const MessageView &view() const { return m_view; }
@@ -54,16 +60,20 @@ private:
     const std::vector<MessageRow> &page(qint64 number);
     std::vector<MessageRow> readPage(qint64 first, qint64 count);
     static MessageRow readRow(SqliteStatement &st);
+    static std::vector<ComputedView::HourMark> hourMarks(SqliteDb &db, const MessageView &view,
+                                                         qint64 count);
+    std::vector<MessageRow> seekPage(qint64 first, qint64 count);
 
-    Store &m_store;
     SqliteDb &m_db;
     int m_cachedPages;
     MessageView m_view;
     qint64 m_count = 0;
-    std::vector<qint64> m_order; // row ids, for an order no index delivers
+    RowIdList m_order; // row ids, for an order no index delivers
     std::unique_ptr<SqliteStatement> m_forward;
     std::unique_ptr<SqliteStatement> m_backward;
     std::unique_ptr<SqliteStatement> m_byId;
+    std::unique_ptr<SqliteStatement> m_seek; // ascending time from an hour on
+    std::vector<ComputedView::HourMark> m_hours;
     std::map<qint64, std::vector<MessageRow>> m_pages;
     std::deque<qint64> m_recent; // page numbers, most recent last
 };

@@ -1,6 +1,7 @@
 #include "MessageRecorder.h"
 
 #include "DayRange.h"
+#include "MessageSearchIndex.h"
 #include "MessageTime.h"
 #include "NamedCommands.h"
 #include "NewPairsSink.h"
@@ -48,6 +49,7 @@ MessageRecorder::MessageRecorder(Store &store) : m_store(store)
     m_insertFeedDetails = std::make_unique<SqliteStatement>(
         db, "INSERT INTO FeedDetails (MessageId, Decoder, Station, Frequency, SignalLevel) "
             "VALUES (?, ?, ?, ?, ?)");
+    m_searchIndex = std::make_unique<MessageSearchIndex>(db);
     m_findPair = std::make_unique<SqliteStatement>(
         db, "SELECT rowid, FirstHeard, LastHeard, TimesHeard FROM ACARSLOG "
             "WHERE Registration = ? AND Flight = ? ORDER BY rowid LIMIT 1");
@@ -335,8 +337,10 @@ StoreResult MessageRecorder::storeMessage(const MessageRecord &r, NewPairsSink *
         ins.bind(8, timeText);
         ins.bind(9, r.mFileName);
         ins.run();
+        const qint64 rowid = m_store.acarsLog().lastInsertRowId();
         if (!r.mFeed.isEmpty())
             insertFeedDetails(r.mFeed);
+        m_searchIndex->add(rowid, r.mText, reg, flight, r.mLabel);
         pairEntry(r.mReg, r.mFlight, reg, flight, timeText, sink);
         aircraftEntry(reg, timeText);
         m_counts.add(timeText, reg, r.mLabel.toUtf8());

@@ -20,6 +20,7 @@ class Store;
 class SqliteStatement;
 class SqliteTransaction;
 class NewPairsSink;
+class MessageSearchIndex;
 
 // The one step that records a message: the uplink filter, the message row,
 // and the two registers of heard pairs and heard aircraft. The readers have
@@ -127,6 +128,7 @@ private:
     std::unique_ptr<SqliteTransaction> m_tx;
     std::unique_ptr<SqliteStatement> m_insertMessage;
     std::unique_ptr<SqliteStatement> m_insertFeedDetails;
+    std::unique_ptr<MessageSearchIndex> m_searchIndex;
     std::unique_ptr<SqliteStatement> m_findPair, m_insertPair, m_updatePair;
     std::unique_ptr<SqliteStatement> m_findAircraft, m_insertAircraft, m_updateAircraft;
     std::unique_ptr<SqliteStatement> m_dataVersion;

@@ -1,6 +1,7 @@
 #include "MessageView.h"
 
 #include "DayRange.h"
+#include "MessageSearch.h"
 #include "SqliteDb.h"
 #include "Store.h"
 
@@ -65,20 +66,54 @@ MessageView MessageView::sortedBy(int column, bool descending)
     return v;
 }
 
+MessageView MessageView::withSearch(const QString &text) const
+{
+    MessageView v = *this;
+    v.m_search = text;
+    v.m_sortColumn = Time;
+    v.m_descending = !text.isEmpty();
+    return v;
+}
+
+MessageView MessageView::withOrder(int column, bool descending) const
+{
+    MessageView v = *this;
+    v.m_descending = descending;
+    if (column >= 0 && column < ColumnCount)
+        v.m_sortColumn = column;
+    return v;
+}
+
 bool MessageView::hasIndexedOrder() const
 {
+    // Hits are few enough to sort once; paging them by offset would search again for every page.
+    if (!m_search.isEmpty())
+        return false;
     return m_sortColumn == Time || m_sortColumn == Reg || m_sortColumn == Flight;
 }
 
 QString MessageView::whereClause() const
 {
+    const QString filter = filterCondition();
+    const QString search = MessageSearch(m_search).condition();
+    if (filter.isEmpty() && search.isEmpty())
+        return {};
+    if (search.isEmpty())
+        return QStringLiteral(" WHERE ") + filter;
+    if (filter.isEmpty())
+        return QStringLiteral(" WHERE ") + search;
+    return QStringLiteral(" WHERE ") + filter + QStringLiteral(" AND ") + search;
+}
+
+QString MessageView::filterCondition() const
+{
     switch (m_filter) {
     case Filter::Flight:
-        return QStringLiteral(" WHERE mFlight = ?");
+        return QStringLiteral("mFlight = ?");
     case Filter::Registration:
-        return QStringLiteral(" WHERE mReg = ?");
+        return QStringLiteral("mReg = ?");
     case Filter::DateRange:
-        return QStringLiteral(" WHERE mTime >= ? AND mTime < ?");
+        return QStringLiteral("mTime >= ? AND mTime < ?");
     case Filter::All:
         break;
     }
@@ -86,6 +121,11 @@ QString MessageView::whereClause() const
 }
 
 QStringList MessageView::parameters() const
+{
+    return filterParameters() + MessageSearch(m_search).parameters();
+}
+
+QStringList MessageView::filterParameters() const
 {
     switch (m_filter) {
     case Filter::Flight:
@@ -125,7 +165,11 @@ QString MessageView::selectSql() const
 
 qint64 MessageView::count(Store &store) const
 {
-    SqliteDb &db = store.acarsLog();
+    return count(store.acarsLog());
+}
+
+qint64 MessageView::count(SqliteDb &db) const
+{
     const QByteArray sql =
         (QStringLiteral("SELECT count(*) FROM tMessage") + whereClause()).toUtf8();
     SqliteStatement st(db, sql.constData());
@@ -138,7 +182,8 @@ qint64 MessageView::count(Store &store) const
 bool MessageView::operator==(const MessageView &o) const
 {
     return m_filter == o.m_filter && m_value == o.m_value && m_from == o.m_from && m_to == o.m_to &&
-           m_sortColumn == o.m_sortColumn && m_descending == o.m_descending;
+           m_search == o.m_search && m_sortColumn == o.m_sortColumn &&
+           m_descending == o.m_descending;
 }
 
 } // namespace corvane

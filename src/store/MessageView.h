@@ -8,6 +8,7 @@
 namespace corvane
 {
 
+class SqliteDb;
 class Store;
 
 // One column of the message grid: its caption and the field it shows.
@@ -19,6 +20,9 @@ struct MessageColumn {
 // The current message view: which messages the grid, the record count and
 // the text file see, and in what order. A filter keeps the time order; a
 // sort by a column shows every message (sorting replaces the filter).
+//
+// A search term narrows any view to the messages holding that text (see
+// MessageSearch); the hits are shown newest first until sorted otherwise.
 //
 // Values always reach SQLite as bound parameters. Rows with equal sort keys
 // follow the time and then the insertion order, so paging is stable.
@@ -40,7 +44,14 @@ public:
     // Descending is the exact reverse of the ascending order.
     static MessageView sortedBy(int column, bool descending = false);
 
+    // The same filter, narrowed to the messages holding the text, newest
+    // first; an empty text takes the search away and restores the time order.
+    MessageView withSearch(const QString &text) const;
+    // The same filter and search in another order.
+    MessageView withOrder(int column, bool descending) const;
+
     Filter filter() const { return m_filter; }
+    const QString &search() const { return m_search; }
     const QString &value() const { return m_value; }
     QDate from() const { return m_from; }
     QDate to() const { return m_to; }
@@ -60,14 +71,19 @@ public:
     QString selectSql() const;
 
     qint64 count(Store &store) const;
+    qint64 count(SqliteDb &db) const;
 
     bool operator==(const MessageView &other) const;
 
 private:
+    QString filterCondition() const;
+    QStringList filterParameters() const;
+
     Filter m_filter = Filter::All;
     QString m_value;
     QDate m_from;
     QDate m_to;
+    QString m_search;
     int m_sortColumn = Time;
     bool m_descending = false;
 };

@@ -110,7 +110,7 @@ bool Schema::isCurrent(SqliteDb &db, File file)
     return version == kCurrentVersion;
 }
 
-void Schema::ensure(SqliteDb &db, File file)
+void Schema::ensure(SqliteDb &db, File file, const SchemaProgress &progress)
 {
     if (!isCurrent(db, file) || hasMissingIndexes(db, file)) {
         // Larger pages keep the message indexes shallow. Only a new file
@@ -121,7 +121,7 @@ void Schema::ensure(SqliteDb &db, File file)
         // Decided and done under the write lock, so another process creating
         // or upgrading the same file at the same moment is seen, not raced.
         SqliteTransaction tx(db);
-        build(db, file);
+        build(db, file, progress);
         tx.commit();
     }
     useWriteAheadLog(db);
@@ -130,7 +130,7 @@ void Schema::ensure(SqliteDb &db, File file)
     db.exec("PRAGMA wal_autocheckpoint = 8192");
 }
 
-void Schema::build(SqliteDb &db, File file)
+void Schema::build(SqliteDb &db, File file, const SchemaProgress &progress)
 {
     const int version = db.userVersion();
     if (version > kCurrentVersion)
@@ -142,7 +142,7 @@ void Schema::build(SqliteDb &db, File file)
     } else if (!hasTablesAt(db, file, version)) {
         throw missingParts(db.path());
     } else if (version < kCurrentVersion) {
-        upgrade(db, file, version);
+        upgrade(db, file, version, progress);
     } else {
         addMissingIndexes(db, file);
     }
@@ -153,22 +153,22 @@ void Schema::create(SqliteDb &db, File file)
     db.exec(SchemaDeclarations::createStatements(file, kCurrentVersion).constData());
     for (const SchemaStep &step : SchemaDeclarations::steps(file))
         for (auto fill : step.fills)
-            fill(db);
+            fill(db, {}); // nothing to report in a new file
     db.setUserVersion(kCurrentVersion);
 }
 
-void Schema::upgrade(SqliteDb &db, File file, int fromVersion)
+void Schema::upgrade(SqliteDb &db, File file, int fromVersion, const SchemaProgress &progress)
 {
     for (const SchemaStep &step : SchemaDeclarations::steps(file))
         if (step.version > fromVersion && step.version <= kCurrentVersion)
-            applyStep(db, step);
+            applyStep(db, step, progress);
     // A table of a later step that the file already held under that name must have our columns.
     if (!hasTablesAt(db, file, kCurrentVersion))
         throw missingParts(db.path());
     db.setUserVersion(kCurrentVersion);
 }
 
-void Schema::applyStep(SqliteDb &db, const SchemaStep &step)
+void Schema::applyStep(SqliteDb &db, const SchemaStep &step, const SchemaProgress &progress)
 {
     for (const TableDeclaration &table : step.tables)
         db.exec(SchemaDeclarations::createTable(table).constData());
@@ -181,10 +181,12 @@ void Schema::applyStep(SqliteDb &db, const SchemaStep &step)
     }
     for (const IndexDeclaration &index : step.indexes)
         db.exec(SchemaDeclarations::createIndex(index).constData());
+    for (const char *statement : step.virtualTables)
+        db.exec(statement);
     for (const char *statement : step.dataChanges)
         db.exec(statement);
     for (auto fill : step.fills)
-        fill(db);
+        fill(db, progress);
 }
 
 bool Schema::hasMissingIndexes(SqliteDb &db, File file)

@@ -2,6 +2,7 @@
 
 #include "LabelMeanings.h"
 #include "MessageCounts.h"
+#include "MessageSearchIndex.h"
 
 #include <algorithm>
 #include <cstring>
@@ -96,7 +97,16 @@ const std::vector<SchemaStep> kAcarsLog = {
                 {"MessagesByRegistration",
                  {{"Day", "TEXT"}, {"Registration", "TEXT", kNoCase}, {"Messages", "INTEGER"}},
                  {"Day", "Registration"}}},
-     .fills = {&MessageCounts::recount}},
+     .fills = {[](SqliteDb &db, const SchemaProgress &progress) {
+         if (progress)
+             progress(QStringLiteral("Counting the messages for the charts..."));
+         MessageCounts::recount(db);
+     }}},
+    // The full-text search index over the messages, kept by the recorder and
+    // by every deletion; an older file indexes its messages once.
+    {.version = 5,
+     .virtualTables = {MessageSearchIndex::kCreate},
+     .fills = {&MessageSearchIndex::fill}},
 };
 
 const std::vector<SchemaStep> kRoutes = {
@@ -109,7 +119,8 @@ const std::vector<SchemaStep> kAlerts = {
      .tables = {{"ALERTS", {{"DATETIME", "TEXT"}, {"ALERT", "TEXT"}, {"MESSAGE", "TEXT"}}},
                 {"LABELS", {{"CODE", "TEXT", kNoCase}, {"MESSAGE", "TEXT"}}}}},
     {.version = 1, .indexes = {{"idxLabelCode", "LABELS", {"CODE"}}}},
-    {.version = 2, .fills = {&LabelMeanings::fillWhenEmpty}},
+    {.version = 2,
+     .fills = {[](SqliteDb &db, const SchemaProgress &) { LabelMeanings::fillWhenEmpty(db); }}},
 };
 
 // A name that needs no quotes: letters, digits and underscores, not a keyword.
@@ -180,6 +191,10 @@ QByteArray SchemaDeclarations::createStatements(Schema::File file, int version)
         sql += createTable(table) + ";\n";
     for (const IndexDeclaration &index : indexesAt(file, version))
         sql += createIndex(index) + ";\n";
+    for (const SchemaStep &step : steps(file))
+        if (step.version <= version)
+            for (const char *statement : step.virtualTables)
+                sql += QByteArray(statement) + ";\n";
     return sql;
 }
 

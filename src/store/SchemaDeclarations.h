@@ -42,11 +42,13 @@ struct SchemaStep {
     std::vector<TableDeclaration> tables = {};
     std::vector<AddedColumn> columns = {};
     std::vector<IndexDeclaration> indexes = {};
+    // CREATE VIRTUAL TABLE IF NOT EXISTS statements, made after the tables and indexes.
+    std::vector<const char *> virtualTables = {};
     // Statements that change rows an older file holds; a new file does not run them.
     std::vector<const char *> dataChanges = {};
     // Rows every file holds from this version on, new or upgraded; each leaves the user's rows
-    // alone.
-    std::vector<void (*)(SqliteDb &)> fills = {};
+    // alone. A fill that takes long on a large file reports its progress.
+    std::vector<void (*)(SqliteDb &, const SchemaProgress &)> fills = {};
 };
 
 // The tables, columns and indexes of the three files, each tagged with the

@@ -36,6 +36,11 @@ void SqliteDb::open(const QString &path, Mode mode)
     sqlite3_extended_result_codes(m_db, 1);
 }
 
+void SqliteDb::setLockWait(int milliseconds)
+{
+    sqlite3_busy_timeout(m_db, milliseconds);
+}
+
 void SqliteDb::close()
 {
     if (m_db) {

@@ -27,6 +27,8 @@ public:
     void open(const QString &path, Mode mode = Mode::ReadWrite);
     void close();
     bool isOpen() const { return m_db != nullptr; }
+    // How long a statement waits for a lock another connection holds.
+    void setLockWait(int milliseconds);
     sqlite3 *handle() const { return m_db; }
     const QString &path() const { return m_path; }
 

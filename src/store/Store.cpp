@@ -26,6 +26,13 @@ Store::~Store()
     close();
 }
 
+void Store::setLockWait(int milliseconds)
+{
+    for (SqliteDb *db : {m_acarsLog.get(), m_routes.get(), m_alerts.get()})
+        if (db && db->isOpen())
+            db->setLockWait(milliseconds);
+}
+
 bool Store::isOpen() const
 {
     return m_acarsLog->isOpen();
@@ -48,7 +55,7 @@ SqliteDb &Store::db(Schema::File file)
     }
 }
 
-void Store::open(const QString &appFolder)
+void Store::open(const QString &appFolder, const SchemaProgress &progress)
 {
     close();
     m_folder = appFolder;
@@ -60,7 +67,7 @@ void Store::open(const QString &appFolder)
     try {
         for (Schema::File file : kFiles) {
             db(file).open(path(file));
-            Schema::ensure(db(file), file);
+            Schema::ensure(db(file), file, progress);
         }
         MessageCompanions(acarsLog()).finishRenumbering();
     } catch (...) {
@@ -69,14 +76,14 @@ void Store::open(const QString &appFolder)
     }
 }
 
-void Store::openForReading(const QString &appFolder)
+void Store::openForReading(const QString &appFolder, const SchemaProgress &progress)
 {
     close();
     m_folder = appFolder;
     if (openReadOnly())
         return;
     try {
-        open(appFolder);
+        open(appFolder, progress);
     } catch (const StoreError &e) {
         if (QFileInfo(appFolder).isDir() && QFileInfo(appFolder).isWritable())
             throw;

@@ -22,16 +22,21 @@ public:
     Store &operator=(const Store &) = delete;
 
     // Opens (creating when missing) the three files in the folder. Throws
-    // StoreError naming the file at fault; nothing is overwritten.
-    void open(const QString &appFolder);
+    // StoreError naming the file at fault; nothing is overwritten. A long
+    // upgrade of an older file reports through the progress callback.
+    void open(const QString &appFolder, const SchemaProgress &progress = {});
     // For those that only read: an existing, current store is opened
     // read-only, so it can be read on read-only media or from another user's
     // folder. One that is missing or needs an upgrade is created or upgraded
     // as open() does; where that cannot be written, StoreError says so.
-    void openForReading(const QString &appFolder);
+    void openForReading(const QString &appFolder, const SchemaProgress &progress = {});
     void close();
     bool isOpen() const;
     bool isReadOnly() const { return m_readOnly; }
+
+    // How long a write waits for another connection's (or process's)
+    // transaction before it fails; 5 s unless set.
+    void setLockWait(int milliseconds);
 
     const QString &folder() const { return m_folder; }
     QString path(Schema::File file) const;

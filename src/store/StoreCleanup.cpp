@@ -207,6 +207,7 @@ MessageCounts StoreCleanup::deleteInPlace(SqliteDb &db, bool scoped)
     status(QStringLiteral("Removing duplicate messages..."));
     // The few that go are tallied as they go, instead of counting the many that stay.
     MessageCounts removed;
+    MessageCompanions(db).forgetMatching(doomedCondition(scoped));
     SqliteStatement remove(db, ("DELETE FROM tMessage WHERE " + doomedCondition(scoped) +
                                 " RETURNING coalesce(mTime, ''), coalesce(mReg, ''), "
                                 "coalesce(mLabel, '')")

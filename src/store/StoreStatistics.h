@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QHash>
 #include <QString>
 #include <vector>
 
@@ -53,6 +54,8 @@ public:
 
 private:
     std::vector<Count> top(const char *sql, const QDate &today);
+    // Each registration's messages in the chart's days, keyed in upper case.
+    QHash<QByteArray, qint64> messagesByRegistration(const QDate &today);
 
     Store &m_store;
 };

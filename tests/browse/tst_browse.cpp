@@ -17,9 +17,12 @@
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollBar>
+#include <QSemaphore>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTimer>
 #include <QtTest>
 
 using namespace corvane;
@@ -280,6 +283,57 @@ private slots:
         window->liveButton()->setText(QStringLiteral("Li&ve data"));
         arrive(5);
         QVERIFY(!lastRowInView());
+    }
+
+    void aSlowViewLeavesTheWindowAnswering()
+    {
+        // The text sort is held on the worker until the window's own timer
+        // has ticked: were the window waiting for the sort, it never would.
+        MessageGridModel *model = browser->model();
+        QSemaphore running, release;
+        model->worker().beforeRun = [&](const MessageView &v) {
+            if (v.sortColumn() == MessageView::Text) {
+                running.release();
+                release.acquire();
+            }
+        };
+        const auto releaseWorker = qScopeGuard([&] { release.release(10); });
+        chooseType(MessageBrowser::Registration);
+        typeValue("G-AAAA");
+        QCOMPARE(rows(), 2);
+
+        int ticks = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+        ticker.start(5);
+        clickHeader(MessageView::Text);
+        QVERIFY(running.tryAcquire(1, 10000));
+        QVERIFY(model->isWorking());
+        QCOMPARE(window->panelText(1), QStringLiteral("Reading the messages..."));
+        QTRY_VERIFY(ticks >= 5);
+        // The old rows stay until the new ones are ready.
+        QCOMPARE(rows(), 2);
+        QCOMPARE(window->panelText(4), QStringLiteral("2"));
+
+        // A click on another header meanwhile replaces the sort: what
+        // arrives is the newer view, and the older one is never shown.
+        clickHeader(MessageView::Label);
+        release.release();
+        QTRY_VERIFY(!model->isWorking());
+        QCOMPARE(model->view().sortColumn(), int(MessageView::Label));
+        QCOMPARE(rows(), 5);
+        QCOMPARE(window->panelText(4), QStringLiteral("5"));
+        QCOMPARE(window->panelText(1), QString());
+        QTest::qWait(50);
+        QCOMPARE(model->view().sortColumn(), int(MessageView::Label));
+
+        // Let through, the text sort shows its rows and count in the end.
+        model->worker().beforeRun = nullptr;
+        model->setQuickWait(0);
+        clickHeader(MessageView::Text);
+        QTRY_VERIFY(!model->isWorking());
+        QCOMPARE(columnValues(MessageView::Text),
+                 (QStringList{"ALPHA", "MIKE", "TEXT", "TEXT", "ZULU"}));
     }
 
     void recordCountFollowsTheTab()

@@ -75,8 +75,14 @@ class TestStoreSchema : public QObject
             QByteArrayList names;
             for (const ColumnDeclaration &column : table.columns)
                 names << quoted(column.name);
+            // Tables kept in key order have no rowid.
+            QByteArrayList order;
+            for (const char *key : table.primaryKey)
+                order << quoted(key);
+            if (order.isEmpty())
+                order << "rowid";
             SqliteStatement select(db, "SELECT " + names.join(", ") + " FROM " +
-                                           quoted(table.name) + " ORDER BY rowid");
+                                           quoted(table.name) + " ORDER BY " + order.join(", "));
             while (select.step()) {
                 QStringList values;
                 for (int i = 0; i < select.columnCount(); ++i)

@@ -1,0 +1,159 @@
+#include "MessageViewWorker.h"
+
+#include "MessagePager.h"
+#include "SqliteDb.h"
+#include "Store.h"
+#include "StoreError.h"
+
+#include <chrono>
+
+namespace corvane
+{
+
+MessageViewWorker::MessageViewWorker(Store &store)
+    : m_store(store), m_db(std::make_unique<SqliteDb>()), m_thread([this] { run(); })
+{
+}
+
+MessageViewWorker::~MessageViewWorker()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_stop = true;
+        m_pending.reset();
+        if (m_running && m_db->isOpen())
+            sqlite3_interrupt(m_db->handle());
+    }
+    m_wake.notify_all();
+    m_thread.join();
+}
+
+void MessageViewWorker::request(const MessageView &view)
+{
+    const QString path = m_store.path(Schema::File::AcarsLog);
+    {
+        std::lock_guard lock(m_mutex);
+        m_latest = view;
+        m_hasLatest = true;
+        m_pending = view;
+        m_pendingPath = path;
+        m_ready.reset();
+        if (m_running && !(*m_running == view) && !m_interrupted && m_db->isOpen()) {
+            m_interrupted = true;
+            // The handle stays open while a view runs: it is closed only on
+            // the worker's thread between runs.
+            sqlite3_interrupt(m_db->handle());
+        }
+    }
+    m_wake.notify_all();
+}
+
+bool MessageViewWorker::waitForLatest(int ms)
+{
+    std::unique_lock lock(m_mutex);
+    return m_done.wait_for(lock, std::chrono::milliseconds(ms),
+                           [this] { return m_ready && m_ready->computed.view == m_latest; });
+}
+
+std::optional<MessageViewWorker::Result> MessageViewWorker::takeLatest()
+{
+    std::lock_guard lock(m_mutex);
+    if (!m_ready || !(m_ready->computed.view == m_latest))
+        return std::nullopt;
+    std::optional<Result> result = std::move(m_ready);
+    m_ready.reset();
+    return result;
+}
+
+bool MessageViewWorker::isBusy() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_pending || m_running;
+}
+
+void MessageViewWorker::run()
+{
+    for (;;) {
+        MessageView view;
+        QString path;
+        {
+            std::unique_lock lock(m_mutex);
+            m_wake.wait(lock, [this] { return m_stop || m_pending; });
+            if (m_stop)
+                break;
+            view = *m_pending;
+            path = m_pendingPath;
+            m_pending.reset();
+            // Opened for each view: a store replaced or reopened in between
+            // (a restored backup, another folder) is read as it is now.
+            openConnection(path);
+            m_running = view;
+        }
+        Result result = compute(view, path);
+        bool wanted = false;
+        {
+            std::lock_guard lock(m_mutex);
+            m_db->close();
+            wanted = !m_interrupted && view == m_latest && !m_stop;
+            m_running.reset();
+            m_interrupted = false;
+            if (wanted)
+                m_ready = std::move(result);
+        }
+        m_done.notify_all();
+        if (wanted && onReady)
+            onReady();
+    }
+    m_db.reset();
+}
+
+void MessageViewWorker::openConnection(const QString &path)
+{
+    m_db->close();
+    m_openError.clear();
+    if (path.isEmpty())
+        return;
+    try {
+        m_db->open(path, SqliteDb::Mode::ReadOnly);
+        try {
+            m_db->userVersion();
+        } catch (const StoreError &) {
+            // As the store does on media where the shared-memory file cannot
+            // be made.
+            m_db->open(path, SqliteDb::Mode::Immutable);
+        }
+        // A sort spills to temporary files beyond this; the window's own
+        // connection keeps its larger cache for paging.
+        m_db->exec("PRAGMA cache_size = -32768");
+    } catch (const StoreError &e) {
+        m_db->close(); // compute() reports it
+        m_openError = e.message();
+    }
+}
+
+MessageViewWorker::Result MessageViewWorker::compute(const MessageView &view, const QString &path)
+{
+    Result result;
+    result.computed.view = view;
+    if (beforeRun)
+        beforeRun(view);
+    if (!m_db->isOpen()) {
+        result.error = m_openError.isEmpty()
+                           ? QStringLiteral("Cannot read the messages in %1").arg(path)
+                           : m_openError;
+        return result;
+    }
+    try {
+        // One snapshot for the count and the sort.
+        m_db->exec("BEGIN");
+        result.computed = MessagePager::compute(*m_db, view);
+        m_db->exec("COMMIT");
+    } catch (const StoreError &e) {
+        result.error = e.message();
+        if (!sqlite3_get_autocommit(m_db->handle()))
+            sqlite3_exec(m_db->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    return result;
+}
+
+} // namespace corvane

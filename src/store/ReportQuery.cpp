@@ -1,0 +1,189 @@
+#include "ReportQuery.h"
+
+#include "Schema.h"
+#include "StoreError.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QUrl>
+
+namespace corvane
+{
+
+ReportQuery::ReportQuery(const QString &storeFolder, const QStringList &attach)
+    : m_path(QDir(storeFolder).filePath(Schema::fileName(Schema::File::AcarsLog)))
+{
+    // Opening read-only would not create a missing file, but say which one.
+    if (!QFileInfo(m_path).isFile())
+        throw StoreError(QStringLiteral("Cannot open %1: no such file").arg(m_path));
+    openMain(false);
+    if (!canRead()) {
+        // A write-ahead-log file whose shared-memory companion cannot be made
+        // here (a read-only folder or mount): nobody writes it either.
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+        openMain(true);
+    }
+    sqlite3_busy_timeout(m_db, 5000);
+    sqlite3_exec(m_db, "PRAGMA query_only = 1", nullptr, nullptr, nullptr);
+    try {
+        // The attached files open read-only as the main one did.
+        if (attach.contains(QLatin1String("routes")))
+            attachFile(QDir(storeFolder).filePath(Schema::fileName(Schema::File::Routes)),
+                       "routes");
+        if (attach.contains(QLatin1String("alerts")))
+            attachFile(QDir(storeFolder).filePath(Schema::fileName(Schema::File::Alerts)),
+                       "alerts");
+    } catch (...) {
+        sqlite3_close_v2(m_db);
+        throw;
+    }
+    sqlite3_set_authorizer(m_db, &ReportQuery::authorize, nullptr);
+}
+
+void ReportQuery::openMain(bool immutable)
+{
+    m_immutable = immutable;
+    const QByteArray name = fileName(m_path);
+    const int flags = SQLITE_OPEN_READONLY | (immutable ? SQLITE_OPEN_URI : 0);
+    if (sqlite3_open_v2(name.constData(), &m_db, flags, nullptr) != SQLITE_OK) {
+        const QString why =
+            m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+        throw StoreError(QStringLiteral("Cannot open %1: %2").arg(m_path, why));
+    }
+}
+
+QByteArray ReportQuery::fileName(const QString &path) const
+{
+    if (!m_immutable)
+        return path.toUtf8();
+    return QUrl::fromLocalFile(path).toEncoded() + "?immutable=1";
+}
+
+bool ReportQuery::canRead()
+{
+    return sqlite3_exec(m_db, "SELECT COUNT(*) FROM sqlite_master", nullptr, nullptr, nullptr) ==
+           SQLITE_OK;
+}
+
+ReportQuery::~ReportQuery()
+{
+    sqlite3_finalize(m_stmt);
+    sqlite3_close_v2(m_db);
+}
+
+void ReportQuery::attachFile(const QString &path, const char *schema)
+{
+    sqlite3_stmt *st = nullptr;
+    const QByteArray sql = QByteArray("ATTACH DATABASE ? AS ") + schema;
+    if (sqlite3_prepare_v2(m_db, sql.constData(), -1, &st, nullptr) != SQLITE_OK)
+        fail(QStringLiteral("Cannot attach %1").arg(path));
+    const QByteArray file = fileName(path);
+    sqlite3_bind_text(st, 1, file.constData(), int(file.size()), SQLITE_TRANSIENT);
+    const int rc = sqlite3_step(st);
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE)
+        fail(QStringLiteral("Cannot attach %1").arg(path));
+}
+
+int ReportQuery::authorize(void *, int action, const char *, const char *, const char *,
+                           const char *)
+{
+    switch (action) {
+    case SQLITE_SELECT:
+    case SQLITE_READ:
+    case SQLITE_FUNCTION:
+    case SQLITE_RECURSIVE:
+        return SQLITE_OK;
+    default:
+        return SQLITE_DENY;
+    }
+}
+
+void ReportQuery::fail(const QString &what) const
+{
+    throw StoreError(QStringLiteral("%1: %2").arg(what, QString::fromUtf8(sqlite3_errmsg(m_db))));
+}
+
+void ReportQuery::prepare(const QString &sql)
+{
+    sqlite3_finalize(m_stmt);
+    m_stmt = nullptr;
+    const QByteArray text = sql.toUtf8();
+    const char *tail = nullptr;
+    if (sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &m_stmt, &tail) != SQLITE_OK)
+        fail(QStringLiteral("The query is refused"));
+    if (!m_stmt)
+        throw StoreError(QStringLiteral("The query is empty"));
+    if (tail && !QByteArray(tail).trimmed().isEmpty())
+        throw StoreError(QStringLiteral("The query must be one statement; more follows \"%1\"")
+                             .arg(QString::fromUtf8(tail).trimmed().left(40)));
+    if (!sqlite3_stmt_readonly(m_stmt) || sqlite3_column_count(m_stmt) == 0)
+        throw StoreError(QStringLiteral("The query must only read (a SELECT)"));
+    for (int i = 1; i <= sqlite3_bind_parameter_count(m_stmt); ++i)
+        if (!sqlite3_bind_parameter_name(m_stmt, i) ||
+            sqlite3_bind_parameter_name(m_stmt, i)[0] == '?')
+            throw StoreError(QStringLiteral("The query must name its parameters (:DateFrom, "
+                                            ":DateTo, :Flight, :Reg), not use \"?\""));
+}
+
+QStringList ReportQuery::parameterNames() const
+{
+    QStringList names;
+    for (int i = 1; i <= sqlite3_bind_parameter_count(m_stmt); ++i)
+        names << QString::fromUtf8(sqlite3_bind_parameter_name(m_stmt, i) + 1);
+    return names;
+}
+
+void ReportQuery::bind(const QString &name, const QString &value)
+{
+    sqlite3_reset(m_stmt);
+    const QByteArray bytes = value.toUtf8();
+    for (const char *prefix : {":", "@", "$"}) {
+        const int index =
+            sqlite3_bind_parameter_index(m_stmt, (QByteArray(prefix) + name.toUtf8()).constData());
+        if (index > 0)
+            sqlite3_bind_text(m_stmt, index, bytes.constData(), int(bytes.size()),
+                              SQLITE_TRANSIENT);
+    }
+}
+
+QStringList ReportQuery::columnNames() const
+{
+    QStringList names;
+    for (int i = 0; i < sqlite3_column_count(m_stmt); ++i)
+        names << QString::fromUtf8(sqlite3_column_name(m_stmt, i));
+    return names;
+}
+
+bool ReportQuery::next()
+{
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    const QString why = QString::fromUtf8(sqlite3_errmsg(m_db));
+    sqlite3_reset(m_stmt);
+    throw StoreError(QStringLiteral("Reading %1 failed: %2").arg(m_path, why));
+}
+
+QString ReportQuery::text(int column) const
+{
+    const auto *bytes = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
+    return bytes ? QString::fromUtf8(bytes, sqlite3_column_bytes(m_stmt, column)) : QString();
+}
+
+void ReportQuery::restart()
+{
+    sqlite3_reset(m_stmt);
+}
+
+void ReportQuery::interrupt()
+{
+    sqlite3_interrupt(m_db);
+}
+
+} // namespace corvane

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <sqlite3.h>
+
+namespace corvane
+{
+
+// The connection a report reads through: the message file opened read-only,
+// the routes and alerts files attached read-only where the report asks for
+// them ("routes", "alerts"), and an authorizer that lets a query read and
+// nothing else, so a report file can never change data. Parameters are
+// bound by name, never pasted into the text.
+class ReportQuery
+{
+public:
+    ReportQuery(const QString &storeFolder, const QStringList &attach);
+    ~ReportQuery();
+    ReportQuery(const ReportQuery &) = delete;
+    ReportQuery &operator=(const ReportQuery &) = delete;
+
+    // Throws StoreError with the engine's reason for a query it refuses:
+    // not a single reading statement, a syntax error, a missing table.
+    void prepare(const QString &sql);
+    // Names as the query writes them without their ":", "@" or "$".
+    QStringList parameterNames() const;
+    void bind(const QString &name, const QString &value);
+
+    QStringList columnNames() const;
+    // Steps to the next row; false at the end. Throws StoreError on a failure.
+    bool next();
+    QString text(int column) const;
+    // Back before the first row, bindings kept.
+    void restart();
+    // From another thread: stops a running step, which then throws.
+    void interrupt();
+
+private:
+    static int authorize(void *, int action, const char *, const char *, const char *,
+                         const char *);
+    [[noreturn]] void fail(const QString &what) const;
+    void openMain(bool immutable);
+    bool canRead();
+    // A path as the engine opens it: a URI when the files are immutable.
+    QByteArray fileName(const QString &path) const;
+    void attachFile(const QString &path, const char *schema);
+
+    sqlite3 *m_db = nullptr;
+    sqlite3_stmt *m_stmt = nullptr;
+    QString m_path;
+    bool m_immutable = false;
+};
+
+} // namespace corvane

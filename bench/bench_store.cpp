@@ -48,6 +48,8 @@ double recordThroughStore(const QString &dir, const Traffic &traffic)
     Store store;
     store.open(dir);
     MessageRecorder recorder(store);
+    // Recorded as an import records.
+    MessageRecorder::BulkScope bulk(recorder);
     bench::MessageStream stream = traffic.stream();
     QElapsedTimer t;
     t.start();
@@ -64,7 +66,7 @@ double plainInserts(const QString &path, const Traffic &traffic)
     db.open(path);
     db.exec(
         "PRAGMA page_size = 16384; PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL; PRAGMA "
-        "cache_size = -65536; PRAGMA wal_autocheckpoint = 8192;"
+        "cache_size = -131072; PRAGMA wal_autocheckpoint = 8192;"
         "CREATE TABLE m (mTime TEXT, mMode TEXT, mReg TEXT COLLATE NOCASE, mLabel TEXT, mBlk TEXT,"
         " mNo TEXT, mFlight TEXT COLLATE NOCASE, mText TEXT, mFileName TEXT, mType TEXT);"
         "CREATE INDEX a ON m (mTime); CREATE INDEX b ON m (mReg, mTime);"
@@ -79,7 +81,7 @@ double plainInserts(const QString &path, const Traffic &traffic)
         const bench::GeneratedMessage &m = stream.message();
         bench::StoreGenerator::bindMessage(ins, m);
         ins.run();
-        if (i % MessageRecorder::kBatchLimit == 0)
+        if (i % MessageRecorder::kBulkBatchLimit == 0)
             db.exec("COMMIT; BEGIN");
     }
     db.exec("COMMIT");

@@ -86,6 +86,7 @@ std::vector<ImportResult> LogImporter::importFiles(const LogFormat &format,
 {
     std::vector<ImportResult> results;
     const QStringList names = recordedNames(paths);
+    MessageRecorder::BulkScope bulk(m_recorder);
     for (qsizetype i = 0; i < paths.size(); ++i) {
         if (observer && observer->cancelled())
             break;

@@ -37,6 +37,19 @@ QByteArray ownCopy(const QByteArray &key)
 {
     return QByteArray(key.constData(), key.size());
 }
+
+qint64 cacheSize(SqliteDb &db)
+{
+    SqliteStatement st(db, "PRAGMA cache_size");
+    return st.step() ? st.int64(0) : 0;
+}
+
+void setCacheSize(SqliteDb &db, qint64 size)
+{
+    // A pragma takes no bound value; the size is a number of ours.
+    db.exec(QByteArray("PRAGMA cache_size = " + QByteArray::number(size)).constData());
+}
+
 } // namespace
 
 MessageRecorder::MessageRecorder(Store &store) : m_store(store)
@@ -70,6 +83,27 @@ MessageRecorder::MessageRecorder(Store &store) : m_store(store)
     m_dataVersion = std::make_unique<SqliteStatement>(db, "PRAGMA data_version");
     m_seenDataVersion = dataVersion();
     m_seenOwnChanges = ownChanges();
+}
+
+MessageRecorder::BulkScope::BulkScope(MessageRecorder &recorder)
+    : m_recorder(recorder), m_limit(recorder.m_batchLimit), m_millis(recorder.m_batchMillis),
+      m_cache(cacheSize(recorder.m_store.acarsLog()))
+{
+    m_recorder.setBatchLimits(std::max(m_limit, kBulkBatchLimit),
+                              std::max(m_millis, kBulkBatchMillis));
+    // Negative sizes are KiB, positive ones pages.
+    if (m_cache < 0 && -m_cache < kBulkCacheKiB)
+        setCacheSize(m_recorder.m_store.acarsLog(), -kBulkCacheKiB);
+}
+
+MessageRecorder::BulkScope::~BulkScope()
+{
+    m_recorder.setBatchLimits(m_limit, m_millis);
+    try {
+        setCacheSize(m_recorder.m_store.acarsLog(), m_cache);
+    } catch (const StoreError &) {
+        // Only the cache stays larger.
+    }
 }
 
 MessageRecorder::~MessageRecorder()

@@ -69,6 +69,31 @@ public:
         m_batchMillis = millis;
     }
 
+    // Imports record in larger batches with a larger page cache. In a store
+    // of millions, each message lands on its own leaf of the registration
+    // and flight indexes; a batch of 10,000 dirties about as many leaves as
+    // it has messages and writes each one twice (log and checkpoint), while
+    // a batch of 100,000 whose leaves stay in the cache shares them between
+    // messages. The scope puts the earlier limits and cache back; what it
+    // leaves open commits by those.
+    class BulkScope
+    {
+    public:
+        explicit BulkScope(MessageRecorder &recorder);
+        ~BulkScope();
+        BulkScope(const BulkScope &) = delete;
+        BulkScope &operator=(const BulkScope &) = delete;
+
+    private:
+        MessageRecorder &m_recorder;
+        int m_limit;
+        int m_millis;
+        qint64 m_cache;
+    };
+    static constexpr int kBulkBatchLimit = 100000;
+    static constexpr int kBulkBatchMillis = 10000;
+    static constexpr qint64 kBulkCacheKiB = 131072;
+
     // Whether the uplink filter passes the record over: an uplink while
     // uplinks are not recorded.
     bool skips(const MessageRecord &record) const;

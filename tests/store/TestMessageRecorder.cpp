@@ -304,6 +304,26 @@ private slots:
         QCOMPARE(rows(other, "SELECT count(*) FROM tMessage").first(), QStringLiteral("2"));
     }
 
+    void bulkScopeGivesBackTheLiveLimits()
+    {
+        // An import's larger batches must not outlive it: live recording
+        // afterwards commits by its own time limit again.
+        recorder->setBatchLimits(1000000, 50);
+        const qint64 cacheBefore = rows(*store, "PRAGMA cache_size").first().toLongLong();
+        {
+            MessageRecorder::BulkScope bulk(*recorder);
+            QCOMPARE(rows(*store, "PRAGMA cache_size").first().toLongLong(),
+                     -MessageRecorder::kBulkCacheKiB);
+            recorder->storeMessage(message("N1", "BA01", "01/02/2004 10:00"), nullptr);
+            QTest::qSleep(80);
+            recorder->storeMessage(message("N2", "BA01", "01/02/2004 10:01"), nullptr);
+            QVERIFY(recorder->batchOpen());
+        }
+        QCOMPARE(rows(*store, "PRAGMA cache_size").first().toLongLong(), cacheBefore);
+        recorder->storeMessage(message("N3", "BA01", "01/02/2004 10:02"), nullptr);
+        QVERIFY(!recorder->batchOpen());
+    }
+
     void dayTallyMatchesCountingTheFile()
     {
         // Aircraft heard before, on, and after the watched day, then a mix of

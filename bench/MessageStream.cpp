@@ -2,6 +2,7 @@
 
 #include "MessageTexts.h"
 #include "TrafficModel.h"
+#include "store/MessageTime.h"
 
 #include <QDate>
 #include <algorithm>
@@ -186,6 +187,23 @@ void MessageStream::fill(std::int64_t wall)
     } else {
         m.fileName = m_logFile;
     }
+}
+
+MessageRecord toRecord(const GeneratedMessage &m)
+{
+    MessageRecord r;
+    r.mTime = MessageTime::fromStorage(QString::fromStdString(m.time)).value_or(MessageTime());
+    r.mMode = QString::fromStdString(m.mode);
+    r.mReg = QString::fromStdString(m.registration);
+    r.mLabel = QString::fromStdString(m.label);
+    r.mBlk = QString::fromStdString(m.block);
+    r.mNo = QString::fromStdString(m.number);
+    r.mFlight = QString::fromStdString(m.flight);
+    r.mText = QString::fromStdString(m.text);
+    r.mFileName = QString::fromStdString(m.fileName);
+    if (m.flight == "Uplink")
+        r.setUplink();
+    return r;
 }
 
 } // namespace corvane::bench

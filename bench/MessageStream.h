@@ -2,6 +2,7 @@
 
 #include "GeneratedMessage.h"
 #include "Random.h"
+#include "store/MessageRecord.h"
 
 #include <QDateTime>
 #include <cstdint>
@@ -63,5 +64,8 @@ private:
     std::string m_storageDay, m_generalDay, m_logFile; // for the current day
     GeneratedMessage m_message;
 };
+
+// The message as a reader hands it to the recorder.
+MessageRecord toRecord(const GeneratedMessage &m);
 
 } // namespace corvane::bench

@@ -45,12 +45,10 @@ void StoreGenerator::Heard::add(std::int64_t wall)
 
 void StoreGenerator::refuseFilledStore(Store &store)
 {
-    const std::pair<SqliteDb *, const char *> tables[] = {{&store.acarsLog(), "tMessage"},
-                                                          {&store.acarsLog(), "ACARSLOG"},
-                                                          {&store.acarsLog(), "UniqueAircraft"},
-                                                          {&store.acarsLog(), "AIRCRAFT"},
-                                                          {&store.acarsLog(), "CARRIERS"},
-                                                          {&store.routes(), "ROUTES"}};
+    const std::pair<SqliteDb *, const char *> tables[] = {
+        {&store.acarsLog(), "tMessage"},       {&store.acarsLog(), "ACARSLOG"},
+        {&store.acarsLog(), "UniqueAircraft"}, {&store.acarsLog(), "AIRCRAFT"},
+        {&store.acarsLog(), "CARRIERS"},       {&store.routes(), "ROUTES"}};
     for (const auto &[db, table] : tables)
         if (hasRows(*db, table))
             throw StoreError(QStringLiteral("%1 already holds data; generate into a new folder.")

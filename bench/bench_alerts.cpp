@@ -7,10 +7,10 @@
 //
 //   bench_alerts [COUNT] [--words W] [--per-job J]
 #include "BenchSupport.h"
-#include "live/AlertMatcher.h"
 #include "formats/ImportObserver.h"
 #include "formats/LivePassFrame.h"
 #include "formats/LiveTypes.h"
+#include "live/AlertMatcher.h"
 #include "store/AlertLog.h"
 #include "store/MessageRecorder.h"
 #include "store/MessageTime.h"

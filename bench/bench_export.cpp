@@ -4,6 +4,7 @@
 //   bench_export [messages] [--store DIR]
 // With --store the store in DIR is used (generated there first when empty).
 // Target: 1,000,000 messages < 10 s.
+#include "BenchStoreFolder.h"
 #include "BenchSupport.h"
 #include "StoreGenerator.h"
 #include "browse/core/MessageCsvExport.h"
@@ -68,30 +69,12 @@ void measure(Store &store, const char *what, const MessageView &view, const QStr
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    qint64 count = 1000000;
-    QString folder;
-    const QStringList args = app.arguments().mid(1);
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        if (args[i] == u"--store" && i + 1 < args.size())
-            folder = args[++i];
-        else
-            count = args[i].toLongLong();
-    }
-    QTemporaryDir temporary;
-    if (folder.isEmpty())
-        folder = temporary.path();
-    if (!QFile::exists(QDir(folder).filePath("acarslog.db"))) {
-        bench::StoreGenerator::Options options;
-        options.messages = count;
-        std::printf("Filling a store with %lld messages...\n", static_cast<long long>(count));
-        std::fflush(stdout);
-        const double took = seconds([&] { bench::StoreGenerator(options).generate(folder); });
-        std::printf("generated in %.1f s\n", took);
-    }
+    const bench::BenchStoreFolder stores(app.arguments().mid(1), 1000000);
+    const QString folder = stores.path();
 
     Store store;
     store.openForReading(folder);
-    const QString out = QDir(temporary.path()).filePath("export.csv");
+    const QString out = stores.scratch(QStringLiteral("export.csv"));
     measure(store, "export --csv, all messages", MessageView::all(), out, 10.0);
     QString reg;
     {

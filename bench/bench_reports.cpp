@@ -5,6 +5,7 @@
 // With --store the store in DIR is used (generated there first when empty).
 // The floor is reading the report's rows alone, measured in the same run.
 // Targets: the PDF < 30 s and < 300 MB; the preview's first page < 1 s.
+#include "BenchStoreFolder.h"
 #include "BenchSupport.h"
 #include "StoreGenerator.h"
 #include "app/Dialogs.h"
@@ -96,25 +97,8 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     Dialogs::setUnattended(true);
-    qint64 count = 100000;
-    QString folder;
-    const QStringList args = app.arguments().mid(1);
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        if (args[i] == u"--store" && i + 1 < args.size())
-            folder = args[++i];
-        else
-            count = args[i].toLongLong();
-    }
-    QTemporaryDir temporary;
-    if (folder.isEmpty())
-        folder = temporary.path();
-    if (!QFile::exists(QDir(folder).filePath("acarslog.db"))) {
-        bench::StoreGenerator::Options options;
-        options.messages = count;
-        std::printf("Filling a store with %lld messages...\n", static_cast<long long>(count));
-        std::fflush(stdout);
-        bench::StoreGenerator(options).generate(folder);
-    }
+    const bench::BenchStoreFolder stores(app.arguments().mid(1), 100000);
+    const QString folder = stores.path();
     std::printf("load average before: %s\n", qPrintable(loadAverage()));
     const QString file = QDir(QStringLiteral(CORVANE_BINARY_DIR)).filePath("allbydate.rpt");
     const auto days = storedDays(folder);
@@ -123,7 +107,7 @@ int main(int argc, char **argv)
     std::printf("%-40s %9.3f s\n", "floor: reading the report's rows", floor);
 
     // The command as a user runs it; the report file is found beside it.
-    const QString pdf = QDir(temporary.path()).filePath("allbydate.pdf");
+    const QString pdf = stores.scratch(QStringLiteral("allbydate.pdf"));
     QString output;
     const double pdfTime = seconds([&] {
         QProcess p;

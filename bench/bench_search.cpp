@@ -13,7 +13,6 @@
 #include "store/MessagePager.h"
 #include "store/MessageRecorder.h"
 #include "store/MessageSearch.h"
-#include "store/MessageTime.h"
 #include "store/SqliteDb.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
@@ -133,23 +132,6 @@ void measureSize(Store &store, qint64 messages)
                 per - without, per / std::max(without, 1.0));
 }
 
-MessageRecord toRecord(const bench::GeneratedMessage &m)
-{
-    MessageRecord r;
-    r.mTime = MessageTime::fromStorage(QString::fromStdString(m.time)).value_or(MessageTime());
-    r.mMode = QString::fromStdString(m.mode);
-    r.mReg = QString::fromStdString(m.registration);
-    r.mLabel = QString::fromStdString(m.label);
-    r.mBlk = QString::fromStdString(m.block);
-    r.mNo = QString::fromStdString(m.number);
-    r.mFlight = QString::fromStdString(m.flight);
-    r.mText = QString::fromStdString(m.text);
-    r.mFileName = QString::fromStdString(m.fileName);
-    if (m.flight == "Uplink")
-        r.setUplink();
-    return r;
-}
-
 // Messages per second through the recorder into a fresh store. Without the
 // index, its writes land in a view that keeps nothing.
 double recordingRate(const QString &dir, qint64 count, bool withIndex)
@@ -169,7 +151,7 @@ double recordingRate(const QString &dir, qint64 count, bool withIndex)
     QElapsedTimer t;
     t.start();
     while (stream.next())
-        recorder.storeMessage(toRecord(stream.message()), nullptr);
+        recorder.storeMessage(bench::toRecord(stream.message()), nullptr);
     recorder.commitBatch();
     return double(count) / seconds(t);
 }

@@ -4,6 +4,7 @@
 //   bench_stats [messages] [--store DIR]
 // With --store the store in DIR is used (generated there first when empty).
 // Targets: the refresh < 0.3 s, `corvane stats` < 1 s.
+#include "BenchStoreFolder.h"
 #include "BenchSupport.h"
 #include "StoreGenerator.h"
 #include "app/Dialogs.h"
@@ -73,27 +74,8 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     Dialogs::setUnattended(true);
-    qint64 count = 1000000;
-    QString folder;
-    const QStringList args = app.arguments().mid(1);
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        if (args[i] == u"--store" && i + 1 < args.size())
-            folder = args[++i];
-        else
-            count = args[i].toLongLong();
-    }
-    QTemporaryDir temporary;
-    if (folder.isEmpty())
-        folder = temporary.path();
-    if (!QFile::exists(QDir(folder).filePath("acarslog.db"))) {
-        bench::StoreGenerator::Options options;
-        options.messages = count;
-        std::printf("Filling a store with %lld messages...\n", static_cast<long long>(count));
-        std::fflush(stdout);
-        const double took = seconds([&] { bench::StoreGenerator(options).generate(folder); });
-        std::printf("generated in %.1f s\n", took);
-        std::fflush(stdout);
-    }
+    const bench::BenchStoreFolder stores(app.arguments().mid(1), 1000000);
+    const QString folder = stores.path();
 
     {
         Store store;

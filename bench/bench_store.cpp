@@ -7,7 +7,6 @@
 #include "StoreGenerator.h"
 #include "TrafficModel.h"
 #include "store/MessageRecorder.h"
-#include "store/MessageTime.h"
 #include "store/SqliteDb.h"
 #include "store/Store.h"
 
@@ -30,23 +29,6 @@ struct Traffic {
     bench::MessageStream stream() const { return bench::MessageStream(model, options); }
 };
 
-MessageRecord toRecord(const bench::GeneratedMessage &m)
-{
-    MessageRecord r;
-    r.mTime = MessageTime::fromStorage(QString::fromStdString(m.time)).value_or(MessageTime());
-    r.mMode = QString::fromStdString(m.mode);
-    r.mReg = QString::fromStdString(m.registration);
-    r.mLabel = QString::fromStdString(m.label);
-    r.mBlk = QString::fromStdString(m.block);
-    r.mNo = QString::fromStdString(m.number);
-    r.mFlight = QString::fromStdString(m.flight);
-    r.mText = QString::fromStdString(m.text);
-    r.mFileName = QString::fromStdString(m.fileName);
-    if (m.flight == "Uplink")
-        r.setUplink();
-    return r;
-}
-
 double recordThroughStore(const QString &dir, const Traffic &traffic, bool live)
 {
     Store store;
@@ -60,7 +42,7 @@ double recordThroughStore(const QString &dir, const Traffic &traffic, bool live)
     QElapsedTimer t;
     t.start();
     while (stream.next())
-        recorder.storeMessage(toRecord(stream.message()), nullptr);
+        recorder.storeMessage(bench::toRecord(stream.message()), nullptr);
     recorder.commitBatch();
     recorder.refreshHeard();
     return double(traffic.options.messages) / (double(t.nsecsElapsed()) / 1e9);

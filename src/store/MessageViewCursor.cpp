@@ -28,7 +28,11 @@ MessageViewCursor::~MessageViewCursor() = default;
 
 bool MessageViewCursor::next()
 {
-    return m_rows->step();
+    // The engine starts a finished statement over when stepped again.
+    if (m_done)
+        return false;
+    m_done = !m_rows->step();
+    return !m_done;
 }
 
 QString MessageViewCursor::field(int i) const

@@ -29,6 +29,7 @@ public:
 
 private:
     std::unique_ptr<SqliteStatement> m_rows;
+    bool m_done = false;
 };
 
 } // namespace corvane

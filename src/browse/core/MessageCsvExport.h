@@ -1,9 +1,9 @@
 #pragma once
 
+#include "ViewFileWriter.h"
 #include "store/MessageView.h"
 
 #include <QString>
-#include <functional>
 
 namespace corvane
 {
@@ -16,26 +16,21 @@ class Store;
 class MessageCsvExport
 {
 public:
-    enum class Result { Written, Cancelled, Failed };
+    using Result = ViewFileWriter::Result;
+    using Progress = ViewFileWriter::Progress;
 
-    // Called now and then with the position of the row being written
-    // (counted from 1) and the row count; returning false cancels.
-    using Progress = std::function<bool(qint64 row, qint64 count)>;
-
-    explicit MessageCsvExport(Store &store) : m_store(store) {}
+    explicit MessageCsvExport(Store &store) : m_writer(store) {}
 
     // The file is replaced only when the writing succeeds; a cancelled or
     // failed run leaves any older file as it was.
     Result write(const MessageView &view, const QString &path, const Progress &progress = {});
-    const QString &errorText() const { return m_error; }
-    qint64 rowsWritten() const { return m_rows; }
+    const QString &errorText() const { return m_writer.errorText(); }
+    qint64 rowsWritten() const { return m_writer.rowsWritten(); }
 
     static QStringList headerCaptions();
 
 private:
-    Store &m_store;
-    QString m_error;
-    qint64 m_rows = 0;
+    ViewFileWriter m_writer;
 };
 
 } // namespace corvane

@@ -1,12 +1,7 @@
 #include "MessageTextFile.h"
 
 #include "store/MessageViewCursor.h"
-#include "store/OutputPathGuard.h"
 #include "store/ReferenceLookup.h"
-#include "store/Store.h"
-#include "store/StoreError.h"
-
-#include <QSaveFile>
 
 namespace corvane
 {
@@ -61,53 +56,17 @@ QString MessageTextFile::headerText()
 MessageTextFile::Result MessageTextFile::write(const MessageView &view, const QString &path,
                                                const Progress &progress)
 {
-    m_error.clear();
-    m_rows = 0;
-    m_error = OutputPathGuard(m_store).refusal(path);
-    if (!m_error.isEmpty())
-        return Result::Failed;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        m_error = file.errorString();
-        return Result::Failed;
-    }
-    try {
-        const qint64 count = view.count(m_store);
-        ReferenceLookup lookup(m_store);
-        MessageViewCursor rows(m_store, view, {MessageView::Reg, MessageView::Flight});
-
-        file.write(headerText().toUtf8());
-        QString chunk;
-        while (rows.next()) {
-            const QString reg = rows.field(0);
-            const QString flight = rows.field(1);
-            const QString type = lookup.aircraftType(reg);
-            const QString where = lookup.route(flight);
-            ++m_rows;
-            if (progress && (m_rows == 1 || m_rows % 500 == 0) && !progress(m_rows, count)) {
-                file.cancelWriting();
-                return Result::Cancelled;
-            }
-            chunk += lineFor(reg, flight, type, where);
-            chunk += QLatin1Char('\n');
-            if (chunk.size() > 65536) {
-                file.write(chunk.toUtf8());
-                chunk.clear();
-            }
-        }
-        file.write(chunk.toUtf8());
-        if (progress && m_rows > 0)
-            progress(m_rows, count);
-    } catch (const StoreError &e) {
-        file.cancelWriting();
-        m_error = e.message();
-        return Result::Failed;
-    }
-    if (!file.commit()) {
-        m_error = file.errorString();
-        return Result::Failed;
-    }
-    return Result::Written;
+    ReferenceLookup lookup(m_store);
+    ViewFileWriter::Rows rows;
+    rows.columns = {MessageView::Reg, MessageView::Flight};
+    rows.header = headerText().toUtf8();
+    rows.text = [&lookup](const MessageViewCursor &row, QByteArray &out) {
+        const QString reg = row.field(0);
+        const QString flight = row.field(1);
+        out += lineFor(reg, flight, lookup.aircraftType(reg), lookup.route(flight)).toUtf8();
+        out += '\n';
+    };
+    return m_writer.write(view, path, rows, progress);
 }
 
 } // namespace corvane

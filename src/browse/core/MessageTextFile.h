@@ -1,9 +1,9 @@
 #pragma once
 
+#include "ViewFileWriter.h"
 #include "store/MessageView.h"
 
 #include <QString>
-#include <functional>
 
 class QIODevice;
 
@@ -19,7 +19,8 @@ class Store;
 class MessageTextFile
 {
 public:
-    enum class Result { Written, Cancelled, Failed };
+    using Result = ViewFileWriter::Result;
+    using Progress = ViewFileWriter::Progress;
 
     // Column starts, counted from 1.
     static constexpr int kFlightColumn = 10;
@@ -31,22 +32,17 @@ public:
     static QString lineFor(const QString &reg, const QString &flight, const QString &type,
                            const QString &route);
 
-    // Called now and then with the position of the row being written
-    // (counted from 1) and the row count; returning false cancels.
-    using Progress = std::function<bool(qint64 row, qint64 count)>;
-
-    explicit MessageTextFile(Store &store) : m_store(store) {}
+    explicit MessageTextFile(Store &store) : m_store(store), m_writer(store) {}
 
     // Writes the whole view. The file is replaced only when the writing
     // succeeds; a cancelled or failed run leaves any older file as it was.
     Result write(const MessageView &view, const QString &path, const Progress &progress = {});
-    const QString &errorText() const { return m_error; }
-    qint64 rowsWritten() const { return m_rows; }
+    const QString &errorText() const { return m_writer.errorText(); }
+    qint64 rowsWritten() const { return m_writer.rowsWritten(); }
 
 private:
     Store &m_store;
-    QString m_error;
-    qint64 m_rows = 0;
+    ViewFileWriter m_writer;
 };
 
 } // namespace corvane

@@ -3,6 +3,7 @@
 #include "store/SchemaDeclarations.h"
 #include "store/SqliteDb.h"
 #include "store/Store.h"
+#include "support/CommandRun.h"
 #include "support/MessageRecords.h"
 #include "support/TestEnvironment.h"
 
@@ -17,21 +18,10 @@ class TestSearchCommand : public QObject
     Q_OBJECT
 
     test::TestEnvironment env;
-    QString dataDir;
-    QString out, err;
-
-    int run(const QStringList &args)
-    {
-        out.clear();
-        err.clear();
-        QTextStream o(&out), e(&err);
-        CommandLine line;
-        const int status = line.run(
-            CommandLine::parse(QStringList{"corvane", "--data-dir", dataDir} + args), o, e);
-        o.flush();
-        e.flush();
-        return status;
-    }
+    test::CommandRun run;
+    QString &dataDir = run.dataDir;
+    const QString &out = run.out;
+    const QString &err = run.err;
 
     static void record(MessageRecorder &recorder, const char *reg, const char *flight,
                        const char *time, const char *text)

@@ -4,6 +4,7 @@
 #include "store/SqliteDb.h"
 #include "store/Store.h"
 #include "store/StoreStatistics.h"
+#include "support/CommandRun.h"
 #include "support/MessageRecords.h"
 #include "support/TestEnvironment.h"
 
@@ -19,22 +20,11 @@ class TestStoreStatistics : public QObject
     Q_OBJECT
 
     test::TestEnvironment env;
-    QString dataDir;
-    QString out, err;
+    test::CommandRun run;
+    QString &dataDir = run.dataDir;
+    const QString &out = run.out;
+    const QString &err = run.err;
     QDateTime now;
-
-    int run(const QStringList &args)
-    {
-        out.clear();
-        err.clear();
-        QTextStream o(&out), e(&err);
-        CommandLine line;
-        const int status = line.run(
-            CommandLine::parse(QStringList{"corvane", "--data-dir", dataDir} + args), o, e);
-        o.flush();
-        e.flush();
-        return status;
-    }
 
     // Messages `hoursAgo` before now, with a label.
     static void record(MessageRecorder &recorder, const QString &reg, const QString &label,

@@ -1,8 +1,8 @@
 #include "BenchSupport.h"
 
-#include <QFile>
-
 #include <QDateTime>
+#include <QElapsedTimer>
+#include <QFile>
 #include <cstdio>
 #include <sys/resource.h>
 
@@ -107,6 +107,21 @@ bool writeDumpvdl2Log(const QString &path, qint64 count)
     for (qint64 i = 0; i < count; ++i)
         f.write(traffic.dumpvdl2Object(i) + '\n');
     return true;
+}
+
+double secondsOf(const std::function<void()> &action)
+{
+    QElapsedTimer t;
+    t.start();
+    action();
+    return double(t.nsecsElapsed()) / 1e9;
+}
+
+QString loadAverage()
+{
+    QFile f(QStringLiteral("/proc/loadavg"));
+    return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readLine()).section(u' ', 0, 2)
+                                       : QStringLiteral("?");
 }
 
 } // namespace corvane::bench

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 namespace corvane::bench
 {
@@ -25,6 +26,10 @@ private:
     static quint32 mix(quint64 x);
 };
 
+// Seconds an action takes.
+double secondsOf(const std::function<void()> &action);
+// The machine's load averages over 1, 5 and 15 minutes, as uptime prints them.
+QString loadAverage();
 double peakMemoryMB();
 double childrenPeakMemoryMB();
 // Writes a SkySpy log of count messages of Traffic; false when it cannot.

@@ -25,14 +25,6 @@ using namespace corvane;
 namespace
 {
 
-double seconds(const std::function<void()> &action)
-{
-    QElapsedTimer t;
-    t.start();
-    action();
-    return double(t.nsecsElapsed()) / 1e9;
-}
-
 qint64 readOnly(Store &store, const MessageView &view)
 {
     MessageViewCursor rows(store, view,
@@ -49,10 +41,10 @@ void measure(Store &store, const char *what, const MessageView &view, const QStr
              double target)
 {
     qint64 floorRows = 0;
-    const double floor = seconds([&] { floorRows = readOnly(store, view); });
+    const double floor = bench::secondsOf([&] { floorRows = readOnly(store, view); });
     MessageCsvExport writer(store);
     bool ok = false;
-    const double took = seconds([&] {
+    const double took = bench::secondsOf([&] {
         ok = writer.write(view, out, [](qint64, qint64) { return true; }) ==
              MessageCsvExport::Result::Written;
     });

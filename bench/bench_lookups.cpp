@@ -40,18 +40,10 @@ using namespace corvane;
 namespace
 {
 
-double seconds(const std::function<void()> &action)
-{
-    QElapsedTimer t;
-    t.start();
-    action();
-    return double(t.nsecsElapsed()) / 1e9;
-}
-
 // Until the grid has laid out and painted its first rows.
 double painted(QTableView *grid, const std::function<void()> &action)
 {
-    return seconds([&] {
+    return bench::secondsOf([&] {
         action();
         for (int r = 0; r < 40 && r < grid->model()->rowCount(); ++r)
             grid->model()->index(r, 0).data();
@@ -157,7 +149,7 @@ int main(int argc, char **argv)
         messages->setCurrentIndex(messages->model()->index(row, 0));
         QCoreApplication::processEvents();
         // The lookups and the detail frame painted with their results.
-        rowChanges.push_back(seconds([&] {
+        rowChanges.push_back(bench::secondsOf([&] {
             messages->setCurrentIndex(messages->model()->index(row + 1, 0));
             window.detailFrame()->repaint();
         }));
@@ -168,8 +160,8 @@ int main(int argc, char **argv)
         auto *model = qobject_cast<MessageGridModel *>(messages->model());
         for (int i = 0; i < 200 && rows > 0; ++i) {
             const qint64 rowid = model->rowId(int(rng() % unsigned(rows)));
-            lookups.push_back(seconds([&] { detail.showMessageDetail(rowid); }));
-            paints.push_back(seconds([&] { window.detailFrame()->repaint(); }));
+            lookups.push_back(bench::secondsOf([&] { detail.showMessageDetail(rowid); }));
+            paints.push_back(bench::secondsOf([&] { window.detailFrame()->repaint(); }));
         }
         std::printf(
             "  lookups median %.3f ms worst %.3f ms; frame paint median %.3f ms worst %.3f ms\n",
@@ -210,7 +202,7 @@ int main(int argc, char **argv)
     // Explorer.
     window.tabs()->setCurrentIndex(MainWindow::TabExplorer);
     std::unique_ptr<AircraftExplorer> explorer;
-    report("explorer first rows", seconds([&] {
+    report("explorer first rows", bench::secondsOf([&] {
                explorer = std::make_unique<AircraftExplorer>(window, store);
                explorer->grid()->viewport()->repaint();
            }),
@@ -240,7 +232,7 @@ int main(int argc, char **argv)
         which.step();
         const QString what = which.text(0) + '/' + which.text(1);
         which.reset();
-        singles.push_back(seconds([&] { MessageDeletion(store).deleteMessage(rowid); }));
+        singles.push_back(bench::secondsOf([&] { MessageDeletion(store).deleteMessage(rowid); }));
         if (singles.back() > 0.02)
             std::printf("  slow: %s %.1f ms\n", qPrintable(what), singles.back() * 1e3);
     }
@@ -250,7 +242,7 @@ int main(int argc, char **argv)
 
     const auto [reg, flight] = pairOfAThousand(store);
     report("pair delete, 1,000 messages",
-           seconds([&] { MessageDeletion(store).deletePair(reg, flight); }), 0.5);
+           bench::secondsOf([&] { MessageDeletion(store).deletePair(reg, flight); }), 0.5);
 
     for (const QString &message : Dialogs::shownMessages())
         std::printf("message shown: %s\n", qPrintable(message));

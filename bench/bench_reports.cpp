@@ -33,25 +33,10 @@ using namespace corvane;
 namespace
 {
 
-double seconds(const std::function<void()> &action)
-{
-    QElapsedTimer t;
-    t.start();
-    action();
-    return double(t.nsecsElapsed()) / 1e9;
-}
-
 void report(const char *what, double value, double target, double floor)
 {
     std::printf("%-40s %9.3f s  (%5.1f x floor; target < %.0f s) %s\n", what, value,
                 floor > 0 ? value / floor : 0.0, target, value < target ? "ok" : "SLOW");
-}
-
-QString loadAverage()
-{
-    QFile f(QStringLiteral("/proc/loadavg"));
-    return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readLine()).section(u' ', 0, 2)
-                                       : QStringLiteral("?");
 }
 
 // The first and last day of the stored messages.
@@ -80,7 +65,7 @@ double readingFloor(const QString &folder, const QString &file, const QStringLis
         printer.setParameterField(i, fields[i]);
     const ReportDefinition def = printer.print()->definition();
     const ReportParameters params = ReportParameters::fromFields(fields);
-    return seconds([&] {
+    return bench::secondsOf([&] {
         ReportQuery q(folder, def.attach);
         q.prepare(def.query);
         for (const auto &b : params.bindings())
@@ -99,7 +84,7 @@ int main(int argc, char **argv)
     Dialogs::setUnattended(true);
     const bench::BenchStoreFolder stores(app.arguments().mid(1), 100000);
     const QString folder = stores.path();
-    std::printf("load average before: %s\n", qPrintable(loadAverage()));
+    std::printf("load average before: %s\n", qPrintable(bench::loadAverage()));
     const QString file = QDir(QStringLiteral(CORVANE_BINARY_DIR)).filePath("allbydate.rpt");
     const auto days = storedDays(folder);
     const QStringList fields = dateFields(days);
@@ -109,7 +94,7 @@ int main(int argc, char **argv)
     // The command as a user runs it; the report file is found beside it.
     const QString pdf = stores.scratch(QStringLiteral("allbydate.pdf"));
     QString output;
-    const double pdfTime = seconds([&] {
+    const double pdfTime = bench::secondsOf([&] {
         QProcess p;
         p.start(QStringLiteral(CORVANE_BINARY), {"--data-dir", folder, "report", "allbydate",
                                                  "--from", days.first.toString(Qt::ISODate), "--to",
@@ -140,6 +125,6 @@ int main(int argc, char **argv)
     report("preview: first page", first, 1, floor);
     std::printf("%-40s %9.3f s  (%d pages; Next, Print and PDF wait for it)\n",
                 "preview: pages counted", counted, preview.pageCount());
-    std::printf("load average after: %s\n", qPrintable(loadAverage()));
+    std::printf("load average after: %s\n", qPrintable(bench::loadAverage()));
     return 0;
 }

@@ -39,14 +39,6 @@ double seconds(const QElapsedTimer &t)
     return double(t.nsecsElapsed()) / 1e9;
 }
 
-QString loadAverage()
-{
-    QFile f(QStringLiteral("/proc/loadavg"));
-    if (!f.open(QIODevice::ReadOnly))
-        return QStringLiteral("?");
-    return QString::fromLatin1(f.readAll()).section(u' ', 0, 2);
-}
-
 qint64 single(SqliteDb &db, const char *sql)
 {
     SqliteStatement st(db, sql);
@@ -191,7 +183,7 @@ int main(int argc, char **argv)
     if (dir.isEmpty())
         return usage("--store is required");
 
-    std::printf("load average at start: %s\n", qPrintable(loadAverage()));
+    std::printf("load average at start: %s\n", qPrintable(bench::loadAverage()));
     try {
         Store store;
         QElapsedTimer t;
@@ -219,6 +211,6 @@ int main(int argc, char **argv)
                     static_cast<long long>(record), with, without, with / without);
     }
     std::printf("peak memory:            %.0f MB\n", bench::peakMemoryMB());
-    std::printf("load average at end:    %s\n", qPrintable(loadAverage()));
+    std::printf("load average at end:    %s\n", qPrintable(bench::loadAverage()));
     return 0;
 }

@@ -34,14 +34,6 @@ using namespace corvane;
 namespace
 {
 
-double seconds(const std::function<void()> &action)
-{
-    QElapsedTimer t;
-    t.start();
-    action();
-    return double(t.nsecsElapsed()) / 1e9;
-}
-
 // The window's thread's own time: on a machine shared with builds the wall
 // clock shows mostly the waiting for a core.
 double cpuSeconds(const std::function<void()> &action)
@@ -61,7 +53,7 @@ void report(const char *what, double value, double target)
 
 double command(const QString &folder, const QStringList &args)
 {
-    return seconds([&] {
+    return bench::secondsOf([&] {
         QProcess p;
         p.start(QStringLiteral(CORVANE_BINARY), QStringList{"--data-dir", folder, "stats"} + args);
         p.waitForFinished(60000);
@@ -93,7 +85,7 @@ int main(int argc, char **argv)
                     qPrintable(statistics.figure("lblTotalRecordsData")->text()));
         double worst = 0;
         for (int i = 0; i < 5; ++i)
-            worst = qMax(worst, seconds([&] {
+            worst = qMax(worst, bench::secondsOf([&] {
                              statistics.refreshStatistics();
                              QCoreApplication::processEvents();
                          }));
@@ -109,13 +101,13 @@ int main(int argc, char **argv)
         const QDateTime now = QDateTime::currentDateTime();
         std::printf("  of which: figures %.0f ms, per hour %.0f ms, per day %.0f ms, labels %.0f "
                     "ms, operators %.0f ms\n",
-                    seconds([&] { parts.figures(); }) * 1e3,
-                    seconds([&] { parts.perHour(now); }) * 1e3,
-                    seconds([&] { parts.perDay(now.date()); }) * 1e3,
-                    seconds([&] { parts.topLabels(now.date()); }) * 1e3,
-                    seconds([&] { parts.topOperators(now.date()); }) * 1e3);
+                    bench::secondsOf([&] { parts.figures(); }) * 1e3,
+                    bench::secondsOf([&] { parts.perHour(now); }) * 1e3,
+                    bench::secondsOf([&] { parts.perDay(now.date()); }) * 1e3,
+                    bench::secondsOf([&] { parts.topLabels(now.date()); }) * 1e3,
+                    bench::secondsOf([&] { parts.topOperators(now.date()); }) * 1e3);
 
-        const double recount = seconds([&] {
+        const double recount = bench::secondsOf([&] {
             SqliteTransaction tx(store.acarsLog());
             MessageCounts::recount(store.acarsLog());
             tx.commit();

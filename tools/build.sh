@@ -5,7 +5,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 
-packages="g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev qt6-charts-dev libqt6opengl6-dev"
+packages="g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev libpq-dev qt6-charts-dev libqt6opengl6-dev"
 missing=""
 for p in $packages; do
     dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"

@@ -16,6 +16,7 @@
 #include "RoutesImportCommand.h"
 #include "SearchCommand.h"
 #include "StatsCommand.h"
+#include "StoreCommand.h"
 #include "TextFileCommand.h"
 #include "settings/AppPaths.h"
 
@@ -46,6 +47,7 @@ QList<CliCommand *(*)()> &factories()
         []() -> CliCommand * { return new ExportCommand; },
         []() -> CliCommand * { return new ReportCommand; },
         []() -> CliCommand * { return new SearchCommand; },
+        []() -> CliCommand * { return new StoreCommand; },
     };
     return list;
 }

@@ -51,6 +51,10 @@ struct SchemaStep {
     std::vector<void (*)(SqliteDb &, const SchemaProgress &)> fills = {};
 };
 
+// The two engines a store lives in. A server holds the tables of all three
+// files in one database.
+enum class SqlDialect { Sqlite, Postgres };
+
 // The tables, columns and indexes of the three files, each tagged with the
 // version that brought it, and the statements that build them.
 class SchemaDeclarations
@@ -66,13 +70,21 @@ public:
     // The statements that create a file as it stood at a version (without its user_version).
     static QByteArray createStatements(Schema::File file, int version);
 
-    static QByteArray createTable(const TableDeclaration &table);
-    static QByteArray addColumn(const char *table, const ColumnDeclaration &column);
+    static QByteArray createTable(const TableDeclaration &table,
+                                  SqlDialect dialect = SqlDialect::Sqlite);
+    static QByteArray addColumn(const char *table, const ColumnDeclaration &column,
+                                SqlDialect dialect = SqlDialect::Sqlite);
     static QByteArray createIndex(const IndexDeclaration &index);
 
-private:
-    static QByteArray columnDefinition(const ColumnDeclaration &column);
+    // Whether rows are found by SQLite's implicit rowid, which a server
+    // table then carries as a column of that name.
+    static bool hasImplicitRowId(const TableDeclaration &table);
+    static bool isIntegerKey(const ColumnDeclaration &column);
     static QByteArray identifier(const char *name);
+
+private:
+    static QByteArray columnDefinition(const ColumnDeclaration &column, SqlDialect dialect);
+    static QByteArray serverColumnDefinition(const ColumnDeclaration &column);
 };
 
 } // namespace corvane

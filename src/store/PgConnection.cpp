@@ -1,0 +1,218 @@
+#include "PgConnection.h"
+
+#include "StoreError.h"
+
+#include <libpq-fe.h>
+
+namespace corvane
+{
+
+namespace
+{
+
+// The server's notices ("already exists, skipping") are not the user's business.
+void ignoreNotice(void *, const char *) {}
+
+struct ResultOwner {
+    PGresult *r;
+    ~ResultOwner() { PQclear(r); }
+};
+
+} // namespace
+
+PgResult::~PgResult()
+{
+    PQclear(m_result);
+}
+
+PgResult::PgResult(PgResult &&other) noexcept : m_result(other.m_result)
+{
+    other.m_result = nullptr;
+}
+
+PgResult &PgResult::operator=(PgResult &&other) noexcept
+{
+    std::swap(m_result, other.m_result);
+    return *this;
+}
+
+int PgResult::rows() const
+{
+    return m_result ? PQntuples(m_result) : 0;
+}
+
+int PgResult::columns() const
+{
+    return m_result ? PQnfields(m_result) : 0;
+}
+
+bool PgResult::isNull(int row, int column) const
+{
+    return PQgetisnull(m_result, row, column) != 0;
+}
+
+QByteArray PgResult::value(int row, int column) const
+{
+    if (isNull(row, column))
+        return {};
+    return QByteArray(PQgetvalue(m_result, row, column), PQgetlength(m_result, row, column));
+}
+
+qint64 PgResult::int64(int row, int column) const
+{
+    return isNull(row, column) ? 0 : QByteArray(PQgetvalue(m_result, row, column)).toLongLong();
+}
+
+PgConnection::~PgConnection()
+{
+    close();
+}
+
+void PgConnection::open(const ServerUrl &url)
+{
+    close();
+    m_url = url;
+    const auto parameters = url.connectionParameters();
+    std::vector<const char *> keys, values;
+    for (const auto &[key, value] : parameters) {
+        keys.push_back(key.constData());
+        values.push_back(value.constData());
+    }
+    keys.push_back(nullptr);
+    values.push_back(nullptr);
+    m_conn = PQconnectdbParams(keys.data(), values.data(), 0);
+    if (!m_conn)
+        throw StoreError(QStringLiteral("%1: out of memory").arg(url.display()));
+    if (PQstatus(m_conn) != CONNECTION_OK) {
+        const QString why = QString::fromUtf8(PQerrorMessage(m_conn)).trimmed();
+        close();
+        throw StoreError(QStringLiteral("Cannot reach the store %1: %2").arg(url.display(), why));
+    }
+    PQsetNoticeProcessor(m_conn, &ignoreNotice, nullptr);
+}
+
+void PgConnection::close()
+{
+    if (m_conn)
+        PQfinish(m_conn);
+    m_conn = nullptr;
+}
+
+void PgConnection::fail(const QString &what) const
+{
+    const QString why = m_conn ? QString::fromUtf8(PQerrorMessage(m_conn)).trimmed()
+                               : QStringLiteral("not connected");
+    throw StoreError(QStringLiteral("%1: %2: %3").arg(m_url.display(), what, why));
+}
+
+void PgConnection::exec(const QByteArray &sql)
+{
+    if (!m_conn)
+        fail(QStringLiteral("cannot run a statement"));
+    ResultOwner result{PQexec(m_conn, sql.constData())};
+    const auto status = PQresultStatus(result.r);
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+        fail(QString::fromUtf8(sql.left(60)));
+}
+
+PgResult PgConnection::query(const QByteArray &sql, const Params &params)
+{
+    if (!m_conn)
+        fail(QStringLiteral("cannot run a query"));
+    std::vector<const char *> values;
+    for (const QByteArray &p : params)
+        values.push_back(p.isNull() ? nullptr : p.constData());
+    PGresult *result = PQexecParams(m_conn, sql.constData(), int(values.size()), nullptr,
+                                    values.data(), nullptr, nullptr, 0);
+    const auto status = PQresultStatus(result);
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+        PQclear(result);
+        fail(QString::fromUtf8(sql.left(60)));
+    }
+    return PgResult(result);
+}
+
+bool PgConnection::eachRow(const QByteArray &sql, const std::function<bool(const PgResult &)> &row)
+{
+    if (!m_conn || !PQsendQuery(m_conn, sql.constData()) || !PQsetSingleRowMode(m_conn))
+        fail(QString::fromUtf8(sql.left(60)));
+    bool wanted = true, failed = false;
+    while (PGresult *next = PQgetResult(m_conn)) {
+        PgResult result(next);
+        const auto status = PQresultStatus(next);
+        if (status == PGRES_SINGLE_TUPLE) {
+            if (wanted && !row(result)) {
+                wanted = false;
+                // Ask the server to stop sending; what it already sent is drained below.
+                if (PGcancel *cancel = PQgetCancel(m_conn)) {
+                    char why[256];
+                    PQcancel(cancel, why, sizeof why);
+                    PQfreeCancel(cancel);
+                }
+            }
+        } else if (status != PGRES_TUPLES_OK && wanted) {
+            failed = true;
+        }
+    }
+    if (failed)
+        fail(QString::fromUtf8(sql.left(60)));
+    return wanted;
+}
+
+bool PgConnection::copyIn(const QByteArray &copySql, const std::function<bool(QByteArray &)> &next,
+                          const std::function<bool()> &cancelled)
+{
+    {
+        ResultOwner start{PQexec(m_conn, copySql.constData())};
+        if (PQresultStatus(start.r) != PGRES_COPY_IN)
+            fail(QString::fromUtf8(copySql.left(60)));
+    }
+    QByteArray piece;
+    bool more = true, stopped = false;
+    while (more) {
+        piece.clear();
+        more = next(piece);
+        if (!piece.isEmpty() && PQputCopyData(m_conn, piece.constData(), int(piece.size())) != 1)
+            break;
+        if (cancelled && cancelled()) {
+            stopped = true;
+            break;
+        }
+    }
+    const int ended = stopped ? PQputCopyEnd(m_conn, "cancelled") : PQputCopyEnd(m_conn, nullptr);
+    bool ok = ended == 1;
+    while (PGresult *r = PQgetResult(m_conn)) {
+        if (PQresultStatus(r) != PGRES_COMMAND_OK)
+            ok = false;
+        PQclear(r);
+    }
+    if (stopped)
+        return false;
+    if (!ok)
+        fail(QString::fromUtf8(copySql.left(60)));
+    return true;
+}
+
+PgTransaction::PgTransaction(PgConnection &db) : m_db(db)
+{
+    m_db.exec("BEGIN");
+}
+
+PgTransaction::~PgTransaction()
+{
+    if (!m_open)
+        return;
+    try {
+        m_db.exec("ROLLBACK");
+    } catch (const StoreError &) {
+        // The connection is gone; the server rolls back on its own.
+    }
+}
+
+void PgTransaction::commit()
+{
+    m_db.exec("COMMIT");
+    m_open = false;
+}
+
+} // namespace corvane

@@ -3,6 +3,8 @@
 #include "StoreError.h"
 
 #include <QUrl>
+#include <algorithm>
+#include <optional>
 
 namespace corvane
 {
@@ -42,7 +44,7 @@ ServerUrl ServerUrl::parse(const QString &text)
         refuse(QStringLiteral("it names no database"));
     ServerUrl url;
     url.m_database = decoded(rest.mid(slash + 1));
-    if (url.m_database.contains(u'/'))
+    if (url.m_database.isEmpty() || url.m_database.contains(u'/'))
         refuse(QStringLiteral("the database name may not hold '/'"));
     QString authority = rest.left(slash);
     const qsizetype at = authority.lastIndexOf(u'@');
@@ -55,18 +57,42 @@ ServerUrl ServerUrl::parse(const QString &text)
         url.m_user = decoded(user);
         authority = authority.mid(at + 1);
     }
-    const qsizetype colon = authority.lastIndexOf(u':');
-    if (colon >= 0 && !authority.endsWith(u']')) {
-        bool ok = false;
-        url.m_port = authority.mid(colon + 1).toInt(&ok);
-        if (!ok || url.m_port < 1 || url.m_port > 65535)
-            refuse(QStringLiteral("the port '%1' is not a number from 1 to 65535")
-                       .arg(authority.mid(colon + 1)));
-        authority = authority.left(colon);
+    std::optional<QString> port;
+    if (authority.startsWith(u'[')) {
+        // An IPv6 address, the only host that holds colons.
+        const qsizetype close = authority.indexOf(u']');
+        const QString address = authority.mid(1, close - 1);
+        if (close < 0 || address.isEmpty() ||
+            !std::all_of(address.begin(), address.end(), [](QChar c) {
+                return c.isDigit() || c == u':' || c == u'.' ||
+                       (c.toLower() >= u'a' && c.toLower() <= u'f');
+            }))
+            refuse(QStringLiteral("a host in brackets must be an IPv6 address"));
+        url.m_host = address;
+        const QString after = authority.mid(close + 1);
+        if (!after.isEmpty() && !after.startsWith(u':'))
+            refuse(QStringLiteral("only a port may follow the IPv6 address"));
+        if (!after.isEmpty())
+            port = after.mid(1);
+    } else {
+        const qsizetype colon = authority.indexOf(u':');
+        if (colon >= 0) {
+            port = authority.mid(colon + 1);
+            authority = authority.left(colon);
+        }
+        url.m_host = decoded(authority);
+        if (url.m_host.contains(u':') || url.m_host.contains(u'['))
+            refuse(QStringLiteral("a host may hold ':' only as an IPv6 address in brackets"));
     }
-    if (authority.startsWith(u'[') && authority.endsWith(u']'))
-        authority = authority.mid(1, authority.size() - 2);
-    url.m_host = decoded(authority);
+    if (port) {
+        bool ok = false;
+        url.m_port = port->toInt(&ok);
+        if (!ok || url.m_port < 1 || url.m_port > 65535)
+            refuse(QStringLiteral("the port '%1' is not a number from 1 to 65535").arg(*port));
+    }
+    for (const QString *part : {&url.m_user, &url.m_host, &url.m_database})
+        if (std::any_of(part->begin(), part->end(), [](QChar c) { return c.unicode() < 0x20; }))
+            refuse(QStringLiteral("it holds control characters"));
     if (url.m_host.isEmpty())
         refuse(QStringLiteral("it names no host"));
     return url;

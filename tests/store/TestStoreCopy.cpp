@@ -151,6 +151,10 @@ void TestStoreCopy::addresses_data()
     QTest::newRow("no database") << "postgresql://db/" << "" << "no database";
     QTest::newRow("bad port") << "postgresql://db:99999/acars" << "" << "99999";
     QTest::newRow("no host") << "postgresql:///acars" << "" << "no host";
+    QTest::newRow("empty port") << "postgresql://db:/acars" << "" << "port ''";
+    QTest::newRow("colon in host") << "postgresql://db%3A1:5/acars" << "" << "IPv6";
+    QTest::newRow("unclosed ipv6") << "postgresql://[::1:5/acars" << "" << "IPv6";
+    QTest::newRow("control character") << "postgresql://db/ac%00ars" << "" << "control";
     QTest::newRow("options") << "postgresql://db/acars?sslmode=disable" << "" << "options";
     QTest::newRow("other scheme") << "mysql://db/acars" << "" << "postgresql://";
 }

@@ -56,8 +56,8 @@ int StoreCommand::run(CliContext &c)
         else
             copy.fromServer(server, progress);
         c.err << '\n';
-        c.out << "copied " << copy.rowsCopied() << " rows of " << copy.tablesCopied()
-              << " tables " << (to ? "to " : "from ") << server.url().display() << '\n';
+        c.out << "copied " << copy.rowsCopied() << " rows of " << copy.tablesCopied() << " tables "
+              << (to ? "to " : "from ") << server.url().display() << '\n';
     } catch (const StoreError &e) {
         c.err << "\ncorvane store copy: " << e.message() << '\n';
         return ExitFailure;

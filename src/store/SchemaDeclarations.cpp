@@ -241,8 +241,7 @@ QByteArray SchemaDeclarations::createIndex(const IndexDeclaration &index)
     return sql + ')';
 }
 
-QByteArray SchemaDeclarations::columnDefinition(const ColumnDeclaration &column,
-                                                SqlDialect dialect)
+QByteArray SchemaDeclarations::columnDefinition(const ColumnDeclaration &column, SqlDialect dialect)
 {
     if (dialect == SqlDialect::Postgres)
         return serverColumnDefinition(column);

@@ -102,8 +102,8 @@ void ServerSchema::upgrade(PgConnection &db, int fromVersion)
             for (const TableDeclaration &table : step.tables)
                 db.exec(SchemaDeclarations::createTable(table, SqlDialect::Postgres));
             for (const AddedColumn &added : step.columns)
-                db.exec(SchemaDeclarations::addColumn(added.table, added.column,
-                                                      SqlDialect::Postgres));
+                db.exec(
+                    SchemaDeclarations::addColumn(added.table, added.column, SqlDialect::Postgres));
             for (const IndexDeclaration &index : step.indexes)
                 db.exec(SchemaDeclarations::createIndex(index));
         }

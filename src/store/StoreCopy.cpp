@@ -260,8 +260,8 @@ bool StoreCopy::fromServer(PgConnection &server, const Progress &progress)
         SqliteStatement insert(
             db, ("INSERT INTO " + name + " (" + columns + ") VALUES (" + marks + ")").constData());
         qint64 pending = 0;
-        const bool whole = server.eachRow(
-            "SELECT " + columns + " FROM " + name, [&](const PgResult &row) {
+        const bool whole =
+            server.eachRow("SELECT " + columns + " FROM " + name, [&](const PgResult &row) {
                 for (int c = 0; c < int(types.size()); ++c)
                     bindServerValue(insert.handle(), c + 1, row, c, types[size_t(c)]);
                 insert.run();

@@ -34,10 +34,10 @@ QStringList dump(Store &store)
                 columns += ", quote(" + SchemaDeclarations::identifier(c.name) + ")";
                 order += ", " + QByteArray::number(order.count(',') + 2);
             }
-            SqliteStatement st(store.db(file), ("SELECT " + columns + " FROM " +
-                                                SchemaDeclarations::identifier(table.name) +
-                                                " ORDER BY " + order)
-                                                   .constData());
+            SqliteStatement st(store.db(file),
+                               ("SELECT " + columns + " FROM " +
+                                SchemaDeclarations::identifier(table.name) + " ORDER BY " + order)
+                                   .constData());
             while (st.step()) {
                 QStringList cols{QString::fromLatin1(table.name)};
                 for (int i = 0; i < st.columnCount(); ++i)
@@ -64,10 +64,12 @@ void fill(Store &store)
     SqliteStatement message(log, "INSERT INTO tMessage (rowid, mTime, mMode, mReg, mLabel, mBlk, "
                                  "mNo, mFlight, mText, mFileName, mType) "
                                  "VALUES (?, ?, '2', ?, 'H1', '1', 'M01A', ?, ?, ?, 'ACARS')");
-    const QStringList texts = {
-        QStringLiteral("POSREP N51W020 tab\there"), QStringLiteral("line one\r\nline two"),
-        QStringLiteral("back\\slash and \\N literal"), QStringLiteral("Zürich ✈ 東京"),
-        QString(),                                  QStringLiteral("")};
+    const QStringList texts = {QStringLiteral("POSREP N51W020 tab\there"),
+                               QStringLiteral("line one\r\nline two"),
+                               QStringLiteral("back\\slash and \\N literal"),
+                               QStringLiteral("Zürich ✈ 東京"),
+                               QString(),
+                               QStringLiteral("")};
     for (int i = 0; i < 12000; ++i) {
         message.bind(1, qint64(i * 3 + 7));
         message.bind(2, QStringLiteral("2026-12-%1 10:%2:00")
@@ -83,8 +85,9 @@ void fill(Store &store)
     }
     log.exec("INSERT INTO FeedDetails VALUES (7, 'dumpvdl2', 'ROOF', 136.975, -21.5), "
              "(10, 'acarsdec', NULL, 0.1, 1e-300)");
-    log.exec("INSERT INTO ACARSLOG (Registration, Flight, FirstHeard, LastHeard, TimesHeard) "
-             "VALUES ('.G-AB1', 'BA1', '2026-12-01 10:00:00', '2026-12-02 10:00:00', 9007199254740993)");
+    log.exec(
+        "INSERT INTO ACARSLOG (Registration, Flight, FirstHeard, LastHeard, TimesHeard) "
+        "VALUES ('.G-AB1', 'BA1', '2026-12-01 10:00:00', '2026-12-02 10:00:00', 9007199254740993)");
     log.exec("INSERT INTO UniqueAircraft VALUES ('.G-AB1', '2026-12-01', '2026-12-02', 3)");
     log.exec("INSERT INTO LOGSPROCESSED VALUES ('/var/log/acars/a.txt')");
     log.exec("INSERT INTO AIRCRAFT VALUES ('G-AB1', 'A320', 'BAW', NULL, 1), "
@@ -96,7 +99,8 @@ void fill(Store &store)
     store.routes().exec("INSERT INTO ROUTES VALUES ('BA1', 'LHR-JFK')");
     store.alerts().exec("INSERT INTO ALERTS VALUES ('2026-12-01 10:00:00', 'G-AB1', 'seen')");
     store.alerts().exec("DELETE FROM LABELS");
-    store.alerts().exec("INSERT INTO LABELS VALUES ('H1', 'Message to/from terminal'), ('_d', NULL)");
+    store.alerts().exec(
+        "INSERT INTO LABELS VALUES ('H1', 'Message to/from terminal'), ('_d', NULL)");
 }
 
 } // namespace
@@ -140,23 +144,47 @@ void TestStoreCopy::addresses_data()
     QTest::addColumn<QString>("display"); // empty: refused
     QTest::addColumn<QString>("fault");
     QTest::newRow("full") << "postgresql://ann@db.example:5432/acars"
-                          << "postgresql://ann@db.example:5432/acars" << "";
-    QTest::newRow("short scheme") << "postgres://db/acars" << "postgresql://db/acars" << "";
-    QTest::newRow("socket folder") << "postgresql://%2Frun%2Fpostgresql/acars"
-                                   << "postgresql://%2Frun%2Fpostgresql/acars" << "";
-    QTest::newRow("ipv6") << "postgresql://[::1]:5433/acars" << "postgresql://[::1]:5433/acars"
+                          << "postgresql://ann@db.example:5432/acars"
                           << "";
-    QTest::newRow("password") << "postgresql://ann:s3cret@db/acars" << ""
+    QTest::newRow("short scheme") << "postgres://db/acars"
+                                  << "postgresql://db/acars"
+                                  << "";
+    QTest::newRow("socket folder") << "postgresql://%2Frun%2Fpostgresql/acars"
+                                   << "postgresql://%2Frun%2Fpostgresql/acars"
+                                   << "";
+    QTest::newRow("ipv6") << "postgresql://[::1]:5433/acars"
+                          << "postgresql://[::1]:5433/acars"
+                          << "";
+    QTest::newRow("password") << "postgresql://ann:s3cret@db/acars"
+                              << ""
                               << "may not hold a password";
-    QTest::newRow("no database") << "postgresql://db/" << "" << "no database";
-    QTest::newRow("bad port") << "postgresql://db:99999/acars" << "" << "99999";
-    QTest::newRow("no host") << "postgresql:///acars" << "" << "no host";
-    QTest::newRow("empty port") << "postgresql://db:/acars" << "" << "port ''";
-    QTest::newRow("colon in host") << "postgresql://db%3A1:5/acars" << "" << "IPv6";
-    QTest::newRow("unclosed ipv6") << "postgresql://[::1:5/acars" << "" << "IPv6";
-    QTest::newRow("control character") << "postgresql://db/ac%00ars" << "" << "control";
-    QTest::newRow("options") << "postgresql://db/acars?sslmode=disable" << "" << "options";
-    QTest::newRow("other scheme") << "mysql://db/acars" << "" << "postgresql://";
+    QTest::newRow("no database") << "postgresql://db/"
+                                 << ""
+                                 << "no database";
+    QTest::newRow("bad port") << "postgresql://db:99999/acars"
+                              << ""
+                              << "99999";
+    QTest::newRow("no host") << "postgresql:///acars"
+                             << ""
+                             << "no host";
+    QTest::newRow("empty port") << "postgresql://db:/acars"
+                                << ""
+                                << "port ''";
+    QTest::newRow("colon in host") << "postgresql://db%3A1:5/acars"
+                                   << ""
+                                   << "IPv6";
+    QTest::newRow("unclosed ipv6") << "postgresql://[::1:5/acars"
+                                   << ""
+                                   << "IPv6";
+    QTest::newRow("control character") << "postgresql://db/ac%00ars"
+                                       << ""
+                                       << "control";
+    QTest::newRow("options") << "postgresql://db/acars?sslmode=disable"
+                             << ""
+                             << "options";
+    QTest::newRow("other scheme") << "mysql://db/acars"
+                                  << ""
+                                  << "postgresql://";
 }
 
 void TestStoreCopy::addresses()
@@ -196,9 +224,9 @@ void TestStoreCopy::copiesThereAndBackUnchanged()
     QCOMPARE(lastDone, total);
     // The server compares registrations as the files do, and numbers the next message on.
     QCOMPARE(server.query("SELECT count(*) FROM tMessage WHERE mReg = '.g-ab1'").int64(0, 0), 300);
-    QCOMPARE(server.query("INSERT INTO tMessage (mText) VALUES ('new') RETURNING rowid")
-                 .int64(0, 0),
-             qint64(11999 * 3 + 7 + 1));
+    QCOMPARE(
+        server.query("INSERT INTO tMessage (mText) VALUES ('new') RETURNING rowid").int64(0, 0),
+        qint64(11999 * 3 + 7 + 1));
     server.exec("DELETE FROM tMessage WHERE mText = 'new'");
 
     Store back;
@@ -228,7 +256,8 @@ void TestStoreCopy::refusesATargetThatHoldsRows()
         StoreCopy(source).toServer(server);
         QFAIL("copied into a filled database");
     } catch (const StoreError &e) {
-        QVERIFY2(e.message().contains(QLatin1String("already holds rows")), qPrintable(e.message()));
+        QVERIFY2(e.message().contains(QLatin1String("already holds rows")),
+                 qPrintable(e.message()));
     }
     QCOMPARE(server.query("SELECT count(*) FROM tMessage").int64(0, 0), 12000);
 
@@ -336,7 +365,8 @@ void TestStoreCopy::commandCopies()
     QCOMPARE(elsewhere({"store", "copy", "--from", url}), 0);
     QCOMPARE(elsewhere.out, corvane.out.replace(QLatin1String(" to "), QLatin1String(" from ")));
     QCOMPARE(elsewhere({"store", "copy", "--from", url}), 1);
-    QVERIFY2(elsewhere.err.contains(QLatin1String("already holds rows")), qPrintable(elsewhere.err));
+    QVERIFY2(elsewhere.err.contains(QLatin1String("already holds rows")),
+             qPrintable(elsewhere.err));
 
     QCOMPARE(elsewhere({"store", "copy", "--to"}), 2);
     QCOMPARE(elsewhere({"store", "copy", "--to", "postgresql://ann:pw@db/x"}), 1);

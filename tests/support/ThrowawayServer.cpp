@@ -71,8 +71,7 @@ bool ThrowawayServer::run(const QString &program, const QStringList &arguments)
     }
     p.setProcessChannelMode(QProcess::MergedChannels);
     p.start(path, args);
-    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit ||
-        p.exitCode() != 0) {
+    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
         m_whyNot = program + QStringLiteral(" failed: ") +
                    QString::fromLocal8Bit(p.readAll()).trimmed() + p.errorString();
         return false;

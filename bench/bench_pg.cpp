@@ -1,0 +1,118 @@
+// A store on a PostgreSQL server:
+//   bench_pg [N | --store DIR] [--url URL]
+// Copies a realistic store (bench_generate's, N messages, default 1,000,000)
+// to the server and back with corvane store copy's code, and reports rows a
+// second each way against the floor of the same rows copied between two
+// SQLite stores in this run. Without --url it starts a throwaway server of
+// its own (PostgreSQL's server programs must be installed); with --url the
+// database must be empty.
+#include "BenchStoreFolder.h"
+#include "BenchSupport.h"
+#include "store/MessageSearchIndex.h"
+#include "store/PgConnection.h"
+#include "store/SchemaDeclarations.h"
+#include "store/ServerUrl.h"
+#include "store/SqliteDb.h"
+#include "store/Store.h"
+#include "store/StoreCopy.h"
+#include "store/StoreError.h"
+#include "support/ThrowawayServer.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+#include <memory>
+
+using namespace corvane;
+
+namespace
+{
+
+QStringList withoutUrl(QStringList arguments, QString &url)
+{
+    const qsizetype at = arguments.indexOf(QStringLiteral("--url"));
+    if (at >= 0 && at + 1 < arguments.size()) {
+        url = arguments[at + 1];
+        arguments.remove(at, 2);
+    }
+    return arguments;
+}
+
+// The same rows between two SQLite stores, table by table with their
+// rowids, and the search index built afresh, as the copy from the server does.
+double sqliteFloor(Store &source, const QString &to)
+{
+    Store target;
+    target.open(to);
+    return bench::secondsOf([&] {
+        for (Schema::File file :
+             {Schema::File::AcarsLog, Schema::File::Routes, Schema::File::Alerts}) {
+            SqliteDb &db = target.db(file);
+            db.exec(QStringLiteral("ATTACH '%1' AS source")
+                        .arg(source.path(file))
+                        .toUtf8()
+                        .constData());
+            SqliteTransaction t(db);
+            for (const TableDeclaration &table :
+                 SchemaDeclarations::tablesAt(file, Schema::kCurrentVersion)) {
+                QByteArray columns = SchemaDeclarations::hasImplicitRowId(table) ? "rowid" : "";
+                for (const ColumnDeclaration &c : table.columns)
+                    columns +=
+                        (columns.isEmpty() ? "" : ", ") + SchemaDeclarations::identifier(c.name);
+                const QByteArray name = SchemaDeclarations::identifier(table.name);
+                db.exec(("DELETE FROM main." + name).constData());
+                db.exec(("INSERT INTO main." + name + " (" + columns + ") SELECT " + columns +
+                         " FROM source." + name)
+                            .constData());
+            }
+            if (file == Schema::File::AcarsLog)
+                MessageSearchIndex::fill(db, {});
+            t.commit();
+            db.exec("DETACH source");
+        }
+    });
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QString url;
+    const QStringList arguments = withoutUrl(app.arguments().mid(1), url);
+    try {
+        bench::BenchStoreFolder folder(arguments, 1000000);
+        std::unique_ptr<test::ThrowawayServer> server;
+        if (url.isEmpty()) {
+            server = std::make_unique<test::ThrowawayServer>();
+            if (!server->isRunning()) {
+                std::fprintf(stderr, "bench_pg: %s\n", qPrintable(server->whyNot()));
+                return 1;
+            }
+            url = server->newDatabase();
+        }
+        PgConnection db;
+        db.open(ServerUrl::parse(url));
+        Store source;
+        source.openForReading(folder.path());
+        qint64 rows = 0;
+        const double there = bench::secondsOf([&] {
+            StoreCopy copy(source);
+            copy.toServer(db);
+            rows = copy.rowsCopied();
+        });
+        Store back;
+        back.open(folder.scratch(QStringLiteral("back")));
+        const double home = bench::secondsOf([&] { StoreCopy(back).fromServer(db); });
+        const double floor = sqliteFloor(source, folder.scratch(QStringLiteral("floor")));
+        std::printf("store copy of %lld rows (load %s)\n", rows, qPrintable(bench::loadAverage()));
+        std::printf("  to the server   %8.1f s  %9.0f rows/s\n", there, rows / there);
+        std::printf("  from the server %8.1f s  %9.0f rows/s\n", home, rows / home);
+        std::printf("  floor: the same rows between two SQLite stores %.1f s\n", floor);
+        std::printf("  ratios to the floor: to %.2f, from %.2f\n", there / floor, home / floor);
+        std::printf("  peak memory %.0f MB\n", bench::peakMemoryMB());
+    } catch (const StoreError &e) {
+        std::fprintf(stderr, "bench_pg: %s\n", qPrintable(e.message()));
+        return 1;
+    }
+    return 0;
+}

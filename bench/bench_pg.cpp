@@ -3,14 +3,19 @@
 // Copies a realistic store (bench_generate's, N messages, default 1,000,000)
 // to the server and back with corvane store copy's code, and reports rows a
 // second each way against the floor of the same rows copied between two
-// SQLite stores in this run. Without --url it starts a throwaway server of
-// its own (PostgreSQL's server programs must be installed); with --url the
-// database must be empty.
+// SQLite stores in this run. Then four recording stations (processes) record
+// 50,000 messages each of one traffic (the same registrations and flights)
+// into the copied store at once, beside one station alone. Without --url it
+// starts a throwaway server of its own (PostgreSQL's server programs must be
+// installed); with --url the database must be empty.
 #include "BenchStoreFolder.h"
 #include "BenchSupport.h"
+#include "MessageStream.h"
+#include "TrafficModel.h"
 #include "store/MessageSearchIndex.h"
 #include "store/PgConnection.h"
 #include "store/SchemaDeclarations.h"
+#include "store/ServerRecorder.h"
 #include "store/ServerUrl.h"
 #include "store/SqliteDb.h"
 #include "store/Store.h"
@@ -19,6 +24,7 @@
 #include "support/ThrowawayServer.h"
 
 #include <QCoreApplication>
+#include <QProcess>
 #include <cstdio>
 #include <memory>
 
@@ -72,11 +78,60 @@ double sqliteFloor(Store &source, const QString &to)
     });
 }
 
+constexpr int kStationMessages = 50000;
+
+// One station: records its share of the traffic into the store at url.
+int recordAsStation(const QString &url, std::uint64_t seed)
+{
+    PgConnection db;
+    db.open(ServerUrl::parse(url));
+    ServerRecorder recorder(db);
+    bench::TrafficModel model{1, {}};
+    bench::MessageStream::Options options;
+    options.messages = kStationMessages;
+    options.seed = seed;
+    bench::MessageStream stream(model, options);
+    while (stream.next())
+        recorder.storeMessage(bench::toRecord(stream.message()), nullptr);
+    recorder.commitBatch();
+    return 0;
+}
+
+// Messages a second of this many stations recording at once.
+double stationsRate(const QString &url, int stations)
+{
+    std::vector<std::unique_ptr<QProcess>> running;
+    const double seconds = bench::secondsOf([&] {
+        for (int i = 0; i < stations; ++i) {
+            auto p = std::make_unique<QProcess>();
+            p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            p->start(QCoreApplication::applicationFilePath(),
+                     {QStringLiteral("--station"), url, QString::number(100 + i)});
+            running.push_back(std::move(p));
+        }
+        for (auto &p : running)
+            p->waitForFinished(-1);
+    });
+    for (auto &p : running)
+        if (p->exitCode() != 0)
+            throw StoreError(QStringLiteral("a station failed"));
+    return stations * kStationMessages / seconds;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    if (app.arguments().value(1) == QLatin1String("--station")) {
+        try {
+            return recordAsStation(app.arguments().value(2),
+                                   app.arguments().value(3).toULongLong());
+        } catch (const StoreError &e) {
+            std::fprintf(stderr, "bench_pg station: %s\n", qPrintable(e.message()));
+            return 1;
+        }
+    }
     QString url;
     const QStringList arguments = withoutUrl(app.arguments().mid(1), url);
     try {
@@ -110,6 +165,12 @@ int main(int argc, char **argv)
         std::printf("  floor: the same rows between two SQLite stores %.1f s\n", floor);
         std::printf("  ratios to the floor: to %.2f, from %.2f\n", there / floor, home / floor);
         std::printf("  peak memory %.0f MB\n", bench::peakMemoryMB());
+        const double alone = stationsRate(url, 1);
+        const double four = stationsRate(url, 4);
+        std::printf("recording into that store (load %s)\n", qPrintable(bench::loadAverage()));
+        std::printf("  one station          %9.0f messages/s\n", alone);
+        std::printf("  four stations at once %8.0f messages/s together (%.2f times one alone)\n",
+                    four, four / alone);
     } catch (const StoreError &e) {
         std::fprintf(stderr, "bench_pg: %s\n", qPrintable(e.message()));
         return 1;

@@ -42,6 +42,14 @@ QByteArray MessageCounts::pairKey(const QByteArray &day, const QByteArray &other
     return key;
 }
 
+std::pair<QByteArray, QByteArray> MessageCounts::splitKey(const QByteArray &key)
+{
+    const qsizetype split = key.indexOf('\0');
+    const QByteArray other = key.mid(split + 1);
+    // A missing label or registration is counted under the empty one.
+    return {key.left(split), other.isNull() ? QByteArray("") : other};
+}
+
 void MessageCounts::applyTo(SqliteDb &db) const
 {
     if (isEmpty())

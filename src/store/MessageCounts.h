@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QtGlobal>
+#include <utility>
 #include <vector>
 
 namespace corvane
@@ -26,6 +27,14 @@ public:
     bool isEmpty() const { return m_hours.isEmpty(); }
     void clear();
     void applyTo(SqliteDb &db) const;
+
+    // The tally itself, for a store that applies it otherwise: counts by
+    // hour, and by a key of day and label (or registration) that splitKey()
+    // takes apart.
+    const QHash<QByteArray, qint64> &hours() const { return m_hours; }
+    const QHash<QByteArray, qint64> &labels() const { return m_labels; }
+    const QHash<QByteArray, qint64> &registrations() const { return m_regs; }
+    static std::pair<QByteArray, QByteArray> splitKey(const QByteArray &key);
 
     // The tally of stored messages, negated: what deleting them takes away.
     static MessageCounts ofRemoval(SqliteDb &db, const std::vector<qint64> &rowids);

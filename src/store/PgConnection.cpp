@@ -13,11 +13,6 @@ namespace
 // The server's notices ("already exists, skipping") are not the user's business.
 void ignoreNotice(void *, const char *) {}
 
-struct ResultOwner {
-    PGresult *r;
-    ~ResultOwner() { PQclear(r); }
-};
-
 } // namespace
 
 PgResult::~PgResult()
@@ -105,14 +100,44 @@ void PgConnection::fail(const QString &what) const
     throw StoreError(QStringLiteral("%1: %2: %3").arg(m_url.display(), what, why));
 }
 
+bool PgConnection::isConnected() const
+{
+    return m_conn && PQstatus(m_conn) == CONNECTION_OK;
+}
+
+bool PgConnection::reconnect()
+{
+    if (!m_conn)
+        return false;
+    PQreset(m_conn);
+    if (PQstatus(m_conn) != CONNECTION_OK)
+        return false;
+    PQsetNoticeProcessor(m_conn, &ignoreNotice, nullptr);
+    return true;
+}
+
+bool PgConnection::lastFailureIsTransient() const
+{
+    return m_lastState == "40P01" || m_lastState == "40001";
+}
+
+void PgConnection::failWith(pg_result *result, const QByteArray &sql)
+{
+    const char *state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    m_lastState = state ? QByteArray(state) : QByteArray();
+    PQclear(result);
+    fail(QString::fromUtf8(sql.left(60)));
+}
+
 void PgConnection::exec(const QByteArray &sql)
 {
     if (!m_conn)
         fail(QStringLiteral("cannot run a statement"));
-    ResultOwner result{PQexec(m_conn, sql.constData())};
-    const auto status = PQresultStatus(result.r);
+    PGresult *result = PQexec(m_conn, sql.constData());
+    const auto status = PQresultStatus(result);
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
-        fail(QString::fromUtf8(sql.left(60)));
+        failWith(result, sql);
+    PQclear(result);
 }
 
 PgResult PgConnection::query(const QByteArray &sql, const Params &params)
@@ -125,10 +150,8 @@ PgResult PgConnection::query(const QByteArray &sql, const Params &params)
     PGresult *result = PQexecParams(m_conn, sql.constData(), int(values.size()), nullptr,
                                     values.data(), nullptr, nullptr, 0);
     const auto status = PQresultStatus(result);
-    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
-        PQclear(result);
-        fail(QString::fromUtf8(sql.left(60)));
-    }
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+        failWith(result, sql);
     return PgResult(result);
 }
 
@@ -162,11 +185,10 @@ bool PgConnection::eachRow(const QByteArray &sql, const std::function<bool(const
 bool PgConnection::copyIn(const QByteArray &copySql, const std::function<bool(QByteArray &)> &next,
                           const std::function<bool()> &cancelled)
 {
-    {
-        ResultOwner start{PQexec(m_conn, copySql.constData())};
-        if (PQresultStatus(start.r) != PGRES_COPY_IN)
-            fail(QString::fromUtf8(copySql.left(60)));
-    }
+    PGresult *start = PQexec(m_conn, copySql.constData());
+    if (PQresultStatus(start) != PGRES_COPY_IN)
+        failWith(start, copySql);
+    PQclear(start);
     QByteArray piece;
     bool more = true, stopped = false;
     while (more) {
@@ -182,8 +204,11 @@ bool PgConnection::copyIn(const QByteArray &copySql, const std::function<bool(QB
     const int ended = stopped ? PQputCopyEnd(m_conn, "cancelled") : PQputCopyEnd(m_conn, nullptr);
     bool ok = ended == 1;
     while (PGresult *r = PQgetResult(m_conn)) {
-        if (PQresultStatus(r) != PGRES_COMMAND_OK)
+        if (PQresultStatus(r) != PGRES_COMMAND_OK && ok) {
             ok = false;
+            const char *state = PQresultErrorField(r, PG_DIAG_SQLSTATE);
+            m_lastState = state ? QByteArray(state) : QByteArray();
+        }
         PQclear(r);
     }
     if (stopped)

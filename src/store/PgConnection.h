@@ -51,6 +51,15 @@ public:
     void open(const ServerUrl &url);
     void close();
     bool isOpen() const { return m_conn != nullptr; }
+    // Whether the link to the server still stands; reconnect() tries once to
+    // make it again and says whether it did.
+    bool isConnected() const;
+    bool reconnect();
+    // The SQLSTATE of the last statement that failed ("40P01": deadlock).
+    const QByteArray &lastState() const { return m_lastState; }
+    // Whether the last failure is one a transaction may simply be run again
+    // after: a deadlock or a serialization failure.
+    bool lastFailureIsTransient() const;
     const ServerUrl &url() const { return m_url; }
 
     void exec(const QByteArray &sql);
@@ -68,7 +77,10 @@ public:
     [[noreturn]] void fail(const QString &what) const;
 
 private:
+    [[noreturn]] void failWith(pg_result *result, const QByteArray &sql);
+
     pg_conn *m_conn = nullptr;
+    QByteArray m_lastState;
     ServerUrl m_url;
 };
 

@@ -67,8 +67,8 @@ const std::vector<SchemaStep> kAcarsLog = {
      .indexes = {{"idxMessageTime", "tMessage", {"mTime"}},
                  {"idxMessageReg", "tMessage", {"mReg", "mTime"}},
                  {"idxMessageFlight", "tMessage", {"mFlight", "mTime"}},
-                 {"idxPairKey", "ACARSLOG", {"Registration", "Flight"}},
-                 {"idxHeardAircraftReg", "UniqueAircraft", {"Registration"}},
+                 {"idxPairKey", "ACARSLOG", {"Registration", "Flight"}, true},
+                 {"idxHeardAircraftReg", "UniqueAircraft", {"Registration"}, true},
                  {"idxAircraftReg", "AIRCRAFT", {"REGISTRATI"}},
                  {"idxAircraftCarrier", "AIRCRAFT", {"CARRIER"}},
                  {"idxCarrierIcao", "CARRIERS", {"ICAO"}}}},
@@ -232,10 +232,12 @@ bool SchemaDeclarations::isIntegerKey(const ColumnDeclaration &column)
            QByteArray(column.constraints).contains("PRIMARY KEY");
 }
 
-QByteArray SchemaDeclarations::createIndex(const IndexDeclaration &index)
+QByteArray SchemaDeclarations::createIndex(const IndexDeclaration &index, SqlDialect dialect)
 {
-    QByteArray sql = "CREATE INDEX IF NOT EXISTS " + identifier(index.name) + " ON " +
-                     identifier(index.table) + " (";
+    const bool unique = dialect == SqlDialect::Postgres && index.uniqueOnServer;
+    QByteArray sql = QByteArray(unique ? "CREATE UNIQUE INDEX" : "CREATE INDEX") +
+                     " IF NOT EXISTS " + identifier(index.name) + " ON " + identifier(index.table) +
+                     " (";
     for (size_t i = 0; i < index.columns.size(); ++i)
         sql += (i ? ", " : "") + identifier(index.columns[i]);
     return sql + ')';

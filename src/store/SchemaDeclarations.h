@@ -34,6 +34,9 @@ struct IndexDeclaration {
     const char *name;
     const char *table;
     std::vector<const char *> columns;
+    // A register's key: on a server, where several stations write at once,
+    // uniqueness lets each upsert its rows without reading them first.
+    bool uniqueOnServer = false;
 };
 
 // What one schema version brought to one database file.
@@ -74,7 +77,8 @@ public:
                                   SqlDialect dialect = SqlDialect::Sqlite);
     static QByteArray addColumn(const char *table, const ColumnDeclaration &column,
                                 SqlDialect dialect = SqlDialect::Sqlite);
-    static QByteArray createIndex(const IndexDeclaration &index);
+    static QByteArray createIndex(const IndexDeclaration &index,
+                                  SqlDialect dialect = SqlDialect::Sqlite);
 
     // Whether rows are found by SQLite's implicit rowid, which a server
     // table then carries as a column of that name.

@@ -80,7 +80,7 @@ QByteArray ServerSchema::createStatements()
             sql += SchemaDeclarations::createTable(table, SqlDialect::Postgres) + ";\n";
         for (const IndexDeclaration &index :
              SchemaDeclarations::indexesAt(file, Schema::kCurrentVersion))
-            sql += SchemaDeclarations::createIndex(index) + ";\n";
+            sql += SchemaDeclarations::createIndex(index, SqlDialect::Postgres) + ";\n";
     }
     return sql;
 }
@@ -105,7 +105,7 @@ void ServerSchema::upgrade(PgConnection &db, int fromVersion)
                 db.exec(
                     SchemaDeclarations::addColumn(added.table, added.column, SqlDialect::Postgres));
             for (const IndexDeclaration &index : step.indexes)
-                db.exec(SchemaDeclarations::createIndex(index));
+                db.exec(SchemaDeclarations::createIndex(index, SqlDialect::Postgres));
         }
     }
     setVersion(db, Schema::kCurrentVersion);

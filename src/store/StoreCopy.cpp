@@ -2,6 +2,7 @@
 
 #include "MessageSearchIndex.h"
 #include "PgConnection.h"
+#include "PgCopyText.h"
 #include "SchemaDeclarations.h"
 #include "ServerSchema.h"
 #include "SqliteDb.h"
@@ -59,47 +60,21 @@ QString tableName(const TableDeclaration &table)
     return QString::fromLatin1(table.name);
 }
 
-// COPY's text form: tabs between fields, \N for NULL, and the backslash,
-// tab, line feed and carriage return escaped inside a value.
-void appendCopyText(QByteArray &out, const char *text, int size)
-{
-    for (int i = 0; i < size; ++i) {
-        const char c = text[i];
-        switch (c) {
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        default:
-            out += c;
-        }
-    }
-}
-
-void appendCopyField(QByteArray &out, sqlite3_stmt *row, int column)
+void appendCopyField(PgCopyText &out, sqlite3_stmt *row, int column)
 {
     switch (sqlite3_column_type(row, column)) {
     case SQLITE_NULL:
-        out += "\\N";
+        out.null();
         break;
     case SQLITE_INTEGER:
-        out += QByteArray::number(sqlite3_column_int64(row, column));
+        out.number(sqlite3_column_int64(row, column));
         break;
     case SQLITE_FLOAT:
-        out += QByteArray::number(sqlite3_column_double(row, column), 'g', 17);
+        out.real(sqlite3_column_double(row, column));
         break;
-    default: {
-        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(row, column));
-        appendCopyText(out, text, sqlite3_column_bytes(row, column));
-    }
+    default:
+        out.text(reinterpret_cast<const char *>(sqlite3_column_text(row, column)),
+                 sqlite3_column_bytes(row, column));
     }
 }
 
@@ -194,15 +169,13 @@ bool StoreCopy::toServer(PgConnection &server, const Progress &progress)
         const bool copied = server.copyIn(
             "COPY " + name + " (" + columns + ") FROM STDIN",
             [&](QByteArray &piece) {
+                PgCopyText rows(piece);
                 while (piece.size() < kCopyPiece) {
                     if (!read.step())
                         return false;
-                    for (int c = 0; c < width; ++c) {
-                        if (c)
-                            piece += '\t';
-                        appendCopyField(piece, read.handle(), c);
-                    }
-                    piece += '\n';
+                    for (int c = 0; c < width; ++c)
+                        appendCopyField(rows, read.handle(), c);
+                    rows.endRow();
                     if (++pending == kTickRows) {
                         cancelled = !tick(tableName(t.table), pending);
                         pending = 0;

@@ -12,10 +12,13 @@
 #include "BenchSupport.h"
 #include "MessageStream.h"
 #include "TrafficModel.h"
+#include "store/MessageSearch.h"
 #include "store/MessageSearchIndex.h"
+#include "store/MessageView.h"
 #include "store/PgConnection.h"
 #include "store/SchemaDeclarations.h"
 #include "store/ServerRecorder.h"
+#include "store/ServerSearch.h"
 #include "store/ServerUrl.h"
 #include "store/SqliteDb.h"
 #include "store/Store.h"
@@ -25,7 +28,9 @@
 
 #include <QCoreApplication>
 #include <QProcess>
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 using namespace corvane;
@@ -79,6 +84,7 @@ double sqliteFloor(Store &source, const QString &to)
 }
 
 constexpr int kStationMessages = 50000;
+constexpr qint64 kFirstHits = 500;
 
 // One station: records its share of the traffic into the store at url.
 int recordAsStation(const QString &url, std::uint64_t seed)
@@ -95,6 +101,31 @@ int recordAsStation(const QString &url, std::uint64_t seed)
         recorder.storeMessage(bench::toRecord(stream.message()), nullptr);
     recorder.commitBatch();
     return 0;
+}
+
+// The median of five runs after a first, cold one.
+double medianSeconds(const std::function<void()> &run)
+{
+    std::vector<double> runs;
+    for (int i = 0; i <= 5; ++i) {
+        const double t = bench::secondsOf(run);
+        if (i > 0)
+            runs.push_back(t);
+    }
+    std::sort(runs.begin(), runs.end());
+    return runs[runs.size() / 2];
+}
+
+// The first 500 hits on the server and in the files, as the grid reads them.
+void compareSearch(Store &files, PgConnection &db, const QString &text)
+{
+    size_t hits = 0;
+    const double server =
+        medianSeconds([&] { hits = ServerSearch::find(db, text, kFirstHits).size(); });
+    const double sqlite = medianSeconds(
+        [&] { MessageSearch::find(files, MessageView::all().withSearch(text), kFirstHits); });
+    std::printf("  \"%s\": %zu hits, server %.3f s, files %.3f s (ratio %.2f)\n", qPrintable(text),
+                hits, server, sqlite, server / sqlite);
 }
 
 // Messages a second of this many stations recording at once.
@@ -165,6 +196,10 @@ int main(int argc, char **argv)
         std::printf("  floor: the same rows between two SQLite stores %.1f s\n", floor);
         std::printf("  ratios to the floor: to %.2f, from %.2f\n", there / floor, home / floor);
         std::printf("  peak memory %.0f MB\n", bench::peakMemoryMB());
+        db.exec("ANALYZE");
+        std::printf("search, first %lld hits (median of five after a cold run)\n", kFirstHits);
+        for (const QString &text : {QStringLiteral("VHHH/STA"), QStringLiteral("RWY")})
+            compareSearch(source, db, text);
         const double alone = stationsRate(url, 1);
         const double four = stationsRate(url, 4);
         std::printf("recording into that store (load %s)\n", qPrintable(bench::loadAverage()));

@@ -3,6 +3,7 @@
 #include "LabelMeanings.h"
 #include "MessageCounts.h"
 #include "MessageSearchIndex.h"
+#include "ServerSearch.h"
 
 #include <algorithm>
 #include <cstring>
@@ -104,8 +105,10 @@ const std::vector<SchemaStep> kAcarsLog = {
      }}},
     // The full-text search index over the messages, kept by the recorder and
     // by every deletion; an older file indexes its messages once.
+    // A server searches through pg_trgm's trigram indexes instead.
     {.version = 5,
      .virtualTables = {MessageSearchIndex::kCreate},
+     .serverStatements = {"CREATE EXTENSION IF NOT EXISTS pg_trgm", ServerSearch::kCreateIndex},
      .fills = {&MessageSearchIndex::fill}},
 };
 

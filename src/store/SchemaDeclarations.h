@@ -47,6 +47,8 @@ struct SchemaStep {
     std::vector<IndexDeclaration> indexes = {};
     // CREATE VIRTUAL TABLE IF NOT EXISTS statements, made after the tables and indexes.
     std::vector<const char *> virtualTables = {};
+    // What a server store gets instead of the virtual tables (extensions, indexes of its own).
+    std::vector<const char *> serverStatements = {};
     // Statements that change rows an older file holds; a new file does not run them.
     std::vector<const char *> dataChanges = {};
     // Rows every file holds from this version on, new or upgraded; each leaves the user's rows

@@ -81,6 +81,9 @@ QByteArray ServerSchema::createStatements()
         for (const IndexDeclaration &index :
              SchemaDeclarations::indexesAt(file, Schema::kCurrentVersion))
             sql += SchemaDeclarations::createIndex(index, SqlDialect::Postgres) + ";\n";
+        for (const SchemaStep &step : SchemaDeclarations::steps(file))
+            for (const char *statement : step.serverStatements)
+                sql += QByteArray(statement) + ";\n";
     }
     return sql;
 }
@@ -106,6 +109,8 @@ void ServerSchema::upgrade(PgConnection &db, int fromVersion)
                     SchemaDeclarations::addColumn(added.table, added.column, SqlDialect::Postgres));
             for (const IndexDeclaration &index : step.indexes)
                 db.exec(SchemaDeclarations::createIndex(index, SqlDialect::Postgres));
+            for (const char *statement : step.serverStatements)
+                db.exec(statement);
         }
     }
     setVersion(db, Schema::kCurrentVersion);

@@ -5,6 +5,7 @@
 #include "PgCopyText.h"
 #include "SchemaDeclarations.h"
 #include "ServerSchema.h"
+#include "ServerSearch.h"
 #include "SqliteDb.h"
 #include "Store.h"
 #include "StoreError.h"
@@ -157,6 +158,9 @@ bool StoreCopy::toServer(PgConnection &server, const Progress &progress)
             refuseFilled(server.url().display(), tableName(t.table), rows);
         m_total += sqliteRows(m_store.db(t.file), t.table);
     }
+    // The search index is built once over all the messages, several times
+    // faster than kept row by row.
+    server.exec("DROP INDEX IF EXISTS idxSearch");
     for (const CopiedTable &t : tables) {
         const QByteArray name = SchemaDeclarations::identifier(t.table.name);
         const QByteArray columns = columnList(t.table);
@@ -193,6 +197,8 @@ bool StoreCopy::toServer(PgConnection &server, const Progress &progress)
         advanceRowIds(server, t.table);
         ++m_tables;
     }
+    server.exec("SET LOCAL maintenance_work_mem = '256MB'");
+    server.exec(ServerSearch::kCreateIndex);
     transaction.commit();
     return true;
 }

@@ -1,6 +1,10 @@
+#include "store/MessageSearch.h"
+#include "store/MessageSearchIndex.h"
+#include "store/MessageView.h"
 #include "store/PgConnection.h"
 #include "store/SchemaDeclarations.h"
 #include "store/ServerSchema.h"
+#include "store/ServerSearch.h"
 #include "store/ServerUrl.h"
 #include "store/SqliteDb.h"
 #include "store/Store.h"
@@ -117,6 +121,7 @@ private slots:
     void refusesATargetThatHoldsRows();
     void cancelLeavesTheTargetAsItWas();
     void serverSchemaIsMadeOnce();
+    void serverSearchFindsWhatTheFilesFind();
     void unreachableServerIsNamed();
     void commandCopies();
 
@@ -330,6 +335,45 @@ void TestStoreCopy::serverSchemaIsMadeOnce()
     } catch (const StoreError &e) {
         QVERIFY2(e.message().contains(QLatin1String("newer version")), qPrintable(e.message()));
     }
+}
+
+void TestStoreCopy::serverSearchFindsWhatTheFilesFind()
+{
+    needServer();
+    Store files;
+    files.open(m_env.newDataDir());
+    fill(files);
+    SqliteStatement odd(files.acarsLog(),
+                        "INSERT INTO tMessage (mTime, mReg, mFlight, mLabel, "
+                        "mText) VALUES ('2026-12-29 00:00:00', ?, 'X1', '5Z', ?)");
+    for (const char *text : {"100% done", "a_b c", "RWY 27L", "rwy27l", "Rwy ÄRWY"}) {
+        odd.bind(1, QByteArray("N") + text);
+        odd.bind(2, QByteArray(text));
+        odd.run();
+    }
+    // The rows went in around the recorder: its index is made afresh.
+    MessageSearchIndex(files.acarsLog()).rebuild();
+    PgConnection server;
+    server.open(ServerUrl::parse(m_server->newDatabase()));
+    QVERIFY(StoreCopy(files).toServer(server));
+    const QStringList texts = {"posrep", "N51W", "\\N lit", "ürich", "東京", "one\r\nline", "%",
+                               "_",      "a_b",  "100%",    "rwy",   "27l",  "Ärwy",        "äRWY",
+                               ".g-ab1", "BA8",  "h1",      "5z",    "zzz"};
+    for (const QString &text : texts) {
+        for (qint64 limit : {qint64(0), qint64(10)}) {
+            std::vector<qint64> expected;
+            for (const MessageRow &row :
+                 MessageSearch::find(files, MessageView::all().withSearch(text), limit))
+                expected.push_back(row.rowid);
+            const std::vector<qint64> found = ServerSearch::find(server, text, limit);
+            QVERIFY2(found == expected, qPrintable(QStringLiteral("%1 (limit %2): %3 hits, not %4")
+                                                       .arg(text)
+                                                       .arg(limit)
+                                                       .arg(found.size())
+                                                       .arg(expected.size())));
+        }
+    }
+    QVERIFY(ServerSearch::find(server, QStringLiteral("rwy"), 0).size() == 3);
 }
 
 void TestStoreCopy::unreachableServerIsNamed()

@@ -1,0 +1,62 @@
+#include "ServerSearch.h"
+
+#include "PgConnection.h"
+
+namespace corvane
+{
+
+namespace
+{
+
+// The candidates through the index, then the check column by column.
+const QByteArray kFind = QByteArray("SELECT rowid FROM tMessage WHERE ") +
+                         ServerSearch::kSearchedText +
+                         " ILIKE $1 "
+                         "AND (strpos(lower(mText COLLATE \"C\"), $2) > 0 "
+                         "OR strpos(lower(mReg::text COLLATE \"C\"), $2) > 0 "
+                         "OR strpos(lower(mFlight::text COLLATE \"C\"), $2) > 0 "
+                         "OR strpos(lower(mLabel COLLATE \"C\"), $2) > 0) "
+                         "ORDER BY mTime DESC, rowid DESC";
+
+QString asciiLower(const QString &text)
+{
+    QString out = text;
+    for (QChar &c : out)
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + ('a' - 'A'));
+    return out;
+}
+
+} // namespace
+
+QString ServerSearch::pattern(const QString &text)
+{
+    QString escaped;
+    for (const QChar c : text) {
+        if (c == u'%' || c == u'_' || c == u'\\')
+            escaped += u'\\';
+        escaped += c;
+    }
+    return u'%' + escaped + u'%';
+}
+
+std::vector<qint64> ServerSearch::find(PgConnection &db, const QString &text, qint64 limit)
+{
+    QByteArray sql = kFind;
+    PgConnection::Params params = {pattern(text).toUtf8(), asciiLower(text).toUtf8()};
+    if (limit > 0) {
+        sql += " LIMIT $3";
+        params.push_back(QByteArray::number(limit));
+    }
+    // Parallel workers cost more to start than the first hits take to find.
+    PgTransaction transaction(db);
+    db.exec("SET LOCAL max_parallel_workers_per_gather = 0");
+    const PgResult hits = db.query(sql, params);
+    transaction.commit();
+    std::vector<qint64> rowids(size_t(hits.rows()));
+    for (int i = 0; i < hits.rows(); ++i)
+        rowids[size_t(i)] = hits.int64(i, 0);
+    return rowids;
+}
+
+} // namespace corvane

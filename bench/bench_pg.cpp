@@ -196,7 +196,6 @@ int main(int argc, char **argv)
         std::printf("  floor: the same rows between two SQLite stores %.1f s\n", floor);
         std::printf("  ratios to the floor: to %.2f, from %.2f\n", there / floor, home / floor);
         std::printf("  peak memory %.0f MB\n", bench::peakMemoryMB());
-        db.exec("ANALYZE");
         std::printf("search, first %lld hits (median of five after a cold run)\n", kFirstHits);
         for (const QString &text : {QStringLiteral("VHHH/STA"), QStringLiteral("RWY")})
             compareSearch(source, db, text);

@@ -200,6 +200,9 @@ bool StoreCopy::toServer(PgConnection &server, const Progress &progress)
     server.exec("SET LOCAL maintenance_work_mem = '256MB'");
     server.exec(ServerSearch::kCreateIndex);
     transaction.commit();
+    // Statistics for the planner and the visibility of every row settled now,
+    // rather than by the first searches or a later autovacuum.
+    server.exec("VACUUM (ANALYZE)");
     return true;
 }
 

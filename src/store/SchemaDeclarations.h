@@ -22,6 +22,9 @@ struct TableDeclaration {
     std::vector<ColumnDeclaration> columns;
     // A key of several columns; the table is then kept in key order without rowids.
     std::vector<const char *> primaryKey = {};
+    // Rows updated again and again (registers, counts): a server leaves room
+    // on each page so that an update can stay there.
+    bool updatedInPlace = false;
 };
 
 // A column added to a table of an earlier step; it goes at the end of the table.
@@ -30,13 +33,20 @@ struct AddedColumn {
     ColumnDeclaration column;
 };
 
+// What an index is on a server. A register's key is unique there: with
+// several stations writing at once, uniqueness lets each upsert its rows
+// without reading them first. An index that only orders a grid is left out
+// there: the server sorts a register's rows for a page faster than each
+// station's upserts could keep the index, and without it a register's
+// update stays on its page (a heap-only update) instead of touching every
+// index.
+enum class OnServer { Same, Unique, Absent };
+
 struct IndexDeclaration {
     const char *name;
     const char *table;
     std::vector<const char *> columns;
-    // A register's key: on a server, where several stations write at once,
-    // uniqueness lets each upsert its rows without reading them first.
-    bool uniqueOnServer = false;
+    OnServer onServer = OnServer::Same;
 };
 
 // What one schema version brought to one database file.

@@ -80,7 +80,8 @@ QByteArray ServerSchema::createStatements()
             sql += SchemaDeclarations::createTable(table, SqlDialect::Postgres) + ";\n";
         for (const IndexDeclaration &index :
              SchemaDeclarations::indexesAt(file, Schema::kCurrentVersion))
-            sql += SchemaDeclarations::createIndex(index, SqlDialect::Postgres) + ";\n";
+            if (index.onServer != OnServer::Absent)
+                sql += SchemaDeclarations::createIndex(index, SqlDialect::Postgres) + ";\n";
         for (const SchemaStep &step : SchemaDeclarations::steps(file))
             for (const char *statement : step.serverStatements)
                 sql += QByteArray(statement) + ";\n";
@@ -108,7 +109,8 @@ void ServerSchema::upgrade(PgConnection &db, int fromVersion)
                 db.exec(
                     SchemaDeclarations::addColumn(added.table, added.column, SqlDialect::Postgres));
             for (const IndexDeclaration &index : step.indexes)
-                db.exec(SchemaDeclarations::createIndex(index, SqlDialect::Postgres));
+                if (index.onServer != OnServer::Absent)
+                    db.exec(SchemaDeclarations::createIndex(index, SqlDialect::Postgres));
             for (const char *statement : step.serverStatements)
                 db.exec(statement);
         }

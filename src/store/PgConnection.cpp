@@ -193,7 +193,15 @@ bool PgConnection::copyIn(const QByteArray &copySql, const std::function<bool(QB
     bool more = true, stopped = false;
     while (more) {
         piece.clear();
-        more = next(piece);
+        try {
+            more = next(piece);
+        } catch (...) {
+            // The server is told the COPY failed, so the connection can roll back.
+            PQputCopyEnd(m_conn, "the rows could not be read");
+            while (PGresult *r = PQgetResult(m_conn))
+                PQclear(r);
+            throw;
+        }
         if (!piece.isEmpty() && PQputCopyData(m_conn, piece.constData(), int(piece.size())) != 1)
             break;
         if (cancelled && cancelled()) {

@@ -92,6 +92,11 @@ StoreResult ServerRecorder::storeMessage(const MessageRecord &r, NewPairsSink *s
 
 void ServerRecorder::rollbackBatch()
 {
+    clearBatch();
+}
+
+void ServerRecorder::clearBatch()
+{
     m_batch.clear();
     m_pairs.clear();
     m_aircraft.clear();
@@ -118,7 +123,7 @@ void ServerRecorder::commitBatch()
         }
     }
     const std::vector<Held> committed = std::move(m_batch);
-    rollbackBatch();
+    clearBatch();
     for (const NewPair &p : newPairs)
         p.sink->newPair(p.registration, p.flight);
     if (m_publisher)

@@ -75,6 +75,7 @@ private:
         QString flight;
     };
 
+    void clearBatch();
     void writeBatch(std::vector<NewPair> &newPairs);
     std::vector<qint64> takeRowIds(qint64 count);
     void copyMessages(const std::vector<qint64> &rowids);

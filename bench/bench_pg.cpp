@@ -55,8 +55,7 @@ double sqliteFloor(Store &source, const QString &to)
     Store target;
     target.open(to);
     return bench::secondsOf([&] {
-        for (Schema::File file :
-             {Schema::File::AcarsLog, Schema::File::Routes, Schema::File::Alerts}) {
+        for (Schema::File file : Schema::kFiles) {
             SqliteDb &db = target.db(file);
             db.exec(QStringLiteral("ATTACH '%1' AS source")
                         .arg(source.path(file))

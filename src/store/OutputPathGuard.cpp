@@ -53,7 +53,7 @@ QStringList OutputPathGuard::protectedPaths() const
     static const char *const kCompanions[] = {"", "-wal", "-shm", "-journal"};
     QStringList paths;
     const QDir folder(m_folder);
-    for (Schema::File file : {Schema::File::AcarsLog, Schema::File::Routes, Schema::File::Alerts})
+    for (Schema::File file : Schema::kFiles)
         for (const char *suffix : kCompanions)
             paths << folder.filePath(Schema::fileName(file) + QLatin1String(suffix));
     return paths;

@@ -19,6 +19,7 @@ class Schema
 {
 public:
     enum class File { AcarsLog, Routes, Alerts };
+    static constexpr File kFiles[] = {File::AcarsLog, File::Routes, File::Alerts};
 
     static constexpr int kCurrentVersion = 5;
 

@@ -11,15 +11,12 @@ namespace corvane
 namespace
 {
 
-constexpr Schema::File kFiles[] = {Schema::File::AcarsLog, Schema::File::Routes,
-                                   Schema::File::Alerts};
-
 // Any number will do, as long as every station takes the same one.
 const char *const kSchemaLock = "SELECT pg_advisory_xact_lock(4236557720)";
 
 bool holdsAnyOurTable(PgConnection &db)
 {
-    for (Schema::File file : kFiles)
+    for (Schema::File file : Schema::kFiles)
         for (const TableDeclaration &table :
              SchemaDeclarations::tablesAt(file, Schema::kCurrentVersion))
             if (!db.query("SELECT to_regclass($1)",
@@ -74,7 +71,7 @@ QByteArray ServerSchema::createStatements()
 {
     QByteArray sql = "CREATE EXTENSION IF NOT EXISTS citext;\n"
                      "CREATE TABLE IF NOT EXISTS StoreVersion (Version integer NOT NULL);\n";
-    for (Schema::File file : kFiles) {
+    for (Schema::File file : Schema::kFiles) {
         for (const TableDeclaration &table :
              SchemaDeclarations::tablesAt(file, Schema::kCurrentVersion))
             sql += SchemaDeclarations::createTable(table, SqlDialect::Postgres) + ";\n";
@@ -99,7 +96,7 @@ void ServerSchema::create(PgConnection &db)
 // (virtual tables, fills written for SQLite) have no place here.
 void ServerSchema::upgrade(PgConnection &db, int fromVersion)
 {
-    for (Schema::File file : kFiles) {
+    for (Schema::File file : Schema::kFiles) {
         for (const SchemaStep &step : SchemaDeclarations::steps(file)) {
             if (step.version <= fromVersion)
                 continue;

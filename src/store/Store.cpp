@@ -12,7 +12,6 @@ namespace corvane
 
 namespace
 {
-const Schema::File kFiles[] = {Schema::File::AcarsLog, Schema::File::Routes, Schema::File::Alerts};
 } // namespace
 
 Store::Store()
@@ -62,10 +61,10 @@ void Store::open(const QString &appFolder, const SchemaProgress &progress)
     if (!QDir().mkpath(appFolder))
         throw StoreError(QStringLiteral("Cannot create the application folder %1").arg(appFolder));
     // Check every file before touching any, so a refused file leaves all three as they were.
-    for (Schema::File file : kFiles)
+    for (Schema::File file : Schema::kFiles)
         Schema::checkIsSqliteFile(path(file));
     try {
-        for (Schema::File file : kFiles) {
+        for (Schema::File file : Schema::kFiles) {
             db(file).open(path(file));
             Schema::ensure(db(file), file, progress);
         }
@@ -95,11 +94,11 @@ void Store::openForReading(const QString &appFolder, const SchemaProgress &progr
 
 bool Store::openReadOnly()
 {
-    for (Schema::File file : kFiles)
+    for (Schema::File file : Schema::kFiles)
         if (!QFileInfo(path(file)).isFile())
             return false;
     try {
-        for (Schema::File file : kFiles) {
+        for (Schema::File file : Schema::kFiles) {
             openFileReadOnly(file);
             if (!Schema::isCurrent(db(file), file)) {
                 close();
@@ -131,7 +130,7 @@ void Store::openFileReadOnly(Schema::File file)
 void Store::close()
 {
     m_readOnly = false;
-    for (Schema::File file : kFiles)
+    for (Schema::File file : Schema::kFiles)
         db(file).close();
 }
 

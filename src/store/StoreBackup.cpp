@@ -15,8 +15,6 @@ namespace corvane
 
 namespace
 {
-const Schema::File kFiles[] = {Schema::File::AcarsLog, Schema::File::Routes, Schema::File::Alerts};
-
 void removeWithCompanions(const QString &path)
 {
     for (const char *suffix : {"", "-journal", "-wal", "-shm"})
@@ -32,7 +30,7 @@ QString StoreBackup::refusal(const QString &folder) const
     if (!canonical.isEmpty() && canonical == QFileInfo(m_store.folder()).canonicalFilePath())
         return QStringLiteral("%1 is the data folder itself; choose another folder").arg(folder);
     const OutputPathGuard guard(m_store);
-    for (Schema::File file : kFiles) {
+    for (Schema::File file : Schema::kFiles) {
         const QString why = guard.refusal(QDir(folder).filePath(Schema::fileName(file)));
         if (!why.isEmpty())
             return why;
@@ -56,7 +54,7 @@ bool StoreBackup::copyTo(const QString &folder, const Progress &progress)
     // all three are whole, so a failed run leaves an older backup as it was.
     QStringList partial;
     bool ok = true;
-    for (Schema::File file : kFiles) {
+    for (Schema::File file : Schema::kFiles) {
         const QString target = QDir(folder).filePath(Schema::fileName(file));
         const QString temp = target + QStringLiteral(".partial");
         partial << temp;
@@ -66,7 +64,7 @@ bool StoreBackup::copyTo(const QString &folder, const Progress &progress)
         }
     }
     for (qsizetype i = 0; i < partial.size(); ++i) {
-        const QString target = QDir(folder).filePath(Schema::fileName(kFiles[i]));
+        const QString target = QDir(folder).filePath(Schema::fileName(Schema::kFiles[i]));
         if (ok) {
             removeWithCompanions(target);
             if (!QFile::rename(partial[i], target)) {

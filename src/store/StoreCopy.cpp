@@ -19,8 +19,6 @@ namespace corvane
 namespace
 {
 
-constexpr Schema::File kFiles[] = {Schema::File::AcarsLog, Schema::File::Routes,
-                                   Schema::File::Alerts};
 constexpr qint64 kTickRows = 5000;
 // COPY text is sent in pieces of about this size.
 constexpr qsizetype kCopyPiece = 1 << 20;
@@ -33,7 +31,7 @@ struct CopiedTable {
 std::vector<CopiedTable> copiedTables()
 {
     std::vector<CopiedTable> all;
-    for (Schema::File file : kFiles)
+    for (Schema::File file : Schema::kFiles)
         for (const TableDeclaration &table :
              SchemaDeclarations::tablesAt(file, Schema::kCurrentVersion))
             all.push_back({file, table});
@@ -218,7 +216,7 @@ bool StoreCopy::fromServer(PgConnection &server, const Progress &progress)
     PgTransaction snapshot(server);
     server.exec("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY");
     std::vector<std::unique_ptr<SqliteTransaction>> writes;
-    for (Schema::File file : kFiles)
+    for (Schema::File file : Schema::kFiles)
         writes.push_back(std::make_unique<SqliteTransaction>(m_store.db(file)));
     for (const CopiedTable &t : tables) {
         const qint64 rows = sqliteRows(m_store.db(t.file), t.table);

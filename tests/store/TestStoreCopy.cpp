@@ -21,15 +21,12 @@ using namespace corvane;
 namespace
 {
 
-constexpr Schema::File kFiles[] = {Schema::File::AcarsLog, Schema::File::Routes,
-                                   Schema::File::Alerts};
-
 // Every table of a store, each row with its rowid and every value quoted
 // with its type, so a copy that turns 1 into '1' or NULL into '' differs.
 QStringList dump(Store &store)
 {
     QStringList out;
-    for (Schema::File file : kFiles) {
+    for (Schema::File file : Schema::kFiles) {
         for (const TableDeclaration &table :
              SchemaDeclarations::tablesAt(file, Schema::kCurrentVersion)) {
             QByteArray columns = SchemaDeclarations::hasImplicitRowId(table) ? "rowid" : "'-'";

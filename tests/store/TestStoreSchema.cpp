@@ -17,13 +17,10 @@ class TestStoreSchema : public QObject
 
     test::TestEnvironment env;
 
-    static constexpr Schema::File kFiles[] = {Schema::File::AcarsLog, Schema::File::Routes,
-                                              Schema::File::Alerts};
-
     static void eachFile()
     {
         QTest::addColumn<Schema::File>("file");
-        for (Schema::File file : kFiles)
+        for (Schema::File file : Schema::kFiles)
             QTest::newRow(qPrintable(Schema::fileName(file))) << file;
     }
 
@@ -287,7 +284,7 @@ private slots:
     {
         QTest::addColumn<Schema::File>("file");
         QTest::addColumn<int>("version");
-        for (Schema::File file : kFiles)
+        for (Schema::File file : Schema::kFiles)
             for (int version = 0; version < Schema::kCurrentVersion; ++version)
                 QTest::addRow("%s from %d", qPrintable(Schema::fileName(file)), version)
                     << file << version;
@@ -343,7 +340,7 @@ private slots:
     void declarationStepsRiseToTheCurrentVersion()
     {
         int highest = 0;
-        for (Schema::File file : kFiles) {
+        for (Schema::File file : Schema::kFiles) {
             int previous = -1;
             for (const SchemaStep &step : SchemaDeclarations::steps(file)) {
                 QVERIFY2(step.version > previous, qPrintable(Schema::fileName(file)));

@@ -30,6 +30,8 @@ public:
     const QString &text() const { return m_text; }
     bool isEmpty() const { return m_text.isEmpty(); }
     bool usesIndex() const;
+    // The text with its ASCII letters folded, as every store compares it.
+    QString folded() const;
 
     // A condition on tMessage and its parameters, in order.
     QString condition() const;
@@ -43,7 +45,6 @@ private:
     static bool walksTimeOrder(Store &store, const MessageView &view, qint64 limit);
     qint64 candidates(Store &store) const;
     QString matchExpression() const;
-    QString folded() const;
 
     QString m_text;
 };

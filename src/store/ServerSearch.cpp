@@ -1,5 +1,6 @@
 #include "ServerSearch.h"
 
+#include "MessageSearch.h"
 #include "PgConnection.h"
 
 namespace corvane
@@ -18,15 +19,6 @@ const QByteArray kFind = QByteArray("SELECT rowid FROM tMessage WHERE ") +
                          "OR strpos(lower(mLabel COLLATE \"C\"), $2) > 0) "
                          "ORDER BY mTime DESC, rowid DESC";
 
-QString asciiLower(const QString &text)
-{
-    QString out = text;
-    for (QChar &c : out)
-        if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() + ('a' - 'A'));
-    return out;
-}
-
 } // namespace
 
 QString ServerSearch::pattern(const QString &text)
@@ -43,7 +35,7 @@ QString ServerSearch::pattern(const QString &text)
 std::vector<qint64> ServerSearch::find(PgConnection &db, const QString &text, qint64 limit)
 {
     QByteArray sql = kFind;
-    PgConnection::Params params = {pattern(text).toUtf8(), asciiLower(text).toUtf8()};
+    PgConnection::Params params = {pattern(text).toUtf8(), MessageSearch(text).folded().toUtf8()};
     if (limit > 0) {
         sql += " LIMIT $3";
         params.push_back(QByteArray::number(limit));

@@ -144,7 +144,7 @@ void ImportController::submitRun(const QStringList &paths)
     m_job =
         m_recorder.submit([this, format, paths, uplinks, showNew, observer](RecorderJobContext &c) {
             c.recorder.setRecordUplinks(uplinks);
-            LogImporter importer(c.store, c.recorder);
+            LogImporter importer(c.folder, c.recorder);
             importer.setShowNewPairs(showNew);
             ImportObserverRelay relay(*observer, *observer, c.cancelled);
             std::vector<ImportResult> results;

@@ -272,7 +272,7 @@ void RegisterBrowser::submitDeletion(std::function<bool(MessageDeletion &)> work
             // The deletion is a transaction of its own, after whatever the
             // recorder still holds.
             context.recorder.commitBatch();
-            MessageDeletion deletion(context.store);
+            MessageDeletion deletion(context.store());
             deleted = work(deletion);
         } catch (const StoreError &e) {
             error = e.message();

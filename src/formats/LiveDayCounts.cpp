@@ -2,34 +2,31 @@
 
 #include "LivePassFrame.h"
 #include "store/DayRange.h"
-#include "store/MessageRecorder.h"
-#include "store/StoreFigures.h"
+#include "store/Recorder.h"
 
 #include <QTime>
 
 namespace corvane
 {
 
-void LiveDayCounts::recount(Store &store, MessageRecorder &recorder, const QDate &today)
+void LiveDayCounts::recount(Recorder &recorder, const QDate &today)
 {
     // Watch first: what is committed from now on is tallied, what was
     // committed before is in the count.
     recorder.watchDay(today);
-    StoreFigures figures(store);
-    const DayRange day = DayRange::day(today);
-    m_messages = figures.messagesWithin(day);
-    m_aircraft = figures.aircraftLastHeardWithin(day);
+    const Recorder::DayTally counted = recorder.countDay(DayRange::day(today));
+    m_messages = counted.messages;
+    m_aircraft = counted.aircraft;
     m_counted = true;
 }
 
-void LiveDayCounts::update(Store &store, MessageRecorder &recorder, LivePassResult &result,
-                           const QDate &today)
+void LiveDayCounts::update(Recorder &recorder, LivePassResult &result, const QDate &today)
 {
     const bool outside = recorder.takeOutsideWrite();
     if (!m_counted || outside || recorder.watchedDay() != today) {
-        recount(store, recorder, today);
+        recount(recorder, today);
     } else {
-        const MessageRecorder::DayTally tally = recorder.takeDayTally();
+        const Recorder::DayTally tally = recorder.takeDayTally();
         m_messages += tally.messages;
         m_aircraft += tally.aircraft;
     }

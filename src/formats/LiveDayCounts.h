@@ -5,8 +5,7 @@
 namespace corvane
 {
 
-class Store;
-class MessageRecorder;
+class Recorder;
 struct LivePassResult;
 
 // Today's counts of a live link (messages stamped today, aircraft last heard
@@ -19,14 +18,14 @@ class LiveDayCounts
 public:
     // Brings the counts up to date after the recorder's last commit and
     // writes them and the rates into the result.
-    void update(Store &store, MessageRecorder &recorder, LivePassResult &result,
+    void update(Recorder &recorder, LivePassResult &result,
                 const QDate &today = QDate::currentDate());
 
     qint64 messages() const { return m_messages; }
     qint64 aircraft() const { return m_aircraft; }
 
 private:
-    void recount(Store &store, MessageRecorder &recorder, const QDate &today);
+    void recount(Recorder &recorder, const QDate &today);
 
     bool m_counted = false;
     qint64 m_messages = 0;

@@ -7,8 +7,8 @@
 #include "RecordLoop.h"
 #include "RecordReader.h"
 #include "store/DayRange.h"
-#include "store/MessageRecorder.h"
 #include "store/MessageTime.h"
+#include "store/Recorder.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
 #include "store/StoreFigures.h"
@@ -31,19 +31,24 @@ QString LivePassResult::ratesText() const
     return QStringLiteral("%1/%2").arg(messagesPerHour, 0, 'f', 1).arg(aircraftPerHour, 0, 'f', 1);
 }
 
-LivePassFrame::LivePassFrame(Store &store, MessageRecorder &recorder, LiveDayCounts &counts)
-    : m_store(store), m_recorder(recorder), m_counts(counts)
+LivePassFrame::LivePassFrame(const QString &folder, Recorder &recorder, LiveDayCounts &counts)
+    : m_folder(folder), m_recorder(recorder), m_counts(counts)
 {
 }
 
-LivePassFrame::LivePassFrame(Store &store, MessageRecorder &recorder)
-    : m_store(store), m_recorder(recorder), m_counts(m_ownCounts)
+LivePassFrame::LivePassFrame(Store &store, Recorder &recorder, LiveDayCounts &counts)
+    : LivePassFrame(store.folder(), recorder, counts)
+{
+}
+
+LivePassFrame::LivePassFrame(Store &store, Recorder &recorder)
+    : LivePassFrame(store.folder(), recorder, m_ownCounts)
 {
 }
 
 QString LivePassFrame::liveFilePath() const
 {
-    return QDir(m_store.folder()).filePath(liveFileName());
+    return QDir(m_folder).filePath(liveFileName());
 }
 
 QByteArray LivePassFrame::liveText(const LiveType &type, const QString &value)
@@ -138,7 +143,7 @@ void LivePassFrame::readStream(const LiveType &type, DecoderStream &stream, NewP
                                ImportObserver &obs, LivePassResult &result)
 {
     const LivePassRules &rules = type.pass;
-    std::unique_ptr<RecordReader> reader = type.makeReader(m_store.folder());
+    std::unique_ptr<RecordReader> reader = type.makeReader(m_folder);
     NewPairsSink *pairsSink = rules.reportsNewPairs ? sink : nullptr;
     const auto fileName = [&rules] {
         return rules.fixedFileName
@@ -166,7 +171,7 @@ void LivePassFrame::writeLastValue(LivePassResult &result, ImportObserver &obs)
 void LivePassFrame::endOfPass(LivePassResult &result)
 {
     m_recorder.refreshHeardOfStored();
-    m_counts.update(m_store, m_recorder, result);
+    m_counts.update(m_recorder, result);
 }
 
 } // namespace corvane

@@ -10,7 +10,7 @@ namespace corvane
 
 class Store;
 class DecoderStream;
-class MessageRecorder;
+class Recorder;
 class ImportObserver;
 class NewPairsSink;
 struct LiveFlags;
@@ -39,9 +39,11 @@ struct LivePassResult : ImportResult {
 class LivePassFrame
 {
 public:
-    // The counts carry over from pass to pass: give the link's own.
-    LivePassFrame(Store &store, MessageRecorder &recorder, LiveDayCounts &counts);
-    LivePassFrame(Store &store, MessageRecorder &recorder);
+    // The counts carry over from pass to pass: give the link's own. The
+    // folder is the data folder (live.txt, the readers' own files).
+    LivePassFrame(const QString &folder, Recorder &recorder, LiveDayCounts &counts);
+    LivePassFrame(Store &store, Recorder &recorder, LiveDayCounts &counts);
+    LivePassFrame(Store &store, Recorder &recorder);
 
     // A value that arrives while flags.restart is set is the one the link
     // held when it opened: it is thrown away and the flag cleared.
@@ -62,8 +64,7 @@ public:
     // flags of what was stored, today's counts and rates.
     void endOfPass(LivePassResult &result);
 
-    Store &store() { return m_store; }
-    MessageRecorder &recorder() { return m_recorder; }
+    Recorder &recorder() { return m_recorder; }
 
     static QString liveFileName() { return QStringLiteral("live.txt"); }
     QString liveFilePath() const;
@@ -74,8 +75,8 @@ private:
     void readStream(const LiveType &type, DecoderStream &stream, NewPairsSink *sink,
                     ImportObserver &obs, LivePassResult &result);
 
-    Store &m_store;
-    MessageRecorder &m_recorder;
+    QString m_folder;
+    Recorder &m_recorder;
     LiveDayCounts m_ownCounts;
     LiveDayCounts &m_counts;
     QByteArray m_lastText;

@@ -5,9 +5,9 @@
 #include "LogFormats.h"
 #include "RecordLoop.h"
 #include "RecordReader.h"
-#include "store/MessageRecorder.h"
 #include "store/NewPairsFile.h"
 #include "store/ProcessedLogs.h"
+#include "store/Recorder.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
 
@@ -31,6 +31,9 @@ void ImportResult::count(StoreResult outcome)
     case StoreResult::Rejected:
         ++rejected;
         break;
+    case StoreResult::Refused:
+        ++notStored;
+        break;
     }
 }
 
@@ -41,8 +44,12 @@ void ImportResult::takeBack(qint64 messages)
     notStored += messages;
 }
 
-LogImporter::LogImporter(Store &store, MessageRecorder &recorder)
-    : m_store(store), m_recorder(recorder)
+LogImporter::LogImporter(const QString &folder, Recorder &recorder)
+    : m_folder(folder), m_recorder(recorder)
+{
+}
+
+LogImporter::LogImporter(Store &store, Recorder &recorder) : LogImporter(store.folder(), recorder)
 {
 }
 
@@ -54,20 +61,34 @@ QStringList LogImporter::recordedNames(const QStringList &paths)
     return names;
 }
 
-QStringList LogImporter::importedBefore(Store &store, const QStringList &paths)
+namespace
 {
-    const QStringList names = recordedNames(paths);
-    ProcessedLogs logs(store);
+template <typename Listed> QStringList listedBefore(const QStringList &paths, Listed listed)
+{
+    const QStringList names = LogImporter::recordedNames(paths);
     QStringList before;
     for (qsizetype i = 0; i < paths.size(); ++i)
-        if (logs.contains(names[i]))
+        if (listed(names[i]))
             before << paths[i];
     return before;
+}
+} // namespace
+
+QStringList LogImporter::importedBefore(Store &store, const QStringList &paths)
+{
+    ProcessedLogs logs(store);
+    return listedBefore(paths, [&logs](const QString &name) { return logs.contains(name); });
+}
+
+QStringList LogImporter::importedBefore(Recorder &recorder, const QStringList &paths)
+{
+    return listedBefore(paths,
+                        [&recorder](const QString &name) { return recorder.logRegistered(name); });
 }
 
 QString LogImporter::newPairsPath() const
 {
-    return QDir(m_store.folder()).filePath(NewPairsFile::fileName());
+    return QDir(m_folder).filePath(NewPairsFile::fileName());
 }
 
 QString LogImporter::progressText(const QString &name, qint64 stored)
@@ -77,7 +98,7 @@ QString LogImporter::progressText(const QString &name, qint64 stored)
 
 void LogImporter::registerLog(const QString &name)
 {
-    ProcessedLogs(m_store).add(name);
+    m_recorder.registerLog(name);
 }
 
 std::vector<ImportResult> LogImporter::importFiles(const LogFormat &format,
@@ -86,7 +107,7 @@ std::vector<ImportResult> LogImporter::importFiles(const LogFormat &format,
 {
     std::vector<ImportResult> results;
     const QStringList names = recordedNames(paths);
-    MessageRecorder::BulkScope bulk(m_recorder);
+    Recorder::BulkScope bulk(m_recorder);
     for (qsizetype i = 0; i < paths.size(); ++i) {
         if (observer && observer->cancelled())
             break;
@@ -114,11 +135,11 @@ ImportResult LogImporter::importFile(const LogFormat &format, const QString &pat
         obs.message(result.error);
         return result;
     }
-    std::unique_ptr<RecordReader> reader = format.makeReader(m_store.folder());
+    std::unique_ptr<RecordReader> reader = format.makeReader(m_folder);
     NewPairsFile newPairs;
     try {
         registerLog(recordedName);
-        if (!newPairs.open(m_store.folder(), recordedName))
+        if (!newPairs.open(m_folder, recordedName))
             throw StoreError(
                 QStringLiteral("Cannot write %1: %2").arg(newPairsPath(), newPairs.errorString()));
         if (!reader->acceptsHeading(stream)) {

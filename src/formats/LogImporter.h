@@ -9,7 +9,7 @@ namespace corvane
 {
 
 class Store;
-class MessageRecorder;
+class Recorder;
 class ImportObserver;
 struct LogFormat;
 
@@ -20,7 +20,9 @@ struct LogFormat;
 class LogImporter
 {
 public:
-    LogImporter(Store &store, MessageRecorder &recorder);
+    // The folder is the data folder (the new-pairs file, the readers' files).
+    LogImporter(const QString &folder, Recorder &recorder);
+    LogImporter(Store &store, Recorder &recorder);
 
     // Whether the observer is asked to show the new-pairs file after each
     // file (the setting "ShowNew"); off by default.
@@ -32,6 +34,7 @@ public:
     // The paths whose name, as an import of these paths would record it, is
     // already in the processed-logs list.
     static QStringList importedBefore(Store &store, const QStringList &paths);
+    static QStringList importedBefore(Recorder &recorder, const QStringList &paths);
 
     // Imports every file in order; a file that cannot be read is reported
     // and the run goes on, a store failure or a cancel stops it. The heard
@@ -48,8 +51,8 @@ public:
 private:
     QString newPairsPath() const;
 
-    Store &m_store;
-    MessageRecorder &m_recorder;
+    QString m_folder;
+    Recorder &m_recorder;
     bool m_showNewPairs = false;
 };
 

@@ -4,12 +4,12 @@
 #include "ImportObserver.h"
 #include "ImportResult.h"
 #include "RecordReader.h"
-#include "store/MessageRecorder.h"
+#include "store/Recorder.h"
 
 namespace corvane
 {
 
-void RecordLoop::run(DecoderStream &stream, RecordReader &reader, MessageRecorder &recorder,
+void RecordLoop::run(DecoderStream &stream, RecordReader &reader, Recorder &recorder,
                      NewPairsSink *sink, ImportObserver &observer, const QString &progressName,
                      const std::function<QString()> &fileName, ImportResult &result)
 {

@@ -8,7 +8,7 @@ namespace corvane
 
 class DecoderStream;
 class RecordReader;
-class MessageRecorder;
+class Recorder;
 class NewPairsSink;
 class ImportObserver;
 struct ImportResult;
@@ -20,7 +20,7 @@ struct ImportResult;
 class RecordLoop
 {
 public:
-    static void run(DecoderStream &stream, RecordReader &reader, MessageRecorder &recorder,
+    static void run(DecoderStream &stream, RecordReader &reader, Recorder &recorder,
                     NewPairsSink *sink, ImportObserver &observer, const QString &progressName,
                     const std::function<QString()> &fileName, ImportResult &result);
 };

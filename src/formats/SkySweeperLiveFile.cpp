@@ -4,8 +4,8 @@
 
 #include "DecoderStream.h"
 #include "ImportObserver.h"
-#include "store/MessageRecorder.h"
 #include "store/MessageTime.h"
+#include "store/Recorder.h"
 #include "store/StoreError.h"
 
 namespace corvane
@@ -47,8 +47,8 @@ void SkySweeperLiveFile::close()
     m_position = 0;
 }
 
-qint64 SkySweeperLiveFile::readChunk(MessageRecorder &recorder, const QByteArray &chunk,
-                                     bool moreAfter, NewPairsSink *sink, ImportObserver &obs,
+qint64 SkySweeperLiveFile::readChunk(Recorder &recorder, const QByteArray &chunk, bool moreAfter,
+                                     NewPairsSink *sink, ImportObserver &obs,
                                      LivePassResult &result)
 {
     DecoderStream stream;
@@ -67,7 +67,7 @@ qint64 SkySweeperLiveFile::readChunk(MessageRecorder &recorder, const QByteArray
 LivePassResult SkySweeperLiveFile::poll(LivePassFrame &frame, NewPairsSink *sink,
                                         ImportObserver *observer)
 {
-    MessageRecorder &recorder = frame.recorder();
+    Recorder &recorder = frame.recorder();
     ImportObserver none;
     ImportObserver &obs = observer ? *observer : none;
     LivePassResult result;

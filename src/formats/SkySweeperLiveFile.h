@@ -11,7 +11,7 @@ namespace corvane
 {
 
 class Store;
-class MessageRecorder;
+class Recorder;
 class NewPairsSink;
 class ImportObserver;
 
@@ -51,7 +51,7 @@ public:
 
 private:
     // Reads one chunk from the position; returns the bytes consumed.
-    qint64 readChunk(MessageRecorder &recorder, const QByteArray &chunk, bool moreAfter,
+    qint64 readChunk(Recorder &recorder, const QByteArray &chunk, bool moreAfter,
                      NewPairsSink *sink, ImportObserver &observer, LivePassResult &result);
 
     BlockReaderFactory m_makeReader;

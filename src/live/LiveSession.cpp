@@ -8,8 +8,8 @@
 #include "formats/ImportObserver.h"
 #include "formats/SkySweeperLiveFile.h"
 #include "recording/RecorderThread.h"
-#include "store/MessageRecorder.h"
 #include "store/MessageTime.h"
+#include "store/Recorder.h"
 #include "store/StoreError.h"
 #include "store/TextCodec.h"
 
@@ -43,14 +43,14 @@ struct PairCollector : NewPairsSink {
 
 // Matches each value against the words and writes the rows found, all in
 // one transaction; the reason when the alert log could not take them.
-QString addAlerts(Store &store, const AlertMatcher *words, const QStringList &values,
+QString addAlerts(Recorder &recorder, const AlertMatcher *words, const QStringList &values,
                   QList<AlertRow> *rows)
 {
     if (!words)
         return {};
     const QList<AlertRow> found = words->rowsFor(values, MessageTime::now().toStorage());
     try {
-        AlertLog(store).add(found);
+        recorder.recordAlerts(found);
     } catch (const StoreError &e) {
         return QStringLiteral("The alert log could not be written: %1").arg(e.message());
     }
@@ -339,7 +339,7 @@ void LiveSession::submitAlertsOnly(const QStringList &values)
     m_flags.busy = true;
     m_recorder.submit([this, words, values](RecorderJobContext &c) {
         Delivery out;
-        out.alertError = addAlerts(c.store, words.get(), values, &out.alerts);
+        out.alertError = addAlerts(c.recorder, words.get(), values, &out.alerts);
         RecorderThread::post(this, [this, out] { deliver(out); });
     });
 }
@@ -359,7 +359,7 @@ void LiveSession::submitPasses(const QStringList &values)
         c.recorder.setPublisher(
             [&out](const MessageRecord &message) { out.committed.push_back(message); });
         ImportObserver none;
-        LivePassFrame frame(c.store, c.recorder, work->counts);
+        LivePassFrame frame(c.folder, c.recorder, work->counts);
         for (const QString &value : values) {
             LivePassResult result;
             try {
@@ -405,7 +405,7 @@ void LiveSession::submitPasses(const QStringList &values)
             r.aircraftPerHour = figures.aircraftPerHour;
         }
         out.newPairs = pairs.pairs;
-        out.alertError = addAlerts(c.store, words.get(), values, &out.alerts);
+        out.alertError = addAlerts(c.recorder, words.get(), values, &out.alerts);
         RecorderThread::post(this, [this, out] { deliver(out); });
     });
 }
@@ -535,7 +535,7 @@ void LiveSession::submitFeedPass(std::vector<FeedValue> values)
         c.recorder.setPublisher(
             [&out](const MessageRecord &message) { out.committed.push_back(message); });
         ImportObserver none;
-        LivePassFrame frame(c.store, c.recorder, work->counts);
+        LivePassFrame frame(c.folder, c.recorder, work->counts);
         LivePassResult result;
         try {
             for (const FeedValue &v : *shared) {
@@ -561,7 +561,7 @@ void LiveSession::submitFeedPass(std::vector<FeedValue> values)
         QStringList blocks;
         for (const MessageRecord &message : out.committed)
             blocks << LiveTextBlock::build(message);
-        out.alertError = addAlerts(c.store, words.get(), blocks, &out.alerts);
+        out.alertError = addAlerts(c.recorder, words.get(), blocks, &out.alerts);
         RecorderThread::post(this, [this, out] { deliver(out); });
     });
 }
@@ -612,7 +612,7 @@ void LiveSession::pollBlocks()
         c.recorder.setPublisher(
             [&out](const MessageRecord &message) { out.committed.push_back(message); });
         ImportObserver none;
-        LivePassFrame frame(c.store, c.recorder, work->counts);
+        LivePassFrame frame(c.folder, c.recorder, work->counts);
         if (work->blockFile) {
             out.results.push_back(work->blockFile->poll(frame, &pairs, &none));
         } else {

@@ -1,6 +1,10 @@
 #include "RecorderThread.h"
 
 #include "store/MessageRecorder.h"
+#include "store/PgConnection.h"
+#include "store/ServerRecorder.h"
+#include "store/ServerSchema.h"
+#include "store/ServerUrl.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
 
@@ -16,8 +20,29 @@ namespace corvane
 class RecorderThread::Worker : public QObject
 {
 public:
+    QString folder;
     Store store;
-    std::unique_ptr<MessageRecorder> recorder;
+    PgConnection server;
+    std::unique_ptr<Recorder> recorder;
+
+    void open(const QString &serverUrl)
+    {
+        if (serverUrl.isEmpty()) {
+            store.open(folder);
+            // Another program on the same store (a window beside a
+            // headless recorder) may hold the write lock through a long
+            // deletion or compaction: the recorder waits for it rather
+            // than failing a batch, while its caller keeps receiving.
+            store.setLockWait(kLockWaitMillis);
+            recorder = std::make_unique<MessageRecorder>(store);
+            return;
+        }
+        server.open(ServerUrl::parse(serverUrl));
+        ServerSchema::ensure(server);
+        auto onServer = std::make_unique<ServerRecorder>(server);
+        onServer->setHoldWhileAway(true);
+        recorder = std::move(onServer);
+    }
 
     void close()
     {
@@ -30,6 +55,7 @@ public:
         }
         recorder.reset();
         store.close();
+        server.close();
     }
 };
 
@@ -45,7 +71,19 @@ bool RecorderThread::isRunning() const
     return m_thread != nullptr;
 }
 
+Store &RecorderJobContext::store() const
+{
+    if (!files)
+        throw StoreError(QStringLiteral("This is not done on a store on a server yet."));
+    return *files;
+}
+
 bool RecorderThread::start(const QString &folder, QString *error)
+{
+    return start(folder, QString(), error);
+}
+
+bool RecorderThread::start(const QString &folder, const QString &serverUrl, QString *error)
 {
     stop();
     m_thread = new QThread;
@@ -57,15 +95,10 @@ bool RecorderThread::start(const QString &folder, QString *error)
     Worker *worker = m_worker;
     QMetaObject::invokeMethod(
         worker,
-        [worker, folder, &why] {
+        [worker, folder, serverUrl, &why] {
             try {
-                worker->store.open(folder);
-                // Another program on the same store (a window beside a
-                // headless recorder) may hold the write lock through a long
-                // deletion or compaction: the recorder waits for it rather
-                // than failing a batch, while its caller keeps receiving.
-                worker->store.setLockWait(kLockWaitMillis);
-                worker->recorder = std::make_unique<MessageRecorder>(worker->store);
+                worker->folder = folder;
+                worker->open(serverUrl);
             } catch (const StoreError &e) {
                 why = e.message();
             }
@@ -155,7 +188,8 @@ void RecorderThread::runJob(quint64 number, const Job &job)
         emit jobFinished(number);
         return;
     }
-    RecorderJobContext context{m_worker->store, *m_worker->recorder, m_cancelRunning};
+    RecorderJobContext context{*m_worker->recorder, m_worker->folder, m_cancelRunning,
+                               m_worker->store.isOpen() ? &m_worker->store : nullptr};
     QString failure;
     try {
         job(context);

@@ -14,14 +14,20 @@ namespace corvane
 {
 
 class Store;
-class MessageRecorder;
+class Recorder;
 
-// What a job gets to work with: the thread's own connections to the store
-// and its recorder, and whether the job was asked to stop.
+// What a job gets to work with: the thread's recorder, the data folder,
+// whether the job was asked to stop, and the thread's own connections to the
+// store's files (none when the store is on a server).
 struct RecorderJobContext {
-    Store &store;
-    MessageRecorder &recorder;
+    Recorder &recorder;
+    const QString &folder;
     const std::atomic_bool &cancelled;
+    Store *files = nullptr;
+
+    // The files; throws StoreError when the store is on a server, where the
+    // job's work is not done yet.
+    Store &store() const;
 };
 
 // The one thread that writes to the store. It opens its own connections to
@@ -42,9 +48,12 @@ public:
     // jobs not started.
     ~RecorderThread() override;
 
-    // Opens the store folder on the thread; false with the reason when the
-    // files cannot be opened.
+    // Opens the store on the thread: the files of the data folder, or the
+    // server the address names (its schema made or brought up to date;
+    // batches held while the server is away). False with the reason when
+    // the store cannot be opened.
     bool start(const QString &folder, QString *error = nullptr);
+    bool start(const QString &folder, const QString &serverUrl, QString *error = nullptr);
     void stop();
     bool isRunning() const;
 

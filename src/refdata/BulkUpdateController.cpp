@@ -143,7 +143,7 @@ void BulkUpdateController::importAircraft()
         chooseAircraftFile();
         return;
     }
-    submit([](RecorderJobContext &c) { AircraftTable(c.store).removeAll(); },
+    submit([](RecorderJobContext &c) { AircraftTable(c.store()).removeAll(); },
            [this] {
                emit m_window.referenceDataChanged();
                chooseAircraftFile();
@@ -164,7 +164,7 @@ void BulkUpdateController::loadAircraft(const QString &path)
 {
     submit(
         [this, path](RecorderJobContext &c) {
-            AircraftListLoad load(c.store);
+            AircraftListLoad load(c.store());
             load.setCancelFlag(&c.cancelled);
             load.setProgress([this](qint64 line) {
                 postStatus(QStringLiteral("Processing record %1").arg(line));
@@ -193,7 +193,7 @@ void BulkUpdateController::loadRoutes(const QString &path, bool replace)
     auto malformed = std::make_shared<qint64>(0);
     submit(
         [this, path, replace, malformed](RecorderJobContext &c) {
-            RouteFileLoad load(c.store);
+            RouteFileLoad load(c.store());
             load.setReplace(replace);
             load.setCancelFlag(&c.cancelled);
             load.setProgress(
@@ -215,7 +215,7 @@ void BulkUpdateController::deleteAllRecords()
     if (isRunning() || !Dialogs::criticalQuestion(&m_window, deleteAllQuestion()))
         return;
     status(QStringLiteral("Deleting all records..."));
-    submit([](RecorderJobContext &c) { StoreCleanup(c.store).deleteAllMessages(); },
+    submit([](RecorderJobContext &c) { StoreCleanup(c.store()).deleteAllMessages(); },
            [this] {
                status(QString());
                messagesChanged();
@@ -246,7 +246,7 @@ void BulkUpdateController::runRemoval(RemoveDuplicatesDialog &dialog)
     QPointer<RemoveDuplicatesDialog> target(&dialog);
     submit(
         [this, view, target](RecorderJobContext &c) {
-            StoreCleanup cleanup(c.store);
+            StoreCleanup cleanup(c.store());
             cleanup.setStatus([this, target](const QString &text) {
                 RecorderThread::post(this, [target, text] {
                     if (target)
@@ -268,7 +268,7 @@ void BulkUpdateController::offerCompact()
         return;
     submit(
         [this](RecorderJobContext &c) {
-            StoreCleanup cleanup(c.store);
+            StoreCleanup cleanup(c.store());
             cleanup.setStatus([this](const QString &text) { postStatus(text); });
             cleanup.compact();
         },

@@ -41,6 +41,8 @@ struct MessageRecord {
     void clear() { *this = MessageRecord(); }
 };
 
-enum class StoreResult { Stored, Skipped, Rejected };
+// Refused: held back because the store cannot take more now (counted as
+// not stored).
+enum class StoreResult { Stored, Skipped, Rejected, Refused };
 
 } // namespace corvane

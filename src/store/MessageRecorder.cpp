@@ -1,13 +1,16 @@
 #include "MessageRecorder.h"
 
+#include "AlertLog.h"
 #include "DayRange.h"
 #include "MessageSearchIndex.h"
 #include "MessageTime.h"
 #include "NamedCommands.h"
 #include "NewPairsSink.h"
+#include "ProcessedLogs.h"
 #include "SqliteDb.h"
 #include "Store.h"
 #include "StoreError.h"
+#include "StoreFigures.h"
 
 #include <QVariant>
 #include <algorithm>
@@ -85,22 +88,21 @@ MessageRecorder::MessageRecorder(Store &store) : m_store(store)
     m_seenOwnChanges = ownChanges();
 }
 
-MessageRecorder::BulkScope::BulkScope(MessageRecorder &recorder)
-    : m_recorder(recorder), m_limit(recorder.m_batchLimit), m_millis(recorder.m_batchMillis),
-      m_cache(cacheSize(recorder.m_store.acarsLog()))
+void MessageRecorder::enterBulk()
 {
-    m_recorder.setBatchLimits(std::max(m_limit, kBulkBatchLimit),
-                              std::max(m_millis, kBulkBatchMillis));
+    m_beforeBulk = {m_batchLimit, m_batchMillis, cacheSize(m_store.acarsLog())};
+    setBatchLimits(std::max(m_batchLimit, kBulkBatchLimit),
+                   std::max(m_batchMillis, kBulkBatchMillis));
     // Negative sizes are KiB, positive ones pages.
-    if (m_cache < 0 && -m_cache < kBulkCacheKiB)
-        setCacheSize(m_recorder.m_store.acarsLog(), -kBulkCacheKiB);
+    if (m_beforeBulk.cache < 0 && -m_beforeBulk.cache < kBulkCacheKiB)
+        setCacheSize(m_store.acarsLog(), -kBulkCacheKiB);
 }
 
-MessageRecorder::BulkScope::~BulkScope()
+void MessageRecorder::leaveBulk()
 {
-    m_recorder.setBatchLimits(m_limit, m_millis);
+    setBatchLimits(m_beforeBulk.limit, m_beforeBulk.millis);
     try {
-        setCacheSize(m_recorder.m_store.acarsLog(), m_cache);
+        setCacheSize(m_store.acarsLog(), m_beforeBulk.cache);
     } catch (const StoreError &) {
         // Only the cache stays larger.
     }
@@ -211,7 +213,7 @@ void MessageRecorder::watchDay(const QDate &day)
     m_tally = m_batchTally = {};
 }
 
-MessageRecorder::DayTally MessageRecorder::takeDayTally()
+Recorder::DayTally MessageRecorder::takeDayTally()
 {
     const DayTally tally = m_tally;
     m_tally = {};
@@ -476,6 +478,37 @@ void MessageRecorder::noteOwnWrite(qint64 changesBefore)
     // flag updates do not make the registers or the day's figures stale.
     if (changesBefore == m_seenOwnChanges)
         m_seenOwnChanges = ownChanges();
+}
+
+} // namespace corvane
+
+namespace corvane
+{
+
+Recorder::DayTally MessageRecorder::countDay(const DayRange &day)
+{
+    StoreFigures figures(m_store);
+    return {figures.messagesWithin(day), figures.aircraftLastHeardWithin(day)};
+}
+
+} // namespace corvane
+
+namespace corvane
+{
+
+void MessageRecorder::recordAlerts(const QList<AlertRow> &rows)
+{
+    AlertLog(m_store).add(rows);
+}
+
+void MessageRecorder::registerLog(const QString &name)
+{
+    ProcessedLogs(m_store).add(name);
+}
+
+bool MessageRecorder::logRegistered(const QString &name)
+{
+    return ProcessedLogs(m_store).contains(name);
 }
 
 } // namespace corvane

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "MessageCounts.h"
-#include "MessageRecord.h"
+#include "Recorder.h"
 
 #include <QDate>
 
@@ -33,19 +33,11 @@ class MessageSearchIndex;
 // failing write rolls the open batch back and throws StoreError. New pairs
 // reach their sink only once their batch has committed, so a sink must stay
 // alive until the batch it was given to is committed or rolled back.
-class MessageRecorder
+class MessageRecorder : public Recorder
 {
 public:
     static constexpr int kBatchLimit = 10000;
     static constexpr int kBatchMillis = 1000;
-
-    // What one watched day gained through committed batches: messages
-    // stamped within it, and heard aircraft whose last hearing moved into
-    // it (less those that moved out of it).
-    struct DayTally {
-        qint64 messages = 0;
-        qint64 aircraft = 0;
-    };
 
     explicit MessageRecorder(Store &store);
     ~MessageRecorder();
@@ -54,73 +46,67 @@ public:
 
     // Whether uplinks are recorded (the setting "UplinkMessages" is 1); an
     // uplink that is not is skipped. On by default.
-    void setRecordUplinks(bool on) { m_recordUplinks = on; }
-    bool recordsUplinks() const { return m_recordUplinks; }
+    void setRecordUplinks(bool on) override { m_recordUplinks = on; }
+    bool recordsUplinks() const override { return m_recordUplinks; }
 
     // Called for each stored message once its batch has committed (the live
     // pass-on); a rolled-back batch passes nothing on.
-    void setPublisher(std::function<void(const MessageRecord &)> publisher)
+    void setPublisher(std::function<void(const MessageRecord &)> publisher) override
     {
         m_publisher = std::move(publisher);
     }
-    void setBatchLimits(int messages, int millis)
+    void setBatchLimits(int messages, int millis) override
     {
         m_batchLimit = messages;
         m_batchMillis = millis;
     }
 
-    // Imports record in larger batches with a larger page cache. In a store
+    // Imports record in larger batches (BulkScope) with a larger page cache. In a store
     // of millions, each message lands on its own leaf of the registration
     // and flight indexes; a batch of 10,000 dirties about as many leaves as
     // it has messages and writes each one twice (log and checkpoint), while
     // a batch of 100,000 whose leaves stay in the cache shares them between
-    // messages. The scope puts the earlier limits and cache back; what it
-    // leaves open commits by those.
-    class BulkScope
-    {
-    public:
-        explicit BulkScope(MessageRecorder &recorder);
-        ~BulkScope();
-        BulkScope(const BulkScope &) = delete;
-        BulkScope &operator=(const BulkScope &) = delete;
-
-    private:
-        MessageRecorder &m_recorder;
-        int m_limit;
-        int m_millis;
-        qint64 m_cache;
-    };
+    // messages. Leaving puts the earlier limits and cache back; what is
+    // left open commits by those.
     static constexpr int kBulkBatchLimit = 100000;
     static constexpr int kBulkBatchMillis = 10000;
     static constexpr qint64 kBulkCacheKiB = 131072;
 
     // Whether the uplink filter passes the record over: an uplink while
     // uplinks are not recorded.
-    bool skips(const MessageRecord &record) const;
-    StoreResult storeMessage(const MessageRecord &record, NewPairsSink *sink);
-    void commitBatch();
-    void rollbackBatch();
-    bool batchOpen() const { return m_tx != nullptr; }
+    bool skips(const MessageRecord &record) const override;
+    StoreResult storeMessage(const MessageRecord &record, NewPairsSink *sink) override;
+    void commitBatch() override;
+    void rollbackBatch() override;
+    bool batchOpen() const override { return m_tx != nullptr; }
     // Messages reported stored that a rollback took back since the last
     // call: callers that counted them take them off again.
-    qint64 takeRolledBack();
+    qint64 takeRolledBack() override;
 
     // Sets the heard flag of every aircraft that has messages. Flags are never
     // cleared here; only aircraft not yet flagged are looked at.
-    void refreshHeard();
+    void recordAlerts(const QList<AlertRow> &rows) override;
+    void registerLog(const QString &name) override;
+    bool logRegistered(const QString &name) override;
+    void refreshHeard() override;
     // The same for the registrations stored since the last call only: what
     // a live pass needs, at a cost that does not grow with the store.
-    void refreshHeardOfStored();
+    void refreshHeardOfStored() override;
 
     // Starts tallying a day (from zero); see DayTally.
-    void watchDay(const QDate &day);
-    QDate watchedDay() const { return m_day; }
+    void watchDay(const QDate &day) override;
+    QDate watchedDay() const override { return m_day; }
     // The tally of committed batches since the last call.
-    DayTally takeDayTally();
+    DayTally takeDayTally() override;
     // True once when the file was written by anyone else (another process,
     // other code on this connection) since the last call: figures counted
     // from the file must then be counted again.
-    bool takeOutsideWrite();
+    bool takeOutsideWrite() override;
+    DayTally countDay(const DayRange &day) override;
+
+protected:
+    void enterBulk() override;
+    void leaveBulk() override;
 
 private:
     struct Heard {
@@ -179,6 +165,11 @@ private:
     QByteArray m_dayStart, m_dayEnd;
     DayTally m_batchTally, m_tally;
     MessageCounts m_counts; // of the open batch
+    struct Earlier {
+        int limit = 0;
+        int millis = 0;
+        qint64 cache = 0;
+    } m_beforeBulk;
     bool m_outsideWrite = false;
     qint64 m_seenDataVersion = -1;
     qint64 m_seenOwnChanges = -1;

@@ -1,12 +1,16 @@
 #include "ServerRecorder.h"
 
+#include "AlertLog.h"
+#include "DayRange.h"
 #include "NewPairsSink.h"
 #include "PgArray.h"
 #include "PgConnection.h"
 #include "PgCopyText.h"
+#include "ProcessedLogs.h"
 #include "StoreError.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace corvane
 {
@@ -40,6 +44,15 @@ std::vector<QByteArray> sortedKeys(const QHash<QByteArray, qint64> &counts)
     return keys;
 }
 
+// What a held message takes in memory, near enough for the bound.
+qint64 heldSize(const MessageRecord &r)
+{
+    const qsizetype chars = r.mMode.size() + r.mReg.size() + r.mLabel.size() + r.mBlk.size() +
+                            r.mNo.size() + r.mFlight.size() + r.mText.size() + r.mFileName.size() +
+                            r.mFeed.decoder.size() + r.mFeed.station.size();
+    return qint64(sizeof(MessageRecord)) + 64 + 2 * qint64(chars);
+}
+
 } // namespace
 
 ServerRecorder::ServerRecorder(PgConnection &db) : m_db(db) {}
@@ -65,12 +78,17 @@ StoreResult ServerRecorder::storeMessage(const MessageRecord &r, NewPairsSink *s
         return StoreResult::Skipped;
     if (!r.mTime.isValid())
         return StoreResult::Rejected;
+    if (m_holding && m_heldBytes >= m_holdLimitBytes) {
+        ++m_refused;
+        return StoreResult::Refused;
+    }
     if (m_batch.empty())
         m_batchClock.start();
     const QByteArray time = r.mTime.toStorageBytes();
     const QByteArray reg = r.mReg.toUtf8();
     const QByteArray flight = r.mFlight.toUtf8();
     m_batch.push_back({r, time});
+    m_heldBytes += heldSize(r);
 
     Heard &pair = m_pairs[folded(reg) + '\x1f' + folded(flight)];
     if (pair.times == 0) {
@@ -85,18 +103,33 @@ StoreResult ServerRecorder::storeMessage(const MessageRecord &r, NewPairsSink *s
     tally(aircraft, time);
     m_counts.add(time, reg, r.mLabel.toUtf8());
 
-    if (int(m_batch.size()) >= m_batchLimit || m_batchClock.elapsed() >= m_batchMillis)
+    if ((int(m_batch.size()) >= m_batchLimit || m_batchClock.elapsed() >= m_batchMillis) &&
+        (!m_holding || retryDue()))
         commitBatch();
     return StoreResult::Stored;
 }
 
 void ServerRecorder::rollbackBatch()
 {
+    m_rolledBack += qint64(m_batch.size());
     clearBatch();
+}
+
+qint64 ServerRecorder::takeRolledBack()
+{
+    return std::exchange(m_rolledBack, 0);
+}
+
+qint64 ServerRecorder::takeRefused()
+{
+    return std::exchange(m_refused, 0);
 }
 
 void ServerRecorder::clearBatch()
 {
+    m_holding = false;
+    m_heldBytes = 0;
+    m_awayReason.clear();
     m_batch.clear();
     m_pairs.clear();
     m_aircraft.clear();
@@ -105,7 +138,7 @@ void ServerRecorder::clearBatch()
 
 void ServerRecorder::commitBatch()
 {
-    if (m_batch.empty())
+    if (m_batch.empty() || (m_holding && !retryDue()))
         return;
     std::vector<NewPair> newPairs;
     for (int attempt = 1;; ++attempt) {
@@ -116,10 +149,14 @@ void ServerRecorder::commitBatch()
             newPairs.clear();
             writeBatch(newPairs);
             break;
-        } catch (const StoreError &) {
+        } catch (const StoreError &e) {
             if (attempt < kAttempts && m_db.isConnected() && m_db.lastFailureIsTransient())
                 continue;
-            throw;
+            // A server that refuses the batch itself would refuse it again.
+            if (!m_holdWhileAway || m_db.isConnected())
+                throw;
+            keepWhileAway(e);
+            return;
         }
     }
     const std::vector<Held> committed = std::move(m_batch);
@@ -129,6 +166,59 @@ void ServerRecorder::commitBatch()
     if (m_publisher)
         for (const Held &h : committed)
             m_publisher(h.record);
+}
+
+void ServerRecorder::keepWhileAway(const StoreError &why)
+{
+    m_holding = true;
+    m_awayReason = why.message();
+    m_awayClock.start();
+    // The sinks belong to the passes that read the messages and may be gone
+    // by the time the server takes them: the pairs are then not told.
+    for (Heard &pair : m_pairs)
+        pair.sink = nullptr;
+}
+
+bool ServerRecorder::retryDue() const
+{
+    return !m_awayClock.isValid() || m_awayClock.elapsed() >= m_retryMillis;
+}
+
+void ServerRecorder::recordAlerts(const QList<AlertRow> &rows)
+{
+    if (rows.isEmpty())
+        return;
+    PgArray times, alerts, texts;
+    for (const AlertRow &row : rows) {
+        times.add(row.dateTime.toUtf8());
+        alerts.add(row.alert.toUtf8());
+        texts.add(row.message.toUtf8());
+    }
+    m_db.query("INSERT INTO ALERTS (DATETIME, ALERT, MESSAGE) "
+               "SELECT * FROM unnest($1::text[], $2::text[], $3::text[])",
+               {times.text(), alerts.text(), texts.text()});
+}
+
+void ServerRecorder::registerLog(const QString &name)
+{
+    m_db.query("INSERT INTO LOGSPROCESSED (FileName) VALUES ($1)",
+               {name.right(ProcessedLogs::kNameLength).toUtf8()});
+}
+
+bool ServerRecorder::logRegistered(const QString &name)
+{
+    return m_db.query("SELECT 1 FROM LOGSPROCESSED WHERE FileName = $1 LIMIT 1",
+                      {name.right(ProcessedLogs::kNameLength).toUtf8()})
+               .rows() > 0;
+}
+
+Recorder::DayTally ServerRecorder::countDay(const DayRange &day)
+{
+    const PgResult r =
+        m_db.query("SELECT (SELECT count(*) FROM tMessage WHERE mTime >= $1 AND mTime < $2), "
+                   "(SELECT count(*) FROM UniqueAircraft WHERE LastHeard >= $1 AND LastHeard < $2)",
+                   {day.startText().toUtf8(), day.endText().toUtf8()});
+    return {r.int64(0, 0), r.int64(0, 1)};
 }
 
 void ServerRecorder::writeBatch(std::vector<NewPair> &newPairs)

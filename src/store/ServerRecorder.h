@@ -1,9 +1,10 @@
 #pragma once
 
 #include "MessageCounts.h"
-#include "MessageRecord.h"
+#include "Recorder.h"
 
 #include <QByteArray>
+#include <QDate>
 #include <QElapsedTimer>
 #include <QHash>
 #include <functional>
@@ -14,6 +15,7 @@ namespace corvane
 
 class NewPairsSink;
 class PgConnection;
+class StoreError;
 
 // Records messages into a store on a PostgreSQL server, where several
 // stations record at once. A batch is held in memory and written at commit
@@ -24,37 +26,71 @@ class PgConnection;
 // before it is written, so concurrent stations keep the registers true.
 //
 // A commit the server refuses for a deadlock or a serialization failure is
-// run again; one that fails otherwise (the server gone) keeps the batch, so
-// the next commit writes it: nothing received is dropped.
-class ServerRecorder
+// run again. One that fails otherwise throws StoreError and keeps the batch
+// (the next commit writes it), unless the recorder holds while the server is
+// away (a live station): then the batch is kept without a throw, grows up to
+// a bound on memory, and the server is tried again every few seconds.
+// Messages beyond the bound are refused and counted (takeRefused()), never
+// dropped without a word.
+class ServerRecorder : public Recorder
 {
 public:
     static constexpr int kBatchLimit = 10000;
     static constexpr int kBatchMillis = 1000;
+    static constexpr qint64 kHoldLimitBytes = qint64(256) << 20;
+    static constexpr int kRetryMillis = 5000;
 
     explicit ServerRecorder(PgConnection &db);
 
-    void setRecordUplinks(bool on) { m_recordUplinks = on; }
-    void setPublisher(std::function<void(const MessageRecord &)> publisher)
+    void setRecordUplinks(bool on) override { m_recordUplinks = on; }
+    bool recordsUplinks() const override { return m_recordUplinks; }
+    void setPublisher(std::function<void(const MessageRecord &)> publisher) override
     {
         m_publisher = std::move(publisher);
     }
-    void setBatchLimits(int messages, int millis)
+    void setBatchLimits(int messages, int millis) override
     {
         m_batchLimit = messages;
         m_batchMillis = millis;
     }
+    void setHoldWhileAway(bool on, qint64 limitBytes = kHoldLimitBytes,
+                          int retryMillis = kRetryMillis)
+    {
+        m_holdWhileAway = on;
+        m_holdLimitBytes = limitBytes;
+        m_retryMillis = retryMillis;
+    }
 
-    bool skips(const MessageRecord &record) const;
+    bool skips(const MessageRecord &record) const override;
     // Holds the message for the open batch, committing the batch when it is
-    // full or old enough. Throws StoreError when that commit fails; the
-    // message and its batch are still held.
-    StoreResult storeMessage(const MessageRecord &record, NewPairsSink *sink);
-    // Writes the held batch; throws StoreError, keeping it, when it cannot.
-    void commitBatch();
-    // Drops the held batch.
-    void rollbackBatch();
-    qint64 held() const { return qint64(m_batch.size()); }
+    // full or old enough. Throws StoreError when that commit fails and the
+    // recorder does not hold; the message and its batch are still held.
+    StoreResult storeMessage(const MessageRecord &record, NewPairsSink *sink) override;
+    // Writes the held batch, or keeps it (see the class).
+    void commitBatch() override;
+    bool batchOpen() const override { return !m_batch.empty(); }
+    // Drops the held batch; its messages count as taken back.
+    void rollbackBatch() override;
+    qint64 takeRolledBack() override;
+    qint64 held() const override { return qint64(m_batch.size()); }
+    qint64 heldBytes() const { return m_heldBytes; }
+    // Why the server could not take the held batch; empty once it did.
+    QString awayReason() const { return m_awayReason; }
+    // Messages refused since the last call because the hold was full.
+    qint64 takeRefused();
+
+    void recordAlerts(const QList<AlertRow> &rows) override;
+    void registerLog(const QString &name) override;
+    bool logRegistered(const QString &name) override;
+    // The server sets the reference table's heard flags with each batch.
+    void refreshHeard() override {}
+    void refreshHeardOfStored() override {}
+    // Other stations write too: today's figures are counted afresh.
+    void watchDay(const QDate &day) override { m_day = day; }
+    QDate watchedDay() const override { return m_day; }
+    DayTally takeDayTally() override { return {}; }
+    bool takeOutsideWrite() override { return true; }
+    DayTally countDay(const DayRange &day) override;
 
 private:
     struct Heard {
@@ -76,6 +112,8 @@ private:
     };
 
     void clearBatch();
+    void keepWhileAway(const StoreError &why);
+    bool retryDue() const;
     void writeBatch(std::vector<NewPair> &newPairs);
     std::vector<qint64> takeRowIds(qint64 count);
     void copyMessages(const std::vector<qint64> &rowids);
@@ -95,6 +133,16 @@ private:
     QHash<QByteArray, Heard> m_aircraft; // folded registration
     MessageCounts m_counts;
     QByteArray m_rowIdSequence;
+    qint64 m_rolledBack = 0;
+    QDate m_day;
+    bool m_holdWhileAway = false;
+    qint64 m_holdLimitBytes = kHoldLimitBytes;
+    int m_retryMillis = kRetryMillis;
+    bool m_holding = false; // the batch waits for the server
+    qint64 m_heldBytes = 0;
+    qint64 m_refused = 0;
+    QString m_awayReason;
+    QElapsedTimer m_awayClock; // since the last attempt while away
 };
 
 } // namespace corvane

@@ -31,7 +31,7 @@ class TestLiveDayCounts : public QObject
                                const QDate &today)
     {
         LivePassResult result;
-        counts.update(s, recorder, result, today);
+        counts.update(recorder, result, today);
         StoreFigures figures(s);
         QCOMPARE(result.today, figures.messagesWithin(DayRange::day(today)));
         QCOMPARE(result.todayAll, figures.aircraftLastHeardWithin(DayRange::day(today)));

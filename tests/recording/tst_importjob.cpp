@@ -89,7 +89,7 @@ private slots:
         std::atomic_bool secondSawOpenBatch{true};
         QString committedBefore;
         thread.submit([&](RecorderJobContext &c) {
-            LogImporter importer(c.store, c.recorder);
+            LogImporter importer(c.store(), c.recorder);
             ImportObserverRelay relay(window, window, c.cancelled);
             importer.importFiles(skySpy(), {log}, &relay);
             // Left open on purpose: the thread commits it at the job's end.
@@ -102,7 +102,7 @@ private slots:
         thread.submit([&](RecorderJobContext &c) {
             secondSawOpenBatch = c.recorder.batchOpen();
             Store reader;
-            reader.open(c.store.folder());
+            reader.open(c.store().folder());
             committedBefore = rows(reader, "SELECT count(*) FROM tMessage").value(0);
         });
         QTRY_COMPARE(finished.count(), 2);
@@ -128,7 +128,7 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         thread.submit([&](RecorderJobContext &c) {
-            LogImporter importer(c.store, c.recorder);
+            LogImporter importer(c.store(), c.recorder);
             ImportObserverRelay relay(window, window, c.cancelled);
             importer.importFiles(skySpy(), {log}, &relay);
         });

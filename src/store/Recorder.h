@@ -1,0 +1,101 @@
+#pragma once
+
+#include "MessageRecord.h"
+
+#include <QDate>
+#include <QList>
+#include <functional>
+
+namespace corvane
+{
+
+class NewPairsSink;
+class DayRange;
+struct AlertRow;
+
+// What records messages, whichever store holds them: the files of the data
+// folder (MessageRecorder) or a server several stations share
+// (ServerRecorder). Imports and live passes see only this.
+//
+// Messages are stored in batches: storeMessage() adds to the open batch and
+// commits it when it is full or old; commitBatch() writes what is open. A
+// failing write throws StoreError; what a rollback took back is told by
+// takeRolledBack(). New pairs reach their sink, and stored messages the
+// publisher, only once their batch has committed.
+class Recorder
+{
+public:
+    // What one watched day gained through committed batches: messages
+    // stamped within it, and heard aircraft whose last hearing moved into
+    // it (less those that moved out of it).
+    struct DayTally {
+        qint64 messages = 0;
+        qint64 aircraft = 0;
+    };
+
+    virtual ~Recorder() = default;
+
+    // Whether uplinks are recorded (the setting "UplinkMessages" is 1).
+    virtual void setRecordUplinks(bool on) = 0;
+    virtual bool recordsUplinks() const = 0;
+    // Called for each stored message once its batch has committed.
+    virtual void setPublisher(std::function<void(const MessageRecord &)> publisher) = 0;
+    virtual void setBatchLimits(int messages, int millis) = 0;
+
+    // Whether the uplink filter passes the record over.
+    virtual bool skips(const MessageRecord &record) const = 0;
+    virtual StoreResult storeMessage(const MessageRecord &record, NewPairsSink *sink) = 0;
+    virtual void commitBatch() = 0;
+    virtual bool batchOpen() const = 0;
+    virtual void rollbackBatch() = 0;
+    // Messages reported stored that a rollback took back since the last
+    // call: callers that counted them take them off again.
+    virtual qint64 takeRolledBack() = 0;
+    // Messages received and not in the store yet: a server's batch waits in
+    // memory until it commits, and after a commit what the server could not
+    // take (out of reach) stays held for a later one.
+    virtual qint64 held() const { return 0; }
+
+    // The alerts raised by what was received (table ALERTS), in one
+    // transaction of their own.
+    virtual void recordAlerts(const QList<AlertRow> &rows) = 0;
+
+    // The list of log files imported, by the last characters of each name
+    // (table LOGSPROCESSED).
+    virtual void registerLog(const QString &name) = 0;
+    virtual bool logRegistered(const QString &name) = 0;
+
+    // Sets the heard flag of the reference aircraft heard (all, or those
+    // stored since the last call).
+    virtual void refreshHeard() = 0;
+    virtual void refreshHeardOfStored() = 0;
+
+    // Today's figures: a day is watched, committed batches tallied against
+    // it, and counted afresh whenever others wrote to the store meanwhile.
+    virtual void watchDay(const QDate &day) = 0;
+    virtual QDate watchedDay() const = 0;
+    virtual DayTally takeDayTally() = 0;
+    virtual bool takeOutsideWrite() = 0;
+    // Counts the day in the store: its messages and the aircraft last
+    // heard within it.
+    virtual DayTally countDay(const DayRange &day) = 0;
+
+    // An import records in larger batches while the scope lasts.
+    class BulkScope
+    {
+    public:
+        explicit BulkScope(Recorder &recorder) : m_recorder(recorder) { recorder.enterBulk(); }
+        ~BulkScope() { m_recorder.leaveBulk(); }
+        BulkScope(const BulkScope &) = delete;
+        BulkScope &operator=(const BulkScope &) = delete;
+
+    private:
+        Recorder &m_recorder;
+    };
+
+protected:
+    virtual void enterBulk() {}
+    virtual void leaveBulk() {}
+};
+
+} // namespace corvane

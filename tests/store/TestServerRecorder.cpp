@@ -58,6 +58,7 @@ private slots:
     void recordsABatchInOneGo();
     void newPairsAreToldOnceAcrossStations();
     void keepsTheBatchWhileTheServerIsAway();
+    void holdsWhileAwayUpToItsBound();
     void fourStationsKeepRegistersAndCountsTrue();
 
 private:
@@ -171,6 +172,43 @@ void TestServerRecorder::keepsTheBatchWhileTheServerIsAway()
     QCOMPARE(recorder.held(), 0);
     QCOMPARE(single(admin, "SELECT count(*) FROM tMessage"), 3);
     QCOMPARE(single(admin, "SELECT TimesHeard FROM ACARSLOG WHERE Flight = 'BA1'"), 2);
+}
+
+void TestServerRecorder::holdsWhileAwayUpToItsBound()
+{
+    const QString url = newStore();
+    PgConnection db, admin;
+    db.open(ServerUrl::parse(url));
+    admin.open(ServerUrl::parse(url));
+    ServerRecorder recorder(db);
+    // Room for a handful of messages; the server is tried at every commit.
+    recorder.setHoldWhileAway(true, 4096, 0);
+    recorder.storeMessage(message(".G-ABCD", "BA1", "2026-12-01 10:00:00"), nullptr);
+    admin.exec("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
+               "WHERE pid <> pg_backend_pid() AND datname = current_database()");
+    QTest::qWait(100);
+    recorder.commitBatch(); // kept, without a throw
+    QCOMPARE(recorder.held(), 1);
+    QVERIFY(!recorder.awayReason().isEmpty());
+    qint64 refused = 0;
+    for (int i = 0; i < 40; ++i)
+        if (recorder.storeMessage(message(".G-ABCE", "BA2", "2026-12-01 11:00:00"), nullptr) ==
+            StoreResult::Refused)
+            ++refused;
+    QVERIFY(refused > 0 && refused < 40);
+    QCOMPARE(recorder.takeRefused(), refused);
+    QCOMPARE(recorder.takeRefused(), 0);
+    QVERIFY(recorder.heldBytes() >= 4096);
+    const qint64 held = recorder.held();
+    QCOMPARE(held, 41 - refused);
+    // Back: everything held is stored once, and the hold is empty again.
+    recorder.commitBatch();
+    QCOMPARE(recorder.held(), 0);
+    QCOMPARE(recorder.heldBytes(), 0);
+    QVERIFY(recorder.awayReason().isEmpty());
+    QCOMPARE(single(admin, "SELECT count(*) FROM tMessage"), held);
+    QCOMPARE(single(admin, "SELECT TimesHeard FROM UniqueAircraft WHERE Registration = '.G-ABCE'"),
+             held - 1);
 }
 
 void TestServerRecorder::fourStationsKeepRegistersAndCountsTrue()

@@ -19,6 +19,9 @@ struct CliContext {
     QString dataDir;
     QTextStream &out;
     QTextStream &err;
+    // The server holding the store (--store, else the setting [Store] Url);
+    // empty: the files of the data folder.
+    QString storeUrl = {};
 
     // Reports a long upgrade of an older store, as the store is opened, on stderr.
     SchemaProgress storeProgress() const
@@ -41,6 +44,9 @@ public:
     virtual QString usage() const = 0;
     // Whether the command draws (fonts, pages) and so needs a GUI application object.
     virtual bool paints() const { return false; }
+    // Whether the command works on a store on a server; those that do not
+    // are refused there, saying so.
+    virtual bool worksOnServer() const { return false; }
     virtual int run(CliContext &context) = 0;
 };
 

@@ -19,6 +19,9 @@
 #include "StoreCommand.h"
 #include "TextFileCommand.h"
 #include "settings/AppPaths.h"
+#include "settings/Settings.h"
+#include "store/ServerUrl.h"
+#include "store/StoreError.h"
 
 #include <QCoreApplication>
 
@@ -86,6 +89,16 @@ CommandLine::Parsed CommandLine::parse(const QStringList &arguments)
         } else if (a.startsWith(QLatin1String("--data-dir="))) {
             p.dataDir = a.mid(11);
             p.dataDirGiven = true;
+        } else if (a == QLatin1String("--store")) {
+            if (i + 1 >= arguments.size()) {
+                p.error = QStringLiteral("--store needs an address, or \"\" for the data folder's files");
+                return p;
+            }
+            p.storeUrl = arguments[++i];
+            p.storeUrlGiven = true;
+        } else if (a.startsWith(QLatin1String("--store="))) {
+            p.storeUrl = a.mid(8);
+            p.storeUrlGiven = true;
         } else if (p.command.isEmpty() &&
                    (a == QLatin1String("--help") || a == QLatin1String("-h"))) {
             p.help = true;
@@ -137,7 +150,7 @@ CliCommand *CommandLine::find(const QString &name) const
 
 void CommandLine::printHelp(QTextStream &out) const
 {
-    out << "Usage: corvane [--data-dir DIR] [COMMAND] [OPTIONS]\n\n"
+    out << "Usage: corvane [--data-dir DIR] [--store URL] [COMMAND] [OPTIONS]\n\n"
            "Without a command, opens the ACARS Corvane window.\n\n"
            "Commands:\n";
     for (const auto &c : m_commands)
@@ -145,6 +158,9 @@ void CommandLine::printHelp(QTextStream &out) const
     out << "\nOptions:\n"
            "  --data-dir DIR  the application folder (databases and work files);\n"
            "                  CORVANE_DATA_DIR does the same, the option wins\n"
+           "  --store URL     the store on a PostgreSQL server,\n"
+           "                  postgresql://[USER@]HOST[:PORT]/DBNAME (default: the\n"
+           "                  setting [Store] Url; \"\" or none: the data folder's files)\n"
            "  --help          this text; COMMAND --help tells about one command\n"
            "  --version       the version\n";
 }
@@ -176,6 +192,25 @@ int CommandLine::run(const Parsed &parsed, QTextStream &out, QTextStream &err)
     }
     const QString folder = AppPaths::resolve(parsed.dataDir);
     CliContext context{parsed.rest, folder, out, err};
+    context.storeUrl = parsed.storeUrlGiven ? parsed.storeUrl.trimmed() : Settings().storeUrl();
+    if (!context.storeUrl.isEmpty()) {
+        try {
+            ServerUrl::parse(context.storeUrl);
+        } catch (const StoreError &e) {
+            err << "corvane: " << (parsed.storeUrlGiven ? "--store" : "the setting [Store] Url")
+                << ": " << e.message() << '\n';
+            return ExitUsage;
+        }
+        if (!command->worksOnServer()) {
+            err << "corvane " << command->name()
+                << ": works on the data folder's files only so far, and the store is on the "
+                   "server "
+                << ServerUrl::parse(context.storeUrl).display()
+                << (parsed.storeUrlGiven ? " (--store)" : " (setting [Store] Url)")
+                << "; give --store \"\" for the files\n";
+            return ExitFailure;
+        }
+    }
     return command->run(context);
 }
 

@@ -17,6 +17,8 @@ public:
         QStringList rest; // the command's own arguments
         QString dataDir;  // --data-dir, wherever it stood
         bool dataDirGiven = false;
+        QString storeUrl; // --store, wherever it stood
+        bool storeUrlGiven = false;
         bool help = false; // --help before any command
         bool version = false;
         QString error;

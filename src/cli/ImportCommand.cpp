@@ -6,6 +6,10 @@
 #include "formats/LogImporter.h"
 #include "settings/Settings.h"
 #include "store/MessageRecorder.h"
+#include "store/PgConnection.h"
+#include "store/ServerRecorder.h"
+#include "store/ServerSchema.h"
+#include "store/ServerUrl.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
 
@@ -77,14 +81,23 @@ int ImportCommand::importFiles(CliContext &c, const LogFormat &format, const QSt
                                const Settings &settings, const std::atomic_bool &cancel)
 {
     try {
+        // The store is the data folder's files or a server's database.
         Store store;
-        store.open(c.dataDir, c.storeProgress());
-        MessageRecorder recorder(store);
-        recorder.setRecordUplinks(settings.uplinkMessages() == 1);
-        for (const QString &path : LogImporter::importedBefore(store, files))
+        PgConnection server;
+        std::unique_ptr<Recorder> recorder;
+        if (c.storeUrl.isEmpty()) {
+            store.open(c.dataDir, c.storeProgress());
+            recorder = std::make_unique<MessageRecorder>(store);
+        } else {
+            server.open(ServerUrl::parse(c.storeUrl));
+            ServerSchema::ensure(server);
+            recorder = std::make_unique<ServerRecorder>(server);
+        }
+        recorder->setRecordUplinks(settings.uplinkMessages() == 1);
+        for (const QString &path : LogImporter::importedBefore(*recorder, files))
             c.err << "corvane import: warning: " << QFileInfo(path).fileName()
                   << " was imported before; importing it again\n";
-        LogImporter importer(store, recorder);
+        LogImporter importer(c.dataDir, *recorder);
         importer.setShowNewPairs(settings.showNew());
         CliProgress progress(c.err);
         progress.setCancelFlag(&cancel);

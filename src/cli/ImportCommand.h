@@ -18,6 +18,7 @@ public:
     QString summary() const override { return QStringLiteral("import decoder log files"); }
     QString usage() const override;
     int run(CliContext &context) override;
+    bool worksOnServer() const override { return true; }
 
 private:
     static int importFiles(CliContext &c, const LogFormat &format, const QStringList &files,

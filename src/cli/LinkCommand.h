@@ -14,6 +14,7 @@ public:
     QString summary() const override { return QStringLiteral("serve or watch a live link"); }
     QString usage() const override;
     int run(CliContext &context) override;
+    bool worksOnServer() const override { return true; }
 
 private:
     int serve(CliContext &c, const QString &application, const QString &topic, const QString &item,

@@ -49,10 +49,59 @@ QString LiveCommand::usage() const
                "texts holding a word of alerts-ignore.txt), as the window does while its\n"
                "alert log is open, stores the alerts and prints a line for each:\n"
                "  ALERT <word>: <first line of the text>\n"
+               "With the store on a server (--store URL or the setting [Store] Url), what\n"
+               "the server cannot take while it is out of reach is held in memory (at most\n"
+               "256 MB, told after each pass) and stored once it is back.\n"
                "DDETYPE is one of: %1.\n")
         .arg(LiveTypes::names().join(QStringLiteral(", ")),
              LiveTypes::feedNames().join(QStringLiteral(", ")));
 }
+
+namespace
+{
+
+QString megabytes(qint64 bytes)
+{
+    return QString::number(double(bytes) / (1 << 20), 'f', 1) + QStringLiteral(" MB");
+}
+
+// A station whose server is away keeps what it receives in memory and says
+// so after every pass, and again once the server has taken it.
+void reportHold(CliContext &c, const LivePassResult &r, qint64 &wasHeld)
+{
+    if (r.held > 0)
+        c.err << "corvane live: the store cannot take messages now (" << r.awayReason
+              << "); holding " << r.held << " messages (" << megabytes(r.heldBytes)
+              << " of at most " << megabytes(r.holdLimitBytes) << "), trying again\n";
+    else if (wasHeld > 0)
+        c.err << "corvane live: the store took the held messages\n";
+    if (r.notStored > 0 && !r.storeFailed)
+        c.err << "corvane live: the hold is full; " << r.notStored
+              << " messages received were not stored\n";
+    wasHeld = r.held;
+    c.err.flush();
+}
+
+// The last try to store what is held; what the store still cannot take is
+// counted, never dropped without a word.
+bool storeHeldAtExit(CliContext &c, RecorderThread &recorder)
+{
+    qint64 held = 0;
+    QString why;
+    recorder.submit([&held, &why](RecorderJobContext &job) {
+        job.recorder.commitNow();
+        held = job.recorder.held();
+        why = job.recorder.awayReason();
+    });
+    recorder.drain();
+    if (held == 0)
+        return true;
+    c.err << "corvane live: " << held << " messages held for the store were not stored ("
+          << why << ")\n";
+    return false;
+}
+
+} // namespace
 
 int LiveCommand::run(CliContext &c)
 {
@@ -118,7 +167,7 @@ int LiveCommand::run(CliContext &c)
         const bool uplinks = settings.uplinkMessages() == 1;
         RecorderThread recorder;
         QString error;
-        if (!recorder.start(c.dataDir, &error)) {
+        if (!recorder.start(c.dataDir, c.storeUrl, &error)) {
             c.err << "corvane live: " << error << '\n';
             return ExitFailure;
         }
@@ -166,7 +215,9 @@ int LiveCommand::run(CliContext &c)
         QEventLoop loop;
         StopSignals stop(loop);
         bool storeFailed = false;
+        qint64 wasHeld = 0;
         QObject::connect(&session, &LiveSession::passFinished, &loop, [&](const LivePassResult &r) {
+            reportHold(c, r, wasHeld);
             if (r.discarded)
                 c.out << "linked; the value held at link time was left out\n";
             else
@@ -226,6 +277,8 @@ int LiveCommand::run(CliContext &c)
         while (session.passesInFlight() > 0)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         c.out.flush();
+        if (!storeHeldAtExit(c, recorder))
+            return ExitFailure;
         return storeFailed ? ExitFailure : status;
     } catch (const StoreError &e) {
         c.err << "corvane live: " << e.message() << '\n';

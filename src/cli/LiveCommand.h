@@ -17,6 +17,7 @@ public:
     }
     QString usage() const override;
     int run(CliContext &context) override;
+    bool worksOnServer() const override { return true; }
 
     // Seconds between attempts to link again after the decoder went away.
     static constexpr int kRelinkMs = 3000;

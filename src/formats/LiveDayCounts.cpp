@@ -3,6 +3,7 @@
 #include "LivePassFrame.h"
 #include "store/DayRange.h"
 #include "store/Recorder.h"
+#include "store/StoreError.h"
 
 #include <QTime>
 
@@ -24,7 +25,12 @@ void LiveDayCounts::update(Recorder &recorder, LivePassResult &result, const QDa
 {
     const bool outside = recorder.takeOutsideWrite();
     if (!m_counted || outside || recorder.watchedDay() != today) {
-        recount(recorder, today);
+        try {
+            recount(recorder, today);
+        } catch (const StoreError &) {
+            // A store out of reach: the last figures stand until it is back.
+            m_counted = false;
+        }
     } else {
         const Recorder::DayTally tally = recorder.takeDayTally();
         m_messages += tally.messages;

@@ -23,6 +23,12 @@ struct LivePassResult : ImportResult {
     qint64 todayAll = 0;    // aircraft last heard today
     double messagesPerHour = 0;
     double aircraftPerHour = 0;
+    // Messages held for a store that cannot take them now (a server out of
+    // reach), after this pass; while any are held the pass stored nothing.
+    qint64 held = 0;
+    qint64 heldBytes = 0;
+    qint64 holdLimitBytes = 0;
+    QString awayReason;
 
     QString countsText() const; // panel 2: "today/todayAll"
     QString ratesText() const;  // panel 3: "m.m/a.a"

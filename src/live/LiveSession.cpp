@@ -58,6 +58,21 @@ QString addAlerts(Recorder &recorder, const AlertMatcher *words, const QStringLi
     return {};
 }
 
+// Messages the store could not take yet are held, not stored: the passes
+// tell how many, and that they stored nothing.
+void noteHeld(const Recorder &recorder, std::vector<LivePassResult> &results)
+{
+    const qint64 held = recorder.held();
+    for (LivePassResult &r : results) {
+        r.held = held;
+        r.heldBytes = recorder.heldBytes();
+        r.holdLimitBytes = recorder.holdLimitBytes();
+        r.awayReason = recorder.awayReason();
+        if (held > 0)
+            r.stored = 0;
+    }
+}
+
 } // namespace
 
 // What the recorder thread keeps for the session between jobs.
@@ -404,6 +419,7 @@ void LiveSession::submitPasses(const QStringList &values)
             r.messagesPerHour = figures.messagesPerHour;
             r.aircraftPerHour = figures.aircraftPerHour;
         }
+        noteHeld(c.recorder, out.results);
         out.newPairs = pairs.pairs;
         out.alertError = addAlerts(c.recorder, words.get(), values, &out.alerts);
         RecorderThread::post(this, [this, out] { deliver(out); });
@@ -556,6 +572,7 @@ void LiveSession::submitFeedPass(std::vector<FeedValue> values)
         if (result.read)
             frame.endOfPass(result);
         out.results.push_back(result);
+        noteHeld(c.recorder, out.results);
         out.newPairs = pairs.pairs;
         // The alerts see each stored message as the live text shows it.
         QStringList blocks;
@@ -622,6 +639,7 @@ void LiveSession::pollBlocks()
             out.results.push_back(failed);
         }
         c.recorder.setPublisher({});
+        noteHeld(c.recorder, out.results);
         out.newPairs = pairs.pairs;
         RecorderThread::post(this, [this, out] {
             if (m_observer)

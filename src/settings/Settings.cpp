@@ -41,6 +41,7 @@ const QString kStartupGroup = QStringLiteral("Startup/");
 const QString kLinksGroup = QStringLiteral("Links/");
 const QString kFeedsGroup = QStringLiteral("Feeds/");
 const QString kEnabledFeeds = QStringLiteral("Feeds/Enabled");
+const QString kStoreUrl = QStringLiteral("Store/Url");
 
 const Declaration &declaration(Settings::Key key)
 {
@@ -138,6 +139,16 @@ QString Settings::linkAddress(const QString &ddeType) const
 void Settings::setLinkAddress(const QString &ddeType, const QString &address)
 {
     m_settings.setValue(kLinksGroup + ddeType, address);
+}
+
+QString Settings::storeUrl() const
+{
+    return m_settings.value(kStoreUrl).toString().trimmed();
+}
+
+void Settings::setStoreUrl(const QString &url)
+{
+    m_settings.setValue(kStoreUrl, url.trimmed());
 }
 
 QStringList Settings::enabledFeeds() const

@@ -94,6 +94,13 @@ public:
     QString feedListen(const QString &feedType) const;
     void setFeedListen(const QString &feedType, const QString &value);
 
+    // Group "Store", key "Url": the address of the server that holds the
+    // store (postgresql://[USER@]HOST[:PORT]/DBNAME); empty: the files of the
+    // data folder. Never a password: those live in the server's password
+    // file or the environment.
+    QString storeUrl() const;
+    void setStoreUrl(const QString &url);
+
     // Group "Layout": the window's splitters and column widths as last left.
     QByteArray layoutState(const QString &name) const;
     void setLayoutState(const QString &name, const QByteArray &state);

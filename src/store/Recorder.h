@@ -47,6 +47,8 @@ public:
     virtual StoreResult storeMessage(const MessageRecord &record, NewPairsSink *sink) = 0;
     virtual void commitBatch() = 0;
     virtual bool batchOpen() const = 0;
+    // Commits now, even when a store out of reach was tried moments ago.
+    virtual void commitNow() { commitBatch(); }
     virtual void rollbackBatch() = 0;
     // Messages reported stored that a rollback took back since the last
     // call: callers that counted them take them off again.
@@ -55,6 +57,11 @@ public:
     // memory until it commits, and after a commit what the server could not
     // take (out of reach) stays held for a later one.
     virtual qint64 held() const { return 0; }
+    // The memory the held messages take, the most they may take, and why
+    // the store could not take them (empty once it did).
+    virtual qint64 heldBytes() const { return 0; }
+    virtual qint64 holdLimitBytes() const { return 0; }
+    virtual QString awayReason() const { return {}; }
 
     // The alerts raised by what was received (table ALERTS), in one
     // transaction of their own.

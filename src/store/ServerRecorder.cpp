@@ -168,10 +168,17 @@ void ServerRecorder::commitBatch()
             m_publisher(h.record);
 }
 
+void ServerRecorder::commitNow()
+{
+    m_awayClock.invalidate();
+    commitBatch();
+}
+
 void ServerRecorder::keepWhileAway(const StoreError &why)
 {
     m_holding = true;
-    m_awayReason = why.message();
+    // The server's messages run over several lines; a report takes one.
+    m_awayReason = why.message().simplified();
     m_awayClock.start();
     // The sinks belong to the passes that read the messages and may be gone
     // by the time the server takes them: the pairs are then not told.

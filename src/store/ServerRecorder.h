@@ -68,14 +68,15 @@ public:
     StoreResult storeMessage(const MessageRecord &record, NewPairsSink *sink) override;
     // Writes the held batch, or keeps it (see the class).
     void commitBatch() override;
+    void commitNow() override;
     bool batchOpen() const override { return !m_batch.empty(); }
     // Drops the held batch; its messages count as taken back.
     void rollbackBatch() override;
     qint64 takeRolledBack() override;
     qint64 held() const override { return qint64(m_batch.size()); }
-    qint64 heldBytes() const { return m_heldBytes; }
-    // Why the server could not take the held batch; empty once it did.
-    QString awayReason() const { return m_awayReason; }
+    qint64 heldBytes() const override { return m_heldBytes; }
+    qint64 holdLimitBytes() const override { return m_holdLimitBytes; }
+    QString awayReason() const override { return m_awayReason; }
     // Messages refused since the last call because the hold was full.
     qint64 takeRefused();
 

@@ -91,7 +91,8 @@ CommandLine::Parsed CommandLine::parse(const QStringList &arguments)
             p.dataDirGiven = true;
         } else if (a == QLatin1String("--store")) {
             if (i + 1 >= arguments.size()) {
-                p.error = QStringLiteral("--store needs an address, or \"\" for the data folder's files");
+                p.error =
+                    QStringLiteral("--store needs an address, or \"\" for the data folder's files");
                 return p;
             }
             p.storeUrl = arguments[++i];

@@ -13,6 +13,7 @@
 #include "store/Store.h"
 #include "store/StoreError.h"
 
+#include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QThread>
@@ -89,6 +90,9 @@ int ImportCommand::importFiles(CliContext &c, const LogFormat &format, const QSt
             store.open(c.dataDir, c.storeProgress());
             recorder = std::make_unique<MessageRecorder>(store);
         } else {
+            // The work files (the new-pairs file) still go to the data folder.
+            if (!QDir().mkpath(c.dataDir))
+                throw StoreError(QStringLiteral("Cannot make the folder %1").arg(c.dataDir));
             server.open(ServerUrl::parse(c.storeUrl));
             ServerSchema::ensure(server);
             recorder = std::make_unique<ServerRecorder>(server);

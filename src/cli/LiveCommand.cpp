@@ -2,8 +2,8 @@
 
 #include "StopSignals.h"
 
-#include "live/AlertWords.h"
 #include "formats/LiveTypes.h"
+#include "live/AlertWords.h"
 #include "live/FeedEndpoint.h"
 #include "live/LinkNames.h"
 #include "live/LivePublisher.h"
@@ -96,8 +96,8 @@ bool storeHeldAtExit(CliContext &c, RecorderThread &recorder)
     recorder.drain();
     if (held == 0)
         return true;
-    c.err << "corvane live: " << held << " messages held for the store were not stored ("
-          << why << ")\n";
+    c.err << "corvane live: " << held << " messages held for the store were not stored (" << why
+          << ")\n";
     return false;
 }
 
@@ -216,8 +216,29 @@ int LiveCommand::run(CliContext &c)
         StopSignals stop(loop);
         bool storeFailed = false;
         qint64 wasHeld = 0;
+        // What is held is tried again even when nothing new arrives.
+        QTimer retryHeld;
+        retryHeld.setInterval(kRetryHeldMs);
+        retryHeld.setSingleShot(true);
+        QObject::connect(&retryHeld, &QTimer::timeout, &loop, [&] {
+            recorder.submit([&](RecorderJobContext &job) {
+                job.recorder.commitNow();
+                LivePassResult now;
+                now.held = job.recorder.held();
+                now.heldBytes = job.recorder.heldBytes();
+                now.holdLimitBytes = job.recorder.holdLimitBytes();
+                now.awayReason = job.recorder.awayReason();
+                RecorderThread::post(&loop, [&, now] {
+                    reportHold(c, now, wasHeld);
+                    if (now.held > 0)
+                        retryHeld.start();
+                });
+            });
+        });
         QObject::connect(&session, &LiveSession::passFinished, &loop, [&](const LivePassResult &r) {
             reportHold(c, r, wasHeld);
+            if (r.held > 0)
+                retryHeld.start();
             if (r.discarded)
                 c.out << "linked; the value held at link time was left out\n";
             else
@@ -270,6 +291,7 @@ int LiveCommand::run(CliContext &c)
         });
         const int status = loop.exec();
         relink.stop();
+        retryHeld.stop();
         // Values received but not yet dispatched are recorded here, and
         // every pass handed to the recorder reports before we leave.
         session.stop();

@@ -21,6 +21,8 @@ public:
 
     // Seconds between attempts to link again after the decoder went away.
     static constexpr int kRelinkMs = 3000;
+    // How often what a server could not take is tried again without new traffic.
+    static constexpr int kRetryHeldMs = 5000;
 };
 
 } // namespace corvane

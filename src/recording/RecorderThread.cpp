@@ -9,6 +9,7 @@
 #include "store/StoreError.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QThread>
 #include <exception>
 
@@ -37,6 +38,9 @@ public:
             recorder = std::make_unique<MessageRecorder>(store);
             return;
         }
+        // The work files (live.txt, the readers' own) still go to the folder.
+        if (!QDir().mkpath(folder))
+            throw StoreError(QStringLiteral("Cannot make the folder %1").arg(folder));
         server.open(ServerUrl::parse(serverUrl));
         ServerSchema::ensure(server);
         auto onServer = std::make_unique<ServerRecorder>(server);

@@ -99,6 +99,27 @@ bool ThrowawayServer::start()
               QStringLiteral("-A"), QStringLiteral("trust"), QStringLiteral("-E"),
               QStringLiteral("UTF8"), QStringLiteral("--no-locale"), QStringLiteral("--no-sync")}))
         return false;
+    return startServer();
+}
+
+bool ThrowawayServer::stop()
+{
+    m_running =
+        !run(QStringLiteral("pg_ctl"),
+             {QStringLiteral("-D"), m_dir.filePath(QStringLiteral("data")), QStringLiteral("-m"),
+              QStringLiteral("fast"), QStringLiteral("-w"), QStringLiteral("stop")});
+    return !m_running;
+}
+
+bool ThrowawayServer::restart()
+{
+    m_running = startServer();
+    return m_running;
+}
+
+bool ThrowawayServer::startServer()
+{
+    const QString data = m_dir.filePath(QStringLiteral("data"));
     const QString options =
         QStringLiteral("-k %1 -p %2 -c listen_addresses= -c fsync=off -c synchronous_commit=off")
             .arg(m_dir.path())

@@ -23,10 +23,15 @@ public:
     // A new, empty database on the server and its address.
     QString newDatabase();
     QString url(const QString &database) const;
+    // Stops the server (its clients' connections drop) and starts it again,
+    // as a restart or a lost network would look to a station.
+    bool stop();
+    bool restart();
 
 private:
     bool run(const QString &program, const QStringList &arguments);
     bool start();
+    bool startServer();
 
     QTemporaryDir m_dir;
     QString m_bin;

@@ -1,0 +1,174 @@
+// Two live stations and an import recording into one store on a server, as
+// stations on three machines would: both record, the registers stay true,
+// and a station holds what it receives while the server is away.
+
+#include "store/PgConnection.h"
+#include "store/ServerUrl.h"
+#include "support/ThrowawayServer.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QUdpSocket>
+#include <QtTest>
+
+#include <csignal>
+#include <memory>
+
+using namespace corvane;
+
+namespace
+{
+
+qint64 single(PgConnection &db, const QByteArray &sql)
+{
+    return db.query(sql).int64(0, 0);
+}
+
+quint16 freePort()
+{
+    QUdpSocket probe;
+    probe.bind(QHostAddress::LocalHost, 0);
+    return probe.localPort();
+}
+
+// acarsdec's JSON, one datagram a message, with registrations and flights
+// that the two stations share (some in lower case).
+void sendMessages(quint16 port, const QString &tag, int from, int count)
+{
+    static const char *const regs[] = {".G-EUUA", ".N123AB", ".d-aibc", ".F-GKXA", ".G-euua"};
+    QUdpSocket s;
+    for (int i = from; i < from + count; ++i) {
+        const QString json =
+            QStringLiteral("{\"timestamp\":%1,\"station_id\":\"%2\",\"freq\":131.725,"
+                           "\"level\":-21.4,\"mode\":\"2\",\"label\":\"H1\",\"block_id\":\"4\","
+                           "\"tail\":\"%3\",\"flight\":\"BA%4\",\"msgno\":\"M%5A\","
+                           "\"text\":\"%2 message %6\"}")
+                .arg(QDateTime::currentSecsSinceEpoch())
+                .arg(tag, QString::fromLatin1(regs[i % 5]))
+                .arg(i % 7)
+                .arg(i % 100, 2, 10, QLatin1Char('0'))
+                .arg(i);
+        s.writeDatagram(json.toUtf8(), QHostAddress::LocalHost, port);
+        if (i % 20 == 19)
+            QTest::qWait(5); // a receive buffer of a small machine
+    }
+}
+
+bool waitForCount(PgConnection &db, qint64 count)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 30000) {
+        if (single(db, "SELECT count(*) FROM tMessage") >= count)
+            return true;
+        QTest::qWait(200);
+    }
+    return false;
+}
+
+} // namespace
+
+class ServerStationsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void twoStationsAndAnImportShareOneStore();
+};
+
+void ServerStationsTest::twoStationsAndAnImportShareOneStore()
+{
+    test::ThrowawayServer server;
+    if (!server.isRunning())
+        QSKIP(qPrintable(server.whyNot()));
+    const QString url = server.newDatabase();
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+
+    // One station is told the server by --store, the other by its setting.
+    const QString settingsDir = home.filePath(QStringLiteral("config/ACARS Corvane"));
+    QVERIFY(QDir().mkpath(settingsDir));
+    QFile conf(settingsDir + QStringLiteral("/ACARS Corvane.conf"));
+    QVERIFY(conf.open(QIODevice::WriteOnly));
+    conf.write("[Store]\nUrl=" + url.toUtf8() + "\n");
+    conf.close();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+
+    const quint16 ports[2] = {freePort(), freePort()};
+    std::unique_ptr<QProcess> stations[2];
+    for (int i = 0; i < 2; ++i) {
+        stations[i] = std::make_unique<QProcess>();
+        stations[i]->setProcessEnvironment(env);
+        QStringList args{QStringLiteral("--data-dir"), home.filePath(QString::number(i))};
+        if (i == 0)
+            args << QStringLiteral("--store") << url;
+        args << QStringLiteral("live") << QStringLiteral("--type") << QStringLiteral("acarsdec")
+             << QStringLiteral("--listen") << QStringLiteral("udp:127.0.0.1:%1").arg(ports[i]);
+        stations[i]->start(QStringLiteral(CORVANE_BINARY), args);
+        QVERIFY(stations[i]->waitForStarted());
+        QVERIFY(stations[i]->waitForReadyRead(30000)); // "recording ..."
+    }
+    PgConnection db;
+    db.open(ServerUrl::parse(url));
+
+    sendMessages(ports[0], QStringLiteral("ONE"), 0, 300);
+    sendMessages(ports[1], QStringLiteral("TWO"), 0, 300);
+    QVERIFY(waitForCount(db, 600));
+
+    // The server goes away: the first station holds what it receives...
+    QVERIFY(server.stop());
+    sendMessages(ports[0], QStringLiteral("ONE"), 300, 100);
+    QElapsedTimer clock;
+    clock.start();
+    QByteArray said;
+    while (!said.contains("holding") && clock.elapsed() < 30000) {
+        stations[0]->waitForReadyRead(500);
+        said += stations[0]->readAllStandardError();
+    }
+    QVERIFY2(said.contains("holding"), said.constData());
+    // ...and stores it once the server is back.
+    QVERIFY(server.restart());
+    sendMessages(ports[0], QStringLiteral("ONE"), 400, 10);
+    db.close();
+    db.open(ServerUrl::parse(url));
+    QVERIFY(waitForCount(db, 710));
+
+    // A log file imported from a third machine lands in the same store.
+    QProcess import;
+    import.setProcessEnvironment(env);
+    import.start(QStringLiteral(CORVANE_BINARY),
+                 {QStringLiteral("--data-dir"), home.filePath(QStringLiteral("2")),
+                  QStringLiteral("import"), QStringLiteral("--decoder"), QStringLiteral("SkySpy"),
+                  QStringLiteral(CORVANE_TEST_DATA "/samples/skyspy.log")});
+    QVERIFY(import.waitForFinished(60000));
+    QVERIFY2(import.exitCode() == 0, import.readAllStandardError().constData());
+    QVERIFY(import.readAllStandardOutput().contains(": 3 stored"));
+
+    for (auto &station : stations) {
+        ::kill(pid_t(station->processId()), SIGINT);
+        QVERIFY(station->waitForFinished(30000));
+        QVERIFY2(station->exitCode() == 0, station->readAllStandardError().constData());
+    }
+    QCOMPARE(single(db, "SELECT count(*) FROM tMessage WHERE mText LIKE 'ONE message %'"), 410);
+    QCOMPARE(single(db, "SELECT count(*) FROM tMessage WHERE mText LIKE 'TWO message %'"), 300);
+    QCOMPARE(single(db, "SELECT count(*) FROM tMessage"), 713);
+    // Both registers equal a recount of the messages, case folded.
+    const QByteArray pairsOff =
+        "SELECT count(*) FROM (SELECT upper(Registration) r, upper(Flight) f, FirstHeard, "
+        "LastHeard, TimesHeard FROM ACARSLOG EXCEPT SELECT upper(mReg), upper(mFlight), "
+        "min(mTime), max(mTime), count(*) FROM tMessage GROUP BY upper(mReg), upper(mFlight)) d";
+    QCOMPARE(single(db, pairsOff), 0);
+    QCOMPARE(single(db, "SELECT count(*) FROM ACARSLOG"),
+             single(db, "SELECT count(DISTINCT (upper(mReg), upper(mFlight))) FROM tMessage"));
+    const QByteArray aircraftOff =
+        "SELECT count(*) FROM (SELECT upper(Registration), FirstHeard, LastHeard, TimesHeard "
+        "FROM UniqueAircraft EXCEPT SELECT upper(mReg), min(mTime), max(mTime), count(*) "
+        "FROM tMessage GROUP BY upper(mReg)) d";
+    QCOMPARE(single(db, aircraftOff), 0);
+    QCOMPARE(single(db, "SELECT count(*) FROM UniqueAircraft"),
+             single(db, "SELECT count(DISTINCT upper(mReg)) FROM tMessage"));
+}
+
+QTEST_GUILESS_MAIN(ServerStationsTest)
+#include "tst_serverstations.moc"

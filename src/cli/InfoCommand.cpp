@@ -1,9 +1,14 @@
 #include "InfoCommand.h"
 
 #include "store/MessageTime.h"
+#include "store/PgConnection.h"
+#include "store/ServerSchema.h"
+#include "store/ServerUrl.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
 #include "store/StoreFigures.h"
+
+#include <memory>
 
 namespace corvane
 {
@@ -24,13 +29,25 @@ int InfoCommand::run(CliContext &c)
     }
     try {
         Store store;
-        store.openForReading(c.dataDir, c.storeProgress());
-        StoreFigures figures(store);
-        c.out << "folder: " << c.dataDir << '\n'
-              << "acarslog: " << store.path(Schema::File::AcarsLog) << '\n'
-              << "routes: " << store.path(Schema::File::Routes) << '\n'
-              << "alerts: " << store.path(Schema::File::Alerts) << '\n'
-              << "messages: " << figures.messages() << '\n'
+        PgConnection server;
+        std::unique_ptr<StoreFigures> held;
+        c.out << "folder: " << c.dataDir << '\n';
+        if (c.storeUrl.isEmpty()) {
+            store.openForReading(c.dataDir, c.storeProgress());
+            held = std::make_unique<StoreFigures>(store);
+            c.out << "acarslog: " << store.path(Schema::File::AcarsLog) << '\n'
+                  << "routes: " << store.path(Schema::File::Routes) << '\n'
+                  << "alerts: " << store.path(Schema::File::Alerts) << '\n';
+        } else {
+            const ServerUrl url = ServerUrl::parse(c.storeUrl);
+            server.open(url);
+            if (ServerSchema::version(server) < 0)
+                throw StoreError(QStringLiteral("%1 holds no store yet").arg(url.display()));
+            held = std::make_unique<StoreFigures>(server);
+            c.out << "server: " << url.display() << '\n';
+        }
+        StoreFigures &figures = *held;
+        c.out << "messages: " << figures.messages() << '\n'
               << "heard pairs: " << figures.heardPairs() << '\n'
               << "heard aircraft: " << figures.heardAircraft() << '\n'
               << "aircraft: " << figures.aircraft() << '\n'

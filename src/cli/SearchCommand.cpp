@@ -3,6 +3,9 @@
 #include "browse/core/CsvWriter.h"
 #include "store/MessageSearch.h"
 #include "store/MessageView.h"
+#include "store/PgConnection.h"
+#include "store/ServerSearch.h"
+#include "store/ServerUrl.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
 
@@ -164,9 +167,19 @@ int SearchCommand::run(CliContext &c)
     }
     std::vector<MessageRow> hits;
     try {
-        Store store;
-        store.openForReading(c.dataDir, c.storeProgress());
-        hits = MessageSearch::find(store, a->filter.withSearch(a->text), a->limit);
+        if (c.storeUrl.isEmpty()) {
+            Store store;
+            store.openForReading(c.dataDir, c.storeProgress());
+            hits = MessageSearch::find(store, a->filter.withSearch(a->text), a->limit);
+        } else if (a->filter.filter() != MessageView::Filter::All) {
+            c.err << "corvane search: --reg, --flight, --from and --to are not taken on a "
+                     "server store yet\n";
+            return ExitUsage;
+        } else {
+            PgConnection server;
+            server.open(ServerUrl::parse(c.storeUrl));
+            hits = ServerSearch::rows(server, ServerSearch::find(server, a->text, a->limit));
+        }
     } catch (const StoreError &e) {
         c.err << "corvane search: " << e.message() << '\n';
         return ExitFailure;

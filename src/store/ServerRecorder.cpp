@@ -8,6 +8,7 @@
 #include "PgCopyText.h"
 #include "ProcessedLogs.h"
 #include "StoreError.h"
+#include "StoreFigures.h"
 
 #include <algorithm>
 #include <utility>
@@ -221,11 +222,8 @@ bool ServerRecorder::logRegistered(const QString &name)
 
 Recorder::DayTally ServerRecorder::countDay(const DayRange &day)
 {
-    const PgResult r =
-        m_db.query("SELECT (SELECT count(*) FROM tMessage WHERE mTime >= $1 AND mTime < $2), "
-                   "(SELECT count(*) FROM UniqueAircraft WHERE LastHeard >= $1 AND LastHeard < $2)",
-                   {day.startText().toUtf8(), day.endText().toUtf8()});
-    return {r.int64(0, 0), r.int64(0, 1)};
+    StoreFigures figures(m_db);
+    return {figures.messagesWithin(day), figures.aircraftLastHeardWithin(day)};
 }
 
 void ServerRecorder::writeBatch(std::vector<NewPair> &newPairs)

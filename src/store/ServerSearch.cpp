@@ -1,7 +1,10 @@
 #include "ServerSearch.h"
 
 #include "MessageSearch.h"
+#include "PgArray.h"
 #include "PgConnection.h"
+
+#include <QHash>
 
 namespace corvane
 {
@@ -30,6 +33,32 @@ QString ServerSearch::pattern(const QString &text)
         escaped += c;
     }
     return u'%' + escaped + u'%';
+}
+
+std::vector<MessageRow> ServerSearch::rows(PgConnection &db, const std::vector<qint64> &rowids)
+{
+    PgArray ids;
+    for (const qint64 id : rowids)
+        ids.add(id);
+    const PgResult found = db.query("SELECT " + MessageView::selectList().toLatin1() +
+                                        " FROM tMessage WHERE rowid = ANY($1::bigint[])",
+                                    {ids.text()});
+    QHash<qint64, int> at;
+    for (int i = 0; i < found.rows(); ++i)
+        at.insert(found.int64(i, 0), i);
+    std::vector<MessageRow> rows;
+    rows.reserve(rowids.size());
+    for (const qint64 id : rowids) {
+        const auto i = at.constFind(id);
+        if (i == at.cend())
+            continue; // deleted meanwhile
+        MessageRow row;
+        row.rowid = id;
+        for (int c = 0; c < MessageView::ColumnCount; ++c)
+            row.fields[size_t(c)] = QString::fromUtf8(found.value(*i, c + 1));
+        rows.push_back(std::move(row));
+    }
+    return rows;
 }
 
 std::vector<qint64> ServerSearch::find(PgConnection &db, const QString &text, qint64 limit)

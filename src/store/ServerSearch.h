@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MessagePager.h"
+
 #include <QString>
 #include <vector>
 
@@ -31,6 +33,8 @@ public:
 
     // The rowids of the hits, newest first, at most limit of them (0: all).
     static std::vector<qint64> find(PgConnection &db, const QString &text, qint64 limit);
+    // The messages of the row ids, in the grid's columns, in the ids' order.
+    static std::vector<MessageRow> rows(PgConnection &db, const std::vector<qint64> &rowids);
 
     // The ILIKE pattern that finds the text anywhere: its own %, _ and \ escaped.
     static QString pattern(const QString &text);

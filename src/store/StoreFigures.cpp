@@ -2,6 +2,7 @@
 
 #include "DayRange.h"
 #include "NamedCommands.h"
+#include "PgConnection.h"
 #include "SqliteDb.h"
 #include "Store.h"
 
@@ -10,14 +11,34 @@ namespace corvane
 
 qint64 StoreFigures::count(const char *sql)
 {
-    SqliteStatement st(m_store.acarsLog(), sql);
+    if (m_server)
+        return m_server->query(sql).int64(0, 0);
+    SqliteStatement st(m_store->acarsLog(), sql);
     return st.step() ? st.int64(0) : 0;
 }
 
 QString StoreFigures::text(const char *sql)
 {
-    SqliteStatement st(m_store.acarsLog(), sql);
+    if (m_server)
+        return QString::fromUtf8(m_server->query(sql).value(0, 0));
+    SqliteStatement st(m_store->acarsLog(), sql);
     return st.step() && !st.isNull(0) ? st.text(0) : QString();
+}
+
+qint64 StoreFigures::countWithin(const char *command, const DayRange &days)
+{
+    const QByteArray sql = NamedCommands::find(QLatin1String(command))->sql;
+    if (m_server) {
+        // The server numbers its parameters $1, $2.
+        return m_server
+            ->query(QByteArray(sql).replace("?", "$"),
+                    {days.startText().toUtf8(), days.endText().toUtf8()})
+            .int64(0, 0);
+    }
+    SqliteStatement st(m_store->acarsLog(), sql.constData());
+    st.bind(1, days.startText());
+    st.bind(2, days.endText());
+    return st.step() ? st.int64(0) : 0;
 }
 
 qint64 StoreFigures::messages()
@@ -57,18 +78,12 @@ QString StoreFigures::lastMessageTime()
 
 qint64 StoreFigures::messagesWithin(const DayRange &days)
 {
-    SqliteStatement st(m_store.acarsLog(), NamedCommands::find(QStringLiteral("Today"))->sql);
-    st.bind(1, days.startText());
-    st.bind(2, days.endText());
-    return st.step() ? st.int64(0) : 0;
+    return countWithin("Today", days);
 }
 
 qint64 StoreFigures::aircraftLastHeardWithin(const DayRange &days)
 {
-    SqliteStatement st(m_store.acarsLog(), NamedCommands::find(QStringLiteral("TodayAll"))->sql);
-    st.bind(1, days.startText());
-    st.bind(2, days.endText());
-    return st.step() ? st.int64(0) : 0;
+    return countWithin("TodayAll", days);
 }
 
 } // namespace corvane

@@ -6,6 +6,7 @@ namespace corvane
 {
 
 class Store;
+class PgConnection;
 class DayRange;
 
 // The counts and bounds of what the store holds: the figures of the info
@@ -13,7 +14,9 @@ class DayRange;
 class StoreFigures
 {
 public:
-    explicit StoreFigures(Store &store) : m_store(store) {}
+    explicit StoreFigures(Store &store) : m_store(&store) {}
+    // The same figures of a store on a server.
+    explicit StoreFigures(PgConnection &server) : m_server(&server) {}
 
     qint64 messages();
     qint64 heardPairs();
@@ -32,8 +35,10 @@ public:
 private:
     qint64 count(const char *sql);
     QString text(const char *sql);
+    qint64 countWithin(const char *command, const DayRange &days);
 
-    Store &m_store;
+    Store *m_store = nullptr;
+    PgConnection *m_server = nullptr;
 };
 
 } // namespace corvane

@@ -168,6 +168,30 @@ void ServerStationsTest::twoStationsAndAnImportShareOneStore()
     QCOMPARE(single(db, aircraftOff), 0);
     QCOMPARE(single(db, "SELECT count(*) FROM UniqueAircraft"),
              single(db, "SELECT count(DISTINCT upper(mReg)) FROM tMessage"));
+
+    // The figures and the search read the server too; other commands say
+    // they do not yet, and the files stay untouched.
+    const auto corvane = [&](const QStringList &args, QByteArray *err = nullptr) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(CORVANE_BINARY),
+                QStringList{QStringLiteral("--data-dir"), home.filePath(QStringLiteral("3"))} +
+                    args);
+        p.waitForFinished(60000);
+        if (err)
+            *err = p.readAllStandardError();
+        return p.exitCode() == 0 ? p.readAllStandardOutput() : QByteArray("failed");
+    };
+    const QByteArray info = corvane({QStringLiteral("info")});
+    QVERIFY2(info.contains("messages: 713\n") && info.contains("server: "), info.constData());
+    const QByteArray found = corvane({QStringLiteral("search"), QStringLiteral("two MESSAGE 129"),
+                                      QStringLiteral("--limit"), QStringLiteral("5")});
+    QCOMPARE(found.count('\n'), 1);
+    QVERIFY(found.contains("TWO message 129\n"));
+    QByteArray why;
+    QCOMPARE(corvane({QStringLiteral("stats")}, &why), QByteArray("failed"));
+    QVERIFY2(why.contains("files only so far"), why.constData());
+    QVERIFY(!QFile::exists(home.filePath(QStringLiteral("3/acarslog.db"))));
 }
 
 QTEST_GUILESS_MAIN(ServerStationsTest)

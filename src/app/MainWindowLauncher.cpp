@@ -18,8 +18,9 @@
 #include "recording/RecorderThread.h"
 #include "refdata/BulkUpdateController.h"
 #include "refdata/ReferenceEditors.h"
-#include "reports/TextReportsController.h"
 #include "reports/ReportsController.h"
+#include "reports/TextReportsController.h"
+#include "settings/Settings.h"
 #include "store/Store.h"
 #include "store/StoreChangeWatcher.h"
 #include "store/StoreError.h"
@@ -28,8 +29,8 @@
 #include <QApplication>
 #include <QMenu>
 #include <QProgressDialog>
-#include <memory>
 #include <QPushButton>
+#include <memory>
 
 namespace corvane
 {
@@ -146,6 +147,13 @@ int MainWindowLauncher::run(const QString &appFolder)
     window.startUp();
     if (store.isReadOnly())
         showReadOnly(window);
+    // The window reads the files so far: a station set to a server is told
+    // that what it shows is not the server's store.
+    const QString serverUrl = Settings().storeUrl();
+    if (!serverUrl.isEmpty())
+        window.setPanelText(
+            1, QStringLiteral("Showing the data folder's files, not the server store %1")
+                   .arg(serverUrl));
     window.show();
     return QApplication::exec();
 }

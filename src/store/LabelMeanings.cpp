@@ -1,5 +1,7 @@
 #include "LabelMeanings.h"
 
+#include "PgArray.h"
+#include "PgConnection.h"
 #include "SqliteDb.h"
 
 namespace corvane
@@ -189,6 +191,19 @@ void LabelMeanings::fillWhenEmpty(SqliteDb &alerts)
         insert.bind(2, QByteArray(label.meaning));
         insert.run();
     }
+}
+
+void LabelMeanings::fillWhenEmpty(PgConnection &server)
+{
+    if (server.query("SELECT 1 FROM LABELS LIMIT 1").rows() > 0)
+        return;
+    PgArray codes, meanings;
+    for (const Label &label : kCommon) {
+        codes.add(QByteArray(label.code));
+        meanings.add(QByteArray(label.meaning));
+    }
+    server.query("INSERT INTO LABELS (CODE, MESSAGE) SELECT * FROM unnest($1::text[], $2::text[])",
+                 {codes.text(), meanings.text()});
 }
 
 } // namespace corvane

@@ -7,6 +7,7 @@ namespace corvane
 {
 
 class SqliteDb;
+class PgConnection;
 
 // The meanings of the ACARS labels of everyday traffic, which a new LABELS
 // table starts with. The user may edit or add rows; a table that holds any
@@ -22,6 +23,7 @@ public:
     static const std::vector<Label> &common();
     // Writes the common meanings into an empty LABELS table.
     static void fillWhenEmpty(SqliteDb &alerts);
+    static void fillWhenEmpty(PgConnection &server);
 };
 
 } // namespace corvane

@@ -1,5 +1,6 @@
 #include "ServerSchema.h"
 
+#include "LabelMeanings.h"
 #include "PgConnection.h"
 #include "Schema.h"
 #include "SchemaDeclarations.h"
@@ -89,6 +90,8 @@ QByteArray ServerSchema::createStatements()
 void ServerSchema::create(PgConnection &db)
 {
     db.exec(createStatements());
+    // A new store knows the common labels' meanings, as the files do.
+    LabelMeanings::fillWhenEmpty(db);
     setVersion(db, Schema::kCurrentVersion);
 }
 

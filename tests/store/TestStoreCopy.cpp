@@ -1,3 +1,4 @@
+#include "store/LabelMeanings.h"
 #include "store/MessageSearch.h"
 #include "store/MessageSearchIndex.h"
 #include "store/MessageView.h"
@@ -284,7 +285,9 @@ void TestStoreCopy::cancelLeavesTheTargetAsItWas()
     const auto stopMidway = [](const QString &, qint64 done, qint64) { return done < 6000; };
     QVERIFY(!StoreCopy(source).toServer(server, stopMidway));
     QCOMPARE(server.query("SELECT count(*) FROM tMessage").int64(0, 0), 0);
-    QCOMPARE(server.query("SELECT count(*) FROM LABELS").int64(0, 0), 0);
+    // What stays is the new store the copy made: the common labels only.
+    QCOMPARE(server.query("SELECT count(*) FROM LABELS").int64(0, 0),
+             qint64(LabelMeanings::common().size()));
 
     QVERIFY(StoreCopy(source).toServer(server));
     Store back;
@@ -308,6 +311,11 @@ void TestStoreCopy::serverSchemaIsMadeOnce()
     ServerSchema::ensure(server);
     ServerSchema::ensure(server);
     QCOMPARE(ServerSchema::version(server), Schema::kCurrentVersion);
+    // A new store starts with the common labels' meanings, once, found
+    // without regard to case.
+    QCOMPARE(server.query("SELECT count(*) FROM LABELS").int64(0, 0),
+             qint64(LabelMeanings::common().size()));
+    QCOMPARE(server.query("SELECT count(*) FROM LABELS WHERE CODE = 'sq'").int64(0, 0), 1);
     // Registrations are keys compared without regard to case, as in the files.
     server.exec("INSERT INTO UniqueAircraft (Registration) VALUES ('G-ABCD')");
     QCOMPARE(server.query("SELECT count(*) FROM UniqueAircraft WHERE Registration = 'g-abcd'")

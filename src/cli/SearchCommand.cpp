@@ -171,14 +171,11 @@ int SearchCommand::run(CliContext &c)
             Store store;
             store.openForReading(c.dataDir, c.storeProgress());
             hits = MessageSearch::find(store, a->filter.withSearch(a->text), a->limit);
-        } else if (a->filter.filter() != MessageView::Filter::All) {
-            c.err << "corvane search: --reg, --flight, --from and --to are not taken on a "
-                     "server store yet\n";
-            return ExitUsage;
         } else {
             PgConnection server;
             server.open(ServerUrl::parse(c.storeUrl));
-            hits = ServerSearch::rows(server, ServerSearch::find(server, a->text, a->limit));
+            hits = ServerSearch::rows(
+                server, ServerSearch::find(server, a->filter.withSearch(a->text), a->limit));
         }
     } catch (const StoreError &e) {
         c.err << "corvane search: " << e.message() << '\n';

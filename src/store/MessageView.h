@@ -69,6 +69,9 @@ public:
     QString orderClause(bool reverse = false) const;
     // The whole view: every grid field, in the view's order.
     QString selectSql() const;
+    // The filter alone (no search): "mReg = ?" and the like, or empty.
+    QString filterCondition() const;
+    QStringList filterParameters() const;
 
     qint64 count(Store &store) const;
     qint64 count(SqliteDb &db) const;
@@ -76,9 +79,6 @@ public:
     bool operator==(const MessageView &other) const;
 
 private:
-    QString filterCondition() const;
-    QStringList filterParameters() const;
-
     Filter m_filter = Filter::All;
     QString m_value;
     QDate m_from;

@@ -19,8 +19,7 @@ const QByteArray kFind = QByteArray("SELECT rowid FROM tMessage WHERE ") +
                          "AND (strpos(lower(mText COLLATE \"C\"), $2) > 0 "
                          "OR strpos(lower(mReg::text COLLATE \"C\"), $2) > 0 "
                          "OR strpos(lower(mFlight::text COLLATE \"C\"), $2) > 0 "
-                         "OR strpos(lower(mLabel COLLATE \"C\"), $2) > 0) "
-                         "ORDER BY mTime DESC, rowid DESC";
+                         "OR strpos(lower(mLabel COLLATE \"C\"), $2) > 0)";
 
 } // namespace
 
@@ -63,10 +62,32 @@ std::vector<MessageRow> ServerSearch::rows(PgConnection &db, const std::vector<q
 
 std::vector<qint64> ServerSearch::find(PgConnection &db, const QString &text, qint64 limit)
 {
+    return find(db, MessageView::all().withSearch(text), limit);
+}
+
+std::vector<qint64> ServerSearch::find(PgConnection &db, const MessageView &view, qint64 limit)
+{
+    const QString &text = view.search();
     QByteArray sql = kFind;
     PgConnection::Params params = {pattern(text).toUtf8(), MessageSearch(text).folded().toUtf8()};
+    // The filter's own markers, numbered on from the search's two.
+    const QString condition = view.filterCondition();
+    if (!condition.isEmpty()) {
+        const QStringList values = view.filterParameters();
+        qsizetype next = 0;
+        sql += " AND ";
+        for (const QChar c : condition) {
+            if (c != u'?') {
+                sql += c.toLatin1();
+                continue;
+            }
+            params.push_back(values[next++].toUtf8());
+            sql += '$' + QByteArray::number(params.size());
+        }
+    }
+    sql += " ORDER BY mTime DESC, rowid DESC";
     if (limit > 0) {
-        sql += " LIMIT $3";
+        sql += " LIMIT $" + QByteArray::number(params.size() + 1);
         params.push_back(QByteArray::number(limit));
     }
     // Parallel workers cost more to start than the first hits take to find.

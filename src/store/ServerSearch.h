@@ -33,6 +33,8 @@ public:
 
     // The rowids of the hits, newest first, at most limit of them (0: all).
     static std::vector<qint64> find(PgConnection &db, const QString &text, qint64 limit);
+    // The same within the view's filter (registration, flight or days).
+    static std::vector<qint64> find(PgConnection &db, const MessageView &view, qint64 limit);
     // The messages of the row ids, in the grid's columns, in the ids' order.
     static std::vector<MessageRow> rows(PgConnection &db, const std::vector<qint64> &rowids);
 

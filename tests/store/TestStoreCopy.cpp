@@ -379,6 +379,31 @@ void TestStoreCopy::serverSearchFindsWhatTheFilesFind()
         }
     }
     QVERIFY(ServerSearch::find(server, QStringLiteral("rwy"), 0).size() == 3);
+    // Within a filter: one registration or flight (either case), some days.
+    const MessageView filters[] = {MessageView::byRegistration(QStringLiteral(".g-ab7")),
+                                   MessageView::byFlight(QStringLiteral("BA8")),
+                                   MessageView::byDate(QDate(2026, 12, 3), QDate(2026, 12, 4))};
+    for (const MessageView &filter : filters) {
+        size_t found = 0;
+        for (const QString &text :
+             {QStringLiteral("slash"), QStringLiteral("LINE"), QStringLiteral("8")}) {
+            std::vector<qint64> expected;
+            for (const MessageRow &row : MessageSearch::find(files, filter.withSearch(text), 25))
+                expected.push_back(row.rowid);
+            found += expected.size();
+            QCOMPARE(ServerSearch::find(server, filter.withSearch(text), 25), expected);
+        }
+        QVERIFY(found > 0);
+    }
+    // The hits' rows come back in the grid's columns, in the hits' order.
+    const std::vector<qint64> hits = ServerSearch::find(server, QStringLiteral("zürich"), 3);
+    const std::vector<MessageRow> rows = ServerSearch::rows(server, hits);
+    QCOMPARE(rows.size(), size_t(3));
+    for (size_t i = 0; i < rows.size(); ++i) {
+        QCOMPARE(rows[i].rowid, hits[i]);
+        QVERIFY(rows[i].fields[MessageView::Text].startsWith(QStringLiteral("Zürich ✈ 東京")));
+        QVERIFY(rows[i].fields[MessageView::Reg].startsWith(QStringLiteral(".G-AB")));
+    }
 }
 
 void TestStoreCopy::unreachableServerIsNamed()

@@ -5,19 +5,24 @@
 // second each way against the floor of the same rows copied between two
 // SQLite stores in this run. Then four recording stations (processes) record
 // 50,000 messages each of one traffic (the same registrations and flights)
-// into the copied store at once, beside one station alone. Without --url it
-// starts a throwaway server of its own (PostgreSQL's server programs must be
-// installed); with --url the database must be empty.
+// into the copied store at once, beside one station alone. Last, an import
+// of 1,000,000 messages of that traffic into a new server database through
+// the server recorder, against the same messages recorded into new SQLite
+// files (the floor). Without --url it starts a throwaway server of its own
+// (PostgreSQL's server programs must be installed); with --url the database
+// must be empty, and the import is left out (it needs a second database).
 #include "BenchStoreFolder.h"
 #include "BenchSupport.h"
 #include "MessageStream.h"
 #include "TrafficModel.h"
+#include "store/MessageRecorder.h"
 #include "store/MessageSearch.h"
 #include "store/MessageSearchIndex.h"
 #include "store/MessageView.h"
 #include "store/PgConnection.h"
 #include "store/SchemaDeclarations.h"
 #include "store/ServerRecorder.h"
+#include "store/ServerSchema.h"
 #include "store/ServerSearch.h"
 #include "store/ServerUrl.h"
 #include "store/SqliteDb.h"
@@ -100,6 +105,43 @@ int recordAsStation(const QString &url, std::uint64_t seed)
         recorder.storeMessage(bench::toRecord(stream.message()), nullptr);
     recorder.commitBatch();
     return 0;
+}
+
+constexpr qint64 kImportMessages = 1000000;
+
+// Records the generated traffic as an import does; messages a second.
+double importRate(Recorder &recorder)
+{
+    bench::TrafficModel model{1, {}};
+    bench::MessageStream::Options options;
+    options.messages = kImportMessages;
+    options.seed = 7;
+    bench::MessageStream stream(model, options);
+    return kImportMessages / bench::secondsOf([&] {
+               Recorder::BulkScope bulk(recorder);
+               while (stream.next())
+                   recorder.storeMessage(bench::toRecord(stream.message()), nullptr);
+               recorder.commitBatch();
+               recorder.refreshHeard();
+           });
+}
+
+void compareImport(const QString &url, const QString &scratch)
+{
+    PgConnection db;
+    db.open(ServerUrl::parse(url));
+    ServerSchema::ensure(db);
+    ServerRecorder onServer(db);
+    const double server = importRate(onServer);
+    Store files;
+    files.open(scratch);
+    MessageRecorder inFiles(files);
+    const double sqlite = importRate(inFiles);
+    std::printf("import of %lld messages (load %s)\n", kImportMessages,
+                qPrintable(bench::loadAverage()));
+    std::printf("  into a new server store %9.0f messages/s\n", server);
+    std::printf("  floor: into new SQLite files %9.0f messages/s (ratio %.2f)\n", sqlite,
+                sqlite / server);
 }
 
 // The median of five runs after a first, cold one.
@@ -204,6 +246,8 @@ int main(int argc, char **argv)
         std::printf("  one station          %9.0f messages/s\n", alone);
         std::printf("  four stations at once %8.0f messages/s together (%.2f times one alone)\n",
                     four, four / alone);
+        if (server)
+            compareImport(server->newDatabase(), folder.scratch(QStringLiteral("import")));
     } catch (const StoreError &e) {
         std::fprintf(stderr, "bench_pg: %s\n", qPrintable(e.message()));
         return 1;

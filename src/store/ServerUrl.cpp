@@ -123,6 +123,16 @@ std::vector<std::pair<QByteArray, QByteArray>> ServerUrl::connectionParameters()
         p.emplace_back("user", m_user.toUtf8());
     if (m_port)
         p.emplace_back("port", QByteArray::number(m_port));
+    // A station must notice a server that went away over TCP within a
+    // minute or two, not hang its recording on a dead link: a bounded
+    // connect, keepalives on an idle link and a bound on unacknowledged
+    // sends. PGCONNECT_TIMEOUT, when set, stands.
+    if (!qEnvironmentVariableIsSet("PGCONNECT_TIMEOUT"))
+        p.emplace_back("connect_timeout", "10");
+    p.emplace_back("keepalives_idle", "60");
+    p.emplace_back("keepalives_interval", "10");
+    p.emplace_back("keepalives_count", "3");
+    p.emplace_back("tcp_user_timeout", "60000");
     return p;
 }
 

@@ -224,10 +224,7 @@ int LiveCommand::run(CliContext &c)
             recorder.submit([&](RecorderJobContext &job) {
                 job.recorder.commitNow();
                 LivePassResult now;
-                now.held = job.recorder.held();
-                now.heldBytes = job.recorder.heldBytes();
-                now.holdLimitBytes = job.recorder.holdLimitBytes();
-                now.awayReason = job.recorder.awayReason();
+                now.noteHold(job.recorder);
                 RecorderThread::post(&loop, [&, now] {
                     reportHold(c, now, wasHeld);
                     if (now.held > 0)

@@ -26,6 +26,16 @@ QString LivePassResult::countsText() const
     return QStringLiteral("%1/%2").arg(today).arg(todayAll);
 }
 
+void LivePassResult::noteHold(const Recorder &recorder)
+{
+    held = recorder.held();
+    heldBytes = recorder.heldBytes();
+    holdLimitBytes = recorder.holdLimitBytes();
+    awayReason = recorder.awayReason();
+    if (held > 0)
+        stored = 0;
+}
+
 QString LivePassResult::ratesText() const
 {
     return QStringLiteral("%1/%2").arg(messagesPerHour, 0, 'f', 1).arg(aircraftPerHour, 0, 'f', 1);

@@ -30,6 +30,10 @@ struct LivePassResult : ImportResult {
     qint64 holdLimitBytes = 0;
     QString awayReason;
 
+    // Takes the recorder's hold figures after its commit; while messages
+    // are held, this pass stored none.
+    void noteHold(const Recorder &recorder);
+
     QString countsText() const; // panel 2: "today/todayAll"
     QString ratesText() const;  // panel 3: "m.m/a.a"
 };

@@ -62,15 +62,8 @@ QString addAlerts(Recorder &recorder, const AlertMatcher *words, const QStringLi
 // tell how many, and that they stored nothing.
 void noteHeld(const Recorder &recorder, std::vector<LivePassResult> &results)
 {
-    const qint64 held = recorder.held();
-    for (LivePassResult &r : results) {
-        r.held = held;
-        r.heldBytes = recorder.heldBytes();
-        r.holdLimitBytes = recorder.holdLimitBytes();
-        r.awayReason = recorder.awayReason();
-        if (held > 0)
-            r.stored = 0;
-    }
+    for (LivePassResult &r : results)
+        r.noteHold(recorder);
 }
 
 } // namespace

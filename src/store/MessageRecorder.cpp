@@ -343,11 +343,6 @@ void MessageRecorder::insertFeedDetails(const FeedDetails &d)
     ins.run();
 }
 
-bool MessageRecorder::skips(const MessageRecord &r) const
-{
-    return r.isUplink() && !m_recordUplinks;
-}
-
 StoreResult MessageRecorder::storeMessage(const MessageRecord &r, NewPairsSink *sink)
 {
     if (skips(r))

@@ -36,30 +36,10 @@ class MessageSearchIndex;
 class MessageRecorder : public Recorder
 {
 public:
-    static constexpr int kBatchLimit = 10000;
-    static constexpr int kBatchMillis = 1000;
-
     explicit MessageRecorder(Store &store);
     ~MessageRecorder();
     MessageRecorder(const MessageRecorder &) = delete;
     MessageRecorder &operator=(const MessageRecorder &) = delete;
-
-    // Whether uplinks are recorded (the setting "UplinkMessages" is 1); an
-    // uplink that is not is skipped. On by default.
-    void setRecordUplinks(bool on) override { m_recordUplinks = on; }
-    bool recordsUplinks() const override { return m_recordUplinks; }
-
-    // Called for each stored message once its batch has committed (the live
-    // pass-on); a rolled-back batch passes nothing on.
-    void setPublisher(std::function<void(const MessageRecord &)> publisher) override
-    {
-        m_publisher = std::move(publisher);
-    }
-    void setBatchLimits(int messages, int millis) override
-    {
-        m_batchLimit = messages;
-        m_batchMillis = millis;
-    }
 
     // Imports record in larger batches (BulkScope) with a larger page cache. In a store
     // of millions, each message lands on its own leaf of the registration
@@ -72,9 +52,6 @@ public:
     static constexpr int kBulkBatchMillis = 10000;
     static constexpr qint64 kBulkCacheKiB = 131072;
 
-    // Whether the uplink filter passes the record over: an uplink while
-    // uplinks are not recorded.
-    bool skips(const MessageRecord &record) const override;
     StoreResult storeMessage(const MessageRecord &record, NewPairsSink *sink) override;
     void commitBatch() override;
     void rollbackBatch() override;
@@ -134,8 +111,6 @@ private:
     qint64 ownChanges() const;
 
     Store &m_store;
-    bool m_recordUplinks = true;
-    std::function<void(const MessageRecord &)> m_publisher;
     std::unique_ptr<SqliteTransaction> m_tx;
     std::unique_ptr<SqliteStatement> m_insertMessage;
     std::unique_ptr<SqliteStatement> m_insertFeedDetails;
@@ -148,8 +123,6 @@ private:
     QHash<QByteArray, Heard> m_aircraft;
     QByteArray m_keyBuffer; // the key being looked up
     int m_inBatch = 0;
-    int m_batchLimit = kBatchLimit;
-    int m_batchMillis = kBatchMillis;
     QElapsedTimer m_batchClock;
     std::vector<MessageRecord> m_toPublish; // stored in the open batch
     struct NewPair {

@@ -33,17 +33,30 @@ public:
         qint64 aircraft = 0;
     };
 
+    static constexpr int kBatchLimit = 10000;
+    static constexpr int kBatchMillis = 1000;
+
     virtual ~Recorder() = default;
 
-    // Whether uplinks are recorded (the setting "UplinkMessages" is 1).
-    virtual void setRecordUplinks(bool on) = 0;
-    virtual bool recordsUplinks() const = 0;
-    // Called for each stored message once its batch has committed.
-    virtual void setPublisher(std::function<void(const MessageRecord &)> publisher) = 0;
-    virtual void setBatchLimits(int messages, int millis) = 0;
+    // Whether uplinks are recorded (the setting "UplinkMessages" is 1); an
+    // uplink that is not is skipped. On by default.
+    void setRecordUplinks(bool on) { m_recordUplinks = on; }
+    bool recordsUplinks() const { return m_recordUplinks; }
+    // Called for each stored message once its batch has committed (the live
+    // pass-on); a rolled-back batch passes nothing on.
+    void setPublisher(std::function<void(const MessageRecord &)> publisher)
+    {
+        m_publisher = std::move(publisher);
+    }
+    void setBatchLimits(int messages, int millis)
+    {
+        m_batchLimit = messages;
+        m_batchMillis = millis;
+    }
 
-    // Whether the uplink filter passes the record over.
-    virtual bool skips(const MessageRecord &record) const = 0;
+    // Whether the uplink filter passes the record over: an uplink while
+    // uplinks are not recorded.
+    bool skips(const MessageRecord &record) const { return record.isUplink() && !m_recordUplinks; }
     virtual StoreResult storeMessage(const MessageRecord &record, NewPairsSink *sink) = 0;
     virtual void commitBatch() = 0;
     virtual bool batchOpen() const = 0;
@@ -103,6 +116,11 @@ public:
 protected:
     virtual void enterBulk() {}
     virtual void leaveBulk() {}
+
+    bool m_recordUplinks = true;
+    std::function<void(const MessageRecord &)> m_publisher;
+    int m_batchLimit = kBatchLimit;
+    int m_batchMillis = kBatchMillis;
 };
 
 } // namespace corvane

@@ -58,11 +58,6 @@ qint64 heldSize(const MessageRecord &r)
 
 ServerRecorder::ServerRecorder(PgConnection &db) : m_db(db) {}
 
-bool ServerRecorder::skips(const MessageRecord &r) const
-{
-    return r.isUplink() && !m_recordUplinks;
-}
-
 void ServerRecorder::tally(Heard &h, const QByteArray &time)
 {
     // Stored times are "YYYY-MM-DD HH:MM:SS": text order is time order.

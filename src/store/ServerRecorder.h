@@ -35,24 +35,11 @@ class StoreError;
 class ServerRecorder : public Recorder
 {
 public:
-    static constexpr int kBatchLimit = 10000;
-    static constexpr int kBatchMillis = 1000;
     static constexpr qint64 kHoldLimitBytes = qint64(256) << 20;
     static constexpr int kRetryMillis = 5000;
 
     explicit ServerRecorder(PgConnection &db);
 
-    void setRecordUplinks(bool on) override { m_recordUplinks = on; }
-    bool recordsUplinks() const override { return m_recordUplinks; }
-    void setPublisher(std::function<void(const MessageRecord &)> publisher) override
-    {
-        m_publisher = std::move(publisher);
-    }
-    void setBatchLimits(int messages, int millis) override
-    {
-        m_batchLimit = messages;
-        m_batchMillis = millis;
-    }
     void setHoldWhileAway(bool on, qint64 limitBytes = kHoldLimitBytes,
                           int retryMillis = kRetryMillis)
     {
@@ -61,7 +48,6 @@ public:
         m_retryMillis = retryMillis;
     }
 
-    bool skips(const MessageRecord &record) const override;
     // Holds the message for the open batch, committing the batch when it is
     // full or old enough. Throws StoreError when that commit fails and the
     // recorder does not hold; the message and its batch are still held.
@@ -124,10 +110,6 @@ private:
     static void tally(Heard &h, const QByteArray &time);
 
     PgConnection &m_db;
-    bool m_recordUplinks = true;
-    std::function<void(const MessageRecord &)> m_publisher;
-    int m_batchLimit = kBatchLimit;
-    int m_batchMillis = kBatchMillis;
     QElapsedTimer m_batchClock;
     std::vector<Held> m_batch;
     QHash<QByteArray, Heard> m_pairs;    // folded registration, 0x1f, folded flight

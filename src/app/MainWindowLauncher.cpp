@@ -21,6 +21,7 @@
 #include "reports/ReportsController.h"
 #include "reports/TextReportsController.h"
 #include "settings/Settings.h"
+#include "store/ServerUrl.h"
 #include "store/Store.h"
 #include "store/StoreChangeWatcher.h"
 #include "store/StoreError.h"
@@ -37,8 +38,17 @@ namespace corvane
 
 // A store that cannot be written (read-only media, another user's folder) is
 // still shown, read-only.
-bool MainWindowLauncher::openStore(Store &store, const QString &appFolder)
+bool MainWindowLauncher::openStore(Store &store, const QString &appFolder, const QString &serverUrl)
 {
+    if (!serverUrl.isEmpty()) {
+        try {
+            store.openServer(appFolder, ServerUrl::parse(serverUrl));
+        } catch (const StoreError &e) {
+            Dialogs::critical(nullptr, e.message());
+            return false;
+        }
+        return true;
+    }
     // The upgrade of an older store may take minutes on a large one: its
     // steps are shown as they go, before the main window exists.
     std::unique_ptr<QProgressDialog> upgrade;
@@ -100,14 +110,16 @@ void MainWindowLauncher::followOtherWriters(MainWindow &window, RecorderThread &
 
 int MainWindowLauncher::run(const QString &appFolder)
 {
+    // The settings name the store: the folder's files, or a server.
+    const QString serverUrl = Settings().storeUrl();
     Store store;
-    if (!openStore(store, appFolder))
+    if (!openStore(store, appFolder, serverUrl))
         return 1;
     // Imports and live passes write through the recorder thread's own
     // connections; the window's store is for reading.
     RecorderThread recorderThread;
     QString why;
-    if (!store.isReadOnly() && !recorderThread.start(appFolder, &why)) {
+    if (!store.isReadOnly() && !recorderThread.start(appFolder, serverUrl, &why)) {
         Dialogs::critical(nullptr, why);
         return 1;
     }
@@ -147,13 +159,8 @@ int MainWindowLauncher::run(const QString &appFolder)
     window.startUp();
     if (store.isReadOnly())
         showReadOnly(window);
-    // The window reads the files so far: a station set to a server is told
-    // that what it shows is not the server's store.
-    const QString serverUrl = Settings().storeUrl();
-    if (!serverUrl.isEmpty())
-        window.setPanelText(
-            1, QStringLiteral("Showing the data folder's files, not the server store %1")
-                   .arg(serverUrl));
+    if (store.onServer())
+        window.setPanelText(1, QStringLiteral("Store on the server %1").arg(store.serverDisplay()));
     window.show();
     return QApplication::exec();
 }

@@ -17,9 +17,11 @@ class MainWindowLauncher
 public:
     static int run(const QString &appFolder);
 
-    // Opens the store for writing, or read-only where it cannot be written;
-    // false (the user told why) when it cannot be opened at all.
-    static bool openStore(Store &store, const QString &appFolder);
+    // Opens the store on the server the address names, or the folder's files
+    // for writing (read-only where they cannot be written); false (the user
+    // told why) when it cannot be opened at all.
+    static bool openStore(Store &store, const QString &appFolder,
+                          const QString &serverUrl = QString());
     // The window of a read-only store: recording, imports and the editors
     // off, and a notice in the status bar.
     static void showReadOnly(MainWindow &window);

@@ -1,7 +1,7 @@
 #include "AircraftLookup.h"
 
-#include "SqliteDb.h"
 #include "Store.h"
+#include "StoreStatement.h"
 
 namespace corvane
 {
@@ -13,11 +13,11 @@ AircraftLookup::~AircraftLookup() = default;
 std::optional<AircraftRecord> AircraftLookup::aircraft(const QString &registration)
 {
     if (!m_aircraft)
-        m_aircraft = std::make_unique<SqliteStatement>(
-            m_store.acarsLog(),
+        m_aircraft = std::make_unique<StoreStatement>(
+            m_store, Schema::File::AcarsLog,
             "SELECT REGISTRATI, TYPE, CARRIER, CN, \"Heard?\" FROM AIRCRAFT WHERE REGISTRATI = ? "
             "ORDER BY rowid LIMIT 1");
-    SqliteStatement &st = *m_aircraft;
+    StoreStatement &st = *m_aircraft;
     st.bind(1, registration);
     std::optional<AircraftRecord> found;
     if (st.step())
@@ -29,10 +29,10 @@ std::optional<AircraftRecord> AircraftLookup::aircraft(const QString &registrati
 std::optional<CarrierRecord> AircraftLookup::carrier(const QString &icao)
 {
     if (!m_carrier)
-        m_carrier = std::make_unique<SqliteStatement>(
-            m_store.acarsLog(),
+        m_carrier = std::make_unique<StoreStatement>(
+            m_store, Schema::File::AcarsLog,
             "SELECT ICAO, IATA, CARRIER FROM CARRIERS WHERE ICAO = ? ORDER BY ID LIMIT 1");
-    SqliteStatement &st = *m_carrier;
+    StoreStatement &st = *m_carrier;
     st.bind(1, icao);
     std::optional<CarrierRecord> found;
     if (st.step())
@@ -51,8 +51,8 @@ QString AircraftLookup::operatorName(const QString &carrierCode)
 
 QStringList AircraftLookup::operatorNamesExceptBiz()
 {
-    SqliteStatement st(m_store.acarsLog(),
-                       "SELECT CARRIER FROM CARRIERS WHERE ICAO <> ? ORDER BY IATA, ID");
+    StoreStatement st(m_store, Schema::File::AcarsLog,
+                      "SELECT CARRIER FROM CARRIERS WHERE ICAO <> ? ORDER BY IATA, ID");
     st.bind(1, QString::fromLatin1(kBizCode));
     QStringList names;
     while (st.step())
@@ -64,8 +64,8 @@ std::optional<QString> AircraftLookup::codeForChoice(const QString &choice)
 {
     if (choice == QLatin1String(kBizChoice))
         return QString::fromLatin1(kBizCode);
-    SqliteStatement st(m_store.acarsLog(),
-                       "SELECT ICAO FROM CARRIERS WHERE CARRIER = ? ORDER BY ID LIMIT 1");
+    StoreStatement st(m_store, Schema::File::AcarsLog,
+                      "SELECT ICAO FROM CARRIERS WHERE CARRIER = ? ORDER BY ID LIMIT 1");
     st.bind(1, choice);
     if (!st.step())
         return std::nullopt;

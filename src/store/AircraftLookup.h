@@ -9,7 +9,7 @@ namespace corvane
 {
 
 class Store;
-class SqliteStatement;
+class StoreStatement;
 
 // An AIRCRAFT row.
 struct AircraftRecord {
@@ -57,8 +57,8 @@ public:
 
 private:
     Store &m_store;
-    std::unique_ptr<SqliteStatement> m_aircraft;
-    std::unique_ptr<SqliteStatement> m_carrier;
+    std::unique_ptr<StoreStatement> m_aircraft;
+    std::unique_ptr<StoreStatement> m_carrier;
 };
 
 } // namespace corvane

@@ -1,14 +1,14 @@
 #include "FeedDetails.h"
 
-#include "SqliteDb.h"
 #include "Store.h"
+#include "StoreStatement.h"
 
 namespace corvane
 {
 
 namespace
 {
-std::optional<double> number(const SqliteStatement &s, int column)
+std::optional<double> number(const StoreStatement &s, int column)
 {
     if (s.isNull(column))
         return std::nullopt;
@@ -18,9 +18,9 @@ std::optional<double> number(const SqliteStatement &s, int column)
 
 std::optional<FeedDetails> FeedDetails::forMessage(Store &store, qint64 messageRowId)
 {
-    SqliteStatement s(store.acarsLog(),
-                      "SELECT Decoder, Station, Frequency, SignalLevel FROM FeedDetails "
-                      "WHERE MessageId = ?");
+    StoreStatement s(store, Schema::File::AcarsLog,
+                     "SELECT Decoder, Station, Frequency, SignalLevel FROM FeedDetails "
+                     "WHERE MessageId = ?");
     s.bind(1, messageRowId);
     if (!s.step())
         return std::nullopt;

@@ -1,7 +1,7 @@
 #include "MessageDetail.h"
 
-#include "SqliteDb.h"
 #include "Store.h"
+#include "StoreStatement.h"
 
 namespace corvane
 {
@@ -22,10 +22,11 @@ QString MessageDetail::labelMeaning(const QString &label)
 std::optional<MessageDetailRecord> MessageDetail::read(qint64 rowid)
 {
     if (!m_message)
-        m_message = std::make_unique<SqliteStatement>(
-            m_store.acarsLog(), "SELECT mTime, mMode, mReg, mLabel, mBlk, mNo, mFlight, mText "
-                                "FROM tMessage WHERE rowid = ?");
-    SqliteStatement &st = *m_message;
+        m_message = std::make_unique<StoreStatement>(
+            m_store, Schema::File::AcarsLog,
+            "SELECT mTime, mMode, mReg, mLabel, mBlk, mNo, mFlight, mText "
+            "FROM tMessage WHERE rowid = ?");
+    StoreStatement &st = *m_message;
     st.bind(1, rowid);
     if (!st.step()) {
         st.reset();

@@ -10,7 +10,7 @@ namespace corvane
 {
 
 class Store;
-class SqliteStatement;
+class StoreStatement;
 
 // A stored message with what the reference tables say of it.
 struct MessageDetailRecord {
@@ -51,7 +51,7 @@ public:
 
 private:
     Store &m_store;
-    std::unique_ptr<SqliteStatement> m_message;
+    std::unique_ptr<StoreStatement> m_message;
     ReferenceLookup m_reference;
     AircraftLookup m_aircraft;
 };

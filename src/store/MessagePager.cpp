@@ -1,15 +1,18 @@
 #include "MessagePager.h"
 
-#include "SqliteDb.h"
+#include "PgConnection.h"
+#include "ServerSearch.h"
 #include "Store.h"
+#include "StoreStatement.h"
 
+#include <QHash>
 #include <algorithm>
 
 namespace corvane
 {
 
 MessagePager::MessagePager(Store &store, int cachedPages)
-    : m_db(store.acarsLog()), m_cachedPages(std::max(2, cachedPages))
+    : m_store(store), m_cachedPages(std::max(2, cachedPages))
 {
 }
 
@@ -17,25 +20,26 @@ MessagePager::~MessagePager() = default;
 
 void MessagePager::setView(const MessageView &view)
 {
-    adopt(compute(m_db, view));
+    adopt(compute(m_store, view));
 }
 
-ComputedView MessagePager::compute(SqliteDb &db, const MessageView &view)
+ComputedView MessagePager::compute(Store &store, const MessageView &view)
 {
     ComputedView computed;
     computed.view = view;
-    computed.count = view.count(db);
+    computed.count = view.count(store);
     if (view.hasIndexedOrder()) {
-        computed.hours = hourMarks(db, view, computed.count);
+        computed.hours = hourMarks(store, view, computed.count);
         return computed;
     }
 
     computed.byIds = true;
-    const QByteArray sql =
-        (QStringLiteral("SELECT rowid FROM tMessage") + view.whereClause() + view.orderClause())
-            .toUtf8();
-    SqliteStatement st(db, sql.constData());
-    const QStringList values = view.parameters();
+    const SqlDialect dialect = store.dialect();
+    const QByteArray sql = (QStringLiteral("SELECT rowid FROM tMessage") +
+                            view.whereClause(dialect) + view.orderClause())
+                               .toUtf8();
+    StoreStatement st(store, Schema::File::AcarsLog, sql);
+    const QStringList values = view.parameters(dialect);
     for (int i = 0; i < values.size(); ++i)
         st.bind(i + 1, values[i]);
     // Rows stored between the count and the sort only make the list grow.
@@ -47,7 +51,7 @@ ComputedView MessagePager::compute(SqliteDb &db, const MessageView &view)
     return computed;
 }
 
-std::vector<ComputedView::HourMark> MessagePager::hourMarks(SqliteDb &db, const MessageView &view,
+std::vector<ComputedView::HourMark> MessagePager::hourMarks(Store &store, const MessageView &view,
                                                             qint64 count)
 {
     std::vector<ComputedView::HourMark> marks;
@@ -58,11 +62,13 @@ std::vector<ComputedView::HourMark> MessagePager::hourMarks(SqliteDb &db, const 
         return marks;
     // A day range starts and ends at midnight, so on hour boundaries.
     const QStringList range = view.parameters();
-    SqliteStatement st(db, "SELECT Hour, Messages FROM MessagesByHour "
-                           "WHERE Hour >= ?1 AND (?2 IS NULL OR Hour < ?2) ORDER BY Hour");
-    st.bind(1, range.isEmpty() ? QByteArray("") : range[0].left(13).toUtf8());
+    StoreStatement st(store, Schema::File::AcarsLog,
+                      "SELECT Hour, Messages FROM MessagesByHour "
+                      "WHERE Hour >= ?1 AND (CAST(?2 AS TEXT) IS NULL OR Hour < ?2) "
+                      "ORDER BY Hour");
+    st.bind(1, range.isEmpty() ? QString(QLatin1String("")) : range[0].left(13));
     if (range.size() > 1)
-        st.bind(2, range[1].left(13).toUtf8());
+        st.bind(2, range[1].left(13));
     qint64 before = 0;
     while (st.step()) {
         marks.push_back({st.text(0).toUtf8(), before});
@@ -80,25 +86,26 @@ void MessagePager::adopt(ComputedView &&computed)
     // The statements first: should one fail, the view shown stays as it was.
     const QString from =
         QStringLiteral("SELECT ") + MessageView::selectList() + QStringLiteral(" FROM tMessage");
-    std::unique_ptr<SqliteStatement> forward, backward, byId, seek;
+    const auto file = Schema::File::AcarsLog;
+    std::unique_ptr<StoreStatement> forward, backward, byId, seek;
     if (computed.byIds) {
         const QByteArray sql = (from + QStringLiteral(" WHERE rowid = ?")).toUtf8();
-        byId = std::make_unique<SqliteStatement>(m_db, sql.constData());
+        byId = std::make_unique<StoreStatement>(m_store, file, sql);
     } else {
         const MessageView &v = computed.view;
+        const QString where = v.whereClause(m_store.dialect());
         const QString paging = QStringLiteral(" LIMIT ? OFFSET ?");
-        const QByteArray ahead = (from + v.whereClause() + v.orderClause(false) + paging).toUtf8();
-        const QByteArray back = (from + v.whereClause() + v.orderClause(true) + paging).toUtf8();
-        forward = std::make_unique<SqliteStatement>(m_db, ahead.constData());
-        backward = std::make_unique<SqliteStatement>(m_db, back.constData());
+        const QByteArray ahead = (from + where + v.orderClause(false) + paging).toUtf8();
+        const QByteArray back = (from + where + v.orderClause(true) + paging).toUtf8();
+        forward = std::make_unique<StoreStatement>(m_store, file, ahead);
+        backward = std::make_unique<StoreStatement>(m_store, file, back);
         if (!computed.hours.empty()) {
-            const QString where = v.whereClause();
             const QByteArray sql =
                 (from + where +
                  (where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND ")) +
                  QStringLiteral("mTime >= ?") + v.orderClause(v.descending()) + paging)
                     .toUtf8();
-            seek = std::make_unique<SqliteStatement>(m_db, sql.constData());
+            seek = std::make_unique<StoreStatement>(m_store, file, sql);
         }
     }
 
@@ -141,7 +148,7 @@ const std::vector<MessageRow> &MessagePager::page(qint64 number)
     return m_pages.emplace(number, readPage(first, count)).first->second;
 }
 
-MessageRow MessagePager::readRow(SqliteStatement &st)
+MessageRow MessagePager::readRow(StoreStatement &st)
 {
     MessageRow row;
     row.rowid = st.int64(0);
@@ -157,6 +164,8 @@ std::vector<MessageRow> MessagePager::readPage(qint64 first, qint64 count)
         return rows;
     rows.reserve(size_t(count));
 
+    if (m_byId && m_store.onServer())
+        return pageOfIds(first, count);
     if (m_byId) {
         for (qint64 i = first; i < first + count; ++i) {
             const qint64 id = m_order.at(i);
@@ -175,8 +184,8 @@ std::vector<MessageRow> MessagePager::readPage(qint64 first, qint64 count)
 
     // Whichever end of the view is nearer is the one to count from.
     const bool backward = first > m_count - (first + count);
-    SqliteStatement &st = backward ? *m_backward : *m_forward;
-    const QStringList values = m_view.parameters();
+    StoreStatement &st = backward ? *m_backward : *m_forward;
+    const QStringList values = m_view.parameters(m_store.dialect());
     int at = 1;
     for (const QString &v : values)
         st.bind(at++, v);
@@ -203,11 +212,11 @@ std::vector<MessageRow> MessagePager::seekPage(qint64 first, qint64 count)
         [](qint64 position, const ComputedView::HourMark &m) { return position < m.before; });
     if (mark != m_hours.begin())
         --mark;
-    const QStringList values = m_view.parameters();
+    const QStringList values = m_view.parameters(m_store.dialect());
     int at = 1;
     for (const QString &v : values)
         m_seek->bind(at++, v);
-    m_seek->bind(at++, mark->hour);
+    m_seek->bind(at++, QString::fromLatin1(mark->hour));
     m_seek->bind(at++, count);
     m_seek->bind(at, from - mark->before);
     std::vector<MessageRow> rows;
@@ -218,6 +227,26 @@ std::vector<MessageRow> MessagePager::seekPage(qint64 first, qint64 count)
     if (descending)
         std::reverse(rows.begin(), rows.end());
     rows.resize(size_t(count));
+    return rows;
+}
+
+std::vector<MessageRow> MessagePager::pageOfIds(qint64 first, qint64 count)
+{
+    // A page of a server store in one round trip, not one per row.
+    std::vector<qint64> ids;
+    ids.reserve(size_t(count));
+    for (qint64 i = first; i < first + count; ++i)
+        ids.push_back(m_order.at(i));
+    std::vector<MessageRow> found = ServerSearch::rows(m_store.server(), ids);
+    QHash<qint64, size_t> at;
+    for (size_t i = 0; i < found.size(); ++i)
+        at.insert(found[i].rowid, i);
+    std::vector<MessageRow> rows;
+    rows.reserve(ids.size());
+    for (const qint64 id : ids) {
+        const auto i = at.constFind(id);
+        rows.push_back(i == at.cend() ? MessageRow{id, {}} : std::move(found[*i]));
+    }
     return rows;
 }
 

@@ -13,9 +13,8 @@
 namespace corvane
 {
 
-class SqliteDb;
 class Store;
-class SqliteStatement;
+class StoreStatement;
 
 // One message as the grid shows it.
 struct MessageRow {
@@ -44,7 +43,7 @@ public:
     void setView(const MessageView &view);
     // Works out a view's count and order on any connection to the store
     // (another thread's too), for adopt() to show.
-    static ComputedView compute(SqliteDb &db, const MessageView &view);
+    static ComputedView compute(Store &store, const MessageView &view);
     // Shows a view worked out before, forgetting every page read.
     void adopt(ComputedView &&computed);
     // Reads the same view again (after new messages were stored).
@@ -59,20 +58,21 @@ public:
 private:
     const std::vector<MessageRow> &page(qint64 number);
     std::vector<MessageRow> readPage(qint64 first, qint64 count);
-    static MessageRow readRow(SqliteStatement &st);
-    static std::vector<ComputedView::HourMark> hourMarks(SqliteDb &db, const MessageView &view,
+    static MessageRow readRow(StoreStatement &st);
+    static std::vector<ComputedView::HourMark> hourMarks(Store &store, const MessageView &view,
                                                          qint64 count);
     std::vector<MessageRow> seekPage(qint64 first, qint64 count);
+    std::vector<MessageRow> pageOfIds(qint64 first, qint64 count);
 
-    SqliteDb &m_db;
+    Store &m_store;
     int m_cachedPages;
     MessageView m_view;
     qint64 m_count = 0;
     RowIdList m_order; // row ids, for an order no index delivers
-    std::unique_ptr<SqliteStatement> m_forward;
-    std::unique_ptr<SqliteStatement> m_backward;
-    std::unique_ptr<SqliteStatement> m_byId;
-    std::unique_ptr<SqliteStatement> m_seek; // ascending time from an hour on
+    std::unique_ptr<StoreStatement> m_forward;
+    std::unique_ptr<StoreStatement> m_backward;
+    std::unique_ptr<StoreStatement> m_byId;
+    std::unique_ptr<StoreStatement> m_seek; // ascending time from an hour on
     std::vector<ComputedView::HourMark> m_hours;
     std::map<qint64, std::vector<MessageRow>> m_pages;
     std::deque<qint64> m_recent; // page numbers, most recent last

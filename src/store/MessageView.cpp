@@ -2,8 +2,9 @@
 
 #include "DayRange.h"
 #include "MessageSearch.h"
-#include "SqliteDb.h"
+#include "ServerSearch.h"
 #include "Store.h"
+#include "StoreStatement.h"
 
 namespace corvane
 {
@@ -92,10 +93,11 @@ bool MessageView::hasIndexedOrder() const
     return m_sortColumn == Time || m_sortColumn == Reg || m_sortColumn == Flight;
 }
 
-QString MessageView::whereClause() const
+QString MessageView::whereClause(SqlDialect dialect) const
 {
     const QString filter = filterCondition();
-    const QString search = MessageSearch(m_search).condition();
+    const QString search = dialect == SqlDialect::Postgres ? ServerSearch::condition(m_search)
+                                                           : MessageSearch(m_search).condition();
     if (filter.isEmpty() && search.isEmpty())
         return {};
     if (search.isEmpty())
@@ -120,9 +122,11 @@ QString MessageView::filterCondition() const
     return {};
 }
 
-QStringList MessageView::parameters() const
+QStringList MessageView::parameters(SqlDialect dialect) const
 {
-    return filterParameters() + MessageSearch(m_search).parameters();
+    return filterParameters() + (dialect == SqlDialect::Postgres
+                                     ? ServerSearch::parameters(m_search)
+                                     : MessageSearch(m_search).parameters());
 }
 
 QStringList MessageView::filterParameters() const
@@ -165,15 +169,11 @@ QString MessageView::selectSql() const
 
 qint64 MessageView::count(Store &store) const
 {
-    return count(store.acarsLog());
-}
-
-qint64 MessageView::count(SqliteDb &db) const
-{
-    const QByteArray sql =
-        (QStringLiteral("SELECT count(*) FROM tMessage") + whereClause()).toUtf8();
-    SqliteStatement st(db, sql.constData());
-    const QStringList values = parameters();
+    const SqlDialect dialect = store.dialect();
+    StoreStatement st(
+        store, Schema::File::AcarsLog,
+        (QStringLiteral("SELECT count(*) FROM tMessage") + whereClause(dialect)).toUtf8());
+    const QStringList values = parameters(dialect);
     for (int i = 0; i < values.size(); ++i)
         st.bind(i + 1, values[i]);
     return st.step() ? st.int64(0) : 0;

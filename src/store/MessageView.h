@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SchemaDeclarations.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -8,7 +10,6 @@
 namespace corvane
 {
 
-class SqliteDb;
 class Store;
 
 // One column of the message grid: its caption and the field it shows.
@@ -62,9 +63,10 @@ public:
     // flight), so any window of rows can be read directly.
     bool hasIndexedOrder() const;
 
-    // " WHERE ..." (or empty) with its parameters in order.
-    QString whereClause() const;
-    QStringList parameters() const;
+    // " WHERE ..." (or empty) with its parameters in order. The search is
+    // written for the engine; the rest of the SQL is the same on both.
+    QString whereClause(SqlDialect dialect = SqlDialect::Sqlite) const;
+    QStringList parameters(SqlDialect dialect = SqlDialect::Sqlite) const;
     // " ORDER BY ..." in the view's direction, or the exact reverse.
     QString orderClause(bool reverse = false) const;
     // The whole view: every grid field, in the view's order.
@@ -74,7 +76,6 @@ public:
     QStringList filterParameters() const;
 
     qint64 count(Store &store) const;
-    qint64 count(SqliteDb &db) const;
 
     bool operator==(const MessageView &other) const;
 

@@ -1,7 +1,7 @@
 #include "MessageViewCursor.h"
 
-#include "SqliteDb.h"
 #include "Store.h"
+#include "StoreStatement.h"
 
 namespace corvane
 {
@@ -16,10 +16,10 @@ MessageViewCursor::MessageViewCursor(Store &store, const MessageView &view,
         list += QLatin1String(MessageView::columns().at(size_t(c)).field);
     }
     const QByteArray sql = (QStringLiteral("SELECT ") + list + QStringLiteral(" FROM tMessage") +
-                            view.whereClause() + view.orderClause())
+                            view.whereClause(store.dialect()) + view.orderClause())
                                .toUtf8();
-    m_rows = std::make_unique<SqliteStatement>(store.acarsLog(), sql.constData());
-    const QStringList values = view.parameters();
+    m_rows = std::make_unique<StoreStatement>(store, Schema::File::AcarsLog, sql);
+    const QStringList values = view.parameters(store.dialect());
     for (int i = 0; i < values.size(); ++i)
         m_rows->bind(i + 1, values[i]);
 }

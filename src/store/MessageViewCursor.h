@@ -10,7 +10,7 @@ namespace corvane
 {
 
 class Store;
-class SqliteStatement;
+class StoreStatement;
 
 // Walks a whole message view once, in its order, reading only the chosen
 // columns: for writers that stream every message of a view to a file.
@@ -28,7 +28,7 @@ public:
     QString field(int i) const;
 
 private:
-    std::unique_ptr<SqliteStatement> m_rows;
+    std::unique_ptr<StoreStatement> m_rows;
     bool m_done = false;
 };
 

@@ -4,6 +4,7 @@
 #include "SqliteDb.h"
 #include "Store.h"
 #include "StoreError.h"
+#include "StoreReadSnapshot.h"
 
 #include <algorithm>
 #include <chrono>
@@ -22,7 +23,7 @@ const char *const kSorterThreads[] = {"PRAGMA threads = 0", "PRAGMA threads = 1"
 } // namespace
 
 MessageViewWorker::MessageViewWorker(Store &store)
-    : m_store(store), m_db(std::make_unique<SqliteDb>()), m_thread([this] { run(); })
+    : m_store(store), m_db(std::make_unique<Store>()), m_thread([this] { run(); })
 {
 }
 
@@ -33,7 +34,7 @@ MessageViewWorker::~MessageViewWorker()
         m_stop = true;
         m_pending.reset();
         if (m_running && m_db->isOpen())
-            sqlite3_interrupt(m_db->handle());
+            m_db->interrupt();
     }
     m_wake.notify_all();
     m_thread.join();
@@ -41,19 +42,17 @@ MessageViewWorker::~MessageViewWorker()
 
 void MessageViewWorker::request(const MessageView &view)
 {
-    const QString path = m_store.path(Schema::File::AcarsLog);
     {
         std::lock_guard lock(m_mutex);
         m_latest = view;
         m_hasLatest = true;
         m_pending = view;
-        m_pendingPath = path;
         m_ready.reset();
         if (m_running && !(*m_running == view) && !m_interrupted && m_db->isOpen()) {
             m_interrupted = true;
-            // The handle stays open while a view runs: it is closed only on
-            // the worker's thread between runs.
-            sqlite3_interrupt(m_db->handle());
+            // The connection stays open while a view runs: it is closed only
+            // on the worker's thread between runs.
+            m_db->interrupt();
         }
     }
     m_wake.notify_all();
@@ -86,21 +85,19 @@ void MessageViewWorker::run()
 {
     for (;;) {
         MessageView view;
-        QString path;
         {
             std::unique_lock lock(m_mutex);
             m_wake.wait(lock, [this] { return m_stop || m_pending; });
             if (m_stop)
                 break;
             view = *m_pending;
-            path = m_pendingPath;
             m_pending.reset();
             // Opened for each view: a store replaced or reopened in between
             // (a restored backup, another folder) is read as it is now.
-            openConnection(path);
+            openConnection();
             m_running = view;
         }
-        Result result = compute(view, path);
+        Result result = compute(view);
         bool wanted = false;
         {
             std::lock_guard lock(m_mutex);
@@ -118,34 +115,30 @@ void MessageViewWorker::run()
     m_db.reset();
 }
 
-void MessageViewWorker::openConnection(const QString &path)
+void MessageViewWorker::openConnection()
 {
     m_db->close();
     m_openError.clear();
-    if (path.isEmpty())
+    if (!m_store.isOpen())
         return;
     try {
-        m_db->open(path, SqliteDb::Mode::ReadOnly);
-        try {
-            m_db->userVersion();
-        } catch (const StoreError &) {
-            // As the store does on media where the shared-memory file cannot
-            // be made.
-            m_db->open(path, SqliteDb::Mode::Immutable);
-        }
+        m_db->openReaderOf(m_store);
+        if (m_db->onServer())
+            return;
         // A sort no index serves (ten million texts) is bound by comparing:
         // the engine sorts runs of this size on helper threads while this
         // one reads, and smaller runs stay in the processor's caches. The
         // window's own connection keeps its larger cache for paging.
-        m_db->exec("PRAGMA cache_size = -16384");
-        m_db->exec(kSorterThreads[std::clamp(int(std::thread::hardware_concurrency()) - 1, 0, 2)]);
+        SqliteDb &db = m_db->acarsLog();
+        db.exec("PRAGMA cache_size = -16384");
+        db.exec(kSorterThreads[std::clamp(int(std::thread::hardware_concurrency()) - 1, 0, 2)]);
     } catch (const StoreError &e) {
         m_db->close(); // compute() reports it
         m_openError = e.message();
     }
 }
 
-MessageViewWorker::Result MessageViewWorker::compute(const MessageView &view, const QString &path)
+MessageViewWorker::Result MessageViewWorker::compute(const MessageView &view)
 {
     Result result;
     result.computed.view = view;
@@ -153,19 +146,17 @@ MessageViewWorker::Result MessageViewWorker::compute(const MessageView &view, co
         beforeRun(view);
     if (!m_db->isOpen()) {
         result.error = m_openError.isEmpty()
-                           ? QStringLiteral("Cannot read the messages in %1").arg(path)
+                           ? QStringLiteral("Cannot read the messages in %1").arg(m_store.folder())
                            : m_openError;
         return result;
     }
     try {
         // One snapshot for the count and the sort.
-        m_db->exec("BEGIN");
+        StoreReadSnapshot snapshot(*m_db);
         result.computed = MessagePager::compute(*m_db, view);
-        m_db->exec("COMMIT");
+        snapshot.end();
     } catch (const StoreError &e) {
         result.error = e.message();
-        if (!sqlite3_get_autocommit(m_db->handle()))
-            sqlite3_exec(m_db->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
     }
     return result;
 }

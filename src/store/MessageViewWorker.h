@@ -13,17 +13,17 @@
 namespace corvane
 {
 
-class SqliteDb;
 class Store;
 
 // Works out message views (their count and, for an order no index delivers,
-// their sort) on a thread of its own with its own read-only connection, so
-// the window that asked stays responsive. The store's write-ahead log lets
-// it read while the recorder writes.
+// their sort) on a thread of its own with its own read-only connection (to
+// the files or the server), so the window that asked stays responsive. The
+// files' write-ahead log lets it read while the recorder writes.
 //
 // Only the latest request matters: a newer one replaces a request not yet
-// started, and stops the running one (through the engine's interrupt) unless
-// that one is for the same view, whose result is then still worth showing.
+// started, and stops the running one (through the engine's interrupt, or the
+// server's cancel) unless that one is for the same view, whose result is
+// then still worth showing.
 class MessageViewWorker
 {
 public:
@@ -54,22 +54,21 @@ public:
 
 private:
     void run();
-    Result compute(const MessageView &view, const QString &path);
-    void openConnection(const QString &path);
+    Result compute(const MessageView &view);
+    void openConnection();
 
     Store &m_store;
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;
     std::condition_variable m_done;
     std::optional<MessageView> m_pending;
-    QString m_pendingPath;
     MessageView m_latest;
     bool m_hasLatest = false;
     std::optional<MessageView> m_running;
     bool m_interrupted = false;
     std::optional<Result> m_ready;
     bool m_stop = false;
-    std::unique_ptr<SqliteDb> m_db; // used on the worker's thread only
+    std::unique_ptr<Store> m_db; // used on the worker's thread only
     QString m_openError;
     std::thread m_thread;
 };

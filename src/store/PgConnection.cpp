@@ -58,6 +58,37 @@ qint64 PgResult::int64(int row, int column) const
     return isNull(row, column) ? 0 : QByteArray(PQgetvalue(m_result, row, column)).toLongLong();
 }
 
+QVariant PgResult::variant(int row, int column) const
+{
+    if (isNull(row, column))
+        return {};
+    const QByteArray text = value(row, column);
+    // The built-in type numbers (pg_type.h): int8, int2, int4, float4, float8, numeric.
+    switch (PQftype(m_result, column)) {
+    case 20:
+    case 21:
+    case 23:
+        return text.toLongLong();
+    case 700:
+    case 701:
+    case 1700:
+        return text.toDouble();
+    default:
+        return QString::fromUtf8(text);
+    }
+}
+
+const char *PgResult::raw(int row, int column, int *size) const
+{
+    *size = PQgetlength(m_result, row, column);
+    return PQgetvalue(m_result, row, column);
+}
+
+QByteArray PgResult::columnName(int column) const
+{
+    return QByteArray(PQfname(m_result, column));
+}
+
 PgConnection::~PgConnection()
 {
     close();
@@ -84,10 +115,21 @@ void PgConnection::open(const ServerUrl &url)
         throw StoreError(QStringLiteral("Cannot reach the store %1: %2").arg(url.display(), why));
     }
     PQsetNoticeProcessor(m_conn, &ignoreNotice, nullptr);
+    m_cancel = PQgetCancel(m_conn);
+}
+
+void PgConnection::cancelRunning()
+{
+    char why[256];
+    if (m_cancel)
+        PQcancel(m_cancel, why, int(sizeof why));
 }
 
 void PgConnection::close()
 {
+    if (m_cancel)
+        PQfreeCancel(m_cancel);
+    m_cancel = nullptr;
     if (m_conn)
         PQfinish(m_conn);
     m_conn = nullptr;
@@ -113,6 +155,9 @@ bool PgConnection::reconnect()
     if (PQstatus(m_conn) != CONNECTION_OK)
         return false;
     PQsetNoticeProcessor(m_conn, &ignoreNotice, nullptr);
+    if (m_cancel)
+        PQfreeCancel(m_cancel);
+    m_cancel = PQgetCancel(m_conn);
     return true;
 }
 

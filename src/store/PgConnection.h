@@ -4,11 +4,13 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QVariant>
 #include <functional>
 #include <vector>
 
 struct pg_conn;
 struct pg_result;
+struct pg_cancel;
 
 namespace corvane
 {
@@ -30,6 +32,12 @@ public:
     // A null QByteArray for NULL.
     QByteArray value(int row, int column) const;
     qint64 int64(int row, int column) const;
+    // The column as the value the server's type stands for: a number for
+    // integers and floats, text for the rest, null for NULL.
+    QVariant variant(int row, int column) const;
+    QByteArray columnName(int column) const;
+    // The text of a column without a copy, valid while the result lives.
+    const char *raw(int row, int column, int *size) const;
 
 private:
     pg_result *m_result;
@@ -61,6 +69,9 @@ public:
     // after: a deadlock or a serialization failure.
     bool lastFailureIsTransient() const;
     const ServerUrl &url() const { return m_url; }
+    // Asks the server to stop the statement running on this connection;
+    // safe from another thread while it runs.
+    void cancelRunning();
 
     void exec(const QByteArray &sql);
     PgResult query(const QByteArray &sql, const Params &params = {});
@@ -80,6 +91,7 @@ private:
     [[noreturn]] void failWith(pg_result *result, const QByteArray &sql);
 
     pg_conn *m_conn = nullptr;
+    pg_cancel *m_cancel = nullptr;
     QByteArray m_lastState;
     ServerUrl m_url;
 };

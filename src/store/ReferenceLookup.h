@@ -7,7 +7,7 @@ namespace corvane
 {
 
 class Store;
-class SqliteStatement;
+class StoreStatement;
 
 // What the reference tables say of a registration, a flight number or a
 // label. Statements are prepared once, so a lookup per message stays cheap.
@@ -26,9 +26,9 @@ public:
 
 private:
     Store &m_store;
-    std::unique_ptr<SqliteStatement> m_type;
-    std::unique_ptr<SqliteStatement> m_route;
-    std::unique_ptr<SqliteStatement> m_label;
+    std::unique_ptr<StoreStatement> m_type;
+    std::unique_ptr<StoreStatement> m_route;
+    std::unique_ptr<StoreStatement> m_label;
 };
 
 } // namespace corvane

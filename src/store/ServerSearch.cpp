@@ -3,6 +3,7 @@
 #include "MessageSearch.h"
 #include "PgArray.h"
 #include "PgConnection.h"
+#include "StoreStatement.h"
 
 #include <QHash>
 
@@ -13,15 +14,27 @@ namespace
 {
 
 // The candidates through the index, then the check column by column.
-const QByteArray kFind = QByteArray("SELECT rowid FROM tMessage WHERE ") +
-                         ServerSearch::kSearchedText +
-                         " ILIKE $1 "
-                         "AND (strpos(lower(mText COLLATE \"C\"), $2) > 0 "
-                         "OR strpos(lower(mReg::text COLLATE \"C\"), $2) > 0 "
-                         "OR strpos(lower(mFlight::text COLLATE \"C\"), $2) > 0 "
-                         "OR strpos(lower(mLabel COLLATE \"C\"), $2) > 0)";
+const QString kCondition = QLatin1String(ServerSearch::kSearchedText) +
+                           QStringLiteral(" ILIKE ? "
+                                          "AND (strpos(lower(mText COLLATE \"C\"), ?) > 0 "
+                                          "OR strpos(lower(mReg::text COLLATE \"C\"), ?) > 0 "
+                                          "OR strpos(lower(mFlight::text COLLATE \"C\"), ?) > 0 "
+                                          "OR strpos(lower(mLabel COLLATE \"C\"), ?) > 0)");
 
 } // namespace
+
+QString ServerSearch::condition(const QString &text)
+{
+    return text.isEmpty() ? QString() : kCondition;
+}
+
+QStringList ServerSearch::parameters(const QString &text)
+{
+    if (text.isEmpty())
+        return {};
+    const QString folded = MessageSearch(text).folded();
+    return {pattern(text), folded, folded, folded, folded};
+}
 
 QString ServerSearch::pattern(const QString &text)
 {
@@ -67,25 +80,13 @@ std::vector<qint64> ServerSearch::find(PgConnection &db, const QString &text, qi
 
 std::vector<qint64> ServerSearch::find(PgConnection &db, const MessageView &view, qint64 limit)
 {
-    const QString &text = view.search();
-    QByteArray sql = kFind;
-    PgConnection::Params params = {pattern(text).toUtf8(), MessageSearch(text).folded().toUtf8()};
-    // The filter's own markers, numbered on from the search's two.
-    const QString condition = view.filterCondition();
-    if (!condition.isEmpty()) {
-        const QStringList values = view.filterParameters();
-        qsizetype next = 0;
-        sql += " AND ";
-        for (const QChar c : condition) {
-            if (c != u'?') {
-                sql += c.toLatin1();
-                continue;
-            }
-            params.push_back(values[next++].toUtf8());
-            sql += '$' + QByteArray::number(params.size());
-        }
-    }
-    sql += " ORDER BY mTime DESC, rowid DESC";
+    QByteArray sql =
+        "SELECT rowid FROM tMessage" +
+        StoreStatement::numberedMarkers(view.whereClause(SqlDialect::Postgres).toUtf8()) +
+        " ORDER BY mTime DESC, rowid DESC";
+    PgConnection::Params params;
+    for (const QString &value : view.parameters(SqlDialect::Postgres))
+        params.push_back(value.toUtf8());
     if (limit > 0) {
         sql += " LIMIT $" + QByteArray::number(params.size() + 1);
         params.push_back(QByteArray::number(limit));

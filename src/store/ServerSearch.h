@@ -3,6 +3,7 @@
 #include "MessagePager.h"
 
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 namespace corvane
@@ -37,6 +38,11 @@ public:
     static std::vector<qint64> find(PgConnection &db, const MessageView &view, qint64 limit);
     // The messages of the row ids, in the grid's columns, in the ids' order.
     static std::vector<MessageRow> rows(PgConnection &db, const std::vector<qint64> &rowids);
+
+    // The search's condition for a message view, with ? for its values, and
+    // those values; both empty for an empty text.
+    static QString condition(const QString &text);
+    static QStringList parameters(const QString &text);
 
     // The ILIKE pattern that finds the text anywhere: its own %, _ and \ escaped.
     static QString pattern(const QString &text);

@@ -1,6 +1,9 @@
 #include "Store.h"
 
 #include "MessageCompanions.h"
+#include "PgConnection.h"
+#include "ServerSchema.h"
+#include "ServerUrl.h"
 #include "SqliteDb.h"
 #include "StoreError.h"
 
@@ -9,10 +12,6 @@
 
 namespace corvane
 {
-
-namespace
-{
-} // namespace
 
 Store::Store()
     : m_acarsLog(std::make_unique<SqliteDb>()), m_routes(std::make_unique<SqliteDb>()),
@@ -34,7 +33,28 @@ void Store::setLockWait(int milliseconds)
 
 bool Store::isOpen() const
 {
-    return m_acarsLog->isOpen();
+    return m_server ? m_server->isOpen() : m_acarsLog->isOpen();
+}
+
+QString Store::serverDisplay() const
+{
+    return m_server ? m_server->url().display() : QString();
+}
+
+PgConnection &Store::server()
+{
+    if (!m_server)
+        throw StoreError(
+            QStringLiteral("The store in %1 is on files, not on a server").arg(m_folder));
+    return *m_server;
+}
+
+void Store::interrupt()
+{
+    if (m_server)
+        m_server->cancelRunning();
+    else if (m_acarsLog->isOpen())
+        sqlite3_interrupt(m_acarsLog->handle());
 }
 
 QString Store::path(Schema::File file) const
@@ -44,6 +64,10 @@ QString Store::path(Schema::File file) const
 
 SqliteDb &Store::db(Schema::File file)
 {
+    if (m_server)
+        throw StoreError(QStringLiteral("This works on the data folder's files only so far, and "
+                                        "the store is on the server %1")
+                             .arg(m_server->url().display()));
     switch (file) {
     case Schema::File::Routes:
         return *m_routes;
@@ -127,8 +151,37 @@ void Store::openFileReadOnly(Schema::File file)
     }
 }
 
+void Store::openServer(const QString &appFolder, const ServerUrl &url)
+{
+    close();
+    m_folder = appFolder;
+    // The work files (live.txt, the new pairs) still go to the folder.
+    if (!QDir().mkpath(appFolder))
+        throw StoreError(QStringLiteral("Cannot create the application folder %1").arg(appFolder));
+    auto server = std::make_unique<PgConnection>();
+    server->open(url);
+    ServerSchema::ensure(*server);
+    m_server = std::move(server);
+}
+
+void Store::openReaderOf(const Store &other)
+{
+    close();
+    m_folder = other.m_folder;
+    if (other.m_server) {
+        auto server = std::make_unique<PgConnection>();
+        server->open(other.m_server->url());
+        m_server = std::move(server);
+        m_readOnly = true;
+        return;
+    }
+    openFileReadOnly(Schema::File::AcarsLog);
+    m_readOnly = true;
+}
+
 void Store::close()
 {
+    m_server.reset();
     m_readOnly = false;
     for (Schema::File file : Schema::kFiles)
         db(file).close();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Schema.h"
+#include "SchemaDeclarations.h"
 
 #include <QString>
 #include <memory>
@@ -8,11 +9,15 @@
 namespace corvane
 {
 
+class PgConnection;
+class ServerUrl;
 class SqliteDb;
 
-// The three database files of the application folder. Only the classes of
-// the store reach the files (through the connections below); everything
-// else asks those classes, so no caller depends on the database engine.
+// The store: the three database files of the application folder, or the
+// same tables in one database on a PostgreSQL server (the folder then keeps
+// only the work files). Only the classes of the store reach the database
+// (through the connections below); everything else asks those classes, so
+// no caller depends on the engine or where the store is.
 class Store
 {
 public:
@@ -30,8 +35,19 @@ public:
     // folder. One that is missing or needs an upgrade is created or upgraded
     // as open() does; where that cannot be written, StoreError says so.
     void openForReading(const QString &appFolder, const SchemaProgress &progress = {});
+    // Opens the store on a server, making its tables in an empty database.
+    // Throws StoreError naming the server (never a password).
+    void openServer(const QString &appFolder, const ServerUrl &url);
+    // One more connection to the message table of the store this one has
+    // open, for reading on another thread: the message file read-only, or
+    // a connection of its own to the same server.
+    void openReaderOf(const Store &other);
     void close();
     bool isOpen() const;
+    bool onServer() const { return m_server != nullptr; }
+    SqlDialect dialect() const { return onServer() ? SqlDialect::Postgres : SqlDialect::Sqlite; }
+    // The server's address for messages, or empty for the files.
+    QString serverDisplay() const;
     bool isReadOnly() const { return m_readOnly; }
 
     // How long a write waits for another connection's (or process's)
@@ -41,11 +57,15 @@ public:
     const QString &folder() const { return m_folder; }
     QString path(Schema::File file) const;
 
-    // The connections, for the classes of the store.
-    SqliteDb &acarsLog() { return *m_acarsLog; }
-    SqliteDb &routes() { return *m_routes; }
-    SqliteDb &alerts() { return *m_alerts; }
+    // The connections, for the classes of the store. On a server, the
+    // files' connections throw StoreError saying the work needs the files.
+    SqliteDb &acarsLog() { return db(Schema::File::AcarsLog); }
+    SqliteDb &routes() { return db(Schema::File::Routes); }
+    SqliteDb &alerts() { return db(Schema::File::Alerts); }
     SqliteDb &db(Schema::File file);
+    PgConnection &server();
+    // Stops what runs on the connection to the messages; from any thread.
+    void interrupt();
 
 private:
     bool openReadOnly();
@@ -56,6 +76,7 @@ private:
     std::unique_ptr<SqliteDb> m_acarsLog;
     std::unique_ptr<SqliteDb> m_routes;
     std::unique_ptr<SqliteDb> m_alerts;
+    std::unique_ptr<PgConnection> m_server;
 };
 
 } // namespace corvane

@@ -1,5 +1,6 @@
 #include "StoreChangeWatcher.h"
 
+#include "PgConnection.h"
 #include "SqliteDb.h"
 #include "Store.h"
 #include "StoreError.h"
@@ -29,6 +30,12 @@ qint64 StoreChangeWatcher::version()
     if (!m_store.isOpen())
         return -1;
     try {
+        // On a server, the newest message: stations only add messages, and
+        // our own deletions refresh the views themselves.
+        if (m_store.onServer())
+            return m_store.server()
+                .query("SELECT coalesce(max(rowid), 0) FROM tMessage")
+                .int64(0, 0);
         // The counter moves whenever another connection commits to the file.
         SqliteStatement st(m_store.acarsLog(), "PRAGMA data_version");
         return st.step() ? st.int64(0) : -1;

@@ -11,8 +11,10 @@ class Store;
 
 // Tells when messages were committed to the store by someone else: another
 // program on the same files (a headless recorder beside the window) or
-// another connection of this one. It asks SQLite's change counter of the
-// message file now and then, which costs nothing while nothing changes.
+// another connection of this one, or stations recording into the same
+// server. It asks SQLite's change counter of the message file (or the
+// server's newest message) now and then, which costs nothing while nothing
+// changes.
 class StoreChangeWatcher : public QObject
 {
     Q_OBJECT

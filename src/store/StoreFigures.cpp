@@ -9,6 +9,11 @@
 namespace corvane
 {
 
+StoreFigures::StoreFigures(Store &store)
+    : m_store(&store), m_server(store.onServer() ? &store.server() : nullptr)
+{
+}
+
 qint64 StoreFigures::count(const char *sql)
 {
     if (m_server)

@@ -14,7 +14,7 @@ class DayRange;
 class StoreFigures
 {
 public:
-    explicit StoreFigures(Store &store) : m_store(&store) {}
+    explicit StoreFigures(Store &store);
     // The same figures of a store on a server.
     explicit StoreFigures(PgConnection &server) : m_server(&server) {}
 

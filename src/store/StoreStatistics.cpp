@@ -1,13 +1,12 @@
 #include "StoreStatistics.h"
 
-#include "SqliteDb.h"
 #include "Store.h"
 #include "StoreFigures.h"
+#include "StoreStatement.h"
 
 #include <QHash>
 #include <QSet>
 #include <algorithm>
-#include <sqlite3.h>
 
 namespace corvane
 {
@@ -27,10 +26,11 @@ QString firstDayOfChart(const QDate &today)
 
 // A text column with ASCII letters in upper case: the store compares
 // registrations and operator codes that way (NOCASE).
-QByteArray foldedColumn(SqliteStatement &st, int column)
+QByteArray foldedColumn(StoreStatement &st, int column)
 {
-    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(st.handle(), column));
-    QByteArray folded(text ? text : "");
+    int size = 0;
+    const char *text = st.rawText(column, &size);
+    QByteArray folded(text ? text : "", text ? size : 0);
     for (char &c : folded)
         if (c >= 'a' && c <= 'z')
             c = char(c - 'a' + 'A');
@@ -45,8 +45,8 @@ StoreStatistics::Figures StoreStatistics::figures()
     Figures f;
     // The kept counts answer at once where counting the message table takes
     // a while on a large store; they always equal that count.
-    SqliteStatement total(m_store.acarsLog(),
-                          "SELECT coalesce(sum(Messages), 0) FROM MessagesByHour");
+    StoreStatement total(m_store, Schema::File::AcarsLog,
+                         "SELECT coalesce(sum(Messages), 0) FROM MessagesByHour");
     f.messages = total.step() ? total.int64(0) : 0;
     f.heardPairs = counts.heardPairs();
     f.heardAircraft = counts.heardAircraft();
@@ -69,8 +69,8 @@ std::vector<StoreStatistics::Count> StoreStatistics::perHour(const QDateTime &no
     std::vector<Count> hours;
     for (int back = kHours - 1; back >= 0; --back)
         hours.push_back({now.addSecs(-3600 * back).toString(QStringLiteral("yyyy-MM-dd HH")), 0});
-    SqliteStatement st(m_store.acarsLog(),
-                       "SELECT Hour, Messages FROM MessagesByHour WHERE Hour >= ? AND Hour <= ?");
+    StoreStatement st(m_store, Schema::File::AcarsLog,
+                      "SELECT Hour, Messages FROM MessagesByHour WHERE Hour >= ? AND Hour <= ?");
     st.bind(1, hours.front().key);
     st.bind(2, hours.back().key);
     QHash<QString, qint64> found;
@@ -88,9 +88,9 @@ std::vector<StoreStatistics::Count> StoreStatistics::perDay(const QDate &today)
     std::vector<Count> days;
     for (int back = kDays - 1; back >= 0; --back)
         days.push_back({dayKey(today.addDays(-back)), 0});
-    SqliteStatement st(m_store.acarsLog(),
-                       "SELECT substr(Hour, 1, 10), sum(Messages) FROM MessagesByHour "
-                       "WHERE Hour >= ? AND Hour < ? GROUP BY 1");
+    StoreStatement st(m_store, Schema::File::AcarsLog,
+                      "SELECT substr(Hour, 1, 10), sum(Messages) FROM MessagesByHour "
+                      "WHERE Hour >= ? AND Hour < ? GROUP BY 1");
     st.bind(1, days.front().key);
     st.bind(2, dayKey(today.addDays(1)));
     QHash<QString, qint64> found;
@@ -103,7 +103,7 @@ std::vector<StoreStatistics::Count> StoreStatistics::perDay(const QDate &today)
 
 std::vector<StoreStatistics::Count> StoreStatistics::top(const char *sql, const QDate &today)
 {
-    SqliteStatement st(m_store.acarsLog(), sql);
+    StoreStatement st(m_store, Schema::File::AcarsLog, sql);
     st.bind(1, firstDayOfChart(today));
     st.bind(2, dayKey(today));
     st.bind(3, qint64(kTop));
@@ -133,8 +133,9 @@ std::vector<StoreStatistics::Count> StoreStatistics::topOperators(const QDate &t
     // Each registration once, with its operator as the aircraft table has it
     // now: the first row, should the table hold the registration twice.
     QSet<QByteArray> seen;
-    SqliteStatement st(m_store.acarsLog(), "SELECT REGISTRATI, CARRIER FROM AIRCRAFT "
-                                           "WHERE coalesce(CARRIER, '') <> '' ORDER BY rowid");
+    StoreStatement st(m_store, Schema::File::AcarsLog,
+                      "SELECT REGISTRATI, CARRIER FROM AIRCRAFT "
+                      "WHERE coalesce(CARRIER, '') <> '' ORDER BY rowid");
     while (st.step()) {
         const QByteArray reg = foldedColumn(st, 0);
         const auto count = byRegistration.constFind(reg);
@@ -163,17 +164,17 @@ std::vector<StoreStatistics::Count> StoreStatistics::topOperators(const QDate &t
 QHash<QByteArray, qint64> StoreStatistics::messagesByRegistration(const QDate &today)
 {
     QHash<QByteArray, qint64> counts;
-    SqliteStatement st(m_store.acarsLog(),
-                       "SELECT Registration, Messages FROM MessagesByRegistration "
-                       "WHERE Day >= ? AND Day <= ?");
+    StoreStatement st(m_store, Schema::File::AcarsLog,
+                      "SELECT Registration, Messages FROM MessagesByRegistration "
+                      "WHERE Day >= ? AND Day <= ?");
     st.bind(1, firstDayOfChart(today));
     st.bind(2, dayKey(today));
     // Read without a copy per row: a large store has some 400,000 day rows
     // in the chart's days but only tens of thousands of registrations.
     char folded[64];
     while (st.step()) {
-        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(st.handle(), 0));
-        const int size = sqlite3_column_bytes(st.handle(), 0);
+        int size = 0;
+        const char *text = st.rawText(0, &size);
         const qint64 messages = st.int64(1);
         if (!text || size > int(sizeof folded)) {
             counts[foldedColumn(st, 0)] += messages;

@@ -1,8 +1,9 @@
 #include "TablePager.h"
 
-#include "SqliteDb.h"
 #include "Store.h"
+#include "StoreStatement.h"
 
+#include <QHash>
 #include <algorithm>
 
 namespace corvane
@@ -49,22 +50,22 @@ void TablePager::setQuery(const PagedQuery &query)
     m_order.shrink_to_fit();
     m_byId.reset();
 
-    SqliteDb &db = m_store.db(query.file);
+    const Schema::File file = query.file;
     if (!query.indexedOrder) {
-        sortRowIds(db);
+        sortRowIds();
         return;
     }
     const QString select = QStringLiteral("SELECT rowid, ") + query.fields.join(", ") +
                            QStringLiteral(" FROM ") + query.table + whereWith({});
     const QString paging = QStringLiteral(" LIMIT ? OFFSET ?");
-    auto forward = std::make_unique<SqliteStatement>(
-        db, (select + orderClause(false) + paging).toUtf8().constData());
-    auto backward = std::make_unique<SqliteStatement>(
-        db, (select + orderClause(true) + paging).toUtf8().constData());
+    auto forward = std::make_unique<StoreStatement>(
+        m_store, file, (select + orderClause(false) + paging).toUtf8());
+    auto backward = std::make_unique<StoreStatement>(
+        m_store, file, (select + orderClause(true) + paging).toUtf8());
 
     const QByteArray counting =
         (QStringLiteral("SELECT COUNT(*) FROM ") + query.table + whereWith({})).toUtf8();
-    SqliteStatement count(db, counting.constData());
+    StoreStatement count(m_store, file, counting);
     for (int i = 0; i < query.parameters.size(); ++i)
         count.bind(i + 1, query.parameters[i]);
     const qint64 rows = count.step() ? count.int64(0) : 0;
@@ -74,17 +75,19 @@ void TablePager::setQuery(const PagedQuery &query)
     m_count = rows;
 }
 
-void TablePager::sortRowIds(SqliteDb &db)
+void TablePager::sortRowIds()
 {
-    const QByteArray byId =
-        (QStringLiteral("SELECT rowid, ") + m_query.fields.join(", ") + QStringLiteral(" FROM ") +
-         m_query.table + QStringLiteral(" WHERE rowid = ?"))
-            .toUtf8();
-    auto reader = std::make_unique<SqliteStatement>(db, byId.constData());
+    // A server reads a page of ids in one round trip, the files one id at a time.
+    const QString one = m_store.onServer() ? QStringLiteral(" WHERE rowid = ANY(?::bigint[])")
+                                           : QStringLiteral(" WHERE rowid = ?");
+    const QByteArray byId = (QStringLiteral("SELECT rowid, ") + m_query.fields.join(", ") +
+                             QStringLiteral(" FROM ") + m_query.table + one)
+                                .toUtf8();
+    auto reader = std::make_unique<StoreStatement>(m_store, m_query.file, byId);
     const QByteArray ids =
         (QStringLiteral("SELECT rowid FROM ") + m_query.table + whereWith({}) + orderClause(false))
             .toUtf8();
-    SqliteStatement st(db, ids.constData());
+    StoreStatement st(m_store, m_query.file, ids);
     for (int i = 0; i < m_query.parameters.size(); ++i)
         st.bind(i + 1, m_query.parameters[i]);
     std::vector<qint64> order;
@@ -112,7 +115,7 @@ qint64 TablePager::lowerBound(const QString &value)
          whereWith(m_query.order.first() +
                    (m_query.descending ? QStringLiteral(" > ?") : QStringLiteral(" < ?"))))
             .toUtf8();
-    SqliteStatement st(m_store.db(m_query.file), sql.constData());
+    StoreStatement st(m_store, m_query.file, sql);
     int at = 1;
     for (const QString &p : m_query.parameters)
         st.bind(at++, p);
@@ -140,6 +143,8 @@ const std::vector<TableRow> &TablePager::page(qint64 number)
 
 std::vector<TableRow> TablePager::readPageById(qint64 first, qint64 count)
 {
+    if (m_store.onServer())
+        return readPageOfIds(first, count);
     std::vector<TableRow> rows;
     rows.reserve(size_t(count));
     const int columns = int(m_query.fields.size());
@@ -157,6 +162,31 @@ std::vector<TableRow> TablePager::readPageById(qint64 first, qint64 count)
     return rows;
 }
 
+std::vector<TableRow> TablePager::readPageOfIds(qint64 first, qint64 count)
+{
+    QString ids = QStringLiteral("{");
+    for (qint64 i = first; i < first + count; ++i)
+        ids += (i > first ? QStringLiteral(",") : QString()) + QString::number(m_order[size_t(i)]);
+    m_byId->bind(1, ids + QLatin1Char('}'));
+    const int columns = int(m_query.fields.size());
+    QHash<qint64, QStringList> found;
+    while (m_byId->step()) {
+        QStringList fields;
+        for (int c = 0; c < columns; ++c)
+            fields << m_byId->text(c + 1);
+        found.insert(m_byId->int64(0), fields);
+    }
+    m_byId->reset();
+    std::vector<TableRow> rows;
+    rows.reserve(size_t(count));
+    for (qint64 i = first; i < first + count; ++i) {
+        const qint64 id = m_order[size_t(i)];
+        // Deleted since: an empty row keeps the positions.
+        rows.push_back({id, found.value(id, QStringList(QList<QString>(columns)))});
+    }
+    return rows;
+}
+
 std::vector<TableRow> TablePager::readPage(qint64 first, qint64 count)
 {
     if (m_byId)
@@ -165,7 +195,7 @@ std::vector<TableRow> TablePager::readPage(qint64 first, qint64 count)
     rows.reserve(size_t(count));
     // Whichever end of the table is nearer is the one to count from.
     const bool backward = first > m_count - (first + count);
-    SqliteStatement &st = backward ? *m_backward : *m_forward;
+    StoreStatement &st = backward ? *m_backward : *m_forward;
     int at = 1;
     for (const QString &p : m_query.parameters)
         st.bind(at++, p);

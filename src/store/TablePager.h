@@ -13,8 +13,7 @@ namespace corvane
 {
 
 class Store;
-class SqliteStatement;
-class SqliteDb;
+class StoreStatement;
 
 // What a paged grid shows of one table: its fields, an optional filter and
 // the field it is ordered by. Built by BrowsingQueries.
@@ -24,7 +23,7 @@ struct PagedQuery {
     QStringList fields; // as SQL names, quoted where they need it
     QString where;      // a condition with "?" parameters, or empty
     QStringList parameters;
-    QStringList order; // fields, ascending; empty: the table's own order
+    QStringList order;       // fields, ascending; empty: the table's own order
     bool descending = false; // the exact reverse of the ascending order
     // Whether an index delivers the order. Without one the order is sorted
     // once, keeping only the row ids: right for a table of modest size whose
@@ -68,7 +67,8 @@ private:
     const std::vector<TableRow> &page(qint64 number);
     std::vector<TableRow> readPage(qint64 first, qint64 count);
     std::vector<TableRow> readPageById(qint64 first, qint64 count);
-    void sortRowIds(SqliteDb &db);
+    void sortRowIds();
+    std::vector<TableRow> readPageOfIds(qint64 first, qint64 count);
     QString whereWith(const QString &condition) const;
     QString orderClause(bool reverse) const;
 
@@ -76,10 +76,10 @@ private:
     int m_cachedPages;
     PagedQuery m_query;
     qint64 m_count = 0;
-    std::unique_ptr<SqliteStatement> m_forward;
-    std::unique_ptr<SqliteStatement> m_backward;
+    std::unique_ptr<StoreStatement> m_forward;
+    std::unique_ptr<StoreStatement> m_backward;
     std::vector<qint64> m_order; // row ids, for an order no index delivers
-    std::unique_ptr<SqliteStatement> m_byId;
+    std::unique_ptr<StoreStatement> m_byId;
     std::map<qint64, std::vector<TableRow>> m_pages;
     std::deque<qint64> m_recent; // page numbers, most recent last
 };

@@ -4,11 +4,11 @@
 
 #include "store/PgConnection.h"
 #include "store/ServerUrl.h"
+#include "support/AcarsdecFeed.h"
 #include "support/ThrowawayServer.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QUdpSocket>
 #include <QtTest>
 
 #include <csignal>
@@ -22,36 +22,6 @@ namespace
 qint64 single(PgConnection &db, const QByteArray &sql)
 {
     return db.query(sql).int64(0, 0);
-}
-
-quint16 freePort()
-{
-    QUdpSocket probe;
-    probe.bind(QHostAddress::LocalHost, 0);
-    return probe.localPort();
-}
-
-// acarsdec's JSON, one datagram a message, with registrations and flights
-// that the two stations share (some in lower case).
-void sendMessages(quint16 port, const QString &tag, int from, int count)
-{
-    static const char *const regs[] = {".G-EUUA", ".N123AB", ".d-aibc", ".F-GKXA", ".G-euua"};
-    QUdpSocket s;
-    for (int i = from; i < from + count; ++i) {
-        const QString json =
-            QStringLiteral("{\"timestamp\":%1,\"station_id\":\"%2\",\"freq\":131.725,"
-                           "\"level\":-21.4,\"mode\":\"2\",\"label\":\"H1\",\"block_id\":\"4\","
-                           "\"tail\":\"%3\",\"flight\":\"BA%4\",\"msgno\":\"M%5A\","
-                           "\"text\":\"%2 message %6\"}")
-                .arg(QDateTime::currentSecsSinceEpoch())
-                .arg(tag, QString::fromLatin1(regs[i % 5]))
-                .arg(i % 7)
-                .arg(i % 100, 2, 10, QLatin1Char('0'))
-                .arg(i);
-        s.writeDatagram(json.toUtf8(), QHostAddress::LocalHost, port);
-        if (i % 20 == 19)
-            QTest::qWait(5); // a receive buffer of a small machine
-    }
 }
 
 bool waitForCount(PgConnection &db, qint64 count)
@@ -95,7 +65,7 @@ void ServerStationsTest::twoStationsAndAnImportShareOneStore()
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
 
-    const quint16 ports[2] = {freePort(), freePort()};
+    const quint16 ports[2] = {test::AcarsdecFeed::freePort(), test::AcarsdecFeed::freePort()};
     std::unique_ptr<QProcess> stations[2];
     for (int i = 0; i < 2; ++i) {
         stations[i] = std::make_unique<QProcess>();
@@ -112,13 +82,13 @@ void ServerStationsTest::twoStationsAndAnImportShareOneStore()
     PgConnection db;
     db.open(ServerUrl::parse(url));
 
-    sendMessages(ports[0], QStringLiteral("ONE"), 0, 300);
-    sendMessages(ports[1], QStringLiteral("TWO"), 0, 300);
+    test::AcarsdecFeed::send(ports[0], QStringLiteral("ONE"), 0, 300);
+    test::AcarsdecFeed::send(ports[1], QStringLiteral("TWO"), 0, 300);
     QVERIFY(waitForCount(db, 600));
 
     // The server goes away: the first station holds what it receives...
     QVERIFY(server.stop());
-    sendMessages(ports[0], QStringLiteral("ONE"), 300, 100);
+    test::AcarsdecFeed::send(ports[0], QStringLiteral("ONE"), 300, 100);
     QElapsedTimer clock;
     clock.start();
     QByteArray said;
@@ -129,7 +99,7 @@ void ServerStationsTest::twoStationsAndAnImportShareOneStore()
     QVERIFY2(said.contains("holding"), said.constData());
     // ...and stores it once the server is back.
     QVERIFY(server.restart());
-    sendMessages(ports[0], QStringLiteral("ONE"), 400, 10);
+    test::AcarsdecFeed::send(ports[0], QStringLiteral("ONE"), 400, 10);
     db.close();
     db.open(ServerUrl::parse(url));
     QVERIFY(waitForCount(db, 710));

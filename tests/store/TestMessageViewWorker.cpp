@@ -93,7 +93,7 @@ private slots:
         const MessageViewWorker::Result result = workOut(worker, view);
         QCOMPARE(result.error, QString());
         QVERIFY(result.computed.view == view);
-        const ComputedView expected = MessagePager::compute(store->acarsLog(), view);
+        const ComputedView expected = MessagePager::compute(*store, view);
         QCOMPARE(result.computed.count, expected.count);
         QCOMPARE(result.computed.byIds, !view.hasIndexedOrder());
         QCOMPARE(idsOf(result.computed), idsOf(expected));
@@ -195,7 +195,7 @@ private slots:
         recorder.commitBatch();
 
         const auto check = [&](bool bySeek) {
-            QCOMPARE(MessagePager::compute(store->acarsLog(), view).hours.empty(), !bySeek);
+            QCOMPARE(MessagePager::compute(*store, view).hours.empty(), !bySeek);
             std::vector<qint64> whole;
             const QByteArray sql = view.selectSql().toUtf8();
             SqliteStatement st(store->acarsLog(), sql.constData());

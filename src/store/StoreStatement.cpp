@@ -1,0 +1,171 @@
+#include "StoreStatement.h"
+
+#include "PgConnection.h"
+#include "SqliteDb.h"
+#include "Store.h"
+#include "StoreError.h"
+
+namespace corvane
+{
+
+QByteArray StoreStatement::numberedMarkers(const QByteArray &sql, int *count)
+{
+    QByteArray out;
+    out.reserve(sql.size() + 16);
+    int highest = 0;
+    char quote = 0;
+    for (qsizetype i = 0; i < sql.size(); ++i) {
+        const char c = sql[i];
+        if (quote) {
+            out += c;
+            if (c == quote)
+                quote = 0;
+            continue;
+        }
+        if (c == '\'' || c == '"') {
+            quote = c;
+            out += c;
+            continue;
+        }
+        if (c != '?') {
+            out += c;
+            continue;
+        }
+        // ?N names its value; a bare ? takes the one after the highest so far.
+        qsizetype end = i + 1;
+        while (end < sql.size() && sql[end] >= '0' && sql[end] <= '9')
+            ++end;
+        const int number = end > i + 1 ? sql.mid(i + 1, end - i - 1).toInt() : highest + 1;
+        highest = std::max(highest, number);
+        out += '$' + QByteArray::number(number);
+        i = end - 1;
+    }
+    if (count)
+        *count = highest;
+    return out;
+}
+
+StoreStatement::StoreStatement(Store &store, Schema::File file, const QByteArray &sql)
+{
+    if (!store.onServer()) {
+        m_files = std::make_unique<SqliteStatement>(store.db(file), sql.constData());
+        return;
+    }
+    m_store = &store;
+    int count = 0;
+    m_sql = numberedMarkers(sql, &count);
+    m_values.resize(size_t(count));
+}
+
+StoreStatement::~StoreStatement() = default;
+
+void StoreStatement::bind(int index, const QString &value)
+{
+    if (m_files)
+        return m_files->bind(index, value);
+    if (index < 1 || index > int(m_values.size()))
+        throw StoreError(QStringLiteral("Parameter %1 out of range").arg(index));
+    // A null QByteArray binds NULL; an empty text is not one.
+    QByteArray utf8 = value.toUtf8();
+    if (utf8.isNull())
+        utf8 = QByteArray("");
+    m_values[size_t(index - 1)] = utf8;
+}
+
+void StoreStatement::bind(int index, qint64 value)
+{
+    if (m_files)
+        return m_files->bind(index, value);
+    bind(index, QString::number(value));
+}
+
+void StoreStatement::bindVariant(int index, const QVariant &value)
+{
+    if (m_files)
+        return m_files->bindVariant(index, value);
+    if (index < 1 || index > int(m_values.size()))
+        throw StoreError(QStringLiteral("Parameter %1 out of range").arg(index));
+    if (value.isNull())
+        m_values[size_t(index - 1)] = QByteArray();
+    else if (value.typeId() == QMetaType::Bool)
+        bind(index, qint64(value.toBool()));
+    else
+        bind(index, value.toString());
+}
+
+bool StoreStatement::step()
+{
+    if (m_files)
+        return m_files->step();
+    if (!m_rows)
+        m_rows = std::make_unique<PgResult>(m_store->server().query(m_sql, m_values));
+    return ++m_row < m_rows->rows();
+}
+
+void StoreStatement::reset()
+{
+    if (m_files)
+        return m_files->reset();
+    m_rows.reset();
+    m_row = -1;
+    for (QByteArray &v : m_values)
+        v = QByteArray();
+}
+
+void StoreStatement::run()
+{
+    step();
+    reset();
+}
+
+int StoreStatement::columnCount() const
+{
+    if (m_files)
+        return m_files->columnCount();
+    return m_rows ? m_rows->columns() : 0;
+}
+
+QString StoreStatement::text(int column) const
+{
+    if (m_files)
+        return m_files->text(column);
+    return QString::fromUtf8(m_rows->value(m_row, column));
+}
+
+qint64 StoreStatement::int64(int column) const
+{
+    if (m_files)
+        return m_files->int64(column);
+    return m_rows->int64(m_row, column);
+}
+
+QVariant StoreStatement::value(int column) const
+{
+    if (m_files)
+        return m_files->value(column);
+    return m_rows->variant(m_row, column);
+}
+
+bool StoreStatement::isNull(int column) const
+{
+    if (m_files)
+        return m_files->isNull(column);
+    return m_rows->isNull(m_row, column);
+}
+
+const char *StoreStatement::rawText(int column, int *size) const
+{
+    if (m_files) {
+        const auto *text =
+            reinterpret_cast<const char *>(sqlite3_column_text(m_files->handle(), column));
+        *size = sqlite3_column_bytes(m_files->handle(), column);
+        return text;
+    }
+    if (m_rows->isNull(m_row, column)) {
+        *size = 0;
+        return nullptr;
+    }
+    return m_rows->raw(m_row, column, size);
+}
+
+} // namespace corvane

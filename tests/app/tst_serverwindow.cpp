@@ -1,0 +1,167 @@
+// Two live stations and the desktop's window on one store on a server, as
+// on three machines: both stations record, the window shows what both
+// record without being told, and its registers are true.
+
+#include "app/Dialogs.h"
+#include "app/MainWindow.h"
+#include "app/MainWindowLauncher.h"
+#include "browse/MessageBrowser.h"
+#include "browse/MessageDetailPanel.h"
+#include "browse/MessageGridModel.h"
+#include "browse/RegisterBrowser.h"
+#include "browse/StatisticsTab.h"
+#include "browse/TableGridModel.h"
+#include "recording/RecorderThread.h"
+#include "store/PgConnection.h"
+#include "store/ServerSearch.h"
+#include "store/ServerUrl.h"
+#include "store/Store.h"
+#include "store/StoreChangeWatcher.h"
+#include "support/AcarsdecFeed.h"
+#include "support/TestEnvironment.h"
+#include "support/ThrowawayServer.h"
+
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <memory>
+
+using namespace corvane;
+
+namespace
+{
+
+qint64 single(PgConnection &db, const QByteArray &sql)
+{
+    return db.query(sql).int64(0, 0);
+}
+
+QString text(const QAbstractItemModel *model, int row, int column)
+{
+    return model->data(model->index(row, column)).toString();
+}
+
+} // namespace
+
+class ServerWindowTest : public QObject
+{
+    Q_OBJECT
+
+    test::TestEnvironment env;
+    QTemporaryDir runtime;
+
+    static bool shown(MessageBrowser &browser, const MessageView &view)
+    {
+        bool applied = false;
+        browser.setView(view, [&applied] { applied = true; });
+        QDeadlineTimer deadline(15000);
+        while (!applied && !deadline.hasExpired())
+            QTest::qWait(20);
+        return applied;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        Dialogs::setUnattended(true);
+    }
+
+    void twoStationsAndAWindowShareOneStore()
+    {
+        test::ThrowawayServer server;
+        if (!server.isRunning())
+            QSKIP(qPrintable(server.whyNot()));
+        const QString url = server.newDatabase();
+
+        // The window first: it makes the tables the stations then find.
+        const QString windowDir = env.newDataDir();
+        Store store;
+        store.openServer(windowDir, ServerUrl::parse(url));
+        RecorderThread recorder;
+        QVERIFY(recorder.start(windowDir, url));
+        MainWindow window(store);
+        MessageBrowser browser(window, store);
+        MessageDetailPanel detail(window, store, browser);
+        RegisterBrowser registers(window, store, recorder);
+        StatisticsTab statistics(window, store);
+        StoreChangeWatcher watcher(store);
+        MainWindowLauncher::followOtherWriters(window, recorder, watcher);
+        window.resize(1200, 800);
+        window.startUp();
+
+        const quint16 ports[2] = {test::AcarsdecFeed::freePort(), test::AcarsdecFeed::freePort()};
+        std::unique_ptr<QProcess> stations[2];
+        for (int i = 0; i < 2; ++i) {
+            stations[i] = std::make_unique<QProcess>();
+            stations[i]->start(
+                QStringLiteral(CORVANE_BINARY),
+                {QStringLiteral("--data-dir"), env.newDataDir(), QStringLiteral("--store"), url,
+                 QStringLiteral("live"), QStringLiteral("--type"), QStringLiteral("acarsdec"),
+                 QStringLiteral("--listen"), QStringLiteral("udp:127.0.0.1:%1").arg(ports[i])});
+            QVERIFY(stations[i]->waitForStarted());
+            QVERIFY(stations[i]->waitForReadyRead(30000)); // "recording ..."
+        }
+        test::AcarsdecFeed::send(ports[0], QStringLiteral("ONE"), 0, 150);
+        test::AcarsdecFeed::send(ports[1], QStringLiteral("TWO"), 0, 150);
+
+        // The window follows both stations by itself.
+        MessageGridModel *model = browser.model();
+        QDeadlineTimer deadline(30000);
+        while (model->recordCount() != 300 && !deadline.hasExpired())
+            QTest::qWait(100);
+        QCOMPARE(Dialogs::shownMessages().join(u'|'), QString());
+        QCOMPARE(model->recordCount(), qint64(300));
+        int fromOne = 0, fromTwo = 0;
+        for (int row = 0; row < 300; ++row) {
+            const QString message = text(model, row, MessageView::Text);
+            fromOne += message.startsWith(QStringLiteral("ONE message"));
+            fromTwo += message.startsWith(QStringLiteral("TWO message"));
+        }
+        QCOMPARE(fromOne, 150);
+        QCOMPARE(fromTwo, 150);
+
+        // Its registers equal a recount from the messages, case folded.
+        PgConnection db;
+        db.open(ServerUrl::parse(url));
+        registers.refreshViews();
+        QCOMPARE(qint64(registers.pairModel()->rowCount()),
+                 single(db, "SELECT count(DISTINCT (upper(mReg), upper(mFlight))) FROM tMessage"));
+        QCOMPARE(qint64(registers.aircraftModel()->rowCount()),
+                 single(db, "SELECT count(DISTINCT upper(mReg)) FROM tMessage"));
+        QCOMPARE(single(db, "SELECT sum(TimesHeard) FROM ACARSLOG"), qint64(300));
+
+        // Filters, an order no index gives, and the search read the server.
+        const QString reg = text(model, 0, MessageView::Reg);
+        QVERIFY(shown(browser, MessageView::byRegistration(reg.toLower())));
+        QCOMPARE(model->recordCount(), qint64(120)); // two of five registrations fold together
+        QVERIFY(shown(browser, MessageView::sortedBy(MessageView::Text, true)));
+        QCOMPARE(model->recordCount(), qint64(300));
+        QCOMPARE(text(model, 0, MessageView::Text), QStringLiteral("TWO message 99"));
+        QCOMPARE(text(model, 299, MessageView::Text), QStringLiteral("ONE message 0"));
+        QVERIFY(shown(browser, MessageView::all().withSearch(QStringLiteral("two MESSAGE 12"))));
+        QCOMPARE(model->recordCount(), qint64(11)); // 12 and 120 to 129
+        QCOMPARE(size_t(model->recordCount()),
+                 ServerSearch::find(db, QStringLiteral("two MESSAGE 12"), 0).size());
+
+        // The detail panel reads the message chosen.
+        window.messageGrid()->setCurrentIndex(model->index(0, 0));
+        QTRY_VERIFY(
+            window.messageText()->toPlainText().startsWith(QStringLiteral("TWO message 12")));
+        statistics.refreshStatistics();
+        QCOMPARE(Dialogs::shownMessages().join(u'|'), QString());
+
+        for (auto &station : stations) {
+            ::kill(pid_t(station->processId()), SIGINT);
+            QVERIFY(station->waitForFinished(15000));
+            QCOMPARE(station->exitCode(), 0);
+        }
+    }
+};
+
+QTEST_MAIN(ServerWindowTest)
+#include "tst_serverwindow.moc"

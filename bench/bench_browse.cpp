@@ -7,6 +7,7 @@
 #include "app/MainWindow.h"
 #include "browse/MessageBrowser.h"
 #include "browse/MessageGridModel.h"
+#include "store/ServerUrl.h"
 #include "store/Store.h"
 
 #include <QApplication>
@@ -55,10 +56,14 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     Dialogs::setUnattended(true);
     // bench_browse [N]: a fresh store of N generated messages (default one million);
-    // bench_browse --store DIR: an existing store, opened read-only.
+    // bench_browse --store DIR: an existing store, opened read-only;
+    // bench_browse --url URL: an existing store on a server.
     QTemporaryDir dir;
     Store store;
-    if (argc > 2 && QByteArray(argv[1]) == "--store") {
+    if (argc > 2 && QByteArray(argv[1]) == "--url") {
+        std::printf("Browsing the store on %s\n", argv[2]);
+        store.openServer(dir.path(), ServerUrl::parse(QString::fromLocal8Bit(argv[2])));
+    } else if (argc > 2 && QByteArray(argv[1]) == "--store") {
         std::printf("Browsing the store in %s\n", argv[2]);
         store.openForReading(QString::fromLocal8Bit(argv[2]));
     } else {

@@ -23,29 +23,22 @@ class RecorderThread::Worker : public QObject
 public:
     QString folder;
     Store store;
-    PgConnection server;
     std::unique_ptr<Recorder> recorder;
 
     void open(const QString &serverUrl)
     {
-        if (serverUrl.isEmpty()) {
-            store.open(folder);
-            // Another program on the same store (a window beside a
-            // headless recorder) may hold the write lock through a long
-            // deletion or compaction: the recorder waits for it rather
-            // than failing a batch, while its caller keeps receiving.
-            store.setLockWait(kLockWaitMillis);
-            recorder = std::make_unique<MessageRecorder>(store);
+        store.openChosen(folder, serverUrl);
+        recorder = Recorder::of(store);
+        if (store.onServer()) {
+            // What arrives while the server is away is kept, not refused.
+            static_cast<ServerRecorder &>(*recorder).setHoldWhileAway(true);
             return;
         }
-        // The work files (live.txt, the readers' own) still go to the folder.
-        if (!QDir().mkpath(folder))
-            throw StoreError(QStringLiteral("Cannot make the folder %1").arg(folder));
-        server.open(ServerUrl::parse(serverUrl));
-        ServerSchema::ensure(server);
-        auto onServer = std::make_unique<ServerRecorder>(server);
-        onServer->setHoldWhileAway(true);
-        recorder = std::move(onServer);
+        // Another program on the same store (a window beside a headless
+        // recorder) may hold the write lock through a long deletion or
+        // compaction: the recorder waits for it rather than failing a
+        // batch, while its caller keeps receiving.
+        store.setLockWait(kLockWaitMillis);
     }
 
     void close()
@@ -59,7 +52,6 @@ public:
         }
         recorder.reset();
         store.close();
-        server.close();
     }
 };
 
@@ -77,9 +69,9 @@ bool RecorderThread::isRunning() const
 
 Store &RecorderJobContext::store() const
 {
-    if (!files)
-        throw StoreError(QStringLiteral("This is not done on a store on a server yet."));
-    return *files;
+    if (!opened)
+        throw StoreError(QStringLiteral("The store is not open"));
+    return *opened;
 }
 
 bool RecorderThread::start(const QString &folder, QString *error)

@@ -23,10 +23,10 @@ struct RecorderJobContext {
     Recorder &recorder;
     const QString &folder;
     const std::atomic_bool &cancelled;
-    Store *files = nullptr;
+    Store *opened = nullptr;
 
-    // The files; throws StoreError when the store is on a server, where the
-    // job's work is not done yet.
+    // The store the recorder writes to (its files or its server); work a
+    // server store does not do yet throws StoreError saying so.
     Store &store() const;
 };
 

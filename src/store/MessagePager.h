@@ -61,6 +61,9 @@ private:
     static MessageRow readRow(StoreStatement &st);
     static std::vector<ComputedView::HourMark> hourMarks(Store &store, const MessageView &view,
                                                          qint64 count);
+    static std::vector<ComputedView::HourMark> keptHours(Store &store, const MessageView &view,
+                                                         qint64 &total);
+    static void readIds(Store &store, const MessageView &view, RowIdList &ids);
     std::vector<MessageRow> seekPage(qint64 first, qint64 count);
     std::vector<MessageRow> pageOfIds(qint64 first, qint64 count);
 

@@ -161,6 +161,11 @@ bool PgConnection::reconnect()
     return true;
 }
 
+bool PgConnection::inTransaction() const
+{
+    return m_conn && PQtransactionStatus(m_conn) != PQTRANS_IDLE;
+}
+
 bool PgConnection::lastFailureIsTransient() const
 {
     return m_lastState == "40P01" || m_lastState == "40001";
@@ -200,9 +205,21 @@ PgResult PgConnection::query(const QByteArray &sql, const Params &params)
     return PgResult(result);
 }
 
-bool PgConnection::eachRow(const QByteArray &sql, const std::function<bool(const PgResult &)> &row)
+bool PgConnection::eachRow(const QByteArray &sql, const std::function<bool(const PgResult &)> &row,
+                           const Params &params)
 {
-    if (!m_conn || !PQsendQuery(m_conn, sql.constData()) || !PQsetSingleRowMode(m_conn))
+    std::vector<const char *> values;
+    std::vector<int> lengths;
+    for (const QByteArray &p : params) {
+        values.push_back(p.isNull() ? nullptr : p.constData());
+        lengths.push_back(int(p.size()));
+    }
+    const bool sent =
+        m_conn &&
+        (params.empty() ? PQsendQuery(m_conn, sql.constData())
+                        : PQsendQueryParams(m_conn, sql.constData(), int(params.size()), nullptr,
+                                            values.data(), lengths.data(), nullptr, 0));
+    if (!sent || !PQsetSingleRowMode(m_conn))
         fail(QString::fromUtf8(sql.left(60)));
     bool wanted = true, failed = false;
     while (PGresult *next = PQgetResult(m_conn)) {

@@ -63,6 +63,8 @@ public:
     // make it again and says whether it did.
     bool isConnected() const;
     bool reconnect();
+    // Whether a transaction is open on the connection.
+    bool inTransaction() const;
     // The SQLSTATE of the last statement that failed ("40P01": deadlock).
     const QByteArray &lastState() const { return m_lastState; }
     // Whether the last failure is one a transaction may simply be run again
@@ -78,7 +80,8 @@ public:
     // Streams a query's rows one at a time (for tables larger than memory);
     // stops early, discarding the rest, when the callback returns false.
     // Returns whether every row was seen.
-    bool eachRow(const QByteArray &sql, const std::function<bool(const PgResult &)> &row);
+    bool eachRow(const QByteArray &sql, const std::function<bool(const PgResult &)> &row,
+                 const Params &params = {});
     // Runs COPY ... FROM STDIN; the callback fills the next piece of COPY
     // text and returns false when there is no more. Returns false, with the
     // COPY abandoned, when cancel() says so between pieces.

@@ -5,12 +5,14 @@
 #include <QDate>
 #include <QList>
 #include <functional>
+#include <memory>
 
 namespace corvane
 {
 
 class NewPairsSink;
 class DayRange;
+class Store;
 struct AlertRow;
 
 // What records messages, whichever store holds them: the files of the data
@@ -37,6 +39,8 @@ public:
     static constexpr int kBatchMillis = 1000;
 
     virtual ~Recorder() = default;
+    // The recorder of an open store: on its files or its server.
+    static std::unique_ptr<Recorder> of(Store &store);
 
     // Whether uplinks are recorded (the setting "UplinkMessages" is 1); an
     // uplink that is not is skipped. On by default.

@@ -164,6 +164,24 @@ void Store::openServer(const QString &appFolder, const ServerUrl &url)
     m_server = std::move(server);
 }
 
+void Store::openChosen(const QString &appFolder, const QString &serverUrl,
+                       const SchemaProgress &progress)
+{
+    if (serverUrl.isEmpty())
+        open(appFolder, progress);
+    else
+        openServer(appFolder, ServerUrl::parse(serverUrl));
+}
+
+void Store::openChosenForReading(const QString &appFolder, const QString &serverUrl,
+                                 const SchemaProgress &progress)
+{
+    if (serverUrl.isEmpty())
+        openForReading(appFolder, progress);
+    else
+        openServer(appFolder, ServerUrl::parse(serverUrl));
+}
+
 void Store::openReaderOf(const Store &other)
 {
     close();

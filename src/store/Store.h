@@ -38,6 +38,12 @@ public:
     // Opens the store on a server, making its tables in an empty database.
     // Throws StoreError naming the server (never a password).
     void openServer(const QString &appFolder, const ServerUrl &url);
+    // The store a station is set to: the server the address names, or the
+    // folder's files when it is empty.
+    void openChosen(const QString &appFolder, const QString &serverUrl,
+                    const SchemaProgress &progress = {});
+    void openChosenForReading(const QString &appFolder, const QString &serverUrl,
+                              const SchemaProgress &progress = {});
     // One more connection to the message table of the store this one has
     // open, for reading on another thread: the message file read-only, or
     // a connection of its own to the same server.

@@ -104,7 +104,7 @@ int AlertsCommand::log(CliContext &c)
         return usageError(c, QStringLiteral("--since needs a day as YYYY-MM-DD"));
     try {
         Store store;
-        store.open(c.dataDir, c.storeProgress());
+        c.openStore(store);
         for (const AlertRow &row : AlertLog(store).since(since))
             c.out << row.dateTime << '\t' << row.alert << '\t' << row.firstLine() << '\n';
         return ExitOk;
@@ -118,7 +118,7 @@ int AlertsCommand::clear(CliContext &c)
 {
     try {
         Store store;
-        store.open(c.dataDir, c.storeProgress());
+        c.openStore(store);
         AlertLog log(store);
         const qint64 count = log.count();
         log.clear();

@@ -16,6 +16,7 @@ public:
         return QStringLiteral("list, add or remove watched words; show or clear the alert log");
     }
     QString usage() const override;
+    bool worksOnServer() const override { return true; }
     int run(CliContext &context) override;
 
 private:

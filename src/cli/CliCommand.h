@@ -9,6 +9,8 @@
 namespace corvane
 {
 
+class Store;
+
 // Exit statuses of every command.
 enum ExitStatus { ExitOk = 0, ExitFailure = 1, ExitUsage = 2 };
 
@@ -22,6 +24,11 @@ struct CliContext {
     // The server holding the store (--store, else the setting [Store] Url);
     // empty: the files of the data folder.
     QString storeUrl = {};
+
+    // Opens the store the command works on: the server, or the files of the
+    // data folder (read-only where they cannot be written, for reading).
+    void openStore(Store &store) const;
+    void openStoreForReading(Store &store) const;
 
     // Reports a long upgrade of an older store, as the store is opened, on stderr.
     SchemaProgress storeProgress() const

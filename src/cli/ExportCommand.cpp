@@ -47,7 +47,7 @@ int ExportCommand::run(CliContext &c)
     }
     try {
         Store store;
-        store.openForReading(c.dataDir);
+        c.openStoreForReading(store);
         MessageCsvExport writer(store);
         if (writer.write(*view, out) != MessageCsvExport::Result::Written) {
             c.err << "corvane export: " << out << ": " << writer.errorText() << '\n';

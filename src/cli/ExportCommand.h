@@ -17,6 +17,7 @@ public:
                               "as CSV");
     }
     QString usage() const override;
+    bool worksOnServer() const override { return true; }
     int run(CliContext &context) override;
 };
 

@@ -84,19 +84,8 @@ int ImportCommand::importFiles(CliContext &c, const LogFormat &format, const QSt
     try {
         // The store is the data folder's files or a server's database.
         Store store;
-        PgConnection server;
-        std::unique_ptr<Recorder> recorder;
-        if (c.storeUrl.isEmpty()) {
-            store.open(c.dataDir, c.storeProgress());
-            recorder = std::make_unique<MessageRecorder>(store);
-        } else {
-            // The work files (the new-pairs file) still go to the data folder.
-            if (!QDir().mkpath(c.dataDir))
-                throw StoreError(QStringLiteral("Cannot make the folder %1").arg(c.dataDir));
-            server.open(ServerUrl::parse(c.storeUrl));
-            ServerSchema::ensure(server);
-            recorder = std::make_unique<ServerRecorder>(server);
-        }
+        c.openStore(store);
+        std::unique_ptr<Recorder> recorder = Recorder::of(store);
         recorder->setRecordUplinks(settings.uplinkMessages() == 1);
         for (const QString &path : LogImporter::importedBefore(*recorder, files))
             c.err << "corvane import: warning: " << QFileInfo(path).fileName()

@@ -31,11 +31,12 @@ int InfoCommand::run(CliContext &c)
         Store store;
         PgConnection server;
         std::unique_ptr<StoreFigures> held;
-        c.out << "folder: " << c.dataDir << '\n';
+        // Nothing is printed before the store is open: a failure is one line.
         if (c.storeUrl.isEmpty()) {
             store.openForReading(c.dataDir, c.storeProgress());
             held = std::make_unique<StoreFigures>(store);
-            c.out << "acarslog: " << store.path(Schema::File::AcarsLog) << '\n'
+            c.out << "folder: " << c.dataDir << '\n'
+                  << "acarslog: " << store.path(Schema::File::AcarsLog) << '\n'
                   << "routes: " << store.path(Schema::File::Routes) << '\n'
                   << "alerts: " << store.path(Schema::File::Alerts) << '\n';
         } else {
@@ -44,7 +45,7 @@ int InfoCommand::run(CliContext &c)
             if (ServerSchema::version(server) < 0)
                 throw StoreError(QStringLiteral("%1 holds no store yet").arg(url.display()));
             held = std::make_unique<StoreFigures>(server);
-            c.out << "server: " << url.display() << '\n';
+            c.out << "folder: " << c.dataDir << '\n' << "server: " << url.display() << '\n';
         }
         StoreFigures &figures = *held;
         c.out << "messages: " << figures.messages() << '\n'

@@ -167,16 +167,14 @@ int SearchCommand::run(CliContext &c)
     }
     std::vector<MessageRow> hits;
     try {
-        if (c.storeUrl.isEmpty()) {
-            Store store;
-            store.openForReading(c.dataDir, c.storeProgress());
-            hits = MessageSearch::find(store, a->filter.withSearch(a->text), a->limit);
-        } else {
-            PgConnection server;
-            server.open(ServerUrl::parse(c.storeUrl));
-            hits = ServerSearch::rows(
-                server, ServerSearch::find(server, a->filter.withSearch(a->text), a->limit));
-        }
+        Store store;
+        c.openStoreForReading(store);
+        const MessageView view = a->filter.withSearch(a->text);
+        if (store.onServer())
+            hits = ServerSearch::rows(store.server(),
+                                      ServerSearch::find(store.server(), view, a->limit));
+        else
+            hits = MessageSearch::find(store, view, a->limit);
     } catch (const StoreError &e) {
         c.err << "corvane search: " << e.message() << '\n';
         return ExitFailure;

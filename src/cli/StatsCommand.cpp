@@ -76,7 +76,7 @@ int StatsCommand::run(CliContext &c)
     }
     try {
         Store store;
-        store.openForReading(c.dataDir, c.storeProgress());
+        c.openStoreForReading(store);
         StoreStatistics statistics(store);
         const QDateTime now = QDateTime::currentDateTime();
         if (by.isNull())

@@ -15,6 +15,7 @@ public:
         return QStringLiteral("show the store's figures or its traffic counts");
     }
     QString usage() const override;
+    bool worksOnServer() const override { return true; }
     int run(CliContext &context) override;
 };
 

@@ -1,8 +1,9 @@
 #include "AlertLog.h"
 
 #include "MessageTime.h"
-#include "SqliteDb.h"
 #include "Store.h"
+#include "StoreStatement.h"
+#include "StoreTransaction.h"
 
 namespace corvane
 {
@@ -22,9 +23,9 @@ void AlertLog::add(const QList<AlertRow> &rows)
 {
     if (rows.isEmpty())
         return;
-    SqliteTransaction tx(m_store.alerts());
-    SqliteStatement st(m_store.alerts(),
-                       "INSERT INTO ALERTS (DATETIME, ALERT, MESSAGE) VALUES (?, ?, ?)");
+    StoreTransaction tx(m_store, Schema::File::Alerts);
+    StoreStatement st(m_store, Schema::File::Alerts,
+                      "INSERT INTO ALERTS (DATETIME, ALERT, MESSAGE) VALUES (?, ?, ?)");
     for (const AlertRow &row : rows) {
         st.bind(1, row.dateTime);
         st.bind(2, row.alert);
@@ -36,7 +37,7 @@ void AlertLog::add(const QList<AlertRow> &rows)
 
 QList<AlertRow> AlertLog::read(const char *sql, const QString &from)
 {
-    SqliteStatement st(m_store.alerts(), sql);
+    StoreStatement st(m_store, Schema::File::Alerts, sql);
     if (!from.isNull())
         st.bind(1, from);
     QList<AlertRow> rows;
@@ -62,13 +63,13 @@ QList<AlertRow> AlertLog::since(const QDate &day)
 
 qint64 AlertLog::count()
 {
-    SqliteStatement st(m_store.alerts(), "SELECT count(*) FROM ALERTS");
+    StoreStatement st(m_store, Schema::File::Alerts, "SELECT count(*) FROM ALERTS");
     return st.step() ? st.int64(0) : 0;
 }
 
 void AlertLog::clear()
 {
-    m_store.alerts().exec("DELETE FROM ALERTS");
+    StoreStatement(m_store, Schema::File::Alerts, "DELETE FROM ALERTS").run();
 }
 
 } // namespace corvane

@@ -139,8 +139,9 @@ void ServerStationsTest::twoStationsAndAnImportShareOneStore()
     QCOMPARE(single(db, "SELECT count(*) FROM UniqueAircraft"),
              single(db, "SELECT count(DISTINCT upper(mReg)) FROM tMessage"));
 
-    // The figures and the search read the server too; other commands say
-    // they do not yet, and the files stay untouched.
+    // The figures, the search, the statistics, the export and the alerts
+    // read the server too; other commands say they do not yet, and the
+    // files stay untouched.
     const auto corvane = [&](const QStringList &args, QByteArray *err = nullptr) {
         QProcess p;
         p.setProcessEnvironment(env);
@@ -158,8 +159,16 @@ void ServerStationsTest::twoStationsAndAnImportShareOneStore()
                                       QStringLiteral("--limit"), QStringLiteral("5")});
     QCOMPARE(found.count('\n'), 1);
     QVERIFY(found.contains("TWO message 129\n"));
+    QVERIFY(corvane({QStringLiteral("stats")}).contains("Total Records: 713\n"));
+    const QByteArray labels = corvane({QStringLiteral("stats"), QStringLiteral("--by=label")});
+    QVERIFY2(labels.contains("\nH1,710\n"), labels.constData());
+    const QString csv = home.filePath(QStringLiteral("out.csv"));
+    QCOMPARE(corvane({QStringLiteral("export"), QStringLiteral("--csv"), csv,
+                      QStringLiteral("--reg"), QStringLiteral("n123ab")}),
+             QByteArray("142 messages written to ") + csv.toUtf8() + '\n');
+    QCOMPARE(corvane({QStringLiteral("alerts"), QStringLiteral("list")}), QByteArray());
     QByteArray why;
-    QCOMPARE(corvane({QStringLiteral("stats")}, &why), QByteArray("failed"));
+    QCOMPARE(corvane({QStringLiteral("compact")}, &why), QByteArray("failed"));
     QVERIFY2(why.contains("files only so far"), why.constData());
     QVERIFY(!QFile::exists(home.filePath(QStringLiteral("3/acarslog.db"))));
 }

@@ -1,0 +1,18 @@
+#include "CliCommand.h"
+
+#include "store/Store.h"
+
+namespace corvane
+{
+
+void CliContext::openStore(Store &store) const
+{
+    store.openChosen(dataDir, storeUrl, storeProgress());
+}
+
+void CliContext::openStoreForReading(Store &store) const
+{
+    store.openChosenForReading(dataDir, storeUrl, storeProgress());
+}
+
+} // namespace corvane

@@ -1,0 +1,42 @@
+#include "StoreTransaction.h"
+
+#include "PgConnection.h"
+#include "SqliteDb.h"
+#include "Store.h"
+#include "StoreError.h"
+
+namespace corvane
+{
+
+StoreTransaction::StoreTransaction(Store &store, Schema::File file) : m_store(store), m_file(file)
+{
+    if (store.onServer())
+        store.server().exec("BEGIN");
+    else
+        store.db(file).exec("BEGIN IMMEDIATE");
+}
+
+StoreTransaction::~StoreTransaction()
+{
+    if (!m_open)
+        return;
+    try {
+        if (m_store.onServer())
+            m_store.server().exec("ROLLBACK");
+        else
+            sqlite3_exec(m_store.db(m_file).handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    } catch (const StoreError &) {
+        // A connection lost meanwhile has no transaction left to end.
+    }
+}
+
+void StoreTransaction::commit()
+{
+    m_open = false;
+    if (m_store.onServer())
+        m_store.server().exec("COMMIT");
+    else
+        m_store.db(m_file).exec("COMMIT");
+}
+
+} // namespace corvane

@@ -59,7 +59,7 @@ void MessagePager::readIds(Store &store, const MessageView &view, RowIdList &ids
 {
     const SqlDialect dialect = store.dialect();
     const QByteArray sql = (QStringLiteral("SELECT rowid FROM tMessage") +
-                            view.whereClause(dialect) + view.orderClause())
+                            view.whereClause(dialect) + view.orderClause(false, dialect))
                                .toUtf8();
     const QStringList values = view.parameters(dialect);
     if (!store.onServer()) {

@@ -150,10 +150,13 @@ QStringList MessageView::filterParameters() const
     return {};
 }
 
-QString MessageView::orderClause(bool reverse) const
+QString MessageView::orderClause(bool reverse, SqlDialect dialect) const
 {
     const QString dir = reverse != m_descending ? QStringLiteral(" DESC") : QString();
-    const QString field = QLatin1String(columns()[m_sortColumn].field);
+    QString field = QLatin1String(columns()[m_sortColumn].field);
+    if (dialect == SqlDialect::Postgres && m_sortColumn != Time && m_sortColumn != Reg &&
+        m_sortColumn != Flight)
+        field += QStringLiteral(" COLLATE \"C\"");
     QString order = QStringLiteral(" ORDER BY ") + field + dir;
     // The registration and flight indexes carry the time after the key.
     if (m_sortColumn == Reg || m_sortColumn == Flight)

@@ -67,8 +67,10 @@ public:
     // written for the engine; the rest of the SQL is the same on both.
     QString whereClause(SqlDialect dialect = SqlDialect::Sqlite) const;
     QStringList parameters(SqlDialect dialect = SqlDialect::Sqlite) const;
-    // " ORDER BY ..." in the view's direction, or the exact reverse.
-    QString orderClause(bool reverse = false) const;
+    // " ORDER BY ..." in the view's direction, or the exact reverse. A
+    // server sorts texts no index orders byte by byte, as the files do,
+    // whatever its database's locale.
+    QString orderClause(bool reverse = false, SqlDialect dialect = SqlDialect::Sqlite) const;
     // The whole view: every grid field, in the view's order.
     QString selectSql() const;
     // The filter alone (no search): "mReg = ?" and the like, or empty.

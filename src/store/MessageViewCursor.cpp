@@ -15,9 +15,10 @@ MessageViewCursor::MessageViewCursor(Store &store, const MessageView &view,
             list += QStringLiteral(", ");
         list += QLatin1String(MessageView::columns().at(size_t(c)).field);
     }
-    const QByteArray sql = (QStringLiteral("SELECT ") + list + QStringLiteral(" FROM tMessage") +
-                            view.whereClause(store.dialect()) + view.orderClause())
-                               .toUtf8();
+    const QByteArray sql =
+        (QStringLiteral("SELECT ") + list + QStringLiteral(" FROM tMessage") +
+         view.whereClause(store.dialect()) + view.orderClause(false, store.dialect()))
+            .toUtf8();
     m_rows = std::make_unique<StoreStatement>(store, Schema::File::AcarsLog, sql);
     const QStringList values = view.parameters(store.dialect());
     for (int i = 0; i < values.size(); ++i)

@@ -1,16 +1,16 @@
 #include "AircraftTable.h"
 
-#include "SqliteDb.h"
 #include "Store.h"
+#include "StoreStatement.h"
 
 namespace corvane
 {
 
 std::vector<AircraftRow> AircraftTable::all()
 {
-    SqliteStatement st(m_store.acarsLog(),
-                       "SELECT rowid, REGISTRATI, CARRIER, TYPE, CN, \"Heard?\" FROM AIRCRAFT "
-                       "ORDER BY REGISTRATI, rowid");
+    StoreStatement st(m_store, Schema::File::AcarsLog,
+                      "SELECT rowid, REGISTRATI, CARRIER, TYPE, CN, \"Heard?\" FROM AIRCRAFT "
+                      "ORDER BY REGISTRATI, rowid");
     std::vector<AircraftRow> rows;
     while (st.step())
         rows.push_back(
@@ -20,23 +20,22 @@ std::vector<AircraftRow> AircraftTable::all()
 
 qint64 AircraftTable::add(const AircraftRow &row)
 {
-    SqliteDb &db = m_store.acarsLog();
-    SqliteStatement st(db, "INSERT INTO AIRCRAFT (REGISTRATI, CARRIER, TYPE, CN, \"Heard?\") "
-                           "VALUES (?, ?, ?, ?, ?)");
+    StoreStatement st(m_store, Schema::File::AcarsLog,
+                      "INSERT INTO AIRCRAFT (REGISTRATI, CARRIER, TYPE, CN, \"Heard?\") "
+                      "VALUES (?, ?, ?, ?, ?)");
     st.bind(1, row.registration);
     st.bind(2, row.carrier);
     st.bind(3, row.type);
     st.bind(4, row.serial);
     st.bind(5, qint64(row.heard ? 1 : 0));
-    st.run();
-    return db.lastInsertRowId();
+    return st.insert("rowid");
 }
 
 void AircraftTable::update(const AircraftRow &row)
 {
-    SqliteStatement st(m_store.acarsLog(),
-                       "UPDATE AIRCRAFT SET REGISTRATI = ?, CARRIER = ?, TYPE = ?, CN = ?, "
-                       "\"Heard?\" = ? WHERE rowid = ?");
+    StoreStatement st(m_store, Schema::File::AcarsLog,
+                      "UPDATE AIRCRAFT SET REGISTRATI = ?, CARRIER = ?, TYPE = ?, CN = ?, "
+                      "\"Heard?\" = ? WHERE rowid = ?");
     st.bind(1, row.registration);
     st.bind(2, row.carrier);
     st.bind(3, row.type);
@@ -48,14 +47,14 @@ void AircraftTable::update(const AircraftRow &row)
 
 void AircraftTable::remove(qint64 id)
 {
-    SqliteStatement st(m_store.acarsLog(), "DELETE FROM AIRCRAFT WHERE rowid = ?");
+    StoreStatement st(m_store, Schema::File::AcarsLog, "DELETE FROM AIRCRAFT WHERE rowid = ?");
     st.bind(1, id);
     st.run();
 }
 
 void AircraftTable::removeAll()
 {
-    m_store.acarsLog().exec("DELETE FROM AIRCRAFT");
+    StoreStatement(m_store, Schema::File::AcarsLog, "DELETE FROM AIRCRAFT").run();
 }
 
 } // namespace corvane

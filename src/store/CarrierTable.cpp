@@ -1,15 +1,15 @@
 #include "CarrierTable.h"
 
-#include "SqliteDb.h"
 #include "Store.h"
+#include "StoreStatement.h"
 
 namespace corvane
 {
 
 std::vector<CarrierRow> CarrierTable::all()
 {
-    SqliteStatement st(m_store.acarsLog(),
-                       "SELECT ID, IATA, ICAO, CARRIER FROM CARRIERS ORDER BY IATA, ID");
+    StoreStatement st(m_store, Schema::File::AcarsLog,
+                      "SELECT ID, IATA, ICAO, CARRIER FROM CARRIERS ORDER BY IATA, ID");
     std::vector<CarrierRow> rows;
     while (st.step())
         rows.push_back({st.int64(0), st.text(1), st.text(2), st.text(3)});
@@ -18,19 +18,18 @@ std::vector<CarrierRow> CarrierTable::all()
 
 qint64 CarrierTable::add(const CarrierRow &row)
 {
-    SqliteDb &db = m_store.acarsLog();
-    SqliteStatement st(db, "INSERT INTO CARRIERS (IATA, ICAO, CARRIER) VALUES (?, ?, ?)");
+    StoreStatement st(m_store, Schema::File::AcarsLog,
+                      "INSERT INTO CARRIERS (IATA, ICAO, CARRIER) VALUES (?, ?, ?)");
     st.bind(1, row.iata);
     st.bind(2, row.icao);
     st.bind(3, row.carrier);
-    st.run();
-    return db.lastInsertRowId();
+    return st.insert("ID");
 }
 
 void CarrierTable::update(const CarrierRow &row)
 {
-    SqliteStatement st(m_store.acarsLog(),
-                       "UPDATE CARRIERS SET IATA = ?, ICAO = ?, CARRIER = ? WHERE ID = ?");
+    StoreStatement st(m_store, Schema::File::AcarsLog,
+                      "UPDATE CARRIERS SET IATA = ?, ICAO = ?, CARRIER = ? WHERE ID = ?");
     st.bind(1, row.iata);
     st.bind(2, row.icao);
     st.bind(3, row.carrier);
@@ -40,7 +39,7 @@ void CarrierTable::update(const CarrierRow &row)
 
 void CarrierTable::remove(qint64 id)
 {
-    SqliteStatement st(m_store.acarsLog(), "DELETE FROM CARRIERS WHERE ID = ?");
+    StoreStatement st(m_store, Schema::File::AcarsLog, "DELETE FROM CARRIERS WHERE ID = ?");
     st.bind(1, id);
     st.run();
 }

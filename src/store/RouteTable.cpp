@@ -1,14 +1,15 @@
 #include "RouteTable.h"
 
-#include "SqliteDb.h"
 #include "Store.h"
+#include "StoreStatement.h"
 
 namespace corvane
 {
 
 std::vector<RouteRow> RouteTable::all()
 {
-    SqliteStatement st(m_store.routes(), "SELECT rowid, FLIGHT, ROUTE FROM ROUTES ORDER BY rowid");
+    StoreStatement st(m_store, Schema::File::Routes,
+                      "SELECT rowid, FLIGHT, ROUTE FROM ROUTES ORDER BY rowid");
     std::vector<RouteRow> rows;
     while (st.step())
         rows.push_back({st.int64(0), st.text(1), st.text(2)});
@@ -17,17 +18,17 @@ std::vector<RouteRow> RouteTable::all()
 
 qint64 RouteTable::add(const RouteRow &row)
 {
-    SqliteDb &db = m_store.routes();
-    SqliteStatement st(db, "INSERT INTO ROUTES (FLIGHT, ROUTE) VALUES (?, ?)");
+    StoreStatement st(m_store, Schema::File::Routes,
+                      "INSERT INTO ROUTES (FLIGHT, ROUTE) VALUES (?, ?)");
     st.bind(1, row.flight);
     st.bind(2, row.route);
-    st.run();
-    return db.lastInsertRowId();
+    return st.insert("rowid");
 }
 
 void RouteTable::update(const RouteRow &row)
 {
-    SqliteStatement st(m_store.routes(), "UPDATE ROUTES SET FLIGHT = ?, ROUTE = ? WHERE rowid = ?");
+    StoreStatement st(m_store, Schema::File::Routes,
+                      "UPDATE ROUTES SET FLIGHT = ?, ROUTE = ? WHERE rowid = ?");
     st.bind(1, row.flight);
     st.bind(2, row.route);
     st.bind(3, row.id);
@@ -36,14 +37,14 @@ void RouteTable::update(const RouteRow &row)
 
 void RouteTable::remove(qint64 id)
 {
-    SqliteStatement st(m_store.routes(), "DELETE FROM ROUTES WHERE rowid = ?");
+    StoreStatement st(m_store, Schema::File::Routes, "DELETE FROM ROUTES WHERE rowid = ?");
     st.bind(1, id);
     st.run();
 }
 
 void RouteTable::removeAll()
 {
-    m_store.routes().exec("DELETE FROM ROUTES");
+    StoreStatement(m_store, Schema::File::Routes, "DELETE FROM ROUTES").run();
 }
 
 } // namespace corvane

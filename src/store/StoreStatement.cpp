@@ -118,6 +118,26 @@ void StoreStatement::run()
     reset();
 }
 
+qint64 StoreStatement::insert(const char *keyColumn)
+{
+    if (m_files) {
+        m_files->run();
+        return sqlite3_last_insert_rowid(sqlite3_db_handle(m_files->handle()));
+    }
+    const QByteArray plain = m_sql;
+    m_sql += QByteArray(" RETURNING ") + keyColumn;
+    qint64 id = 0;
+    try {
+        id = step() ? int64(0) : 0;
+    } catch (...) {
+        m_sql = plain;
+        throw;
+    }
+    m_sql = plain;
+    reset();
+    return id;
+}
+
 int StoreStatement::columnCount() const
 {
     if (m_files)

@@ -36,6 +36,9 @@ public:
     void reset();
     // Runs a statement that returns no rows, then resets it.
     void run();
+    // Runs an INSERT of one row, then resets it; returns the new row's key
+    // (the column named, which the files know as the rowid).
+    qint64 insert(const char *keyColumn = "rowid");
 
     int columnCount() const;
     QString text(int column) const;

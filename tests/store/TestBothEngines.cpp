@@ -2,11 +2,14 @@
 // and on a server holding the same messages: every view, register and
 // figure must come out the same, row for row, on both.
 
+#include "store/AircraftTable.h"
 #include "store/BrowsingQueries.h"
+#include "store/CarrierTable.h"
 #include "store/MessageDetail.h"
 #include "store/MessagePager.h"
 #include "store/MessageViewCursor.h"
 #include "store/Recorder.h"
+#include "store/RouteTable.h"
 #include "store/ServerUrl.h"
 #include "store/Store.h"
 #include "store/StoreStatement.h"
@@ -208,6 +211,48 @@ private slots:
         QCOMPARE(counts(t.perHour(QDateTime(day, QTime(23, 0)))),
                  counts(s.perHour(QDateTime(day, QTime(23, 0)))));
         QCOMPARE(counts(t.topLabels(day)), counts(s.topLabels(day)));
+    }
+
+    // The reference editors add, change and remove rows; the new rows'
+    // keys find them again on either engine, and lookups see the edits.
+    void sameEdits()
+    {
+        for (Store *store : {&files, &onServer}) {
+            AircraftTable aircraft(*store);
+            const qint64 a = aircraft.add({0, "G-EUUA", "BAW", "A319", "1234", true});
+            aircraft.add({0, "N123AB", "---", "GLF5", "77", false});
+            aircraft.update({a, "G-EUUA", "BAW", "A320", "1234", true});
+            CarrierTable carriers(*store);
+            const qint64 c = carriers.add({0, "BA", "BAW", "British Airways"});
+            carriers.update({c, "BA", "BAW", "British Airways plc"});
+            const qint64 gone = carriers.add({0, "XX", "XXX", "Gone"});
+            carriers.remove(gone);
+            RouteTable routes(*store);
+            const qint64 r = routes.add({0, "BA0001", "LHR-JFK"});
+            routes.update({r, "BA0001", "LHR-BOS"});
+        }
+        const auto aircraftOf = [](Store &store) {
+            QStringList rows;
+            for (const AircraftRow &r : AircraftTable(store).all())
+                rows << QStringList{QString::number(r.id),
+                                    r.registration,
+                                    r.carrier,
+                                    r.type,
+                                    r.serial,
+                                    QString::number(r.heard)}
+                            .join(u'|');
+            return rows;
+        };
+        QCOMPARE(aircraftOf(onServer), aircraftOf(files));
+        QCOMPARE(CarrierTable(onServer).all().size(), size_t(1));
+        QCOMPARE(CarrierTable(onServer).all().front().carrier,
+                 QStringLiteral("British Airways plc"));
+        QCOMPARE(RouteTable(onServer).all().front().route, QStringLiteral("LHR-BOS"));
+        MessageDetail a(files), b(onServer);
+        QCOMPARE(b.read(1)->type, a.read(1)->type);
+        QCOMPARE(b.read(1)->type, QStringLiteral("A320"));
+        QCOMPARE(b.read(1)->operatorName, a.read(1)->operatorName);
+        QCOMPARE(b.read(1)->route, QStringLiteral("LHR-BOS"));
     }
 
     void markersNumberedOutsideQuotes_data()

@@ -12,6 +12,7 @@ public:
     QString name() const override { return QStringLiteral("aircraft-import"); }
     QString summary() const override { return QStringLiteral("load an aircraft list (CSV)"); }
     QString usage() const override;
+    bool worksOnServer() const override { return true; }
     int run(CliContext &context) override;
 };
 

@@ -27,7 +27,7 @@ int RoutesImportCommand::run(CliContext &c)
     const QString &file = args.file;
     try {
         Store store;
-        store.open(c.dataDir, c.storeProgress());
+        c.openStore(store);
         CliStatus status(c.err);
         RouteFileLoad load(store);
         load.setReplace(args.replace);

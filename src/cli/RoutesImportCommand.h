@@ -12,6 +12,7 @@ public:
     QString name() const override { return QStringLiteral("routes-import"); }
     QString summary() const override { return QStringLiteral("load a Brellwick route file"); }
     QString usage() const override;
+    bool worksOnServer() const override { return true; }
     int run(CliContext &context) override;
 };
 

@@ -3,8 +3,9 @@
 #include "AircraftTable.h"
 #include "NamedCommands.h"
 #include "ReferenceFileLines.h"
-#include "SqliteDb.h"
 #include "Store.h"
+#include "StoreStatement.h"
+#include "StoreTransaction.h"
 
 #include <memory>
 
@@ -21,15 +22,17 @@ QStringList AircraftListLoad::fields(const QString &line)
 AircraftListLoad::Result AircraftListLoad::load(const QString &path)
 {
     ReferenceFileLines lines(path);
-    SqliteDb &db = m_store.acarsLog();
+    const auto file = Schema::File::AcarsLog;
     // The first row of a registration, as a lookup by registration finds it.
-    SqliteStatement update(db, "UPDATE AIRCRAFT SET REGISTRATI = ?1, CARRIER = ?2, TYPE = ?3, "
-                               "CN = ?4 WHERE rowid = (SELECT rowid FROM AIRCRAFT "
-                               "WHERE REGISTRATI = ?1 ORDER BY rowid LIMIT 1)");
-    SqliteStatement insert(db, "INSERT INTO AIRCRAFT (REGISTRATI, CARRIER, TYPE, CN) "
-                               "VALUES (?, ?, ?, ?)");
+    StoreStatement update(m_store, file,
+                          "UPDATE AIRCRAFT SET REGISTRATI = ?1, CARRIER = ?2, TYPE = ?3, "
+                          "CN = ?4 WHERE rowid = (SELECT rowid FROM AIRCRAFT "
+                          "WHERE REGISTRATI = ?1 ORDER BY rowid LIMIT 1)");
+    StoreStatement insert(m_store, file,
+                          "INSERT INTO AIRCRAFT (REGISTRATI, CARRIER, TYPE, CN) "
+                          "VALUES (?, ?, ?, ?)");
     Result result;
-    auto tx = std::make_unique<SqliteTransaction>(db);
+    auto tx = std::make_unique<StoreTransaction>(m_store, file);
     if (m_replace)
         AircraftTable(m_store).removeAll();
     QString line;
@@ -46,7 +49,7 @@ AircraftListLoad::Result AircraftListLoad::load(const QString &path)
             insert.bind(i + 1, f[i]);
         }
         update.run();
-        if (sqlite3_changes(db.handle()) > 0) {
+        if (update.changes() > 0) {
             ++result.updated;
             insert.reset();
         } else {
@@ -60,10 +63,10 @@ AircraftListLoad::Result AircraftListLoad::load(const QString &path)
                 result.cancelled = true;
                 return result;
             }
-            tx = std::make_unique<SqliteTransaction>(db);
+            tx = std::make_unique<StoreTransaction>(m_store, file);
         }
     }
-    db.exec(NamedCommands::find(QStringLiteral("UpdateHeard"))->sql);
+    StoreStatement(m_store, file, NamedCommands::find(QStringLiteral("UpdateHeard"))->sql).run();
     tx->commit();
     return result;
 }

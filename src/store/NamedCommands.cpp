@@ -52,7 +52,7 @@ const std::array<NamedCommands::Command, 20> kCommands = {{
     {"SetAllHeardToNone", F::AcarsLog, false, true, 0, "UPDATE AIRCRAFT SET \"Heard?\" = 0"},
     // UPDATE Aircraft SET `Heard?` = true WHERE registrati IN (SELECT mreg FROM tmessage)
     {"UpdateHeard", F::AcarsLog, false, true, 0,
-     "UPDATE AIRCRAFT SET \"Heard?\" = 1 WHERE IFNULL(\"Heard?\", 0) = 0 "
+     "UPDATE AIRCRAFT SET \"Heard?\" = 1 WHERE coalesce(\"Heard?\", 0) = 0 "
      "AND EXISTS (SELECT 1 FROM tMessage WHERE tMessage.mReg = AIRCRAFT.REGISTRATI)"},
     // select * from uniqueaircraft
     {"AllUniqueAircraft", F::AcarsLog, false, false, 0, "SELECT * FROM UniqueAircraft"},

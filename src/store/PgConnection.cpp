@@ -78,6 +78,11 @@ QVariant PgResult::variant(int row, int column) const
     }
 }
 
+qint64 PgResult::affectedRows() const
+{
+    return m_result ? QByteArray(PQcmdTuples(m_result)).toLongLong() : 0;
+}
+
 const char *PgResult::raw(int row, int column, int *size) const
 {
     *size = PQgetlength(m_result, row, column);

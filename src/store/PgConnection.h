@@ -36,6 +36,8 @@ public:
     // integers and floats, text for the rest, null for NULL.
     QVariant variant(int row, int column) const;
     QByteArray columnName(int column) const;
+    // The rows an INSERT, UPDATE or DELETE changed.
+    qint64 affectedRows() const;
     // The text of a column without a copy, valid while the result lives.
     const char *raw(int row, int column, int *size) const;
 

@@ -2,8 +2,9 @@
 
 #include "ReferenceFileLines.h"
 #include "RouteTable.h"
-#include "SqliteDb.h"
 #include "Store.h"
+#include "StoreStatement.h"
+#include "StoreTransaction.h"
 
 #include <memory>
 
@@ -40,13 +41,14 @@ QString RouteFileLoad::malformedText(qint64 line)
 RouteFileLoad::Result RouteFileLoad::load(const QString &path)
 {
     ReferenceFileLines lines(path);
-    SqliteDb &db = m_store.routes();
-    SqliteStatement append(db, "INSERT INTO ROUTES (FLIGHT, ROUTE) VALUES (?1, ?2)");
-    SqliteStatement addNew(db, "INSERT INTO ROUTES (FLIGHT, ROUTE) SELECT ?1, ?2 "
-                               "WHERE NOT EXISTS (SELECT 1 FROM ROUTES WHERE FLIGHT = ?1)");
-    SqliteStatement &insert = m_replace ? append : addNew;
+    const auto file = Schema::File::Routes;
+    StoreStatement append(m_store, file, "INSERT INTO ROUTES (FLIGHT, ROUTE) VALUES (?1, ?2)");
+    StoreStatement addNew(m_store, file,
+                          "INSERT INTO ROUTES (FLIGHT, ROUTE) SELECT ?1, ?2 "
+                          "WHERE NOT EXISTS (SELECT 1 FROM ROUTES WHERE FLIGHT = ?1)");
+    StoreStatement &insert = m_replace ? append : addNew;
     Result result;
-    auto tx = std::make_unique<SqliteTransaction>(db);
+    auto tx = std::make_unique<StoreTransaction>(m_store, file);
     if (m_replace)
         RouteTable(m_store).removeAll();
     QString text;
@@ -61,7 +63,7 @@ RouteFileLoad::Result RouteFileLoad::load(const QString &path)
         insert.bind(1, line.flight);
         insert.bind(2, line.route);
         insert.run();
-        if (sqlite3_changes(db.handle()) > 0)
+        if (insert.changes() > 0)
             ++result.added;
         else
             ++result.kept;
@@ -74,7 +76,7 @@ RouteFileLoad::Result RouteFileLoad::load(const QString &path)
                 result.cancelled = true;
                 return result;
             }
-            tx = std::make_unique<SqliteTransaction>(db);
+            tx = std::make_unique<StoreTransaction>(m_store, file);
         }
     }
     tx->commit();

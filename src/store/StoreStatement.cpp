@@ -97,8 +97,10 @@ bool StoreStatement::step()
 {
     if (m_files)
         return m_files->step();
-    if (!m_rows)
+    if (!m_rows) {
         m_rows = std::make_unique<PgResult>(m_store->server().query(m_sql, m_values));
+        m_changes = m_rows->affectedRows();
+    }
     return ++m_row < m_rows->rows();
 }
 
@@ -136,6 +138,13 @@ qint64 StoreStatement::insert(const char *keyColumn)
     m_sql = plain;
     reset();
     return id;
+}
+
+qint64 StoreStatement::changes() const
+{
+    if (m_files)
+        return sqlite3_changes(sqlite3_db_handle(m_files->handle()));
+    return m_changes;
 }
 
 int StoreStatement::columnCount() const

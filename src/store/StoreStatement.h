@@ -39,6 +39,8 @@ public:
     // Runs an INSERT of one row, then resets it; returns the new row's key
     // (the column named, which the files know as the rowid).
     qint64 insert(const char *keyColumn = "rowid");
+    // The rows the last run changed.
+    qint64 changes() const;
 
     int columnCount() const;
     QString text(int column) const;
@@ -61,6 +63,7 @@ private:
     std::vector<QByteArray> m_values;
     std::unique_ptr<PgResult> m_rows;
     int m_row = -1;
+    qint64 m_changes = 0;
 };
 
 } // namespace corvane

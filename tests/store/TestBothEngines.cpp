@@ -2,6 +2,7 @@
 // and on a server holding the same messages: every view, register and
 // figure must come out the same, row for row, on both.
 
+#include "store/AircraftListLoad.h"
 #include "store/AircraftTable.h"
 #include "store/BrowsingQueries.h"
 #include "store/CarrierTable.h"
@@ -9,6 +10,7 @@
 #include "store/MessagePager.h"
 #include "store/MessageViewCursor.h"
 #include "store/Recorder.h"
+#include "store/RouteFileLoad.h"
 #include "store/RouteTable.h"
 #include "store/ServerUrl.h"
 #include "store/Store.h"
@@ -253,6 +255,38 @@ private slots:
         QCOMPARE(b.read(1)->type, QStringLiteral("A320"));
         QCOMPARE(b.read(1)->operatorName, a.read(1)->operatorName);
         QCOMPARE(b.read(1)->route, QStringLiteral("LHR-BOS"));
+    }
+
+    // The bulk loads add and update the same rows, counted the same, and
+    // mark the aircraft heard that the messages name.
+    void sameLoads()
+    {
+        const QString aircraftFile = env.writeFile(
+            "a.csv", "g-euua,BAW,A321,1234\nD-AIBC,DLH,A321,55\n,,,\nD-AIBC,DLH,A320,56\n");
+        const QString routeFile =
+            env.writeFile("r.txt", "BA0001=EGLL-KJFK\nLH400=EDDF-KJFK\nlh400=EDDF-KBOS\n");
+        QStringList results;
+        for (Store *store : {&files, &onServer}) {
+            const AircraftListLoad::Result a = AircraftListLoad(*store).load(aircraftFile);
+            const RouteFileLoad::Result r = RouteFileLoad(*store).load(routeFile);
+            results << QStringLiteral("%1 %2 %3 %4")
+                           .arg(a.added)
+                           .arg(a.updated)
+                           .arg(r.added)
+                           .arg(r.kept);
+        }
+        QCOMPARE(results[1], results[0]);
+        QCOMPARE(results[0], QStringLiteral("1 2 1 2"));
+        const auto aircraftOf = [](Store &store) {
+            QStringList rows;
+            for (const AircraftRow &r : AircraftTable(store).all())
+                rows << QStringList{r.registration, r.type, r.serial, QString::number(r.heard)}
+                            .join(u'|');
+            return rows;
+        };
+        QCOMPARE(aircraftOf(onServer), aircraftOf(files));
+        QVERIFY(aircraftOf(onServer).contains(QStringLiteral("D-AIBC|A320|56|1")));
+        QCOMPARE(RouteTable(onServer).all().size(), RouteTable(files).all().size());
     }
 
     void markersNumberedOutsideQuotes_data()

@@ -3,6 +3,7 @@
 #include "PgConnection.h"
 #include "ServerSearch.h"
 #include "Store.h"
+#include "StoreError.h"
 #include "StoreStatement.h"
 
 #include <QHash>
@@ -176,9 +177,14 @@ const MessageRow *MessagePager::row(qint64 index)
 {
     if (index < 0 || index >= m_count)
         return nullptr;
-    const std::vector<MessageRow> &rows = page(index / kPageSize);
-    const qint64 at = index % kPageSize;
-    return at < qint64(rows.size()) ? &rows[size_t(at)] : nullptr;
+    try {
+        const std::vector<MessageRow> &rows = page(index / kPageSize);
+        const qint64 at = index % kPageSize;
+        return at < qint64(rows.size()) ? &rows[size_t(at)] : nullptr;
+    } catch (const StoreError &) {
+        // A server out of reach: the grid shows the row empty meanwhile.
+        return nullptr;
+    }
 }
 
 const std::vector<MessageRow> &MessagePager::page(qint64 number)
@@ -195,8 +201,10 @@ const std::vector<MessageRow> &MessagePager::page(qint64 number)
     }
     const qint64 first = number * kPageSize;
     const qint64 count = std::min<qint64>(kPageSize, m_count - first);
+    // Read before it is counted as cached: a page that fails is read again.
+    std::vector<MessageRow> rows = readPage(first, count);
     m_recent.push_back(number);
-    return m_pages.emplace(number, readPage(first, count)).first->second;
+    return m_pages.emplace(number, std::move(rows)).first->second;
 }
 
 MessageRow MessagePager::readRow(StoreStatement &st)

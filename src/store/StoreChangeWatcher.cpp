@@ -1,9 +1,9 @@
 #include "StoreChangeWatcher.h"
 
-#include "PgConnection.h"
 #include "SqliteDb.h"
 #include "Store.h"
 #include "StoreError.h"
+#include "StoreStatement.h"
 
 namespace corvane
 {
@@ -32,10 +32,11 @@ qint64 StoreChangeWatcher::version()
     try {
         // On a server, the newest message: stations only add messages, and
         // our own deletions refresh the views themselves.
-        if (m_store.onServer())
-            return m_store.server()
-                .query("SELECT coalesce(max(rowid), 0) FROM tMessage")
-                .int64(0, 0);
+        if (m_store.onServer()) {
+            StoreStatement newest(m_store, Schema::File::AcarsLog,
+                                  "SELECT coalesce(max(rowid), 0) FROM tMessage");
+            return newest.step() ? newest.int64(0) : -1;
+        }
         // The counter moves whenever another connection commits to the file.
         SqliteStatement st(m_store.acarsLog(), "PRAGMA data_version");
         return st.step() ? st.int64(0) : -1;

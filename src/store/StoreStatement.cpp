@@ -98,10 +98,26 @@ bool StoreStatement::step()
     if (m_files)
         return m_files->step();
     if (!m_rows) {
-        m_rows = std::make_unique<PgResult>(m_store->server().query(m_sql, m_values));
+        m_rows = std::make_unique<PgResult>(query());
         m_changes = m_rows->affectedRows();
     }
     return ++m_row < m_rows->rows();
+}
+
+PgResult StoreStatement::query()
+{
+    PgConnection &db = m_store->server();
+    try {
+        return db.query(m_sql, m_values);
+    } catch (const StoreError &) {
+        // A server restarted since the last statement (or a link that went
+        // down and came back): a read runs again, once, on a new
+        // connection. A write does not: it may have been done.
+        const bool read = m_sql.trimmed().left(6).toUpper() == "SELECT";
+        if (!read || db.isConnected() || !db.reconnect())
+            throw;
+        return db.query(m_sql, m_values);
+    }
 }
 
 void StoreStatement::reset()

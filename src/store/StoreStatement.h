@@ -56,6 +56,8 @@ public:
     static QByteArray numberedMarkers(const QByteArray &sql, int *count = nullptr);
 
 private:
+    PgResult query();
+
     std::unique_ptr<SqliteStatement> m_files;
     // On a server: the connection, the SQL, the values and the rows.
     Store *m_store = nullptr;

@@ -1,6 +1,7 @@
 #include "TablePager.h"
 
 #include "Store.h"
+#include "StoreError.h"
 #include "StoreStatement.h"
 
 #include <QHash>
@@ -102,8 +103,13 @@ const TableRow *TablePager::row(qint64 index)
 {
     if (index < 0 || index >= rowCount())
         return nullptr;
-    const std::vector<TableRow> &rows = page(index / kPageSize);
-    return &rows[size_t(index % kPageSize)];
+    try {
+        const std::vector<TableRow> &rows = page(index / kPageSize);
+        return &rows[size_t(index % kPageSize)];
+    } catch (const StoreError &) {
+        // A server out of reach: the grid shows the row empty meanwhile.
+        return nullptr;
+    }
 }
 
 qint64 TablePager::lowerBound(const QString &value)
@@ -137,8 +143,10 @@ const std::vector<TableRow> &TablePager::page(qint64 number)
     }
     const qint64 first = number * kPageSize;
     const qint64 count = std::min<qint64>(kPageSize, rowCount() - first);
+    // Read before it is counted as cached: a page that fails is read again.
+    std::vector<TableRow> rows = readPage(first, count);
     m_recent.push_back(number);
-    return m_pages.emplace(number, readPage(first, count)).first->second;
+    return m_pages.emplace(number, std::move(rows)).first->second;
 }
 
 std::vector<TableRow> TablePager::readPageById(qint64 first, qint64 count)

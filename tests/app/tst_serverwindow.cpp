@@ -155,6 +155,25 @@ private slots:
         statistics.refreshStatistics();
         QCOMPARE(Dialogs::shownMessages().join(u'|'), QString());
 
+        // The server goes away and comes back: the window neither freezes
+        // nor falls over meanwhile, and follows the stations again after.
+        QVERIFY(shown(browser, MessageView::all()));
+        QVERIFY(server.stop());
+        for (int row = 0; row < 300; row += 7)
+            text(model, row, MessageView::Text);
+        browser.setView(MessageView::sortedBy(MessageView::Label));
+        registers.refreshViews();
+        window.messageGrid()->setCurrentIndex(model->index(5, 0));
+        QTest::qWait(1500);
+        QVERIFY(server.restart());
+        test::AcarsdecFeed::send(ports[1], QStringLiteral("TWO"), 150, 10);
+        QVERIFY(shown(browser, MessageView::all()));
+        deadline.setRemainingTime(30000);
+        while (model->recordCount() != 310 && !deadline.hasExpired())
+            QTest::qWait(100);
+        QCOMPARE(model->recordCount(), qint64(310));
+        QCOMPARE(text(model, 309, MessageView::Text), QStringLiteral("TWO message 159"));
+
         for (auto &station : stations) {
             ::kill(pid_t(station->processId()), SIGINT);
             QVERIFY(station->waitForFinished(15000));

@@ -5,15 +5,10 @@
 #include "formats/LogFormats.h"
 #include "formats/LogImporter.h"
 #include "settings/Settings.h"
-#include "store/MessageRecorder.h"
-#include "store/PgConnection.h"
-#include "store/ServerRecorder.h"
-#include "store/ServerSchema.h"
-#include "store/ServerUrl.h"
+#include "store/Recorder.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
 
-#include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QThread>

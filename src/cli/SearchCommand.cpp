@@ -3,9 +3,7 @@
 #include "browse/core/CsvWriter.h"
 #include "store/MessageSearch.h"
 #include "store/MessageView.h"
-#include "store/PgConnection.h"
 #include "store/ServerSearch.h"
-#include "store/ServerUrl.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
 

@@ -1,15 +1,10 @@
 #include "RecorderThread.h"
 
-#include "store/MessageRecorder.h"
-#include "store/PgConnection.h"
 #include "store/ServerRecorder.h"
-#include "store/ServerSchema.h"
-#include "store/ServerUrl.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QThread>
 #include <exception>
 

@@ -12,6 +12,7 @@
 #include "browse/StatisticsTab.h"
 #include "browse/TableGridModel.h"
 #include "recording/RecorderThread.h"
+#include "reports/ReportsController.h"
 #include "store/PgConnection.h"
 #include "store/ServerSearch.h"
 #include "store/ServerUrl.h"
@@ -154,6 +155,16 @@ private slots:
             window.messageText()->toPlainText().startsWith(QStringLiteral("TWO message 12")));
         statistics.refreshStatistics();
         QCOMPARE(Dialogs::shownMessages().join(u'|'), QString());
+
+        // Reports do not read the server yet, and say so rather than show the
+        // folder's files.
+        ReportsController reports(window, store);
+        window.menuItem(QStringLiteral("mnuReportsUniqueAircraft"))->trigger();
+        QVERIFY2(Dialogs::shownMessages().value(0).startsWith(
+                     QStringLiteral("Reports work on the data folder's files only so far")),
+                 qPrintable(Dialogs::shownMessages().join(u'|')));
+        Dialogs::reset();
+        Dialogs::setUnattended(true);
 
         // The server goes away and comes back: the window neither freezes
         // nor falls over meanwhile, and follows the stations again after.

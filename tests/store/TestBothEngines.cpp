@@ -6,6 +6,8 @@
 #include "store/AircraftTable.h"
 #include "store/BrowsingQueries.h"
 #include "store/CarrierTable.h"
+#include "store/DayRange.h"
+#include "store/HeardRegistrations.h"
 #include "store/MessageDetail.h"
 #include "store/MessagePager.h"
 #include "store/MessageViewCursor.h"
@@ -287,6 +289,23 @@ private slots:
         QCOMPARE(aircraftOf(onServer), aircraftOf(files));
         QVERIFY(aircraftOf(onServer).contains(QStringLiteral("D-AIBC|A320|56|1")));
         QCOMPARE(RouteTable(onServer).all().size(), RouteTable(files).all().size());
+    }
+
+    // The trip log's and the unmatched report's lists.
+    void sameHeardRegistrations()
+    {
+        HeardRegistrations a(files), b(onServer);
+        const DayRange days(QDate(2026, 12, 2), QDate(2026, 12, 3));
+        QCOMPARE(b.inDays(days).size(), a.inDays(days).size());
+        QStringList x, y;
+        for (const auto &m : a.matchedWithAircraft())
+            x << m.registration.toUpper() + QString::number(m.known);
+        for (const auto &m : b.matchedWithAircraft())
+            y << m.registration.toUpper() + QString::number(m.known);
+        x.sort();
+        y.sort();
+        QCOMPARE(y, x);
+        QVERIFY(x.contains(QStringLiteral("D-AIBC1")));
     }
 
     void markersNumberedOutsideQuotes_data()

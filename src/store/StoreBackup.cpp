@@ -26,6 +26,11 @@ QString StoreBackup::refusal(const QString &folder) const
 {
     if (folder.isEmpty())
         return QStringLiteral("no backup folder given");
+    // Nothing to copy here: the folder's files are not the store then.
+    if (m_store.onServer())
+        return QStringLiteral("The store is on the server %1: back it up there (pg_dump), or "
+                              "copy it into a data folder with corvane store copy --from")
+            .arg(m_store.serverDisplay());
     const QString canonical = QFileInfo(folder).canonicalFilePath();
     if (!canonical.isEmpty() && canonical == QFileInfo(m_store.folder()).canonicalFilePath())
         return QStringLiteral("%1 is the data folder itself; choose another folder").arg(folder);

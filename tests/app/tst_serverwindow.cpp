@@ -17,6 +17,7 @@
 #include "store/ServerSearch.h"
 #include "store/ServerUrl.h"
 #include "store/Store.h"
+#include "store/StoreBackup.h"
 #include "store/StoreChangeWatcher.h"
 #include "support/AcarsdecFeed.h"
 #include "support/TestEnvironment.h"
@@ -163,6 +164,8 @@ private slots:
         QVERIFY2(Dialogs::shownMessages().value(0).startsWith(
                      QStringLiteral("Reports work on the data folder's files only so far")),
                  qPrintable(Dialogs::shownMessages().join(u'|')));
+        // Nor does a backup copy the folder's files for the server's store.
+        QVERIFY(!StoreBackup(store).refusal(env.newDataDir()).isEmpty());
         Dialogs::reset();
         Dialogs::setUnattended(true);
 

@@ -4,7 +4,7 @@
 #include "SqliteDb.h"
 #include "Store.h"
 #include "StoreError.h"
-#include "StoreReadSnapshot.h"
+#include "StoreTransaction.h"
 
 #include <algorithm>
 #include <chrono>
@@ -152,9 +152,9 @@ MessageViewWorker::Result MessageViewWorker::compute(const MessageView &view)
     }
     try {
         // One snapshot for the count and the sort.
-        StoreReadSnapshot snapshot(*m_db);
+        StoreTransaction snapshot(*m_db, Schema::File::AcarsLog, StoreTransaction::Kind::Snapshot);
         result.computed = MessagePager::compute(*m_db, view);
-        snapshot.end();
+        snapshot.commit();
     } catch (const StoreError &e) {
         result.error = e.message();
     }

@@ -8,12 +8,14 @@
 namespace corvane
 {
 
-StoreTransaction::StoreTransaction(Store &store, Schema::File file) : m_store(store), m_file(file)
+StoreTransaction::StoreTransaction(Store &store, Schema::File file, Kind kind)
+    : m_store(store), m_file(file)
 {
+    const bool write = kind == Kind::Write;
     if (store.onServer())
-        store.server().exec("BEGIN");
+        store.server().exec(write ? "BEGIN" : "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
     else
-        store.db(file).exec("BEGIN IMMEDIATE");
+        store.db(file).exec(write ? "BEGIN IMMEDIATE" : "BEGIN");
 }
 
 StoreTransaction::~StoreTransaction()

@@ -2,6 +2,8 @@
 
 #include "MessageSearchIndex.h"
 #include "SqliteDb.h"
+#include "Store.h"
+#include "StoreStatement.h"
 
 namespace corvane
 {
@@ -25,11 +27,13 @@ qint64 MessageCompanions::count(const char *sql)
     return st.step() ? st.int64(0) : 0;
 }
 
-void MessageCompanions::forgetMessages(const std::vector<qint64> &rowids)
+void MessageCompanions::forgetMessages(Store &store, const std::vector<qint64> &rowids)
 {
-    MessageCounts::ofRemoval(m_db, rowids).applyTo(m_db);
-    MessageSearchIndex(m_db).forget(rowids);
-    SqliteStatement remove(m_db, "DELETE FROM FeedDetails WHERE MessageId = ?");
+    MessageCounts::ofRemoval(store, rowids).applyTo(store);
+    if (!store.onServer())
+        MessageSearchIndex(store.acarsLog()).forget(rowids);
+    StoreStatement remove(store, Schema::File::AcarsLog,
+                          "DELETE FROM FeedDetails WHERE MessageId = ?");
     for (qint64 rowid : rowids) {
         remove.bind(1, rowid);
         remove.run();

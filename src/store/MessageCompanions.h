@@ -10,6 +10,7 @@ namespace corvane
 {
 
 class SqliteDb;
+class Store;
 
 // The rows kept beside the messages: those tied to them by the message's rowid
 // (the decoders' details, the search index) and the message counts. Every deletion of messages
@@ -26,8 +27,9 @@ class MessageCompanions
 public:
     explicit MessageCompanions(SqliteDb &db) : m_db(db) {}
 
-    // Before the messages are deleted: their counts are read from them.
-    void forgetMessages(const std::vector<qint64> &rowids);
+    // Before the messages are deleted: their counts are read from them. On
+    // a server the search index lies on the message table itself.
+    static void forgetMessages(Store &store, const std::vector<qint64> &rowids);
     void forgetAll();
     // Before deleting the messages that match a condition on tMessage: the
     // search index reads what it must take out from the rows themselves.

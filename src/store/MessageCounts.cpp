@@ -1,6 +1,7 @@
 #include "MessageCounts.h"
 
 #include "SqliteDb.h"
+#include "StoreStatement.h"
 
 #include <sqlite3.h>
 
@@ -52,64 +53,78 @@ std::pair<QByteArray, QByteArray> MessageCounts::splitKey(const QByteArray &key)
 
 void MessageCounts::applyTo(SqliteDb &db) const
 {
+    apply([&db](const char *sql) { return std::make_unique<StoreStatement>(db, sql); });
+}
+
+void MessageCounts::applyTo(Store &store) const
+{
+    apply([&store](const char *sql) {
+        return std::make_unique<StoreStatement>(store, Schema::File::AcarsLog, sql);
+    });
+}
+
+// The kept column is named with its table: on a server a bare name in the
+// update would be ambiguous beside the proposed row.
+void MessageCounts::apply(const Statements &statement) const
+{
     if (isEmpty())
         return;
     bool removed = false;
     {
-        SqliteStatement upsert(db, "INSERT INTO MessagesByHour (Hour, Messages) VALUES (?, ?) "
-                                   "ON CONFLICT (Hour) DO UPDATE SET "
-                                   "Messages = Messages + excluded.Messages");
+        const auto upsert = statement("INSERT INTO MessagesByHour (Hour, Messages) VALUES (?, ?) "
+                                      "ON CONFLICT (Hour) DO UPDATE SET "
+                                      "Messages = MessagesByHour.Messages + excluded.Messages");
         for (auto it = m_hours.cbegin(); it != m_hours.cend(); ++it) {
             if (it.value() == 0)
                 continue;
-            upsert.bind(1, it.key());
-            upsert.bind(2, it.value());
-            upsert.run();
+            upsert->bind(1, QString::fromUtf8(it.key()));
+            upsert->bind(2, it.value());
+            upsert->run();
             removed = removed || it.value() < 0;
         }
     }
     if (removed)
-        db.exec("DELETE FROM MessagesByHour WHERE Messages <= 0");
-    applyPairs(db, m_labels,
+        statement("DELETE FROM MessagesByHour WHERE Messages <= 0")->run();
+    applyPairs(statement, m_labels,
                "INSERT INTO MessagesByLabel (Day, Label, Messages) VALUES (?, ?, ?) "
-               "ON CONFLICT (Day, Label) DO UPDATE SET Messages = Messages + excluded.Messages",
+               "ON CONFLICT (Day, Label) DO UPDATE SET "
+               "Messages = MessagesByLabel.Messages + excluded.Messages",
                "DELETE FROM MessagesByLabel WHERE Messages <= 0");
-    applyPairs(db, m_regs,
+    applyPairs(statement, m_regs,
                "INSERT INTO MessagesByRegistration (Day, Registration, Messages) VALUES (?, ?, ?) "
                "ON CONFLICT (Day, Registration) DO UPDATE SET "
-               "Messages = Messages + excluded.Messages",
+               "Messages = MessagesByRegistration.Messages + excluded.Messages",
                "DELETE FROM MessagesByRegistration WHERE Messages <= 0");
 }
 
-void MessageCounts::applyPairs(SqliteDb &db, const QHash<QByteArray, qint64> &pairs,
+void MessageCounts::applyPairs(const Statements &statement, const QHash<QByteArray, qint64> &pairs,
                                const char *upsert, const char *prune)
 {
     bool removed = false;
     {
-        SqliteStatement st(db, upsert);
+        const auto st = statement(upsert);
         for (auto it = pairs.cbegin(); it != pairs.cend(); ++it) {
             if (it.value() == 0)
                 continue;
-            const qsizetype split = it.key().indexOf('\0');
-            st.bind(1, it.key().left(split));
-            // Bound as text even when empty: a missing label or registration
-            // is counted under the empty one.
-            const QByteArray other = it.key().mid(split + 1);
-            st.bind(2, other.isNull() ? QByteArray("") : other);
-            st.bind(3, it.value());
-            st.run();
+            // A missing label or registration is counted under the empty one.
+            const auto [day, other] = splitKey(it.key());
+            st->bind(1, QString::fromUtf8(day));
+            st->bind(2, QString::fromUtf8(other));
+            st->bind(3, it.value());
+            st->run();
             removed = removed || it.value() < 0;
         }
     }
     if (removed)
-        db.exec(prune);
+        statement(prune)->run();
 }
 
-MessageCounts MessageCounts::ofRemoval(SqliteDb &db, const std::vector<qint64> &rowids)
+MessageCounts MessageCounts::ofRemoval(Store &store, const std::vector<qint64> &rowids)
 {
     MessageCounts tally;
-    SqliteStatement read(db, "SELECT coalesce(mTime, ''), coalesce(mReg, ''), "
-                             "coalesce(mLabel, '') FROM tMessage WHERE rowid = ?");
+    StoreStatement read(store, Schema::File::AcarsLog,
+                        "SELECT coalesce(mTime, ''), coalesce(mReg, ''), "
+                        "coalesce(mLabel, '') FROM tMessage WHERE rowid = ?");
     for (qint64 rowid : rowids) {
         read.bind(1, rowid);
         if (read.step())

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QHash>
 #include <QtGlobal>
+#include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -10,6 +12,8 @@ namespace corvane
 {
 
 class SqliteDb;
+class Store;
+class StoreStatement;
 
 // The message counts kept beside the messages so that the traffic charts
 // never read the message table: messages per local hour, and per local day
@@ -27,6 +31,8 @@ public:
     bool isEmpty() const { return m_hours.isEmpty(); }
     void clear();
     void applyTo(SqliteDb &db) const;
+    // On the files' message file or on the server's tables.
+    void applyTo(Store &store) const;
 
     // The tally itself, for a store that applies it otherwise: counts by
     // hour, and by a key of day and label (or registration) that splitKey()
@@ -37,15 +43,17 @@ public:
     static std::pair<QByteArray, QByteArray> splitKey(const QByteArray &key);
 
     // The tally of stored messages, negated: what deleting them takes away.
-    static MessageCounts ofRemoval(SqliteDb &db, const std::vector<qint64> &rowids);
+    static MessageCounts ofRemoval(Store &store, const std::vector<qint64> &rowids);
     // Counts every message afresh.
     static void recount(SqliteDb &db);
     static void forgetAll(SqliteDb &db);
 
 private:
     static QByteArray pairKey(const QByteArray &day, const QByteArray &other);
-    static void applyPairs(SqliteDb &db, const QHash<QByteArray, qint64> &pairs, const char *upsert,
-                           const char *prune);
+    using Statements = std::function<std::unique_ptr<StoreStatement>(const char *sql)>;
+    void apply(const Statements &statement) const;
+    static void applyPairs(const Statements &statement, const QHash<QByteArray, qint64> &pairs,
+                           const char *upsert, const char *prune);
 
     QHash<QByteArray, qint64> m_hours;  // "YYYY-MM-DD HH"
     QHash<QByteArray, qint64> m_labels; // day, NUL, label

@@ -1,19 +1,17 @@
 #include "MessageDeletion.h"
 
 #include "MessageCompanions.h"
-#include "SqliteDb.h"
 #include "Store.h"
+#include "StoreStatement.h"
+#include "StoreTransaction.h"
 
 namespace corvane
 {
 
-// A pair's messages are found through the registration's index: one
-// registration has few messages, while one flight number ("Uplink") may have
-// millions.
 namespace
 {
 
-void bindKey(SqliteStatement &st, const QString &registration, const QString &flight)
+void bindKey(StoreStatement &st, const QString &registration, const QString &flight)
 {
     st.bind(1, registration);
     st.bind(2, flight);
@@ -21,12 +19,31 @@ void bindKey(SqliteStatement &st, const QString &registration, const QString &fl
 
 } // namespace
 
-MessageDeletion::MessageDeletion(Store &store) : m_db(store.acarsLog()) {}
+MessageDeletion::MessageDeletion(Store &store) : m_store(store) {}
+
+QByteArray MessageDeletion::locked() const
+{
+    return m_store.onServer() ? " FOR UPDATE" : "";
+}
+
+// A pair's messages are found through the registration's index: one
+// registration has few messages, while one flight number ("Uplink") may have
+// millions. The server's planner knows that from its statistics.
+QByteArray MessageDeletion::byRegistration() const
+{
+    return m_store.onServer() ? "" : " INDEXED BY idxMessageReg";
+}
+
+QByteArray MessageDeletion::atLeastOne(const char *count) const
+{
+    return (m_store.onServer() ? "GREATEST(" : "MAX(") + QByteArray(count) + " - 1, 1)";
+}
 
 bool MessageDeletion::deleteMessage(qint64 rowid)
 {
-    SqliteTransaction tx(m_db);
-    SqliteStatement message(m_db, "SELECT mReg, mFlight, mTime FROM tMessage WHERE rowid = ?");
+    StoreTransaction tx(m_store, Schema::File::AcarsLog);
+    StoreStatement message(m_store, Schema::File::AcarsLog,
+                           "SELECT mReg, mFlight, mTime FROM tMessage WHERE rowid = ?" + locked());
     message.bind(1, rowid);
     if (!message.step())
         return false;
@@ -34,27 +51,33 @@ bool MessageDeletion::deleteMessage(qint64 rowid)
     const QString flight = message.text(1);
     const QString time = message.text(2);
     message.reset();
-    removeMessages({rowid});
 
-    SqliteStatement pair(m_db, "SELECT rowid, FirstHeard, LastHeard FROM ACARSLOG "
-                               "WHERE Registration = ? AND Flight = ? ORDER BY rowid LIMIT 1");
+    StoreStatement pair(m_store, Schema::File::AcarsLog,
+                        "SELECT rowid, FirstHeard, LastHeard FROM ACARSLOG "
+                        "WHERE Registration = ? AND Flight = ? ORDER BY rowid LIMIT 1" +
+                            locked());
     bindKey(pair, registration, flight);
-    if (!pair.step()) {
+    const bool hasPair = pair.step();
+    const PairRow p = hasPair ? PairRow{pair.int64(0), pair.text(1), pair.text(2)} : PairRow{};
+    pair.reset();
+    lockAircraft(registration);
+    removeMessages({rowid});
+    if (!hasPair) {
         tx.commit();
         return true;
     }
-    const PairRow p{pair.int64(0), pair.text(1), pair.text(2)};
-    pair.reset();
 
     if (!pairHasMessages(registration, flight)) {
-        SqliteStatement drop(m_db, "DELETE FROM ACARSLOG WHERE Registration = ? AND Flight = ?");
+        StoreStatement drop(m_store, Schema::File::AcarsLog,
+                            "DELETE FROM ACARSLOG WHERE Registration = ? AND Flight = ?");
         bindKey(drop, registration, flight);
         drop.run();
         // The aircraft may still have messages under other flights.
         recountAircraft(registration);
     } else if (time != p.first && time != p.last) {
-        SqliteStatement lower(m_db, "UPDATE ACARSLOG SET TimesHeard = MAX(TimesHeard - 1, 1) "
-                                    "WHERE rowid = ?");
+        StoreStatement lower(m_store, Schema::File::AcarsLog,
+                             "UPDATE ACARSLOG SET TimesHeard = " + atLeastOne("TimesHeard") +
+                                 " WHERE rowid = ?");
         lower.bind(1, p.rowid);
         lower.run();
         decreaseAircraft(registration);
@@ -68,19 +91,22 @@ bool MessageDeletion::deleteMessage(qint64 rowid)
 
 bool MessageDeletion::deletePair(const QString &registration, const QString &flight)
 {
-    SqliteTransaction tx(m_db);
+    StoreTransaction tx(m_store, Schema::File::AcarsLog);
+    StoreStatement drop(m_store, Schema::File::AcarsLog,
+                        "DELETE FROM ACARSLOG WHERE Registration = ? AND Flight = ?");
+    bindKey(drop, registration, flight);
+    drop.run();
+    const bool hadPair = drop.changes() > 0;
+    lockAircraft(registration);
+
     std::vector<qint64> rowids;
-    SqliteStatement messages(m_db, "SELECT rowid FROM tMessage INDEXED BY idxMessageReg "
-                                   "WHERE mReg = ? AND mFlight = ?");
+    StoreStatement messages(m_store, Schema::File::AcarsLog,
+                            "SELECT rowid FROM tMessage" + byRegistration() +
+                                " WHERE mReg = ? AND mFlight = ?" + locked());
     bindKey(messages, registration, flight);
     while (messages.step())
         rowids.push_back(messages.int64(0));
     messages.reset();
-
-    SqliteStatement drop(m_db, "DELETE FROM ACARSLOG WHERE Registration = ? AND Flight = ?");
-    bindKey(drop, registration, flight);
-    drop.run();
-    const bool hadPair = sqlite3_changes(m_db.handle()) > 0;
     if (!hadPair && rowids.empty())
         return false;
     removeMessages(rowids);
@@ -89,10 +115,20 @@ bool MessageDeletion::deletePair(const QString &registration, const QString &fli
     return true;
 }
 
+void MessageDeletion::lockAircraft(const QString &registration)
+{
+    if (!m_store.onServer())
+        return;
+    StoreStatement lock(m_store, Schema::File::AcarsLog,
+                        "SELECT 1 FROM UniqueAircraft WHERE Registration = ? FOR UPDATE");
+    lock.bind(1, registration);
+    lock.run();
+}
+
 void MessageDeletion::removeMessages(const std::vector<qint64> &rowids)
 {
-    MessageCompanions(m_db).forgetMessages(rowids);
-    SqliteStatement remove(m_db, "DELETE FROM tMessage WHERE rowid = ?");
+    MessageCompanions::forgetMessages(m_store, rowids);
+    StoreStatement remove(m_store, Schema::File::AcarsLog, "DELETE FROM tMessage WHERE rowid = ?");
     for (qint64 rowid : rowids) {
         remove.bind(1, rowid);
         remove.run();
@@ -101,8 +137,9 @@ void MessageDeletion::removeMessages(const std::vector<qint64> &rowids)
 
 bool MessageDeletion::pairHasMessages(const QString &registration, const QString &flight)
 {
-    SqliteStatement any(m_db, "SELECT 1 FROM tMessage INDEXED BY idxMessageReg "
-                              "WHERE mReg = ? AND mFlight = ? LIMIT 1");
+    StoreStatement any(m_store, Schema::File::AcarsLog,
+                       "SELECT 1 FROM tMessage" + byRegistration() +
+                           " WHERE mReg = ? AND mFlight = ? LIMIT 1");
     bindKey(any, registration, flight);
     return any.step();
 }
@@ -110,12 +147,16 @@ bool MessageDeletion::pairHasMessages(const QString &registration, const QString
 void MessageDeletion::narrowPair(qint64 pairRowid, const QString &registration,
                                  const QString &flight)
 {
-    SqliteStatement st(m_db, "UPDATE ACARSLOG SET "
-                             "FirstHeard = (SELECT MIN(mTime) FROM tMessage INDEXED BY "
-                             "idxMessageReg WHERE mReg = ?1 AND mFlight = ?2), "
-                             "LastHeard = (SELECT MAX(mTime) FROM tMessage INDEXED BY "
-                             "idxMessageReg WHERE mReg = ?1 AND mFlight = ?2), "
-                             "TimesHeard = MAX(TimesHeard - 1, 1) WHERE rowid = ?3");
+    StoreStatement st(m_store, Schema::File::AcarsLog,
+                      "UPDATE ACARSLOG SET "
+                      "FirstHeard = (SELECT MIN(mTime) FROM tMessage" +
+                          byRegistration() +
+                          " WHERE mReg = ?1 AND mFlight = ?2), "
+                          "LastHeard = (SELECT MAX(mTime) FROM tMessage" +
+                          byRegistration() +
+                          " WHERE mReg = ?1 AND mFlight = ?2), "
+                          "TimesHeard = " +
+                          atLeastOne("TimesHeard") + " WHERE rowid = ?3");
     bindKey(st, registration, flight);
     st.bind(3, pairRowid);
     st.run();
@@ -123,26 +164,29 @@ void MessageDeletion::narrowPair(qint64 pairRowid, const QString &registration,
 
 void MessageDeletion::narrowAircraft(const QString &registration)
 {
-    SqliteStatement st(m_db, "UPDATE UniqueAircraft SET "
-                             "FirstHeard = (SELECT MIN(mTime) FROM tMessage WHERE mReg = ?1), "
-                             "LastHeard = (SELECT MAX(mTime) FROM tMessage WHERE mReg = ?1), "
-                             "TimesHeard = MAX(TimesHeard - 1, 1) WHERE Registration = ?1");
+    StoreStatement st(m_store, Schema::File::AcarsLog,
+                      "UPDATE UniqueAircraft SET "
+                      "FirstHeard = (SELECT MIN(mTime) FROM tMessage WHERE mReg = ?1), "
+                      "LastHeard = (SELECT MAX(mTime) FROM tMessage WHERE mReg = ?1), "
+                      "TimesHeard = " +
+                          atLeastOne("TimesHeard") + " WHERE Registration = ?1");
     st.bind(1, registration);
     st.run();
 }
 
 void MessageDeletion::decreaseAircraft(const QString &registration)
 {
-    SqliteStatement st(m_db, "UPDATE UniqueAircraft SET TimesHeard = MAX(TimesHeard - 1, 1) "
-                             "WHERE Registration = ?");
+    StoreStatement st(m_store, Schema::File::AcarsLog,
+                      "UPDATE UniqueAircraft SET TimesHeard = " + atLeastOne("TimesHeard") +
+                          " WHERE Registration = ?");
     st.bind(1, registration);
     st.run();
 }
 
 void MessageDeletion::recountAircraft(const QString &registration)
 {
-    SqliteStatement left(m_db,
-                         "SELECT COUNT(*), MIN(mTime), MAX(mTime) FROM tMessage WHERE mReg = ?");
+    StoreStatement left(m_store, Schema::File::AcarsLog,
+                        "SELECT COUNT(*), MIN(mTime), MAX(mTime) FROM tMessage WHERE mReg = ?");
     left.bind(1, registration);
     left.step();
     const qint64 count = left.int64(0);
@@ -150,16 +194,19 @@ void MessageDeletion::recountAircraft(const QString &registration)
     const QString last = left.text(2);
     left.reset();
     if (count == 0) {
-        SqliteStatement drop(m_db, "DELETE FROM UniqueAircraft WHERE Registration = ?");
+        StoreStatement drop(m_store, Schema::File::AcarsLog,
+                            "DELETE FROM UniqueAircraft WHERE Registration = ?");
         drop.bind(1, registration);
         drop.run();
-        SqliteStatement unheard(m_db, "UPDATE AIRCRAFT SET \"Heard?\" = 0 WHERE REGISTRATI = ?");
+        StoreStatement unheard(m_store, Schema::File::AcarsLog,
+                               "UPDATE AIRCRAFT SET \"Heard?\" = 0 WHERE REGISTRATI = ?");
         unheard.bind(1, registration);
         unheard.run();
         return;
     }
-    SqliteStatement st(m_db, "UPDATE UniqueAircraft SET FirstHeard = ?, LastHeard = ?, "
-                             "TimesHeard = ? WHERE Registration = ?");
+    StoreStatement st(m_store, Schema::File::AcarsLog,
+                      "UPDATE UniqueAircraft SET FirstHeard = ?, LastHeard = ?, "
+                      "TimesHeard = ? WHERE Registration = ?");
     st.bind(1, first);
     st.bind(2, last);
     st.bind(3, count);

@@ -7,7 +7,6 @@ namespace corvane
 {
 
 class Store;
-class SqliteDb;
 
 // Deletes one message, or a heard pair with all its messages, and corrects
 // the two heard registers to match. Each deletion is one transaction: the
@@ -20,6 +19,11 @@ class SqliteDb;
 // otherwise kept with the times (and, when a pair went, the count) of the
 // messages left. A message without a pair row is still deleted and leaves
 // the registers alone.
+//
+// On a server, stations may be recording the same pair meanwhile: the
+// message, then the pair and the aircraft rows are locked before anything
+// is read from them, in the order a station's batch takes them, so the
+// station's upsert waits for the deletion and adds to what it left.
 class MessageDeletion
 {
 public:
@@ -45,8 +49,13 @@ private:
     // Takes the aircraft row's times and count from its messages, or removes
     // it (and clears the heard flag) when none remain.
     void recountAircraft(const QString &registration);
+    void lockAircraft(const QString &registration);
+    // The parts of the SQL only one engine knows.
+    QByteArray locked() const;
+    QByteArray byRegistration() const;
+    QByteArray atLeastOne(const char *count) const;
 
-    SqliteDb &m_db;
+    Store &m_store;
 };
 
 } // namespace corvane

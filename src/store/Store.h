@@ -72,8 +72,13 @@ public:
     PgConnection &server();
     // Stops what runs on the connection to the messages; from any thread.
     void interrupt();
+    // Whether a StoreTransaction is open: a read inside one is not run
+    // again on a new connection, which would carry on outside it.
+    bool inTransaction() const { return m_transactions > 0; }
 
 private:
+    friend class StoreTransaction;
+
     bool openReadOnly();
     void openFileReadOnly(Schema::File file);
 
@@ -83,6 +88,7 @@ private:
     std::unique_ptr<SqliteDb> m_routes;
     std::unique_ptr<SqliteDb> m_alerts;
     std::unique_ptr<PgConnection> m_server;
+    int m_transactions = 0;
 };
 
 } // namespace corvane

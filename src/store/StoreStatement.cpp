@@ -57,6 +57,11 @@ StoreStatement::StoreStatement(Store &store, Schema::File file, const QByteArray
     m_values.resize(size_t(count));
 }
 
+StoreStatement::StoreStatement(SqliteDb &db, const QByteArray &sql)
+    : m_files(std::make_unique<SqliteStatement>(db, sql.constData()))
+{
+}
+
 StoreStatement::~StoreStatement() = default;
 
 void StoreStatement::bind(int index, const QString &value)
@@ -112,9 +117,10 @@ PgResult StoreStatement::query()
     } catch (const StoreError &) {
         // A server restarted since the last statement (or a link that went
         // down and came back): a read runs again, once, on a new
-        // connection. A write does not: it may have been done.
+        // connection. A write does not: it may have been done. Nor does a
+        // read inside a transaction.
         const bool read = m_sql.trimmed().left(6).toUpper() == "SELECT";
-        if (!read || db.isConnected() || !db.reconnect())
+        if (!read || m_store->inTransaction() || db.isConnected() || !db.reconnect())
             throw;
         return db.query(m_sql, m_values);
     }

@@ -12,6 +12,7 @@ namespace corvane
 {
 
 class PgResult;
+class SqliteDb;
 class SqliteStatement;
 class Store;
 
@@ -23,6 +24,9 @@ class StoreStatement
 {
 public:
     StoreStatement(Store &store, Schema::File file, const QByteArray &sql);
+    // On one SQLite file directly, for work that also runs before a Store
+    // exists (an upgrade step) or inside one file's transaction.
+    StoreStatement(SqliteDb &db, const QByteArray &sql);
     ~StoreStatement();
     StoreStatement(const StoreStatement &) = delete;
     StoreStatement &operator=(const StoreStatement &) = delete;

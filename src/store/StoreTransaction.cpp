@@ -13,15 +13,31 @@ StoreTransaction::StoreTransaction(Store &store, Schema::File file, Kind kind)
 {
     const bool write = kind == Kind::Write;
     if (store.onServer())
-        store.server().exec(write ? "BEGIN" : "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
+        begin(write ? "BEGIN" : "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
     else
         store.db(file).exec(write ? "BEGIN IMMEDIATE" : "BEGIN");
+    ++store.m_transactions;
+}
+
+// A connection that lay idle while the server restarted learns it only
+// now; with nothing begun on it yet, the transaction begins on a new one.
+void StoreTransaction::begin(const char *sql)
+{
+    PgConnection &db = m_store.server();
+    try {
+        db.exec(sql);
+    } catch (const StoreError &) {
+        if (m_store.inTransaction() || db.isConnected() || !db.reconnect())
+            throw;
+        db.exec(sql);
+    }
 }
 
 StoreTransaction::~StoreTransaction()
 {
     if (!m_open)
         return;
+    --m_store.m_transactions;
     try {
         if (m_store.onServer())
             m_store.server().exec("ROLLBACK");
@@ -35,6 +51,7 @@ StoreTransaction::~StoreTransaction()
 void StoreTransaction::commit()
 {
     m_open = false;
+    --m_store.m_transactions;
     if (m_store.onServer())
         m_store.server().exec("COMMIT");
     else

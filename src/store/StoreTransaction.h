@@ -25,6 +25,8 @@ public:
     void commit();
 
 private:
+    void begin(const char *sql);
+
     Store &m_store;
     Schema::File m_file;
     bool m_open = true;

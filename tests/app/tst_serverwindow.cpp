@@ -23,8 +23,11 @@
 #include "support/TestEnvironment.h"
 #include "support/ThrowawayServer.h"
 
+#include <QAction>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -40,6 +43,19 @@ namespace
 qint64 single(PgConnection &db, const QByteArray &sql)
 {
     return db.query(sql).int64(0, 0);
+}
+
+QStringList rows(PgConnection &db, const QByteArray &sql)
+{
+    const PgResult result = db.query(sql);
+    QStringList out;
+    for (int r = 0; r < result.rows(); ++r) {
+        QStringList fields;
+        for (int c = 0; c < result.columns(); ++c)
+            fields << QString::fromUtf8(result.value(r, c));
+        out << fields.join(u'|');
+    }
+    return out;
 }
 
 QString text(const QAbstractItemModel *model, int row, int column)
@@ -187,6 +203,50 @@ private slots:
             QTest::qWait(100);
         QCOMPARE(model->recordCount(), qint64(310));
         QCOMPARE(text(model, 309, MessageView::Text), QStringLiteral("TWO message 159"));
+
+        // A pair and a message deleted in the window while both stations
+        // record into the same pairs: the registers and the kept counts
+        // still equal a recount from the messages.
+        db.reconnect();
+        registers.refreshViews();
+        QSignalSpy deleted(&registers, &RegisterBrowser::deletionFinished);
+        test::AcarsdecFeed::send(ports[0], QStringLiteral("ONE"), 150, 200);
+        window.pairGrid()->setCurrentIndex(registers.pairModel()->index(0, 0));
+        registers.pairMenu()
+            ->findChild<QAction *>(QStringLiteral("mnuFromUniqueDelete"))
+            ->trigger();
+        test::AcarsdecFeed::send(ports[1], QStringLiteral("TWO"), 160, 200);
+        window.messageGrid()->setCurrentIndex(model->index(3, 0));
+        window.messageGrid()->findChild<QAction *>("mnuFromAllDelete")->trigger();
+        test::AcarsdecFeed::send(ports[0], QStringLiteral("ONE"), 350, 100);
+        QTRY_COMPARE_WITH_TIMEOUT(deleted.count(), 2, 15000);
+        QVERIFY2(Dialogs::shownMessages().count(QStringLiteral("Record deleted")) == 2,
+                 qPrintable(
+                     Dialogs::shownMessages().mid(Dialogs::shownMessages().size() - 2).join(u"|")));
+        // The stations are done when each has stored the last message sent
+        // to it (neither is of the pair deleted); a station that held its
+        // messages while the server was away may take a while.
+        deadline.setRemainingTime(60000);
+        while (single(db, "SELECT count(*) FROM tMessage WHERE mText IN "
+                          "('ONE message 449', 'TWO message 359')") != 2 &&
+               !deadline.hasExpired())
+            QTest::qWait(200);
+        const qint64 left = single(db, "SELECT count(*) FROM tMessage");
+        QVERIFY2(left > 310 + 500 - 100 && left < 310 + 500, qPrintable(QString::number(left)));
+        QCOMPARE(rows(db, "SELECT upper(Registration), upper(Flight), FirstHeard, LastHeard, "
+                          "TimesHeard FROM ACARSLOG ORDER BY 1, 2"),
+                 rows(db, "SELECT upper(mReg), upper(mFlight), min(mTime), max(mTime), count(*) "
+                          "FROM tMessage GROUP BY 1, 2 ORDER BY 1, 2"));
+        QCOMPARE(rows(db, "SELECT upper(Registration), FirstHeard, LastHeard, TimesHeard "
+                          "FROM UniqueAircraft ORDER BY 1"),
+                 rows(db, "SELECT upper(mReg), min(mTime), max(mTime), count(*) FROM tMessage "
+                          "GROUP BY 1 ORDER BY 1"));
+        QCOMPARE(rows(db, "SELECT Hour, Messages FROM MessagesByHour ORDER BY 1"),
+                 rows(db, "SELECT left(mTime, 13), count(*) FROM tMessage GROUP BY 1 ORDER BY 1"));
+        QCOMPARE(rows(db, "SELECT Day, upper(Registration), Messages FROM MessagesByRegistration "
+                          "ORDER BY 1, 2"),
+                 rows(db, "SELECT left(mTime, 10), upper(mReg), count(*) FROM tMessage "
+                          "GROUP BY 1, 2 ORDER BY 1, 2"));
 
         for (auto &station : stations) {
             ::kill(pid_t(station->processId()), SIGINT);

@@ -8,6 +8,7 @@
 #include "store/CarrierTable.h"
 #include "store/DayRange.h"
 #include "store/HeardRegistrations.h"
+#include "store/MessageDeletion.h"
 #include "store/MessageDetail.h"
 #include "store/MessagePager.h"
 #include "store/MessageViewCursor.h"
@@ -84,6 +85,20 @@ QStringList tableOf(Store &store, const PagedQuery &query)
     for (qint64 i = 0; i < pager.rowCount(); ++i)
         rows << pager.row(i)->fields.join(u'|');
     return rows;
+}
+
+// The same rows, and the same order of the sorted column (-1: unsorted).
+bool sameTable(Store &a, Store &b, const PagedQuery &query, int column)
+{
+    const QStringList x = tableOf(a, query), y = tableOf(b, query);
+    QStringList xs = x, ys = y, xk, yk;
+    xs.sort();
+    ys.sort();
+    for (const QString &row : x)
+        xk << row.section(u'|', std::max(column, 0), std::max(column, 0));
+    for (const QString &row : y)
+        yk << row.section(u'|', std::max(column, 0), std::max(column, 0));
+    return xs == ys && xk == yk && (column >= 0 || x == y);
 }
 
 QStringList counts(const std::vector<StoreStatistics::Count> &all)
@@ -169,25 +184,16 @@ private slots:
     // The same rows in the same order of the sorted column; rows equal in
     // it follow each table's own order, which the engines fill differently
     // (the server adds a batch's pairs in key order).
-    void sameRegisters()
+    void sameRegisters() { sameRegisterRows(); }
+
+    void sameRegisterRows()
     {
-        const auto same = [](Store &a, Store &b, const PagedQuery &query, int column) {
-            const QStringList x = tableOf(a, query), y = tableOf(b, query);
-            QStringList xs = x, ys = y, xk, yk;
-            xs.sort();
-            ys.sort();
-            for (const QString &row : x)
-                xk << row.section(u'|', std::max(column, 0), std::max(column, 0));
-            for (const QString &row : y)
-                yk << row.section(u'|', std::max(column, 0), std::max(column, 0));
-            return xs == ys && xk == yk && (column >= 0 || x == y);
-        };
         for (int c = -1; c < BrowsingQueries::PairColumns; ++c)
-            QVERIFY2(same(files, onServer, BrowsingQueries::heardPairs(c), c),
+            QVERIFY2(sameTable(files, onServer, BrowsingQueries::heardPairs(c), c),
                      qPrintable(QString::number(c)));
         // Unsorted, the heard aircraft come in table order, which differs.
         for (int c = 0; c < BrowsingQueries::HeardColumns; ++c)
-            QVERIFY2(same(files, onServer, BrowsingQueries::heardAircraft(c), c),
+            QVERIFY2(sameTable(files, onServer, BrowsingQueries::heardAircraft(c), c),
                      qPrintable(QString::number(c)));
     }
 
@@ -306,6 +312,38 @@ private slots:
         y.sort();
         QCOMPARE(y, x);
         QVERIFY(x.contains(QStringLiteral("D-AIBC1")));
+    }
+
+    // Deleting messages and pairs leaves the same registers, counts and
+    // messages on both; a pair named in other case is the same pair.
+    void sameDeletions()
+    {
+        QStringList results;
+        for (Store *store : {&files, &onServer}) {
+            MessageDeletion deletion(*store);
+            QString done;
+            // The first message of its pair, messages within pairs, one
+            // whose pair then goes, one already gone, one never there.
+            for (qint64 id : {1, 450, 451, 2, 31, 1, 5000})
+                done += deletion.deleteMessage(id) ? u'1' : u'0';
+            done += deletion.deletePair("g-euua", "BA0001") ? u'1' : u'0';
+            done += deletion.deletePair("G-EUUA", "BA0001") ? u'1' : u'0';
+            done += deletion.deletePair("D-AIBC", "AF123") ? u'1' : u'0';
+            results << done;
+        }
+        QCOMPARE(results[1], results[0]);
+        QCOMPARE(results[0], QStringLiteral("1111100101"));
+        sameRegisterRows();
+        QCOMPARE(rowsOf(onServer, MessageView()), rowsOf(files, MessageView()));
+        StoreStatistics s(files), t(onServer);
+        QCOMPARE(t.figures().messages, s.figures().messages);
+        QCOMPARE(t.figures().heardPairs, s.figures().heardPairs);
+        QCOMPARE(t.figures().heardAircraft, s.figures().heardAircraft);
+        for (int d = 1; d <= 5; ++d) {
+            const QDate day(2026, 12, d);
+            QCOMPARE(counts(t.perDay(day)), counts(s.perDay(day)));
+            QCOMPARE(counts(t.topLabels(day)), counts(s.topLabels(day)));
+        }
     }
 
     void markersNumberedOutsideQuotes_data()

@@ -27,7 +27,13 @@ int CompactCommand::run(CliContext &c)
     }
     try {
         Store store;
-        store.open(c.dataDir, c.storeProgress());
+        c.openStore(store);
+        if (!StoreCleanup(store).needsCompacting()) {
+            c.out << store.serverDisplay()
+                  << ": the server reuses the space of deleted messages by itself; nothing to "
+                     "compact\n";
+            return ExitOk;
+        }
         const QString path = store.path(Schema::File::AcarsLog);
         const qint64 before = QFileInfo(path).size();
         CliStatus status(c.err);

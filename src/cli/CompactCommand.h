@@ -13,6 +13,7 @@ public:
     QString summary() const override { return QStringLiteral("compact the message store"); }
     QString usage() const override;
     int run(CliContext &context) override;
+    bool worksOnServer() const override { return true; }
 };
 
 } // namespace corvane

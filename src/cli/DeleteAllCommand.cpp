@@ -34,7 +34,7 @@ int DeleteAllCommand::run(CliContext &c)
     }
     try {
         Store store;
-        store.open(c.dataDir, c.storeProgress());
+        c.openStore(store);
         const qint64 deleted = StoreCleanup(store).deleteAllMessages();
         c.out << deleted << " messages deleted\n";
         return ExitOk;

@@ -37,7 +37,7 @@ int RemoveDuplicatesCommand::run(CliContext &c)
     }
     try {
         Store store;
-        store.open(c.dataDir, c.storeProgress());
+        c.openStore(store);
         CliStatus status(c.err);
         StoreCleanup cleanup(store);
         cleanup.setStatus([&](const QString &text) { status.showNow(text); });

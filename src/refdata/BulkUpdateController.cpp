@@ -264,6 +264,8 @@ void BulkUpdateController::runRemoval(RemoveDuplicatesDialog &dialog)
 
 void BulkUpdateController::offerCompact()
 {
+    if (!StoreCleanup(m_window.store()).needsCompacting())
+        return;
     if (isRunning() || !Dialogs::question(&m_window, compactQuestion()))
         return;
     submit(

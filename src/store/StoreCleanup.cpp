@@ -7,6 +7,8 @@
 #include "SqliteDb.h"
 #include "Store.h"
 #include "StoreError.h"
+#include "StoreStatement.h"
+#include "StoreTransaction.h"
 
 #include <QHash>
 #include <QStringList>
@@ -50,6 +52,8 @@ qint64 StoreCleanup::count(SqliteDb &db, const char *sql)
 
 qint64 StoreCleanup::deleteAllMessages()
 {
+    if (m_store.onServer())
+        return deleteAllOnServer();
     SqliteDb &db = m_store.acarsLog();
     SqliteTransaction tx(db);
     const qint64 messages = count(db, "SELECT count(*) FROM tMessage");
@@ -65,6 +69,8 @@ qint64 StoreCleanup::deleteAllMessages()
 
 StoreCleanup::Duplicates StoreCleanup::removeDuplicates(const MessageView &view)
 {
+    if (m_store.onServer())
+        return removeDuplicatesOnServer(view);
     SqliteDb &db = m_store.acarsLog();
     SqliteTransaction tx(db);
     status(QStringLiteral("Finding duplicate messages..."));
@@ -84,6 +90,91 @@ StoreCleanup::Duplicates StoreCleanup::removeDuplicates(const MessageView &view)
     }
     db.exec("DROP TABLE temp.DuplicateKeep");
     db.exec("DROP TABLE IF EXISTS temp.DuplicateScope");
+    tx.commit();
+    return result;
+}
+
+qint64 StoreCleanup::count(const char *sql)
+{
+    StoreStatement st(m_store, Schema::File::AcarsLog, sql);
+    return st.step() ? st.int64(0) : 0;
+}
+
+// A station's batch writes its messages first: waiting for this lock, it
+// touches no register or count row this transaction changes, so neither
+// waits for the other in a circle.
+void StoreCleanup::holdStations()
+{
+    StoreStatement(m_store, Schema::File::AcarsLog,
+                   "LOCK TABLE tMessage IN SHARE ROW EXCLUSIVE MODE")
+        .run();
+}
+
+qint64 StoreCleanup::deleteAllOnServer()
+{
+    StoreTransaction tx(m_store, Schema::File::AcarsLog);
+    holdStations();
+    const qint64 messages = count("SELECT count(*) FROM tMessage");
+    // The row keys go on from where they were: a message's key is never
+    // given to another.
+    StoreStatement(m_store, Schema::File::AcarsLog,
+                   "TRUNCATE tMessage, FeedDetails, ACARSLOG, UniqueAircraft, LOGSPROCESSED, "
+                   "MessagesByHour, MessagesByLabel, MessagesByRegistration")
+        .run();
+    StoreStatement(m_store, Schema::File::AcarsLog,
+                   NamedCommands::find(QStringLiteral("SetAllHeardToNone"))->sql)
+        .run();
+    tx.commit();
+    return messages;
+}
+
+// The same choice as on the files, made by the server in one statement:
+// of each pair in scope (keys without regard to case), the earliest
+// message stays, ties going to the one stored first; the messages that go
+// take their decoder details and their share of the kept counts with them.
+StoreCleanup::Duplicates StoreCleanup::removeDuplicatesOnServer(const MessageView &view)
+{
+    StoreTransaction tx(m_store, Schema::File::AcarsLog);
+    holdStations();
+    status(QStringLiteral("Removing duplicate messages..."));
+    const QString where = view.whereClause(SqlDialect::Postgres);
+    const QByteArray scope =
+        where.isEmpty()
+            ? QByteArray()
+            : " AND (mReg, mFlight) IN (SELECT mReg, mFlight FROM tMessage" + where.toUtf8() + ")";
+    StoreStatement remove(
+        m_store, Schema::File::AcarsLog,
+        "WITH doomed AS (SELECT id FROM (SELECT rowid AS id, row_number() OVER "
+        "(PARTITION BY mReg, mFlight ORDER BY mTime COLLATE \"C\" NULLS FIRST, rowid) AS n FROM "
+        "tMessage "
+        "WHERE mReg <> '' AND mFlight <> ''" +
+            scope +
+            ") ranked WHERE n > 1), "
+            "gone AS (DELETE FROM tMessage t USING doomed d WHERE t.rowid = d.id RETURNING "
+            "t.rowid AS id, coalesce(t.mTime, '') AS time, coalesce(t.mReg, '') AS reg, "
+            "coalesce(t.mLabel, '') AS label), "
+            "details AS (DELETE FROM FeedDetails f USING gone g WHERE f.MessageId = g.id), "
+            "hours AS (UPDATE MessagesByHour c SET Messages = c.Messages - g.n FROM "
+            "(SELECT left(time, 13) AS hour, count(*) AS n FROM gone GROUP BY 1) g "
+            "WHERE c.Hour = g.hour), "
+            "labels AS (UPDATE MessagesByLabel c SET Messages = c.Messages - g.n FROM "
+            "(SELECT left(time, 10) AS day, label, count(*) AS n FROM gone GROUP BY 1, 2) g "
+            "WHERE c.Day = g.day AND c.Label = g.label), "
+            "regs AS (UPDATE MessagesByRegistration c SET Messages = c.Messages - g.n FROM "
+            "(SELECT left(time, 10) AS day, reg, count(*) AS n FROM gone GROUP BY 1, 2) g "
+            "WHERE c.Day = g.day AND c.Registration = g.reg) "
+            "SELECT count(*) FROM gone");
+    const QStringList values = view.parameters(SqlDialect::Postgres);
+    for (int i = 0; i < values.size(); ++i)
+        remove.bind(i + 1, values[i]);
+    Duplicates result;
+    result.removed = remove.step() ? remove.int64(0) : 0;
+    remove.reset();
+    for (const char *prune : {"DELETE FROM MessagesByHour WHERE Messages <= 0",
+                              "DELETE FROM MessagesByLabel WHERE Messages <= 0",
+                              "DELETE FROM MessagesByRegistration WHERE Messages <= 0"})
+        StoreStatement(m_store, Schema::File::AcarsLog, prune).run();
+    result.left = count("SELECT count(*) FROM tMessage");
     tx.commit();
     return result;
 }
@@ -259,8 +350,15 @@ void StoreCleanup::copySurvivors(SqliteDb &db)
         db.exec(sql.constData());
 }
 
+bool StoreCleanup::needsCompacting() const
+{
+    return !m_store.onServer();
+}
+
 void StoreCleanup::compact()
 {
+    if (!needsCompacting())
+        return;
     status(QStringLiteral("Compacting the message store..."));
     MessageCompanions companions(m_store.acarsLog());
     companions.prepareRenumbering();

@@ -47,8 +47,10 @@ public:
     // recounted: they tell how often a pair was heard.
     Duplicates removeDuplicates(const MessageView &view);
 
-    // Gives the space of deleted rows back to the file system.
+    // Gives the space of deleted rows back to the file system. A server
+    // store reuses the space by itself: it needs no compacting.
     void compact();
+    bool needsCompacting() const;
 
 private:
     struct Survey {
@@ -59,6 +61,12 @@ private:
     };
 
     void status(const QString &text);
+    // On a server, in set-based statements, with stations holding back
+    // their batches meanwhile.
+    qint64 deleteAllOnServer();
+    Duplicates removeDuplicatesOnServer(const MessageView &view);
+    void holdStations();
+    qint64 count(const char *sql);
     // The view's pairs into temp.DuplicateScope and m_scope; false when the
     // view shows every message.
     bool fillScope(SqliteDb &db, const MessageView &view);

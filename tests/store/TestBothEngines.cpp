@@ -17,6 +17,7 @@
 #include "store/RouteTable.h"
 #include "store/ServerUrl.h"
 #include "store/Store.h"
+#include "store/StoreCleanup.h"
 #include "store/StoreStatement.h"
 #include "store/StoreStatistics.h"
 #include "store/TablePager.h"
@@ -344,6 +345,41 @@ private slots:
             QCOMPARE(counts(t.perDay(day)), counts(s.perDay(day)));
             QCOMPARE(counts(t.topLabels(day)), counts(s.topLabels(day)));
         }
+    }
+
+    // Removing duplicates, first of the pairs in a view, then of all,
+    // leaves the same messages and counts; deleting all leaves nothing.
+    void sameCleanups()
+    {
+        QStringList results;
+        for (Store *store : {&files, &onServer}) {
+            StoreCleanup cleanup(*store);
+            for (const MessageView &view :
+                 {MessageView::byRegistration("n123ab"), MessageView::all()}) {
+                const StoreCleanup::Duplicates d = cleanup.removeDuplicates(view);
+                results << QStringLiteral("%1 %2").arg(d.removed).arg(d.left);
+            }
+        }
+        QCOMPARE(results.mid(2), results.mid(0, 2));
+        QVERIFY(!results[0].startsWith(u'0') && !results[1].startsWith(u'0'));
+        QCOMPARE(rowsOf(onServer, MessageView()), rowsOf(files, MessageView()));
+        StoreStatistics s(files), t(onServer);
+        for (int d = 1; d <= 5; ++d) {
+            const QDate day(2026, 12, d);
+            QCOMPARE(counts(t.perDay(day)), counts(s.perDay(day)));
+            QCOMPARE(counts(t.topLabels(day)), counts(s.topLabels(day)));
+            QCOMPARE(counts(t.perHour(QDateTime(day, QTime(23, 0)))),
+                     counts(s.perHour(QDateTime(day, QTime(23, 0)))));
+        }
+        sameRegisterRows();
+
+        const qint64 left = StoreStatistics(files).figures().messages;
+        QCOMPARE(StoreCleanup(files).deleteAllMessages(), left);
+        QCOMPARE(StoreCleanup(onServer).deleteAllMessages(), left);
+        QCOMPARE(StoreStatistics(onServer).figures().messages, qint64(0));
+        QCOMPARE(StoreStatistics(onServer).figures().heardPairs, qint64(0));
+        QCOMPARE(counts(StoreStatistics(onServer).topLabels(QDate(2026, 12, 1))), QStringList());
+        QVERIFY(!StoreCleanup(onServer).needsCompacting());
     }
 
     void markersNumberedOutsideQuotes_data()

@@ -6,7 +6,7 @@
 #include "formats/NewPairsList.h"
 #include "formats/SkySweeperLiveFile.h"
 #include "settings/Settings.h"
-#include "store/MessageRecorder.h"
+#include "store/Recorder.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
 #include "store/TextCodec.h"
@@ -37,11 +37,11 @@ int ParseLiveCommand::runPolled(CliContext &c, const LiveType &type, const QStri
     }
     try {
         Store store;
-        store.open(c.dataDir, c.storeProgress());
-        MessageRecorder recorder(store);
-        recorder.setRecordUplinks(recordUplinks);
+        c.openStore(store);
+        const std::unique_ptr<Recorder> recorder = Recorder::of(store);
+        recorder->setRecordUplinks(recordUplinks);
         SkySweeperLiveFile live(type.makeBlockReader);
-        LivePassFrame frame(store, recorder);
+        LivePassFrame frame(store, *recorder);
         QString why;
         if (!live.open(path, &why)) {
             c.err << "corvane parse-live: " << why << '\n';
@@ -102,10 +102,10 @@ int ParseLiveCommand::run(CliContext &c)
     const QString value = TextCodec::decode(file.readAll());
     try {
         Store store;
-        store.open(c.dataDir, c.storeProgress());
-        MessageRecorder recorder(store);
-        recorder.setRecordUplinks(recordUplinks);
-        LivePassFrame frame(store, recorder);
+        c.openStore(store);
+        const std::unique_ptr<Recorder> recorder = Recorder::of(store);
+        recorder->setRecordUplinks(recordUplinks);
+        LivePassFrame frame(store, *recorder);
         NewPairsList newPairs;
         CliProgress progress(c.err);
         LiveFlags flags;

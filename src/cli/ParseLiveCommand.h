@@ -19,6 +19,7 @@ public:
     }
     QString usage() const override;
     int run(CliContext &context) override;
+    bool worksOnServer() const override { return true; }
 
 private:
     // A polled-file link: one poll of the log file from its start.

@@ -53,7 +53,7 @@ int ReportCommand::run(CliContext &c)
         return ExitUsage;
     }
     if (const std::unique_ptr<CliCommand> report = find(c.args.first())) {
-        CliContext rest{c.args.mid(1), c.dataDir, c.out, c.err};
+        CliContext rest{c.args.mid(1), c.dataDir, c.out, c.err, c.storeUrl};
         return report->run(rest);
     }
     return runPrinted(c.args.first(), c);
@@ -110,8 +110,8 @@ int ReportCommand::runPrinted(const QString &reportName, CliContext &c)
     }
     try {
         Store store;
-        store.openForReading(c.dataDir);
-        ReportPrinter printer(c.dataDir);
+        c.openStoreForReading(store);
+        ReportPrinter printer(c.dataDir, store.serverDisplay());
         for (qsizetype i = 0; i < fields.size(); ++i)
             printer.setParameterField(int(i), fields[i]);
         printer.setReportFile(file);

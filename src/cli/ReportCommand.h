@@ -23,6 +23,7 @@ public:
     QString usage() const override;
     bool paints() const override { return true; }
     int run(CliContext &context) override;
+    bool worksOnServer() const override { return true; }
 
     // The text report of that name; empty when there is none.
     static std::unique_ptr<CliCommand> find(const QString &name);

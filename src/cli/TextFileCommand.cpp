@@ -85,7 +85,7 @@ int TextFileCommand::run(CliContext &c)
     }
     try {
         Store store;
-        store.openForReading(c.dataDir, c.storeProgress());
+        c.openStoreForReading(store);
         MessageTextFile writer(store);
         if (writer.write(view, out) != MessageTextFile::Result::Written) {
             c.err << "corvane text-file: " << out << ": " << writer.errorText() << '\n';

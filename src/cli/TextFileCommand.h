@@ -18,6 +18,7 @@ public:
     }
     QString usage() const override;
     int run(CliContext &context) override;
+    bool worksOnServer() const override { return true; }
 };
 
 } // namespace corvane

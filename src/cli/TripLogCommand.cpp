@@ -44,7 +44,7 @@ int TripLogCommand::run(CliContext &c)
     }
     try {
         Store store;
-        store.openForReading(c.dataDir);
+        c.openStoreForReading(store);
         TripLog log(store);
         if (!log.write(DayRange(days->first, days->second), out)) {
             c.err << "corvane report trip-log: " << out << ": " << log.errorText() << '\n';

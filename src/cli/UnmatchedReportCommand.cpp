@@ -30,7 +30,7 @@ int UnmatchedReportCommand::run(CliContext &c)
     }
     try {
         Store store;
-        store.openForReading(c.dataDir);
+        c.openStoreForReading(store);
         UnmatchedReport report(store);
         if (!report.write(out)) {
             c.err << "corvane report unmatched: " << out << ": " << report.errorText() << '\n';

@@ -42,7 +42,7 @@ const MenuReport kMenuReports[] = {
 } // namespace
 
 ReportsController::ReportsController(MainWindow &window, Store &store)
-    : m_window(window), m_store(store), m_printer(store.folder())
+    : m_window(window), m_store(store), m_printer(store.folder(), store.serverDisplay())
 {
     for (const MenuReport &item : kMenuReports) {
         QAction *action = window.menuItem(QString::fromLatin1(item.action));
@@ -82,15 +82,6 @@ SelectChoiceDialog *ReportsController::registrationWindow()
 
 void ReportsController::printMenuReport(const QString &actionName)
 {
-    // Reports read the data folder's files: on a server store they would
-    // show whatever old files the folder holds, or none.
-    if (m_store.onServer()) {
-        Dialogs::critical(&m_window,
-                          QStringLiteral("Reports work on the data folder's files only so far, "
-                                         "and the store is on the server %1")
-                              .arg(m_store.serverDisplay()));
-        return;
-    }
     for (const MenuReport &item : kMenuReports) {
         if (actionName != QLatin1String(item.action))
             continue;

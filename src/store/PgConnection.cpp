@@ -213,6 +213,19 @@ PgResult PgConnection::query(const QByteArray &sql, const Params &params)
 bool PgConnection::eachRow(const QByteArray &sql, const std::function<bool(const PgResult &)> &row,
                            const Params &params)
 {
+    startRows(sql, params);
+    PgResult next;
+    while (nextRow(next)) {
+        if (!row(next)) {
+            stopRows();
+            return false;
+        }
+    }
+    return true;
+}
+
+void PgConnection::startRows(const QByteArray &sql, const Params &params)
+{
     std::vector<const char *> values;
     std::vector<int> lengths;
     for (const QByteArray &p : params) {
@@ -226,27 +239,62 @@ bool PgConnection::eachRow(const QByteArray &sql, const std::function<bool(const
                                             values.data(), lengths.data(), nullptr, 0));
     if (!sent || !PQsetSingleRowMode(m_conn))
         fail(QString::fromUtf8(sql.left(60)));
-    bool wanted = true, failed = false;
-    while (PGresult *next = PQgetResult(m_conn)) {
-        PgResult result(next);
-        const auto status = PQresultStatus(next);
-        if (status == PGRES_SINGLE_TUPLE) {
-            if (wanted && !row(result)) {
-                wanted = false;
-                // Ask the server to stop sending; what it already sent is drained below.
-                if (PGcancel *cancel = PQgetCancel(m_conn)) {
-                    char why[256];
-                    PQcancel(cancel, why, sizeof why);
-                    PQfreeCancel(cancel);
-                }
-            }
-        } else if (status != PGRES_TUPLES_OK && wanted) {
-            failed = true;
-        }
+    m_streaming = sql;
+}
+
+bool PgConnection::nextRow(PgResult &row)
+{
+    if (m_streaming.isNull())
+        return false;
+    PGresult *next = PQgetResult(m_conn);
+    const auto status = next ? PQresultStatus(next) : PGRES_TUPLES_OK;
+    if (status == PGRES_SINGLE_TUPLE) {
+        row = PgResult(next);
+        return true;
     }
-    if (failed)
+    const QByteArray sql = m_streaming;
+    QByteArray reason = next ? QByteArray(PQresultErrorMessage(next)).trimmed() : QByteArray();
+    PQclear(next);
+    // The rest of the answer (the empty end, or nothing) is read away.
+    while (PGresult *rest = PQgetResult(m_conn))
+        PQclear(rest);
+    m_streaming = QByteArray();
+    if (status == PGRES_TUPLES_OK)
+        return false;
+    if (reason.isEmpty())
         fail(QString::fromUtf8(sql.left(60)));
-    return wanted;
+    throw StoreError(
+        QStringLiteral("%1: %2: %3")
+            .arg(m_url.display(), QString::fromUtf8(sql.left(60)), QString::fromUtf8(reason)));
+}
+
+void PgConnection::stopRows()
+{
+    if (m_streaming.isNull())
+        return;
+    // Ask the server to stop sending; what it already sent is read away.
+    cancelRunning();
+    while (PGresult *rest = PQgetResult(m_conn))
+        PQclear(rest);
+    m_streaming = QByteArray();
+}
+
+QList<QByteArray> PgConnection::columnsOf(const QByteArray &sql, int params)
+{
+    if (!m_conn)
+        fail(QStringLiteral("cannot plan a statement"));
+    PGresult *prepared = PQprepare(m_conn, "", sql.constData(), params, nullptr);
+    if (PQresultStatus(prepared) != PGRES_COMMAND_OK)
+        failWith(prepared, sql);
+    PQclear(prepared);
+    PGresult *described = PQdescribePrepared(m_conn, "");
+    if (PQresultStatus(described) != PGRES_COMMAND_OK)
+        failWith(described, sql);
+    QList<QByteArray> names;
+    for (int i = 0; i < PQnfields(described); ++i)
+        names << QByteArray(PQfname(described, i));
+    PQclear(described);
+    return names;
 }
 
 bool PgConnection::copyIn(const QByteArray &copySql, const std::function<bool(QByteArray &)> &next,

@@ -3,6 +3,7 @@
 #include "ServerUrl.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QVariant>
 #include <functional>
@@ -84,6 +85,15 @@ public:
     // Returns whether every row was seen.
     bool eachRow(const QByteArray &sql, const std::function<bool(const PgResult &)> &row,
                  const Params &params = {});
+    // The same, pulled: startRows() sends the query, nextRow() gives each
+    // row in turn and false after the last, stopRows() abandons the rest.
+    // Nothing else runs on the connection in between.
+    void startRows(const QByteArray &sql, const Params &params = {});
+    bool nextRow(PgResult &row);
+    void stopRows();
+    // The names of the columns a query would give, without running it;
+    // throws with the server's reason for a query it cannot plan.
+    QList<QByteArray> columnsOf(const QByteArray &sql, int params);
     // Runs COPY ... FROM STDIN; the callback fills the next piece of COPY
     // text and returns false when there is no more. Returns false, with the
     // COPY abandoned, when cancel() says so between pieces.
@@ -98,6 +108,7 @@ private:
     pg_conn *m_conn = nullptr;
     pg_cancel *m_cancel = nullptr;
     QByteArray m_lastState;
+    QByteArray m_streaming; // the SQL whose rows are coming, while they come
     ServerUrl m_url;
 };
 

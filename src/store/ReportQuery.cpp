@@ -1,6 +1,7 @@
 #include "ReportQuery.h"
 
 #include "Schema.h"
+#include "ServerReportQuery.h"
 #include "StoreError.h"
 
 #include <QDir>
@@ -10,9 +11,14 @@
 namespace corvane
 {
 
-ReportQuery::ReportQuery(const QString &storeFolder, const QStringList &attach)
+ReportQuery::ReportQuery(const QString &storeFolder, const QStringList &attach,
+                         const QString &serverUrl)
     : m_path(QDir(storeFolder).filePath(Schema::fileName(Schema::File::AcarsLog)))
 {
+    if (!serverUrl.isEmpty()) {
+        m_server = std::make_unique<ServerReportQuery>(serverUrl, attach);
+        return;
+    }
     // Opening read-only would not create a missing file, but say which one.
     if (!QFileInfo(m_path).isFile())
         throw StoreError(QStringLiteral("Cannot open %1: no such file").arg(m_path));
@@ -109,6 +115,8 @@ void ReportQuery::fail(const QString &what) const
 
 void ReportQuery::prepare(const QString &sql)
 {
+    if (m_server)
+        return m_server->prepare(sql);
     sqlite3_finalize(m_stmt);
     m_stmt = nullptr;
     const QByteArray text = sql.toUtf8();
@@ -131,6 +139,8 @@ void ReportQuery::prepare(const QString &sql)
 
 QStringList ReportQuery::parameterNames() const
 {
+    if (m_server)
+        return m_server->parameterNames();
     QStringList names;
     for (int i = 1; i <= sqlite3_bind_parameter_count(m_stmt); ++i)
         names << QString::fromUtf8(sqlite3_bind_parameter_name(m_stmt, i) + 1);
@@ -139,6 +149,8 @@ QStringList ReportQuery::parameterNames() const
 
 void ReportQuery::bind(const QString &name, const QString &value)
 {
+    if (m_server)
+        return m_server->bind(name, value);
     sqlite3_reset(m_stmt);
     const QByteArray bytes = value.toUtf8();
     for (const char *prefix : {":", "@", "$"}) {
@@ -152,6 +164,8 @@ void ReportQuery::bind(const QString &name, const QString &value)
 
 QStringList ReportQuery::columnNames() const
 {
+    if (m_server)
+        return m_server->columnNames();
     QStringList names;
     for (int i = 0; i < sqlite3_column_count(m_stmt); ++i)
         names << QString::fromUtf8(sqlite3_column_name(m_stmt, i));
@@ -160,6 +174,8 @@ QStringList ReportQuery::columnNames() const
 
 bool ReportQuery::next()
 {
+    if (m_server)
+        return m_server->next();
     const int rc = sqlite3_step(m_stmt);
     if (rc == SQLITE_ROW)
         return true;
@@ -172,17 +188,23 @@ bool ReportQuery::next()
 
 QString ReportQuery::text(int column) const
 {
+    if (m_server)
+        return m_server->text(column);
     const auto *bytes = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
     return bytes ? QString::fromUtf8(bytes, sqlite3_column_bytes(m_stmt, column)) : QString();
 }
 
 void ReportQuery::restart()
 {
+    if (m_server)
+        return m_server->restart();
     sqlite3_reset(m_stmt);
 }
 
 void ReportQuery::interrupt()
 {
+    if (m_server)
+        return m_server->interrupt();
     sqlite3_interrupt(m_db);
 }
 

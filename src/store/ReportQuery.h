@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <sqlite3.h>
 
 namespace corvane
@@ -13,10 +14,14 @@ namespace corvane
 // them ("routes", "alerts"), and an authorizer that lets a query read and
 // nothing else, so a report file can never change data. Parameters are
 // bound by name, never pasted into the text.
+class ServerReportQuery;
+
 class ReportQuery
 {
 public:
-    ReportQuery(const QString &storeFolder, const QStringList &attach);
+    // With a server's URL the query reads the server's store instead.
+    ReportQuery(const QString &storeFolder, const QStringList &attach,
+                const QString &serverUrl = {});
     ~ReportQuery();
     ReportQuery(const ReportQuery &) = delete;
     ReportQuery &operator=(const ReportQuery &) = delete;
@@ -51,6 +56,7 @@ private:
     sqlite3_stmt *m_stmt = nullptr;
     QString m_path;
     bool m_immutable = false;
+    std::unique_ptr<ServerReportQuery> m_server;
 };
 
 } // namespace corvane

@@ -2,6 +2,7 @@
 // and on a server holding the same messages: every view, register and
 // figure must come out the same, row for row, on both.
 
+#include "reports/core/ReportDefinitionParser.h"
 #include "store/AircraftListLoad.h"
 #include "store/AircraftTable.h"
 #include "store/BrowsingQueries.h"
@@ -13,11 +14,14 @@
 #include "store/MessagePager.h"
 #include "store/MessageViewCursor.h"
 #include "store/Recorder.h"
+#include "store/ReportQuery.h"
 #include "store/RouteFileLoad.h"
 #include "store/RouteTable.h"
+#include "store/ServerReportQuery.h"
 #include "store/ServerUrl.h"
 #include "store/Store.h"
 #include "store/StoreCleanup.h"
+#include "store/StoreError.h"
 #include "store/StoreStatement.h"
 #include "store/StoreStatistics.h"
 #include "store/TablePager.h"
@@ -313,6 +317,82 @@ private slots:
         y.sort();
         QCOMPARE(y, x);
         QVERIFY(x.contains(QStringLiteral("D-AIBC1")));
+    }
+
+    // Every shipped report reads the same rows from both; on the server as
+    // on the files a report cannot change data.
+    void sameReports()
+    {
+        const QMap<QString, QString> values = {{"DateFrom", "2026-12-02"},
+                                               {"DateTo", "2026-12-04"},
+                                               {"Flight", "ba0001"},
+                                               {"Reg", "g-euua"}};
+        const auto rowsOfReport = [&](const ReportDefinition &def, const QString &url) {
+            ReportQuery query(files.folder(), def.attach, url);
+            query.prepare(def.query);
+            for (const QString &name : query.parameterNames())
+                query.bind(name, values.value(name));
+            QStringList rows{query.columnNames().join(u'|').toLower()};
+            while (query.next()) {
+                QStringList fields;
+                for (int c = 0; c < query.columnNames().size(); ++c)
+                    fields << query.text(c);
+                rows << fields.join(u'|');
+            }
+            return rows;
+        };
+        const QDir shipped(QStringLiteral(CORVANE_SHIPPED_REPORTS));
+        const QStringList reports = shipped.entryList({QStringLiteral("*.rpt")});
+        QVERIFY(reports.size() >= 9);
+        for (const QString &file : reports) {
+            const ReportDefinition def = ReportDefinitionParser::load(shipped.filePath(file));
+            const QStringList x = rowsOfReport(def, {}),
+                              y = rowsOfReport(def, onServer.serverDisplay());
+            QVERIFY2(x.size() > 1, qPrintable(file));
+            QVERIFY2(y == x, qPrintable(file + u' ' + QString::number(y.size()) + u' ' +
+                                        QString::number(x.size())));
+        }
+
+        const qint64 before = StoreStatistics(onServer).figures().messages;
+        for (const char *sql :
+             {"DELETE FROM tMessage RETURNING mReg",
+              "WITH d AS (DELETE FROM tMessage RETURNING mReg) SELECT * FROM d",
+              "SELECT 1; DELETE FROM tMessage", "UPDATE ACARSLOG SET Flight = ''"}) {
+            ReportQuery query(files.folder(), {}, onServer.serverDisplay());
+            QVERIFY_THROWS_EXCEPTION(StoreError, {
+                query.prepare(QString::fromLatin1(sql));
+                query.next();
+            });
+        }
+        QCOMPARE(StoreStatistics(onServer).figures().messages, before);
+    }
+
+    void reportSqlForTheServer_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QByteArray>("server");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("each marker")
+            << "SELECT a FROM t WHERE r = :Reg AND f = @Flight OR x = $Reg"
+            << QByteArray("SELECT a FROM t WHERE r = $1 AND f = $2 OR x = $1")
+            << QStringList{"Reg", "Flight"};
+        QTest::newRow("casts and quotes")
+            << "SELECT a::text, ':No' FROM t WHERE b = :Day"
+            << QByteArray("SELECT a::text, ':No' FROM t WHERE b = $1") << QStringList{"Day"};
+        QTest::newRow("attached")
+            << "SELECT r.ROUTE FROM routes.ROUTES AS r, ROUTES.x, myroutes.y WHERE r.F = :F"
+            << QByteArray("SELECT r.ROUTE FROM ROUTES AS r, x, myroutes.y WHERE r.F = $1")
+            << QStringList{"F"};
+    }
+
+    void reportSqlForTheServer()
+    {
+        QFETCH(QString, sql);
+        QFETCH(QByteArray, server);
+        QFETCH(QStringList, names);
+        QStringList found;
+        QCOMPARE(ServerReportQuery::serverSql(sql, {"routes"}, &found), server);
+        QCOMPARE(found, names);
     }
 
     // Deleting messages and pairs leaves the same registers, counts and

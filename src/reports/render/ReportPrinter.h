@@ -16,7 +16,11 @@ class ReportRenderer;
 class ReportPrinter
 {
 public:
-    explicit ReportPrinter(const QString &storeFolder) : m_folder(storeFolder) {}
+    // With a server's URL the reports read the server's store.
+    explicit ReportPrinter(const QString &storeFolder, const QString &serverUrl = {})
+        : m_folder(storeFolder), m_serverUrl(serverUrl)
+    {
+    }
 
     void setParameterField(int index, const QString &field);
     const QStringList &parameterFields() const { return m_fields; }
@@ -37,6 +41,7 @@ public:
 
 private:
     QString m_folder;
+    QString m_serverUrl;
     QString m_file;
     QStringList m_fields;
     int m_errorNumber = 0;

@@ -29,9 +29,10 @@ class ReportRenderer
 public:
     // Opens the read-only query and checks it against the definition: every
     // parameter it names is given, every column's field is one it returns.
-    // Throws ReportError naming the file.
+    // Throws ReportError naming the file. With a server's URL the query
+    // reads the server's store.
     ReportRenderer(ReportDefinition def, ReportParameters params, const QString &storeFolder,
-                   const QString &printedAt);
+                   const QString &printedAt, const QString &serverUrl = {});
     ~ReportRenderer();
 
     const ReportDefinition &definition() const { return m_def; }
@@ -63,6 +64,7 @@ private:
     ReportDefinition m_def;
     ReportParameters m_params;
     QString m_folder;
+    QString m_serverUrl;
     QString m_printedAt;
     std::unique_ptr<ReportQuery> m_query;
     std::vector<int> m_columnIndex;

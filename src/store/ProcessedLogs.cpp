@@ -1,22 +1,23 @@
 #include "ProcessedLogs.h"
 
-#include "SqliteDb.h"
 #include "Store.h"
+#include "StoreStatement.h"
 
 namespace corvane
 {
 
 void ProcessedLogs::add(const QString &name)
 {
-    SqliteStatement st(m_store.acarsLog(), "INSERT INTO LOGSPROCESSED (FileName) VALUES (?)");
+    StoreStatement st(m_store, Schema::File::AcarsLog,
+                      "INSERT INTO LOGSPROCESSED (FileName) VALUES (?)");
     st.bind(1, name.right(kNameLength));
     st.run();
 }
 
 bool ProcessedLogs::contains(const QString &name)
 {
-    SqliteStatement st(m_store.acarsLog(),
-                       "SELECT 1 FROM LOGSPROCESSED WHERE FileName = ? LIMIT 1");
+    StoreStatement st(m_store, Schema::File::AcarsLog,
+                      "SELECT 1 FROM LOGSPROCESSED WHERE FileName = ? LIMIT 1");
     st.bind(1, name.right(kNameLength));
     return st.step();
 }

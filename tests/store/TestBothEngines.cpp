@@ -13,6 +13,7 @@
 #include "store/MessageDetail.h"
 #include "store/MessagePager.h"
 #include "store/MessageViewCursor.h"
+#include "store/ProcessedLogs.h"
 #include "store/Recorder.h"
 #include "store/ReportQuery.h"
 #include "store/RouteFileLoad.h"
@@ -242,6 +243,10 @@ private slots:
             carriers.update({c, "BA", "BAW", "British Airways plc"});
             const qint64 gone = carriers.add({0, "XX", "XXX", "Gone"});
             carriers.remove(gone);
+            // The import's list of logs read before.
+            ProcessedLogs(*store).add("/logs/2026-12-01.log");
+            QVERIFY(ProcessedLogs(*store).contains("/logs/2026-12-01.log"));
+            QVERIFY(!ProcessedLogs(*store).contains("/logs/2026-12-02.log"));
             RouteTable routes(*store);
             const qint64 r = routes.add({0, "BA0001", "LHR-JFK"});
             routes.update({r, "BA0001", "LHR-BOS"});

@@ -29,7 +29,7 @@ int BackupCommand::run(CliContext &c)
     const QString folder = QDir(c.args.first()).absolutePath();
     try {
         Store store;
-        store.openForReading(c.dataDir, c.storeProgress());
+        c.openStoreForReading(store);
         StoreBackup backup(store);
         int shown = -1;
         const bool ok = backup.copyTo(folder, [&](const QString &file, int done, int total) {

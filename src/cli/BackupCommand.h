@@ -17,6 +17,7 @@ public:
     }
     QString usage() const override;
     int run(CliContext &context) override;
+    bool worksOnServer() const override { return true; }
 };
 
 } // namespace corvane

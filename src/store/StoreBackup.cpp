@@ -4,11 +4,13 @@
 #include "Schema.h"
 #include "SqliteDb.h"
 #include "Store.h"
+#include "StoreCopy.h"
 #include "StoreError.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <climits>
 
 namespace corvane
 {
@@ -26,11 +28,6 @@ QString StoreBackup::refusal(const QString &folder) const
 {
     if (folder.isEmpty())
         return QStringLiteral("no backup folder given");
-    // Nothing to copy here: the folder's files are not the store then.
-    if (m_store.onServer())
-        return QStringLiteral("The store is on the server %1: back it up there (pg_dump), or "
-                              "copy it into a data folder with corvane store copy --from")
-            .arg(m_store.serverDisplay());
     const QString canonical = QFileInfo(folder).canonicalFilePath();
     if (!canonical.isEmpty() && canonical == QFileInfo(m_store.folder()).canonicalFilePath())
         return QStringLiteral("%1 is the data folder itself; choose another folder").arg(folder);
@@ -55,32 +52,75 @@ bool StoreBackup::copyTo(const QString &folder, const Progress &progress)
         m_error = QStringLiteral("Cannot create the folder %1").arg(folder);
         return false;
     }
+    if (m_store.onServer())
+        return copyFromServer(folder, progress);
     // Each copy is made beside its target and moved into place only when
     // all three are whole, so a failed run leaves an older backup as it was.
     QStringList partial;
     bool ok = true;
     for (Schema::File file : Schema::kFiles) {
-        const QString target = QDir(folder).filePath(Schema::fileName(file));
-        const QString temp = target + QStringLiteral(".partial");
+        const QString temp =
+            QDir(folder).filePath(Schema::fileName(file)) + QStringLiteral(".partial");
         partial << temp;
         if (!copyFile(int(file), temp, progress)) {
             ok = false;
             break;
         }
     }
-    for (qsizetype i = 0; i < partial.size(); ++i) {
+    if (ok)
+        return replaceWith(partial, folder);
+    for (const QString &temp : std::as_const(partial))
+        removeWithCompanions(temp);
+    return false;
+}
+
+bool StoreBackup::replaceWith(const QStringList &copies, const QString &folder)
+{
+    bool ok = true;
+    for (qsizetype i = 0; i < copies.size(); ++i) {
         const QString target = QDir(folder).filePath(Schema::fileName(Schema::kFiles[i]));
         if (ok) {
             removeWithCompanions(target);
-            if (!QFile::rename(partial[i], target)) {
+            if (!QFile::rename(copies[i], target)) {
                 m_error = QStringLiteral("Cannot write %1").arg(target);
                 ok = false;
             } else {
                 m_written << target;
             }
         }
-        removeWithCompanions(partial[i]);
+        removeWithCompanions(copies[i]);
     }
+    return ok;
+}
+
+// The copy is made in a folder of its own beside the targets: a new store
+// there takes the server's rows, through a connection of its own (the
+// window's goes on reading beside it).
+bool StoreBackup::copyFromServer(const QString &folder, const Progress &progress)
+{
+    const QString partial = QDir(folder).filePath(QStringLiteral(".backup-partial"));
+    QDir(partial).removeRecursively();
+    QStringList copies;
+    bool ok = false;
+    try {
+        Store source;
+        source.openReaderOf(m_store);
+        Store copy;
+        copy.open(partial);
+        ok = StoreCopy(copy).fromServer(
+            source.server(), [&](const QString &table, qint64 done, qint64 total) {
+                return !progress || progress(table, int(qMin<qint64>(done, INT_MAX)),
+                                             int(qMin<qint64>(total, INT_MAX)));
+            });
+        m_cancelled = !ok;
+        for (Schema::File file : Schema::kFiles)
+            copies << copy.path(file);
+    } catch (const StoreError &e) {
+        m_error = e.message();
+    }
+    // The copy's store is closed here: its files are whole and may move.
+    ok = ok && replaceWith(copies, folder);
+    QDir(partial).removeRecursively();
     return ok;
 }
 

@@ -13,7 +13,9 @@ class Store;
 // while others go on writing to them: each file is copied from one read
 // snapshot with SQLite's online backup, under a temporary name that becomes
 // the real one only when the copy is whole. The folder may not be the
-// store's own.
+// store's own. A store on a server is backed up into the same three files,
+// copied from one snapshot of the server's tables, so the backup opens as
+// a data folder of its own.
 class StoreBackup
 {
 public:
@@ -39,6 +41,9 @@ public:
 
 private:
     bool copyFile(int file, const QString &target, const Progress &progress);
+    bool copyFromServer(const QString &folder, const Progress &progress);
+    // Moves the whole copies into the folder, replacing an older backup.
+    bool replaceWith(const QStringList &copies, const QString &folder);
 
     Store &m_store;
     QString m_error;

@@ -14,6 +14,7 @@
 #include "recording/RecorderThread.h"
 #include "reports/ReportPreview.h"
 #include "reports/ReportsController.h"
+#include "store/MessageView.h"
 #include "store/PgConnection.h"
 #include "store/ServerSearch.h"
 #include "store/ServerUrl.h"
@@ -183,9 +184,14 @@ private slots:
         QVERIFY(reports.lastPreview());
         QTRY_VERIFY_WITH_TIMEOUT(
             reports.lastPreview()->pageCount() > 0 && !reports.lastPreview()->isBusy(), 15000);
-        // A backup copies the folder's files, which do not hold the
-        // server's store: refused.
-        QVERIFY(!StoreBackup(store).refusal(env.newDataDir()).isEmpty());
+        // A backup of the server's store is a data folder of its own.
+        const QString backupDir = env.newDataDir();
+        StoreBackup backup(store);
+        QVERIFY2(backup.copyTo(backupDir), qPrintable(backup.errorText()));
+        Store copy;
+        copy.openForReading(backupDir);
+        QCOMPARE(MessageView::all().count(copy), qint64(300));
+        QVERIFY(!QDir(backupDir + QStringLiteral("/.backup-partial")).exists());
         Dialogs::reset();
         Dialogs::setUnattended(true);
 

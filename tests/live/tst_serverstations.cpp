@@ -4,6 +4,8 @@
 
 #include "store/PgConnection.h"
 #include "store/ServerUrl.h"
+#include "store/Store.h"
+#include "store/StoreStatistics.h"
 #include "support/AcarsdecFeed.h"
 #include "support/ThrowawayServer.h"
 
@@ -192,6 +194,18 @@ void ServerStationsTest::twoStationsAndAnImportShareOneStore()
     QVERIFY2(replayed.contains(": 1 stored,"), replayed.constData());
     QCOMPARE(single(db, "SELECT count(*) FROM tMessage WHERE mText = 'replayed'"), 1);
     QCOMPARE(single(db, "SELECT count(*) FROM UniqueAircraft WHERE Registration = 'G-REPL'"), 1);
+
+    // A backup of the server's store is a data folder of its own.
+    const QString backup = home.filePath(QStringLiteral("backup"));
+    const QByteArray backedUp = corvane({QStringLiteral("backup"), backup});
+    QCOMPARE(backedUp.count("backed up "), 3);
+    {
+        Store copy;
+        copy.openForReading(backup);
+        QCOMPARE(StoreStatistics(copy).figures().messages, qint64(714));
+        QCOMPARE(StoreStatistics(copy).figures().heardPairs,
+                 single(db, "SELECT count(*) FROM ACARSLOG"));
+    }
 
     // The clean-ups: the earliest message of each pair stays, with
     // messages of no pair; the kept counts follow (the registers keep how

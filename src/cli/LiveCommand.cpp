@@ -10,12 +10,14 @@
 #include "live/LiveSession.h"
 #include "recording/RecorderThread.h"
 #include "settings/Settings.h"
+#include "store/HeldMessagesFile.h"
 #include "store/MessageRecorder.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFile>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -51,7 +53,9 @@ QString LiveCommand::usage() const
                "  ALERT <word>: <first line of the text>\n"
                "With the store on a server (--store URL or the setting [Store] Url), what\n"
                "the server cannot take while it is out of reach is held in memory (at most\n"
-               "256 MB, told after each pass) and stored once it is back.\n"
+               "256 MB, told after each pass) and stored once it is back; what is still\n"
+               "held at the stop is kept in held-messages.dat in the data folder, and\n"
+               "the next start stores it first.\n"
                "DDETYPE is one of: %1.\n")
         .arg(LiveTypes::names().join(QStringLiteral(", ")),
              LiveTypes::feedNames().join(QStringLiteral(", ")));
@@ -69,6 +73,9 @@ QString megabytes(qint64 bytes)
 // so after every pass, and again once the server has taken it.
 void reportHold(CliContext &c, const LivePassResult &r, qint64 &wasHeld)
 {
+    // What the last run kept is in the store now too.
+    if (r.held == 0 && HeldMessagesFile(c.dataDir).exists())
+        HeldMessagesFile(c.dataDir).remove();
     if (r.held > 0)
         c.err << "corvane live: the store cannot take messages now (" << r.awayReason
               << "); holding " << r.held << " messages (" << megabytes(r.heldBytes)
@@ -83,22 +90,65 @@ void reportHold(CliContext &c, const LivePassResult &r, qint64 &wasHeld)
 }
 
 // The last try to store what is held; what the store still cannot take is
-// counted, never dropped without a word.
+// kept in the data folder for the next start, or else counted, never
+// dropped without a word.
 bool storeHeldAtExit(CliContext &c, RecorderThread &recorder)
 {
-    qint64 held = 0;
+    std::vector<MessageRecord> held;
     QString why;
     recorder.submit([&held, &why](RecorderJobContext &job) {
         job.recorder.commitNow();
-        held = job.recorder.held();
         why = job.recorder.awayReason();
+        if (job.recorder.held() > 0)
+            held = job.recorder.takeHeld();
+    });
+    recorder.drain();
+    const HeldMessagesFile kept(c.dataDir);
+    if (held.empty()) {
+        kept.remove();
+        return true;
+    }
+    try {
+        kept.write(held);
+        c.err << "corvane live: " << held.size() << " messages held for the store were not stored ("
+              << why << "); kept in " << kept.path() << ", the next start stores them first\n";
+    } catch (const StoreError &e) {
+        c.err << "corvane live: " << held.size() << " messages held for the store were not stored ("
+              << why << ") nor kept: " << e.message() << '\n';
+    }
+    return false;
+}
+
+// What the last run kept for the store goes in first; the file goes once the
+// store took it (while the server is still away it is held again, and kept
+// again at the stop).
+void storeKeptFromLastRun(CliContext &c, RecorderThread &recorder)
+{
+    const HeldMessagesFile kept(c.dataDir);
+    if (!kept.exists())
+        return;
+    std::vector<MessageRecord> records;
+    try {
+        records = kept.read();
+    } catch (const StoreError &e) {
+        // Left for the user to look at, out of the next start's way.
+        QFile::rename(kept.path(), kept.path() + QStringLiteral(".damaged"));
+        c.err << "corvane live: " << e.message() << "; moved aside to " << kept.path()
+              << ".damaged\n";
+        return;
+    }
+    qint64 held = 0;
+    recorder.submit([&](RecorderJobContext &job) {
+        for (const MessageRecord &r : records)
+            job.recorder.storeMessage(r, nullptr);
+        job.recorder.commitNow();
+        held = job.recorder.held();
     });
     recorder.drain();
     if (held == 0)
-        return true;
-    c.err << "corvane live: " << held << " messages held for the store were not stored (" << why
-          << ")\n";
-    return false;
+        kept.remove();
+    c.err << "corvane live: " << records.size() << " messages kept by the last run "
+          << (held == 0 ? "stored\n" : "held for the store\n");
 }
 
 } // namespace
@@ -173,6 +223,7 @@ int LiveCommand::run(CliContext &c)
         }
         recorder.submit(
             [uplinks](RecorderJobContext &job) { job.recorder.setRecordUplinks(uplinks); });
+        storeKeptFromLastRun(c, recorder);
         LivePublisher publisher;
         publisher.setPassUplinks(uplinks);
         if (publish && !publisher.start(&error)) {

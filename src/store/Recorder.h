@@ -6,6 +6,7 @@
 #include <QList>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace corvane
 {
@@ -79,6 +80,8 @@ public:
     virtual qint64 heldBytes() const { return 0; }
     virtual qint64 holdLimitBytes() const { return 0; }
     virtual QString awayReason() const { return {}; }
+    // Hands the held messages over (to be kept elsewhere) and forgets them.
+    virtual std::vector<MessageRecord> takeHeld() { return {}; }
 
     // The alerts raised by what was received (table ALERTS), in one
     // transaction of their own.

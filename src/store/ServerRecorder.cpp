@@ -116,6 +116,16 @@ qint64 ServerRecorder::takeRolledBack()
     return std::exchange(m_rolledBack, 0);
 }
 
+std::vector<MessageRecord> ServerRecorder::takeHeld()
+{
+    std::vector<MessageRecord> records;
+    records.reserve(m_batch.size());
+    for (Held &h : m_batch)
+        records.push_back(std::move(h.record));
+    clearBatch();
+    return records;
+}
+
 qint64 ServerRecorder::takeRefused()
 {
     return std::exchange(m_refused, 0);

@@ -63,6 +63,7 @@ public:
     qint64 heldBytes() const override { return m_heldBytes; }
     qint64 holdLimitBytes() const override { return m_holdLimitBytes; }
     QString awayReason() const override { return m_awayReason; }
+    std::vector<MessageRecord> takeHeld() override;
     // Messages refused since the last call because the hold was full.
     qint64 takeRefused();
 

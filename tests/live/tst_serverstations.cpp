@@ -46,6 +46,7 @@ class ServerStationsTest : public QObject
 
 private slots:
     void twoStationsAndAnImportShareOneStore();
+    void heldMessagesOutliveAStop();
 };
 
 void ServerStationsTest::twoStationsAndAnImportShareOneStore()
@@ -223,6 +224,75 @@ void ServerStationsTest::twoStationsAndAnImportShareOneStore()
     QVERIFY(corvane({QStringLiteral("info")}).contains("messages: 0\n"));
     QVERIFY(corvane({QStringLiteral("compact")}).contains("nothing to compact"));
     QVERIFY(!QFile::exists(home.filePath(QStringLiteral("3/acarslog.db"))));
+}
+
+// A station stopped while the server is away keeps what it held in its data
+// folder; the next start stores it, once, and the file goes.
+void ServerStationsTest::heldMessagesOutliveAStop()
+{
+    test::ThrowawayServer server;
+    if (!server.isRunning())
+        QSKIP(qPrintable(server.whyNot()));
+    const QString url = server.newDatabase();
+    QTemporaryDir home;
+    const QString dataDir = home.filePath(QStringLiteral("station"));
+    const QString kept = dataDir + QStringLiteral("/held-messages.dat");
+    const quint16 port = test::AcarsdecFeed::freePort();
+    const auto startStation = [&] {
+        auto station = std::make_unique<QProcess>();
+        station->start(QStringLiteral(CORVANE_BINARY),
+                       {QStringLiteral("--data-dir"), dataDir, QStringLiteral("--store"), url,
+                        QStringLiteral("live"), QStringLiteral("--type"),
+                        QStringLiteral("acarsdec"), QStringLiteral("--listen"),
+                        QStringLiteral("udp:127.0.0.1:%1").arg(port)});
+        return station;
+    };
+    const auto stopStation = [](QProcess &station) {
+        ::kill(pid_t(station.processId()), SIGINT);
+        return station.waitForFinished(30000);
+    };
+
+    auto station = startStation();
+    QVERIFY(station->waitForReadyRead(30000));
+    PgConnection db;
+    db.open(ServerUrl::parse(url));
+    test::AcarsdecFeed::send(port, QStringLiteral("ONE"), 0, 50);
+    QVERIFY(waitForCount(db, 50));
+    db.close();
+
+    QVERIFY(server.stop());
+    test::AcarsdecFeed::send(port, QStringLiteral("ONE"), 50, 30);
+    QByteArray said;
+    QElapsedTimer clock;
+    clock.start();
+    while (!said.contains("holding 30 messages") && clock.elapsed() < 30000) {
+        station->waitForReadyRead(500);
+        said += station->readAllStandardError();
+    }
+    QVERIFY2(said.contains("holding 30 messages"), said.constData());
+    QVERIFY(stopStation(*station));
+    said += station->readAllStandardError();
+    QCOMPARE(station->exitCode(), 1);
+    QVERIFY2(said.contains("30 messages held for the store were not stored") &&
+                 said.contains("kept in " + kept.toUtf8()),
+             said.constData());
+    QVERIFY(QFile::exists(kept));
+
+    QVERIFY(server.restart());
+    station = startStation();
+    QVERIFY(station->waitForReadyRead(30000));
+    db.open(ServerUrl::parse(url));
+    QVERIFY(waitForCount(db, 80));
+    QVERIFY(!QFile::exists(kept));
+    QVERIFY(stopStation(*station));
+    const QByteArray told = station->readAllStandardError();
+    QVERIFY2(station->exitCode() == 0, told.constData());
+    QVERIFY2(told.contains("30 messages kept by the last run stored"), told.constData());
+    QCOMPARE(single(db, "SELECT count(*) FROM tMessage"), 80);
+    QCOMPARE(single(db, "SELECT count(DISTINCT mText) FROM tMessage"), 80);
+    QCOMPARE(single(db, "SELECT sum(TimesHeard) FROM ACARSLOG"), 80);
+    QCOMPARE(single(db, "SELECT sum(Messages) FROM MessagesByHour"), 80);
+    QCOMPARE(single(db, "SELECT count(*) FROM FeedDetails"), 80);
 }
 
 QTEST_GUILESS_MAIN(ServerStationsTest)

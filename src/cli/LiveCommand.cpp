@@ -10,14 +10,12 @@
 #include "live/LiveSession.h"
 #include "recording/RecorderThread.h"
 #include "settings/Settings.h"
-#include "store/HeldMessagesFile.h"
 #include "store/MessageRecorder.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QFile>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -73,9 +71,6 @@ QString megabytes(qint64 bytes)
 // so after every pass, and again once the server has taken it.
 void reportHold(CliContext &c, const LivePassResult &r, qint64 &wasHeld)
 {
-    // What the last run kept is in the store now too.
-    if (r.held == 0 && HeldMessagesFile(c.dataDir).exists())
-        HeldMessagesFile(c.dataDir).remove();
     if (r.held > 0)
         c.err << "corvane live: the store cannot take messages now (" << r.awayReason
               << "); holding " << r.held << " messages (" << megabytes(r.heldBytes)
@@ -94,61 +89,26 @@ void reportHold(CliContext &c, const LivePassResult &r, qint64 &wasHeld)
 // dropped without a word.
 bool storeHeldAtExit(CliContext &c, RecorderThread &recorder)
 {
-    std::vector<MessageRecord> held;
-    QString why;
-    recorder.submit([&held, &why](RecorderJobContext &job) {
-        job.recorder.commitNow();
-        why = job.recorder.awayReason();
-        if (job.recorder.held() > 0)
-            held = job.recorder.takeHeld();
-    });
-    recorder.drain();
-    const HeldMessagesFile kept(c.dataDir);
-    if (held.empty()) {
-        kept.remove();
+    recorder.stop();
+    const RecorderThread::KeptMessages &kept = recorder.keptAtStop();
+    if (kept.messages == 0)
         return true;
-    }
-    try {
-        kept.write(held);
-        c.err << "corvane live: " << held.size() << " messages held for the store were not stored ("
-              << why << "); kept in " << kept.path() << ", the next start stores them first\n";
-    } catch (const StoreError &e) {
-        c.err << "corvane live: " << held.size() << " messages held for the store were not stored ("
-              << why << ") nor kept: " << e.message() << '\n';
-    }
+    c.err << "corvane live: " << kept.messages << " messages held for the store were not stored ("
+          << kept.why << "); ";
+    if (kept.error.isEmpty())
+        c.err << "kept in " << kept.path << ", the next start stores them first\n";
+    else
+        c.err << "nor kept: " << kept.error << '\n';
     return false;
 }
 
-// What the last run kept for the store goes in first; the file goes once the
-// store took it (while the server is still away it is held again, and kept
-// again at the stop).
-void storeKeptFromLastRun(CliContext &c, RecorderThread &recorder)
+void reportKeptFromLastRun(CliContext &c, const RecorderThread::KeptMessages &kept)
 {
-    const HeldMessagesFile kept(c.dataDir);
-    if (!kept.exists())
-        return;
-    std::vector<MessageRecord> records;
-    try {
-        records = kept.read();
-    } catch (const StoreError &e) {
-        // Left for the user to look at, out of the next start's way.
-        QFile::rename(kept.path(), kept.path() + QStringLiteral(".damaged"));
-        c.err << "corvane live: " << e.message() << "; moved aside to " << kept.path()
-              << ".damaged\n";
-        return;
-    }
-    qint64 held = 0;
-    recorder.submit([&](RecorderJobContext &job) {
-        for (const MessageRecord &r : records)
-            job.recorder.storeMessage(r, nullptr);
-        job.recorder.commitNow();
-        held = job.recorder.held();
-    });
-    recorder.drain();
-    if (held == 0)
-        kept.remove();
-    c.err << "corvane live: " << records.size() << " messages kept by the last run "
-          << (held == 0 ? "stored\n" : "held for the store\n");
+    if (!kept.error.isEmpty())
+        c.err << "corvane live: " << kept.error << "; moved aside to " << kept.path << ".damaged\n";
+    else if (kept.messages > 0)
+        c.err << "corvane live: " << kept.messages << " messages kept by the last run "
+              << (kept.stored ? "stored\n" : "held for the store\n");
 }
 
 } // namespace
@@ -223,7 +183,7 @@ int LiveCommand::run(CliContext &c)
         }
         recorder.submit(
             [uplinks](RecorderJobContext &job) { job.recorder.setRecordUplinks(uplinks); });
-        storeKeptFromLastRun(c, recorder);
+        reportKeptFromLastRun(c, recorder.keptFromLastRun());
         LivePublisher publisher;
         publisher.setPassUplinks(uplinks);
         if (publish && !publisher.start(&error)) {

@@ -1,10 +1,12 @@
 #include "RecorderThread.h"
 
+#include "store/HeldMessagesFile.h"
 #include "store/ServerRecorder.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QThread>
 #include <exception>
 
@@ -19,6 +21,9 @@ public:
     QString folder;
     Store store;
     std::unique_ptr<Recorder> recorder;
+    KeptMessages restored;
+    KeptMessages kept;
+    bool restoredHeld = false; // the file stays until the server takes them
 
     void open(const QString &serverUrl)
     {
@@ -27,6 +32,7 @@ public:
         if (store.onServer()) {
             // What arrives while the server is away is kept, not refused.
             static_cast<ServerRecorder &>(*recorder).setHoldWhileAway(true);
+            storeKept();
             return;
         }
         // Another program on the same store (a window beside a headless
@@ -40,13 +46,66 @@ public:
     {
         if (recorder) {
             try {
-                recorder->commitBatch();
+                recorder->commitNow();
             } catch (const StoreError &) {
                 // Rolled back: nothing half-written stays.
             }
+            keepHeld();
         }
         recorder.reset();
         store.close();
+    }
+
+    void storeKept()
+    {
+        const HeldMessagesFile file(folder);
+        if (!file.exists())
+            return;
+        restored.path = file.path();
+        std::vector<MessageRecord> records;
+        try {
+            records = file.read();
+        } catch (const StoreError &e) {
+            // Left for the user to look at, out of the next start's way.
+            QFile::rename(file.path(), file.path() + QStringLiteral(".damaged"));
+            restored.error = e.message();
+            return;
+        }
+        for (const MessageRecord &r : records)
+            recorder->storeMessage(r, nullptr);
+        recorder->commitNow();
+        restored.messages = qint64(records.size());
+        restored.stored = recorder->held() == 0;
+        restored.why = recorder->awayReason();
+        restoredHeld = !restored.stored;
+        if (restored.stored)
+            file.remove();
+    }
+
+    // The file of the last run goes once the server took what it held.
+    void forgetKeptOnceStored()
+    {
+        if (restoredHeld && recorder->held() == 0) {
+            HeldMessagesFile(folder).remove();
+            restoredHeld = false;
+        }
+    }
+
+    void keepHeld()
+    {
+        forgetKeptOnceStored();
+        if (recorder->held() == 0)
+            return;
+        const HeldMessagesFile file(folder);
+        kept.path = file.path();
+        kept.why = recorder->awayReason();
+        const std::vector<MessageRecord> records = recorder->takeHeld();
+        kept.messages = qint64(records.size());
+        try {
+            file.write(records);
+        } catch (const StoreError &e) {
+            kept.error = e.message();
+        }
     }
 };
 
@@ -101,6 +160,7 @@ bool RecorderThread::start(const QString &folder, const QString &serverUrl, QStr
             *error = why;
         return false;
     }
+    m_keptFromLastRun = m_worker->restored;
     return true;
 }
 
@@ -116,6 +176,7 @@ void RecorderThread::stop()
         worker, [worker] { worker->close(); }, Qt::BlockingQueuedConnection);
     m_thread->quit();
     m_thread->wait();
+    m_keptAtStop = m_worker->kept;
     delete m_worker;
     delete m_thread;
     m_worker = nullptr;
@@ -185,6 +246,7 @@ void RecorderThread::runJob(quint64 number, const Job &job)
     try {
         job(context);
         m_worker->recorder->commitBatch();
+        m_worker->forgetKeptOnceStored();
     } catch (const StoreError &e) {
         m_worker->recorder->rollbackBatch();
         failure = e.message();

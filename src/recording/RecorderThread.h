@@ -40,6 +40,15 @@ class RecorderThread : public QObject
     Q_OBJECT
 public:
     using Job = std::function<void(RecorderJobContext &)>;
+    // Messages held for a server that was still away at a stop: kept in the
+    // data folder, and stored first at the next start.
+    struct KeptMessages {
+        qint64 messages = 0;
+        bool stored = false; // at the start: the server took them
+        QString path;
+        QString why;   // why the server did not take them
+        QString error; // the file could not be written or read
+    };
     // How long the writing connection waits for another's write lock.
     static constexpr int kLockWaitMillis = 10 * 60 * 1000;
 
@@ -56,6 +65,9 @@ public:
     bool start(const QString &folder, const QString &serverUrl, QString *error = nullptr);
     void stop();
     bool isRunning() const;
+    // What start() found kept by the last run, and what stop() kept.
+    const KeptMessages &keptFromLastRun() const { return m_keptFromLastRun; }
+    const KeptMessages &keptAtStop() const { return m_keptAtStop; }
 
     // Queues a job; returns its number (from 1).
     quint64 submit(Job job);
@@ -92,6 +104,8 @@ private:
     std::atomic_bool m_closing{false};
     QMutex m_cancelLock;
     QSet<quint64> m_cancelled; // not started yet
+    KeptMessages m_keptFromLastRun;
+    KeptMessages m_keptAtStop;
 };
 
 } // namespace corvane

@@ -1,11 +1,13 @@
 #include "recording/RecorderThread.h"
 #include "store/MessageRecorder.h"
+#include "store/MessageView.h"
 #include "store/SqliteDb.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
 #include "support/MessageRecords.h"
 #include "support/StoreRows.h"
 #include "support/TestEnvironment.h"
+#include "support/ThrowawayServer.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -118,6 +120,45 @@ private slots:
         QVERIFY(!thread.start(folder, &error));
         QVERIFY(error.contains(QStringLiteral("acarslog.db")));
         QVERIFY(!thread.isRunning());
+    }
+
+    // The window's recorder on a server store: what it holds while the
+    // server is away outlives closing the window, and the next start stores
+    // it once.
+    void heldMessagesOutliveAStop()
+    {
+        test::ThrowawayServer server;
+        if (!server.isRunning())
+            QSKIP(qPrintable(server.whyNot()));
+        const QString url = server.newDatabase();
+        const QString folder = env.newDataDir();
+        {
+            RecorderThread thread;
+            QVERIFY(thread.start(folder, url));
+            QVERIFY(server.stop());
+            thread.submit([](RecorderJobContext &c) {
+                for (int i = 0; i < 5; ++i)
+                    c.recorder.storeMessage(message(QStringLiteral("N%1").arg(i), "held"), nullptr);
+            });
+            thread.drain();
+            thread.stop();
+            QCOMPARE(thread.keptAtStop().messages, qint64(5));
+            QCOMPARE(thread.keptAtStop().error, QString());
+            QVERIFY(QFile::exists(thread.keptAtStop().path));
+        }
+        QVERIFY(server.restart());
+        RecorderThread thread;
+        QVERIFY(thread.start(folder, url));
+        QCOMPARE(thread.keptFromLastRun().messages, qint64(5));
+        QVERIFY(thread.keptFromLastRun().stored);
+        QVERIFY(!QFile::exists(thread.keptFromLastRun().path));
+        qint64 stored = 0;
+        thread.submit(
+            [&stored](RecorderJobContext &c) { stored = MessageView::all().count(c.store()); });
+        thread.drain();
+        QCOMPARE(stored, qint64(5));
+        thread.stop();
+        QCOMPARE(thread.keptAtStop().messages, qint64(0));
     }
 };
 

@@ -144,8 +144,12 @@ void ServerRecorder::clearBatch()
 
 void ServerRecorder::commitBatch()
 {
-    if (m_batch.empty() || (m_holding && !retryDue()))
+    if (m_batch.empty())
         return;
+    if (m_holding && !retryDue()) {
+        forgetSinks();
+        return;
+    }
     std::vector<NewPair> newPairs;
     for (int attempt = 1;; ++attempt) {
         try {
@@ -159,8 +163,10 @@ void ServerRecorder::commitBatch()
             if (attempt < kAttempts && m_db.isConnected() && m_db.lastFailureIsTransient())
                 continue;
             // A server that refuses the batch itself would refuse it again.
-            if (!m_holdWhileAway || m_db.isConnected())
+            if (!m_holdWhileAway || m_db.isConnected()) {
+                forgetSinks();
                 throw;
+            }
             keepWhileAway(e);
             return;
         }
@@ -186,8 +192,13 @@ void ServerRecorder::keepWhileAway(const StoreError &why)
     // The server's messages run over several lines; a report takes one.
     m_awayReason = why.message().simplified();
     m_awayClock.start();
-    // The sinks belong to the passes that read the messages and may be gone
-    // by the time the server takes them: the pairs are then not told.
+    forgetSinks();
+}
+
+// The sinks belong to the passes that read the messages, which end when
+// they commit: a batch the server takes later no longer tells its pairs.
+void ServerRecorder::forgetSinks()
+{
     for (Heard &pair : m_pairs)
         pair.sink = nullptr;
 }

@@ -101,6 +101,7 @@ private:
 
     void clearBatch();
     void keepWhileAway(const StoreError &why);
+    void forgetSinks();
     bool retryDue() const;
     void writeBatch(std::vector<NewPair> &newPairs);
     std::vector<qint64> takeRowIds(qint64 count);

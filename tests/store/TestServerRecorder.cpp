@@ -1,3 +1,4 @@
+#include "formats/NewPairsList.h"
 #include "store/NewPairsSink.h"
 #include "store/PgConnection.h"
 #include "store/ServerRecorder.h"
@@ -209,6 +210,25 @@ void TestServerRecorder::holdsWhileAwayUpToItsBound()
     QCOMPARE(single(admin, "SELECT count(*) FROM tMessage"), held);
     QCOMPARE(single(admin, "SELECT TimesHeard FROM UniqueAircraft WHERE Registration = '.G-ABCE'"),
              held - 1);
+
+    // A pass that reads a new pair while the batch waits for its retry ends
+    // before the server takes it: its sink is not told later, when it may
+    // be gone.
+    recorder.setHoldWhileAway(true, 4096, 60000);
+    recorder.storeMessage(message(".G-ABCF", "BA3", "2026-12-01 12:00:00"), nullptr);
+    admin.exec("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
+               "WHERE pid <> pg_backend_pid() AND datname = current_database()");
+    QTest::qWait(100);
+    recorder.commitBatch(); // kept; the next try is a minute away
+    NewPairsList pass;
+    recorder.storeMessage(message(".G-ABCG", "BA4", "2026-12-01 12:01:00"), &pass);
+    recorder.commitBatch(); // not due: the batch waits, and the pass ends
+    admin.close();
+    admin.open(ServerUrl::parse(url));
+    recorder.commitNow();
+    QCOMPARE(recorder.held(), 0);
+    QCOMPARE(single(admin, "SELECT count(*) FROM ACARSLOG WHERE Flight = 'BA4'"), 1);
+    QCOMPARE(pass.registrations(), QStringList());
 }
 
 void TestServerRecorder::fourStationsKeepRegistersAndCountsTrue()

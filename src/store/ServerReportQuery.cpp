@@ -2,6 +2,7 @@
 
 #include "ServerUrl.h"
 #include "StoreError.h"
+#include "StoreStatement.h"
 
 namespace corvane
 {
@@ -46,17 +47,8 @@ QByteArray ServerReportQuery::serverSql(const QString &sql, const QStringList &a
     char quote = 0;
     for (qsizetype i = 0; i < in.size(); ++i) {
         const char c = in[i];
-        if (quote) {
-            out += c;
-            if (c == quote)
-                quote = 0;
+        if (StoreStatement::copiesQuoted(c, quote, out))
             continue;
-        }
-        if (c == '\'' || c == '"') {
-            quote = c;
-            out += c;
-            continue;
-        }
         const bool wordBefore = i > 0 && isWordChar(in[i - 1]);
         // A named parameter; "::" is the server's cast.
         const bool marker = (c == ':' || c == '@' || c == '$') && i + 1 < in.size() &&

@@ -8,6 +8,18 @@
 namespace corvane
 {
 
+bool StoreStatement::copiesQuoted(char c, char &quote, QByteArray &out)
+{
+    if (!quote && c != '\'' && c != '"')
+        return false;
+    out += c;
+    if (!quote)
+        quote = c;
+    else if (c == quote)
+        quote = 0;
+    return true;
+}
+
 QByteArray StoreStatement::numberedMarkers(const QByteArray &sql, int *count)
 {
     QByteArray out;
@@ -16,17 +28,8 @@ QByteArray StoreStatement::numberedMarkers(const QByteArray &sql, int *count)
     char quote = 0;
     for (qsizetype i = 0; i < sql.size(); ++i) {
         const char c = sql[i];
-        if (quote) {
-            out += c;
-            if (c == quote)
-                quote = 0;
+        if (copiesQuoted(c, quote, out))
             continue;
-        }
-        if (c == '\'' || c == '"') {
-            quote = c;
-            out += c;
-            continue;
-        }
         if (c != '?') {
             out += c;
             continue;

@@ -58,6 +58,9 @@ public:
     // The SQL with SQLite's markers numbered for the server ($1, $2, ...);
     // markers inside quoted text are left alone.
     static QByteArray numberedMarkers(const QByteArray &sql, int *count = nullptr);
+    // For scanners of SQL text: copies c to out when it lies in quoted text
+    // (or opens or closes it), tracking the open quote; false otherwise.
+    static bool copiesQuoted(char c, char &quote, QByteArray &out);
 
 private:
     PgResult query();

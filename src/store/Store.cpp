@@ -36,6 +36,11 @@ bool Store::isOpen() const
     return m_server ? m_server->isOpen() : m_acarsLog->isOpen();
 }
 
+bool Store::reconnectedOutsideTransaction()
+{
+    return m_server && !inTransaction() && !m_server->isConnected() && m_server->reconnect();
+}
+
 QString Store::serverDisplay() const
 {
     return m_server ? m_server->url().display() : QString();

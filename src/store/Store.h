@@ -75,6 +75,9 @@ public:
     // Whether a StoreTransaction is open: a read inside one is not run
     // again on a new connection, which would carry on outside it.
     bool inTransaction() const { return m_transactions > 0; }
+    // After a failure on the server: a new connection when the old one died
+    // and no transaction was open on it (then the statement may run again).
+    bool reconnectedOutsideTransaction();
 
 private:
     friend class StoreTransaction;

@@ -44,19 +44,13 @@ void StoreCleanup::status(const QString &text)
         m_status(text);
 }
 
-qint64 StoreCleanup::count(SqliteDb &db, const char *sql)
-{
-    SqliteStatement st(db, sql);
-    return st.step() ? st.int64(0) : 0;
-}
-
 qint64 StoreCleanup::deleteAllMessages()
 {
     if (m_store.onServer())
         return deleteAllOnServer();
     SqliteDb &db = m_store.acarsLog();
     SqliteTransaction tx(db);
-    const qint64 messages = count(db, "SELECT count(*) FROM tMessage");
+    const qint64 messages = count("SELECT count(*) FROM tMessage");
     db.exec("DELETE FROM ACARSLOG");
     db.exec("DELETE FROM LOGSPROCESSED");
     db.exec("DELETE FROM tMessage");

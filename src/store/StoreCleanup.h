@@ -80,7 +80,6 @@ private:
     // What picks a message to go, in SQL on tMessage.
     static QByteArray doomedCondition(bool scoped);
     static QByteArray pairKey(const char *reg, int regSize, const char *flight, int flightSize);
-    static qint64 count(SqliteDb &db, const char *sql);
 
     Store &m_store;
     std::function<void(const QString &)> m_status;

@@ -123,7 +123,7 @@ PgResult StoreStatement::query()
         // connection. A write does not: it may have been done. Nor does a
         // read inside a transaction.
         const bool read = m_sql.trimmed().left(6).toUpper() == "SELECT";
-        if (!read || m_store->inTransaction() || db.isConnected() || !db.reconnect())
+        if (!read || !m_store->reconnectedOutsideTransaction())
             throw;
         return db.query(m_sql, m_values);
     }

@@ -27,7 +27,7 @@ void StoreTransaction::begin(const char *sql)
     try {
         db.exec(sql);
     } catch (const StoreError &) {
-        if (m_store.inTransaction() || db.isConnected() || !db.reconnect())
+        if (!m_store.reconnectedOutsideTransaction())
             throw;
         db.exec(sql);
     }

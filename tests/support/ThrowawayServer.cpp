@@ -39,7 +39,8 @@ QString serverPrograms()
 
 } // namespace
 
-ThrowawayServer::ThrowawayServer() : m_dir(QDir::tempPath() + QStringLiteral("/corvane-pg-XXXXXX"))
+ThrowawayServer::ThrowawayServer(const QString &settings)
+    : m_dir(QDir::tempPath() + QStringLiteral("/corvane-pg-XXXXXX")), m_settings(settings)
 {
     m_bin = serverPrograms();
     if (m_bin.isEmpty())
@@ -121,9 +122,10 @@ bool ThrowawayServer::startServer()
 {
     const QString data = m_dir.filePath(QStringLiteral("data"));
     const QString options =
-        QStringLiteral("-k %1 -p %2 -c listen_addresses= -c fsync=off -c synchronous_commit=off")
+        QStringLiteral("-k %1 -p %2 -c listen_addresses= -c fsync=off -c synchronous_commit=off %3")
             .arg(m_dir.path())
-            .arg(kPort);
+            .arg(kPort)
+            .arg(m_settings);
     return run(QStringLiteral("pg_ctl"),
                {QStringLiteral("-D"), data, QStringLiteral("-o"), options, QStringLiteral("-l"),
                 m_dir.filePath(QStringLiteral("server.log")), QStringLiteral("-w"),

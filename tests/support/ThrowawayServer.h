@@ -13,7 +13,8 @@ namespace corvane::test
 class ThrowawayServer
 {
 public:
-    ThrowawayServer();
+    // settings: more of the server's own options ("-c shared_buffers=2GB").
+    explicit ThrowawayServer(const QString &settings = {});
     ~ThrowawayServer();
     ThrowawayServer(const ThrowawayServer &) = delete;
     ThrowawayServer &operator=(const ThrowawayServer &) = delete;
@@ -36,6 +37,7 @@ private:
     QTemporaryDir m_dir;
     QString m_bin;
     QString m_whyNot;
+    QString m_settings;
     bool m_running = false;
     int m_databases = 0;
 };

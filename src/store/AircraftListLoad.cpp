@@ -2,12 +2,15 @@
 
 #include "AircraftTable.h"
 #include "NamedCommands.h"
+#include "PgArray.h"
+#include "PgConnection.h"
 #include "ReferenceFileLines.h"
 #include "Store.h"
 #include "StoreStatement.h"
 #include "StoreTransaction.h"
 
 #include <memory>
+#include <vector>
 
 namespace corvane
 {
@@ -19,9 +22,79 @@ QStringList AircraftListLoad::fields(const QString &line)
     return f;
 }
 
+namespace
+{
+
+// A batch of lines in one statement: each registration's last line gives
+// its values and its first line its place, the first row of a registration
+// already there is overwritten and the others are added, as line after line
+// would; the count of rows added comes back.
+const char *const kServerBatch =
+    "WITH input AS (SELECT r, c, t, s, n FROM unnest($1::text[], $2::text[], $3::text[], "
+    "$4::text[]) WITH ORDINALITY AS u(r, c, t, s, n)), "
+    "latest AS (SELECT DISTINCT ON (r::citext) r, c, t, s, "
+    "min(n) OVER (PARTITION BY r::citext) AS first FROM input ORDER BY r::citext, n DESC), "
+    "target AS (SELECT DISTINCT ON (REGISTRATI) rowid, REGISTRATI FROM AIRCRAFT "
+    "WHERE REGISTRATI = ANY($1::citext[]) ORDER BY REGISTRATI, rowid), "
+    "changed AS (UPDATE AIRCRAFT a SET REGISTRATI = l.r, CARRIER = l.c, TYPE = l.t, CN = l.s "
+    "FROM latest l JOIN target g ON g.REGISTRATI = l.r::citext WHERE a.rowid = g.rowid), "
+    "added AS (INSERT INTO AIRCRAFT (REGISTRATI, CARRIER, TYPE, CN) "
+    "SELECT r, c, t, s FROM latest l "
+    "WHERE NOT EXISTS (SELECT 1 FROM target g WHERE g.REGISTRATI = l.r::citext) "
+    "ORDER BY first RETURNING 1) "
+    "SELECT count(*) FROM added";
+
+} // namespace
+
 AircraftListLoad::Result AircraftListLoad::load(const QString &path)
 {
     ReferenceFileLines lines(path);
+    const auto file = Schema::File::AcarsLog;
+    Result result;
+    auto tx = std::make_unique<StoreTransaction>(m_store, file);
+    if (m_replace)
+        AircraftTable(m_store).removeAll();
+    std::vector<QStringList> batch;
+    QString line;
+    while (lines.next(line)) {
+        const qint64 number = lines.lineNumber();
+        if (m_progress && number % kProgressLines == 1)
+            m_progress(number);
+        QStringList f = fields(line);
+        // A blank registration names no aircraft (blank lines included).
+        if (f[0].trimmed().isEmpty())
+            continue;
+        batch.push_back(std::move(f));
+        ++result.lines;
+        if (batch.size() == size_t(kBatchLines)) {
+            write(batch, result);
+            tx->commit();
+            if (m_cancel && m_cancel->load()) {
+                result.cancelled = true;
+                return result;
+            }
+            tx = std::make_unique<StoreTransaction>(m_store, file);
+        }
+    }
+    write(batch, result);
+    StoreStatement(m_store, file, NamedCommands::find(QStringLiteral("UpdateHeard"))->sql).run();
+    tx->commit();
+    return result;
+}
+
+void AircraftListLoad::write(std::vector<QStringList> &batch, Result &result)
+{
+    if (batch.empty())
+        return;
+    if (m_store.onServer())
+        writeOnServer(batch, result);
+    else
+        writeLineByLine(batch, result);
+    batch.clear();
+}
+
+void AircraftListLoad::writeLineByLine(const std::vector<QStringList> &batch, Result &result)
+{
     const auto file = Schema::File::AcarsLog;
     // The first row of a registration, as a lookup by registration finds it.
     StoreStatement update(m_store, file,
@@ -31,19 +104,7 @@ AircraftListLoad::Result AircraftListLoad::load(const QString &path)
     StoreStatement insert(m_store, file,
                           "INSERT INTO AIRCRAFT (REGISTRATI, CARRIER, TYPE, CN) "
                           "VALUES (?, ?, ?, ?)");
-    Result result;
-    auto tx = std::make_unique<StoreTransaction>(m_store, file);
-    if (m_replace)
-        AircraftTable(m_store).removeAll();
-    QString line;
-    while (lines.next(line)) {
-        const qint64 number = lines.lineNumber();
-        if (m_progress && number % kProgressLines == 1)
-            m_progress(number);
-        const QStringList f = fields(line);
-        // A blank registration names no aircraft (blank lines included).
-        if (f[0].trimmed().isEmpty())
-            continue;
+    for (const QStringList &f : batch) {
         for (int i = 0; i < 4; ++i) {
             update.bind(i + 1, f[i]);
             insert.bind(i + 1, f[i]);
@@ -56,19 +117,22 @@ AircraftListLoad::Result AircraftListLoad::load(const QString &path)
             insert.run();
             ++result.added;
         }
-        ++result.lines;
-        if (result.lines % kBatchLines == 0) {
-            tx->commit();
-            if (m_cancel && m_cancel->load()) {
-                result.cancelled = true;
-                return result;
-            }
-            tx = std::make_unique<StoreTransaction>(m_store, file);
-        }
     }
-    StoreStatement(m_store, file, NamedCommands::find(QStringLiteral("UpdateHeard"))->sql).run();
-    tx->commit();
-    return result;
+}
+
+// A round trip a line would take a minute for a list of 100,000.
+void AircraftListLoad::writeOnServer(const std::vector<QStringList> &batch, Result &result)
+{
+    PgArray columns[4];
+    for (const QStringList &f : batch)
+        for (int i = 0; i < 4; ++i)
+            f[i].isNull() ? columns[i].addNull() : columns[i].add(f[i].toUtf8());
+    const qint64 added = m_store.server()
+                             .query(kServerBatch, {columns[0].text(), columns[1].text(),
+                                                   columns[2].text(), columns[3].text()})
+                             .int64(0, 0);
+    result.added += added;
+    result.updated += qint64(batch.size()) - added;
 }
 
 } // namespace corvane

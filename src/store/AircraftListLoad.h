@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <atomic>
 #include <functional>
+#include <vector>
 
 namespace corvane
 {
@@ -49,6 +50,11 @@ public:
     static constexpr int kProgressLines = 500;
 
 private:
+    // Writes the lines and empties the batch.
+    void write(std::vector<QStringList> &batch, Result &result);
+    void writeLineByLine(const std::vector<QStringList> &batch, Result &result);
+    void writeOnServer(const std::vector<QStringList> &batch, Result &result);
+
     Store &m_store;
     bool m_replace = false;
     std::function<void(qint64)> m_progress;

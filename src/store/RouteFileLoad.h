@@ -3,6 +3,7 @@
 #include <QString>
 #include <atomic>
 #include <functional>
+#include <vector>
 
 namespace corvane
 {
@@ -54,6 +55,11 @@ public:
     static QString malformedText(qint64 line);
 
 private:
+    // Writes the lines and empties the batch.
+    void write(std::vector<Line> &batch, Result &result);
+    void writeLineByLine(const std::vector<Line> &batch, Result &result);
+    void writeOnServer(const std::vector<Line> &batch, Result &result);
+
     Store &m_store;
     bool m_replace = false;
     std::function<void(qint64)> m_progress;

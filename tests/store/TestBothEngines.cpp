@@ -279,22 +279,30 @@ private slots:
     // mark the aircraft heard that the messages name.
     void sameLoads()
     {
-        const QString aircraftFile = env.writeFile(
-            "a.csv", "g-euua,BAW,A321,1234\nD-AIBC,DLH,A321,55\n,,,\nD-AIBC,DLH,A320,56\n");
-        const QString routeFile =
-            env.writeFile("r.txt", "BA0001=EGLL-KJFK\nLH400=EDDF-KJFK\nlh400=EDDF-KBOS\n");
+        // A new registration twice in one batch (in two spellings), one
+        // line without its last fields.
+        const QString aircraftFile =
+            env.writeFile("a.csv", "g-euua,BAW,A321,1234\nD-AIBC,DLH,A321,55\n,,,\n"
+                                   "D-AIBC,DLH,A320,56\nd-new1,AFR,B738\nD-NEW1,KLM,B739,9\n"
+                                   "D-MISS\n");
+        const QString routeFile = env.writeFile(
+            "r.txt", "BA0001=EGLL-KJFK\nLH400=EDDF-KJFK\nlh400=EDDF-KBOS\nAF1=LFPG-KJFK\n");
         QStringList results;
         for (Store *store : {&files, &onServer}) {
             const AircraftListLoad::Result a = AircraftListLoad(*store).load(aircraftFile);
             const RouteFileLoad::Result r = RouteFileLoad(*store).load(routeFile);
-            results << QStringLiteral("%1 %2 %3 %4")
+            RouteFileLoad replacing(*store);
+            replacing.setReplace(true);
+            const RouteFileLoad::Result all = replacing.load(routeFile);
+            results << QStringLiteral("%1 %2 %3 %4 %5")
                            .arg(a.added)
                            .arg(a.updated)
                            .arg(r.added)
-                           .arg(r.kept);
+                           .arg(r.kept)
+                           .arg(all.added);
         }
         QCOMPARE(results[1], results[0]);
-        QCOMPARE(results[0], QStringLiteral("1 2 1 2"));
+        QCOMPARE(results[0], QStringLiteral("3 3 2 2 4"));
         const auto aircraftOf = [](Store &store) {
             QStringList rows;
             for (const AircraftRow &r : AircraftTable(store).all())
@@ -304,7 +312,15 @@ private slots:
         };
         QCOMPARE(aircraftOf(onServer), aircraftOf(files));
         QVERIFY(aircraftOf(onServer).contains(QStringLiteral("D-AIBC|A320|56|1")));
-        QCOMPARE(RouteTable(onServer).all().size(), RouteTable(files).all().size());
+        QVERIFY(aircraftOf(onServer).contains(QStringLiteral("D-NEW1|B739|9|0")));
+        const auto routesOf = [](Store &store) {
+            QStringList rows;
+            for (const RouteRow &r : RouteTable(store).all())
+                rows << r.flight + u'=' + r.route;
+            return rows;
+        };
+        QCOMPARE(routesOf(onServer), routesOf(files));
+        QCOMPARE(routesOf(onServer).size(), 4);
     }
 
     // The trip log's and the unmatched report's lists.

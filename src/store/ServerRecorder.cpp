@@ -80,6 +80,8 @@ StoreResult ServerRecorder::storeMessage(const MessageRecord &r, NewPairsSink *s
     }
     if (m_batch.empty())
         m_batchClock.start();
+    if (sink && m_orphans)
+        adoptOrphans(sink);
     const QByteArray time = r.mTime.toStorageBytes();
     const QByteArray reg = r.mReg.toUtf8();
     const QByteArray flight = r.mFlight.toUtf8();
@@ -136,6 +138,7 @@ void ServerRecorder::clearBatch()
     m_holding = false;
     m_heldBytes = 0;
     m_awayReason.clear();
+    m_orphans = false;
     m_batch.clear();
     m_pairs.clear();
     m_aircraft.clear();
@@ -196,11 +199,25 @@ void ServerRecorder::keepWhileAway(const StoreError &why)
 }
 
 // The sinks belong to the passes that read the messages, which end when
-// they commit: a batch the server takes later no longer tells its pairs.
+// they commit: a batch the server takes later tells its pairs to the next
+// pass that reports pairs.
 void ServerRecorder::forgetSinks()
 {
-    for (Heard &pair : m_pairs)
+    for (Heard &pair : m_pairs) {
+        if (!pair.sink)
+            continue;
         pair.sink = nullptr;
+        pair.orphaned = true;
+        m_orphans = true;
+    }
+}
+
+void ServerRecorder::adoptOrphans(NewPairsSink *sink)
+{
+    for (Heard &pair : m_pairs)
+        if (std::exchange(pair.orphaned, false))
+            pair.sink = sink;
+    m_orphans = false;
 }
 
 bool ServerRecorder::retryDue() const

@@ -88,6 +88,7 @@ private:
         QByteArray last;
         qint64 times = 0;
         NewPairsSink *sink = nullptr;
+        bool orphaned = false; // its pass ended before the server took it
     };
     struct Held {
         MessageRecord record;
@@ -102,6 +103,7 @@ private:
     void clearBatch();
     void keepWhileAway(const StoreError &why);
     void forgetSinks();
+    void adoptOrphans(NewPairsSink *sink);
     bool retryDue() const;
     void writeBatch(std::vector<NewPair> &newPairs);
     std::vector<qint64> takeRowIds(qint64 count);
@@ -124,6 +126,7 @@ private:
     qint64 m_holdLimitBytes = kHoldLimitBytes;
     int m_retryMillis = kRetryMillis;
     bool m_holding = false; // the batch waits for the server
+    bool m_orphans = false; // pairs whose pass ended before the server took them
     qint64 m_heldBytes = 0;
     qint64 m_refused = 0;
     QString m_awayReason;

@@ -213,7 +213,7 @@ void TestServerRecorder::holdsWhileAwayUpToItsBound()
 
     // A pass that reads a new pair while the batch waits for its retry ends
     // before the server takes it: its sink is not told later, when it may
-    // be gone.
+    // be gone; the next pass that reports pairs is.
     recorder.setHoldWhileAway(true, 4096, 60000);
     recorder.storeMessage(message(".G-ABCF", "BA3", "2026-12-01 12:00:00"), nullptr);
     admin.exec("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
@@ -225,10 +225,15 @@ void TestServerRecorder::holdsWhileAwayUpToItsBound()
     recorder.commitBatch(); // not due: the batch waits, and the pass ends
     admin.close();
     admin.open(ServerUrl::parse(url));
+    NewPairsList next;
+    recorder.storeMessage(message(".G-ABCH", "BA5", "2026-12-01 12:02:00"), &next);
     recorder.commitNow();
     QCOMPARE(recorder.held(), 0);
     QCOMPARE(single(admin, "SELECT count(*) FROM ACARSLOG WHERE Flight = 'BA4'"), 1);
     QCOMPARE(pass.registrations(), QStringList());
+    // Newest first.
+    QCOMPARE(next.registrations(),
+             (QStringList{QStringLiteral(".G-ABCH"), QStringLiteral(".G-ABCG")}));
 }
 
 void TestServerRecorder::fourStationsKeepRegistersAndCountsTrue()

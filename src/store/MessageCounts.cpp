@@ -51,6 +51,21 @@ std::pair<QByteArray, QByteArray> MessageCounts::splitKey(const QByteArray &key)
     return {key.left(split), other.isNull() ? QByteArray("") : other};
 }
 
+namespace
+{
+
+const char *const kPruneHours = "DELETE FROM MessagesByHour WHERE Messages <= 0";
+const char *const kPruneLabels = "DELETE FROM MessagesByLabel WHERE Messages <= 0";
+const char *const kPruneRegistrations = "DELETE FROM MessagesByRegistration WHERE Messages <= 0";
+
+} // namespace
+
+void MessageCounts::pruneEmpty(Store &store)
+{
+    for (const char *prune : {kPruneHours, kPruneLabels, kPruneRegistrations})
+        StoreStatement(store, Schema::File::AcarsLog, prune).run();
+}
+
 void MessageCounts::applyTo(SqliteDb &db) const
 {
     apply([&db](const char *sql) { return std::make_unique<StoreStatement>(db, sql); });
@@ -84,17 +99,17 @@ void MessageCounts::apply(const Statements &statement) const
         }
     }
     if (removed)
-        statement("DELETE FROM MessagesByHour WHERE Messages <= 0")->run();
+        statement(kPruneHours)->run();
     applyPairs(statement, m_labels,
                "INSERT INTO MessagesByLabel (Day, Label, Messages) VALUES (?, ?, ?) "
                "ON CONFLICT (Day, Label) DO UPDATE SET "
                "Messages = MessagesByLabel.Messages + excluded.Messages",
-               "DELETE FROM MessagesByLabel WHERE Messages <= 0");
+               kPruneLabels);
     applyPairs(statement, m_regs,
                "INSERT INTO MessagesByRegistration (Day, Registration, Messages) VALUES (?, ?, ?) "
                "ON CONFLICT (Day, Registration) DO UPDATE SET "
                "Messages = MessagesByRegistration.Messages + excluded.Messages",
-               "DELETE FROM MessagesByRegistration WHERE Messages <= 0");
+               kPruneRegistrations);
 }
 
 void MessageCounts::applyPairs(const Statements &statement, const QHash<QByteArray, qint64> &pairs,

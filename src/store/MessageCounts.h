@@ -44,6 +44,8 @@ public:
 
     // The tally of stored messages, negated: what deleting them takes away.
     static MessageCounts ofRemoval(Store &store, const std::vector<qint64> &rowids);
+    // Takes away the kept rows that fell to zero or below.
+    static void pruneEmpty(Store &store);
     // Counts every message afresh.
     static void recount(SqliteDb &db);
     static void forgetAll(SqliteDb &db);

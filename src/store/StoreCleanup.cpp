@@ -164,10 +164,7 @@ StoreCleanup::Duplicates StoreCleanup::removeDuplicatesOnServer(const MessageVie
     Duplicates result;
     result.removed = remove.step() ? remove.int64(0) : 0;
     remove.reset();
-    for (const char *prune : {"DELETE FROM MessagesByHour WHERE Messages <= 0",
-                              "DELETE FROM MessagesByLabel WHERE Messages <= 0",
-                              "DELETE FROM MessagesByRegistration WHERE Messages <= 0"})
-        StoreStatement(m_store, Schema::File::AcarsLog, prune).run();
+    MessageCounts::pruneEmpty(m_store);
     result.left = count("SELECT count(*) FROM tMessage");
     tx.commit();
     return result;

@@ -1,6 +1,7 @@
 #include "MessageViewWorker.h"
 
 #include "MessagePager.h"
+#include "PgConnection.h"
 #include "SqliteDb.h"
 #include "Store.h"
 #include "StoreError.h"
@@ -93,15 +94,20 @@ void MessageViewWorker::run()
             view = *m_pending;
             m_pending.reset();
             // Opened for each view: a store replaced or reopened in between
-            // (a restored backup, another folder) is read as it is now.
-            openConnection();
+            // (a restored backup, another folder) is read as it is now. A
+            // server's connection serves the next view of the same server:
+            // opening one costs round trips and, over a network, a TLS
+            // handshake on every click.
+            if (!keepsConnection())
+                openConnection();
             m_running = view;
         }
         Result result = compute(view);
         bool wanted = false;
         {
             std::lock_guard lock(m_mutex);
-            m_db->close();
+            if (!m_db->onServer())
+                m_db->close();
             wanted = !m_interrupted && view == m_latest && !m_stop;
             m_running.reset();
             m_interrupted = false;
@@ -113,6 +119,14 @@ void MessageViewWorker::run()
             onReady();
     }
     m_db.reset();
+}
+
+bool MessageViewWorker::keepsConnection() const
+{
+    if (!m_db->onServer() || !m_store.isOpen() || !m_store.onServer())
+        return false;
+    return m_db->server().isConnected() &&
+           m_db->server().url().display() == m_store.server().url().display();
 }
 
 void MessageViewWorker::openConnection()

@@ -55,6 +55,7 @@ public:
 private:
     void run();
     Result compute(const MessageView &view);
+    bool keepsConnection() const;
     void openConnection();
 
     Store &m_store;

@@ -1,15 +1,14 @@
 #include "AircraftListLoad.h"
 
 #include "AircraftTable.h"
+#include "LoadTransactions.h"
 #include "NamedCommands.h"
 #include "PgArray.h"
 #include "PgConnection.h"
 #include "ReferenceFileLines.h"
 #include "Store.h"
 #include "StoreStatement.h"
-#include "StoreTransaction.h"
 
-#include <memory>
 #include <vector>
 
 namespace corvane
@@ -51,7 +50,7 @@ AircraftListLoad::Result AircraftListLoad::load(const QString &path)
     ReferenceFileLines lines(path);
     const auto file = Schema::File::AcarsLog;
     Result result;
-    auto tx = std::make_unique<StoreTransaction>(m_store, file);
+    LoadTransactions tx(m_store, file, m_cancel);
     if (m_replace)
         AircraftTable(m_store).removeAll();
     std::vector<QStringList> batch;
@@ -68,17 +67,15 @@ AircraftListLoad::Result AircraftListLoad::load(const QString &path)
         ++result.lines;
         if (batch.size() == size_t(kBatchLines)) {
             write(batch, result);
-            tx->commit();
-            if (m_cancel && m_cancel->load()) {
+            if (!tx.next()) {
                 result.cancelled = true;
                 return result;
             }
-            tx = std::make_unique<StoreTransaction>(m_store, file);
         }
     }
     write(batch, result);
     StoreStatement(m_store, file, NamedCommands::find(QStringLiteral("UpdateHeard"))->sql).run();
-    tx->commit();
+    tx.commit();
     return result;
 }
 

@@ -1,14 +1,13 @@
 #include "RouteFileLoad.h"
 
+#include "LoadTransactions.h"
 #include "PgArray.h"
 #include "PgConnection.h"
 #include "ReferenceFileLines.h"
 #include "RouteTable.h"
 #include "Store.h"
 #include "StoreStatement.h"
-#include "StoreTransaction.h"
 
-#include <memory>
 #include <vector>
 
 namespace corvane
@@ -65,7 +64,7 @@ RouteFileLoad::Result RouteFileLoad::load(const QString &path)
     ReferenceFileLines lines(path);
     const auto file = Schema::File::Routes;
     Result result;
-    auto tx = std::make_unique<StoreTransaction>(m_store, file);
+    LoadTransactions tx(m_store, file, m_cancel);
     if (m_replace)
         RouteTable(m_store).removeAll();
     std::vector<Line> batch;
@@ -84,16 +83,14 @@ RouteFileLoad::Result RouteFileLoad::load(const QString &path)
             m_progress(read);
         if (batch.size() == size_t(kBatchLines)) {
             write(batch, result);
-            tx->commit();
-            if (m_cancel && m_cancel->load()) {
+            if (!tx.next()) {
                 result.cancelled = true;
                 return result;
             }
-            tx = std::make_unique<StoreTransaction>(m_store, file);
         }
     }
     write(batch, result);
-    tx->commit();
+    tx.commit();
     return result;
 }
 

@@ -44,6 +44,10 @@ bool isGroundStation(const JsonTree &t, int source)
     return text(t, source, "type") == QLatin1StringView("Ground station");
 }
 
+// A decoder without a clock, or a field it left at zero, gives a time
+// decades before any of these decoders ran; stored, it would become the
+// aircraft's first hearing. Such a message has a bad time.
+constexpr double kFirstSecond = 631152000; // 1990-01-01 00:00:00 UTC
 // Years the store can keep in its four-digit form.
 constexpr double kLastSecond = 253402300799; // 9999-12-31 23:59:59 UTC
 
@@ -78,7 +82,7 @@ bool FeedObjectMapper::takeUnixTime(const std::optional<double> &seconds, LocalC
     if (!seconds)
         return false;
     const double s = std::floor(*seconds);
-    if (!(s >= 0 && s <= kLastSecond))
+    if (!(s >= kFirstSecond && s <= kLastSecond))
         return false;
     r.mTime = clock.localTime(qint64(s));
     return r.mTime.isValid();

@@ -34,7 +34,8 @@ private:
     // The ACARS part that dumpvdl2 and dumphfdl share.
     static FeedObjectOutcome mapAcars(const JsonTree &t, int acars, bool uplink, MessageRecord &r);
     static FeedObjectOutcome mapHfdlPosition(const JsonTree &t, int hfnpdu, MessageRecord &r);
-    // The decoder's Unix time as local time; false when it is none.
+    // The decoder's Unix time as local time; false when it is none (absent,
+    // before 1990 or past 9999).
     static bool takeUnixTime(const std::optional<double> &seconds, LocalClock &clock,
                              MessageRecord &r);
     static FeedObjectOutcome checked(MessageRecord &r);

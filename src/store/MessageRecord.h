@@ -4,6 +4,7 @@
 #include "MessageTime.h"
 
 #include <QString>
+#include <initializer_list>
 
 namespace corvane
 {
@@ -39,6 +40,23 @@ struct MessageRecord {
         mFlight = uplinkFlight();
     }
     void clear() { *this = MessageRecord(); }
+
+    // A NUL is no text: a server's text cannot hold one and SQLite's text
+    // functions stop at it. Every store drops it alike.
+    bool holdsNul() const
+    {
+        for (const QString *f :
+             {&mMode, &mReg, &mLabel, &mBlk, &mNo, &mFlight, &mText, &mFileName, &mFeed.station})
+            if (f->contains(QChar(u'\0')))
+                return true;
+        return false;
+    }
+    void dropNul()
+    {
+        for (QString *f :
+             {&mMode, &mReg, &mLabel, &mBlk, &mNo, &mFlight, &mText, &mFileName, &mFeed.station})
+            f->remove(QChar(u'\0'));
+    }
 };
 
 // Refused: held back because the store cannot take more now (counted as

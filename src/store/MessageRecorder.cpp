@@ -347,6 +347,12 @@ StoreResult MessageRecorder::storeMessage(const MessageRecord &r, NewPairsSink *
 {
     if (skips(r))
         return StoreResult::Skipped;
+    // As a server stores it, so that both engines hold the same text.
+    if (r.holdsNul()) {
+        MessageRecord clean = r;
+        clean.dropNul();
+        return storeMessage(clean, sink);
+    }
     // A record whose reader never set a time would store a date that is none.
     if (!r.mTime.isValid())
         return StoreResult::Rejected;

@@ -156,6 +156,20 @@ void FeedReaderTest::import_data()
     QTest::newRow("dumphfdl given dumpvdl2")
         << h << lines({dumpvdl2Acars()}) << 0 << 1 << none << QString();
 
+    // A Unix time before 1990 is a bad time in each decoder's objects.
+    const int before1990 = int(631151999 - kBaseTime);
+    QTest::newRow("acarsdec time 0 is no time, the first second of 1990 is")
+        << a << lines({acarsdecDownlink(int(-kBaseTime)), acarsdecDownlink(before1990 + 1)}) << 1
+        << 1 << QStringList{"2", "G-EUUA", "H1", "4", "M01A", "BA0123", "POS N51 W001\r\nFL350"}
+        << "1990-01-01 01:00:00";
+    QTest::newRow("vdlm2dec time 0")
+        << v << lines({vdlm2decDownlink().replace("1717243210.75", "0.75")}) << 0 << 1 << none
+        << QString();
+    QTest::newRow("dumpvdl2 last second of 1989")
+        << d << lines({dumpvdl2Acars(before1990)}) << 0 << 1 << none << QString();
+    QTest::newRow("dumphfdl time 0")
+        << h << lines({dumphfdlAcars().replace("1717243220", "0")}) << 0 << 1 << none << QString();
+
     // Framing of the log file.
     QTest::newRow("byte-order mark, blank lines, two objects on a line")
         << d << "\xEF\xBB\xBF\r\n\r\n" + dumpvdl2Acars(1) + dumpvdl2Acars(2) + "\r\n\r\n"

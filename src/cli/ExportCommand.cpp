@@ -12,11 +12,14 @@ namespace corvane
 QString ExportCommand::usage() const
 {
     return QStringLiteral(
-        "Usage: corvane export --csv OUT [--flight F | --reg R |\n"
+        "Usage: corvane export --csv OUT [--raw] [--flight F | --reg R |\n"
         "                      --from YYYY-MM-DD --to YYYY-MM-DD] [--data-dir DIR]\n\n"
         "Writes the messages of the view to OUT as CSV (UTF-8, CR LF, a header row of\n"
         "the grid's column captions), in time order: all messages, one flight number,\n"
-        "one registration, or the days from --from to --to (both included).\n");
+        "one registration, or the days from --from to --to (both included).\n"
+        "A text that a spreadsheet would run as a formula (one beginning with \"=\", \"+\",\n"
+        "\"-\", \"@\", a tab or a carriage return, plain numbers aside) is written with an\n"
+        "apostrophe in front; --raw writes every text exactly as stored.\n");
 }
 
 int ExportCommand::run(CliContext &c)
@@ -25,9 +28,11 @@ int ExportCommand::run(CliContext &c)
         c.err << "corvane export: " << text << '\n' << usage();
         return ExitUsage;
     };
-    CommandArguments args(c.args, {QStringLiteral("--csv"), QStringLiteral("--flight"),
-                                   QStringLiteral("--reg"), QStringLiteral("--from"),
-                                   QStringLiteral("--to")});
+    QStringList rest = c.args;
+    const bool raw = rest.removeAll(QStringLiteral("--raw")) > 0;
+    CommandArguments args(rest, {QStringLiteral("--csv"), QStringLiteral("--flight"),
+                                 QStringLiteral("--reg"), QStringLiteral("--from"),
+                                 QStringLiteral("--to")});
     if (!args.error().isEmpty())
         return usageError(args.error());
     if (!args.plain().isEmpty())
@@ -49,6 +54,7 @@ int ExportCommand::run(CliContext &c)
         Store store;
         c.openStoreForReading(store);
         MessageCsvExport writer(store);
+        writer.setRaw(raw);
         if (writer.write(*view, out) != MessageCsvExport::Result::Written) {
             c.err << "corvane export: " << out << ": " << writer.errorText() << '\n';
             return ExitFailure;

@@ -157,6 +157,7 @@ private slots:
 
     void commandLineExports()
     {
+        addMessage(*store, "2026-12-09 00:00:00", "G-CCCC", "BA009", "=HYPERLINK(\"http://x\")");
         store.reset();
         const QString out = env.path("cli.csv");
         const auto corvane = [&](const QStringList &args) {
@@ -172,6 +173,14 @@ private slots:
                  0);
         QCOMPARE(readAll(out), kHeader + row("2026-12-08 00:00:00", "G-AAAA", "BA003",
                                              "\"LINE1\r\nLINE2\nEND\""));
+
+        // A formula from the air is written as text, unless --raw.
+        QCOMPARE(corvane({"export", "--csv", out, "--flight", "BA009"}), 0);
+        QCOMPARE(readAll(out), kHeader + row("2026-12-09 00:00:00", "G-CCCC", "BA009",
+                                             "\"'=HYPERLINK(\"\"http://x\"\")\""));
+        QCOMPARE(corvane({"export", "--raw", "--csv", out, "--flight", "BA009"}), 0);
+        QCOMPARE(readAll(out), kHeader + row("2026-12-09 00:00:00", "G-CCCC", "BA009",
+                                             "\"=HYPERLINK(\"\"http://x\"\")\""));
 
         QCOMPARE(corvane({"export", out}), 2);
         QCOMPARE(corvane({"export", "--csv", out, "--reg", "G-AAAA", "--flight", "BA001"}), 2);

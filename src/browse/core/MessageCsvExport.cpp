@@ -36,11 +36,11 @@ MessageCsvExport::Result MessageCsvExport::write(const MessageView &view, const 
     rows.progressEvery = 1000;
     QStringList values;
     values.reserve(MessageView::ColumnCount);
-    rows.text = [&values](const MessageViewCursor &row, QByteArray &out) {
+    rows.text = [&values, cells = m_cells](const MessageViewCursor &row, QByteArray &out) {
         values.clear();
         for (int c = 0; c < MessageView::ColumnCount; ++c)
             values << row.field(c);
-        out += CsvWriter::record(values);
+        out += CsvWriter::record(values, cells);
     };
     return m_writer.write(view, path, rows, progress);
 }

@@ -26,7 +26,7 @@ QLineEdit *field(QFormLayout *form, const char *name, const char *label, const Q
 
 AircraftEditDialog::AircraftEditDialog(Store &store, Mode mode, const AircraftRow &row,
                                        QWidget *parent)
-    : QDialog(parent), m_store(store), m_mode(mode), m_id(row.id)
+    : QDialog(parent), m_store(store), m_mode(mode), m_id(row.id), m_stored(row.registration)
 {
     const bool add = mode == Mode::Add;
     setObjectName(add ? QStringLiteral("frmAddAircraft") : QStringLiteral("frmEditAircraft"));
@@ -62,7 +62,8 @@ AircraftRow AircraftEditDialog::row() const
 
 void AircraftEditDialog::ok()
 {
-    if (m_reg->text().isEmpty()) {
+    const QString reg = m_reg->text();
+    if (reg.trimmed().isEmpty()) {
         // The add window's box has no icon; the edit window's is critical.
         if (m_mode == Mode::Add)
             Dialogs::information(this, blankText());
@@ -73,6 +74,13 @@ void AircraftEditDialog::ok()
     }
     try {
         AircraftTable table(m_store);
+        // A row kept as it was is no new duplicate, whatever the table held.
+        const bool newKey = m_mode == Mode::Add || reg != m_stored;
+        if (newKey && table.registrationTaken(reg, m_id)) {
+            Dialogs::critical(this, takenText(reg));
+            m_reg->setFocus();
+            return;
+        }
         if (m_mode == Mode::Add)
             m_id = table.add(row());
         else

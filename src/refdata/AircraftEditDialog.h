@@ -16,8 +16,8 @@ class Store;
 // frmAddAircraft and frmEditAircraft: the five fields of one aircraft. OK
 // stores the row (a new one, or the one being edited) and closes; Cancel
 // closes and leaves the table as it was. A blank registration is refused,
-// and so is a row the store does not take, naming it and why; the window
-// then stays open.
+// and so is one another row already holds, and a row the store does not
+// take, naming it and why; the window then stays open.
 class AircraftEditDialog : public QDialog
 {
     Q_OBJECT
@@ -35,6 +35,11 @@ public:
     QPushButton *cancelButton() const { return m_cancel; }
 
     static QString blankText() { return QStringLiteral("Registration cannot be blank"); }
+    static QString takenText(const QString &registration)
+    {
+        return QStringLiteral("Registration \"%1\" is already in the aircraft list")
+            .arg(registration);
+    }
 
 private:
     void ok();
@@ -43,6 +48,7 @@ private:
     Store &m_store;
     Mode m_mode;
     qint64 m_id;
+    QString m_stored; // the registration the row had when the window opened
     QLineEdit *m_reg = nullptr;
     QLineEdit *m_carrier = nullptr;
     QLineEdit *m_type = nullptr;

@@ -25,7 +25,7 @@ QLineEdit *field(QFormLayout *form, const char *name, const char *label, const Q
 
 CarrierEditDialog::CarrierEditDialog(Store &store, Mode mode, const CarrierRow &row,
                                      QWidget *parent)
-    : QDialog(parent), m_store(store), m_mode(mode), m_id(row.id)
+    : QDialog(parent), m_store(store), m_mode(mode), m_id(row.id), m_stored(row.icao)
 {
     const bool add = mode == Mode::Add;
     setObjectName(add ? QStringLiteral("frmAddCarrier") : QStringLiteral("frmEditCarrier"));
@@ -56,7 +56,7 @@ QString CarrierEditDialog::blankText(Mode mode)
 
 void CarrierEditDialog::ok()
 {
-    if (m_carrier->text().isEmpty()) {
+    if (m_carrier->text().trimmed().isEmpty()) {
         Dialogs::critical(this, blankText(m_mode));
         m_carrier->setFocus();
         return;
@@ -64,6 +64,14 @@ void CarrierEditDialog::ok()
     const CarrierRow row{m_id, m_iata->text(), m_icao->text(), m_carrier->text()};
     try {
         CarrierTable table(m_store);
+        // Carriers are found by their ICAO code: a second row would make the
+        // operator shown a matter of chance. Carriers without one may be many.
+        const bool newKey = m_mode == Mode::Add || row.icao != m_stored;
+        if (newKey && !row.icao.trimmed().isEmpty() && table.icaoTaken(row.icao, m_id)) {
+            Dialogs::critical(this, takenText(row.icao));
+            m_icao->setFocus();
+            return;
+        }
         if (m_mode == Mode::Add)
             m_id = table.add(row);
         else

@@ -105,10 +105,29 @@ void RouteEditor::rowChanged()
     }
 }
 
+QString RouteEditor::refusal(RouteTable &table, const RouteRow &row, bool isNew) const
+{
+    if (row.flight.trimmed().isEmpty())
+        return blankText();
+    // A row kept under its own flight is no new duplicate, whatever the
+    // table held.
+    if (!isNew)
+        for (const RouteRow &r : m_rows)
+            if (r.id == row.id && r.flight == row.flight)
+                return QString();
+    return table.flightTaken(row.flight, row.id) ? takenText(row.flight) : QString();
+}
+
 bool RouteEditor::store(const RouteRow &row, bool isNew)
 {
     try {
         RouteTable table(m_store);
+        const QString refused = refusal(table, row, isNew);
+        if (!refused.isEmpty()) {
+            Dialogs::critical(this, refused);
+            m_flight->setFocus();
+            return false;
+        }
         if (isNew)
             table.add(row);
         else

@@ -17,7 +17,8 @@ class Store;
 // frmRoutes: the route table, and a flight and route edited in two boxes on
 // the window. Choosing a row copies it into the boxes; Add stores the boxes
 // as a new row, Update writes them into the chosen row, Clear empties them.
-// The Delete button does nothing.
+// A blank flight, or one another row already holds, is refused. The Delete
+// button does nothing.
 class RouteEditor : public QDialog
 {
     Q_OBJECT
@@ -35,6 +36,12 @@ public:
     void update();
     void clear();
 
+    static QString blankText() { return QStringLiteral("Flight cannot be blank"); }
+    static QString takenText(const QString &flight)
+    {
+        return QStringLiteral("Flight \"%1\" already has a route in the list").arg(flight);
+    }
+
 signals:
     void changed();
 
@@ -42,6 +49,8 @@ private:
     void rowChanged();
     qint64 currentId() const;
     bool store(const RouteRow &row, bool isNew);
+    // The refusal of a row the table would not want, or empty.
+    QString refusal(RouteTable &table, const RouteRow &row, bool isNew) const;
 
     Store &m_store;
     std::vector<RouteRow> m_rows;

@@ -31,6 +31,15 @@ qint64 AircraftTable::add(const AircraftRow &row)
     return st.insert("rowid");
 }
 
+bool AircraftTable::registrationTaken(const QString &registration, qint64 exceptId)
+{
+    StoreStatement st(m_store, Schema::File::AcarsLog,
+                      "SELECT 1 FROM AIRCRAFT WHERE REGISTRATI = ? AND rowid <> ? LIMIT 1");
+    st.bind(1, registration);
+    st.bind(2, exceptId);
+    return st.step();
+}
+
 void AircraftTable::update(const AircraftRow &row)
 {
     StoreStatement st(m_store, Schema::File::AcarsLog,

@@ -30,6 +30,9 @@ public:
     std::vector<AircraftRow> all();
     // Returns the new row's id.
     qint64 add(const AircraftRow &row);
+    // Whether a row other than exceptId holds the registration (letter case
+    // aside, as lookups compare).
+    bool registrationTaken(const QString &registration, qint64 exceptId);
     void update(const AircraftRow &row);
     void remove(qint64 id);
     // Joins the transaction open on the message database, if any.

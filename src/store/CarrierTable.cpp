@@ -26,6 +26,15 @@ qint64 CarrierTable::add(const CarrierRow &row)
     return st.insert("ID");
 }
 
+bool CarrierTable::icaoTaken(const QString &icao, qint64 exceptId)
+{
+    StoreStatement st(m_store, Schema::File::AcarsLog,
+                      "SELECT 1 FROM CARRIERS WHERE ICAO = ? AND ID <> ? LIMIT 1");
+    st.bind(1, icao);
+    st.bind(2, exceptId);
+    return st.step();
+}
+
 void CarrierTable::update(const CarrierRow &row)
 {
     StoreStatement st(m_store, Schema::File::AcarsLog,

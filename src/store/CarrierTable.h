@@ -25,6 +25,9 @@ public:
     // Every row, in IATA order.
     std::vector<CarrierRow> all();
     qint64 add(const CarrierRow &row);
+    // Whether a row other than exceptId holds the ICAO code (letter case
+    // aside, as lookups compare).
+    bool icaoTaken(const QString &icao, qint64 exceptId);
     void update(const CarrierRow &row);
     void remove(qint64 id);
 

@@ -25,6 +25,15 @@ qint64 RouteTable::add(const RouteRow &row)
     return st.insert("rowid");
 }
 
+bool RouteTable::flightTaken(const QString &flight, qint64 exceptId)
+{
+    StoreStatement st(m_store, Schema::File::Routes,
+                      "SELECT 1 FROM ROUTES WHERE FLIGHT = ? AND rowid <> ? LIMIT 1");
+    st.bind(1, flight);
+    st.bind(2, exceptId);
+    return st.step();
+}
+
 void RouteTable::update(const RouteRow &row)
 {
     StoreStatement st(m_store, Schema::File::Routes,

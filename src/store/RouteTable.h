@@ -25,6 +25,9 @@ public:
     // Every row, in the order they were added.
     std::vector<RouteRow> all();
     qint64 add(const RouteRow &row);
+    // Whether a row other than exceptId holds the flight (letter case aside,
+    // as lookups compare).
+    bool flightTaken(const QString &flight, qint64 exceptId);
     void update(const RouteRow &row);
     void remove(qint64 id);
     // Joins the transaction open on the routes database, if any.

@@ -168,6 +168,73 @@ private slots:
         QCOMPARE(editor.grid()->rowCount(), 2);
     }
 
+    // A key another row holds (letter case aside) or a blank one is refused
+    // naming it, in every editor; a row kept under its own key is not.
+    void secondRowsForAKeyAreRefused()
+    {
+        store->acarsLog().exec("INSERT INTO CARRIERS (IATA, ICAO, CARRIER) "
+                               "VALUES ('U2', 'EZY', 'easyJet')");
+        store->routes().exec(
+            "INSERT INTO ROUTES VALUES ('BA1', 'EGLL-KJFK'), ('BA2', 'EGLL-LFPG')");
+        AircraftEditor aircraft(*store);
+        aircraft.beforeDialog = [](QDialog &d) {
+            auto &add = static_cast<AircraftEditDialog &>(d);
+            add.registration()->setText("g-bbbb");
+            add.okButton()->click();
+            add.registration()->setText("  ");
+            add.okButton()->click();
+            QVERIFY(d.result() != QDialog::Accepted);
+        };
+        aircraft.addButton()->click();
+        aircraft.grid()->setCurrentCell(1, 0);
+        aircraft.beforeDialog = [](QDialog &d) {
+            auto &edit = static_cast<AircraftEditDialog &>(d);
+            edit.registration()->setText("G-BBBB");
+            edit.okButton()->click();
+            edit.registration()->setText("G-DDDD");
+            edit.type()->setText("A321");
+            edit.okButton()->click();
+            QCOMPARE(d.result(), int(QDialog::Accepted));
+        };
+        aircraft.editCurrent();
+
+        CarrierEditor carriers(*store);
+        carriers.beforeDialog = [](QDialog &d) {
+            auto &add = static_cast<CarrierEditDialog &>(d);
+            add.carrier()->setText("easyJet Europe");
+            add.icao()->setText("ezy");
+            add.okButton()->click();
+            QVERIFY(d.result() != QDialog::Accepted);
+            add.icao()->clear();
+            add.okButton()->click();
+        };
+        carriers.addButton()->click();
+
+        RouteEditor routes(*store);
+        routes.flight()->setText("ba1");
+        routes.button("cmdAdd")->click();
+        routes.flight()->clear();
+        routes.button("cmdAdd")->click();
+        routes.grid()->setCurrentCell(1, 0);
+        routes.flight()->setText("BA1");
+        routes.button("cmdUpdate")->click();
+        routes.flight()->setText("BA2");
+        routes.route()->setText("EGLL-EDDF");
+        routes.button("cmdUpdate")->click();
+
+        QCOMPARE(
+            Dialogs::shownMessages(),
+            (QStringList{AircraftEditDialog::takenText("g-bbbb"), AircraftEditDialog::blankText(),
+                         AircraftEditDialog::takenText("G-BBBB"),
+                         CarrierEditDialog::takenText("ezy"), RouteEditor::takenText("ba1"),
+                         RouteEditor::blankText(), RouteEditor::takenText("BA1")}));
+        QCOMPARE(rows(*store, "SELECT REGISTRATI, TYPE FROM AIRCRAFT ORDER BY rowid"),
+                 (QStringList{"G-BBBB|A320", "G-DDDD|A321"}));
+        QCOMPARE(rows(*store, "SELECT ICAO, CARRIER FROM CARRIERS ORDER BY ID"),
+                 (QStringList{"EZY|easyJet", "|easyJet Europe"}));
+        QCOMPARE(routeRows(*store), (QStringList{"BA1|EGLL-KJFK", "BA2|EGLL-EDDF"}));
+    }
+
     void carriersHideTheirIdAndRefuseBlankNames()
     {
         store->acarsLog().exec("INSERT INTO CARRIERS (IATA, ICAO, CARRIER) "

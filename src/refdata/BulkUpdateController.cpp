@@ -162,19 +162,37 @@ void BulkUpdateController::chooseAircraftFile()
 
 void BulkUpdateController::loadAircraft(const QString &path)
 {
+    auto result = std::make_shared<AircraftListLoad::Result>();
     submit(
-        [this, path](RecorderJobContext &c) {
+        [this, path, result](RecorderJobContext &c) {
             AircraftListLoad load(c.store());
             load.setCancelFlag(&c.cancelled);
             load.setProgress([this](qint64 line) {
                 postStatus(QStringLiteral("Processing record %1").arg(line));
             });
-            load.load(path);
+            RecorderThread::post(this, [result, r = load.load(path)] { *result = r; });
         },
-        [this] {
-            status(QStringLiteral("Aircraft Import complete."));
+        [this, path, result] {
+            status(QStringLiteral("Aircraft Import complete: %1.").arg(result->summary()));
             emit m_window.referenceDataChanged();
+            if (result->refused > 0)
+                Dialogs::information(&m_window, aircraftRefusalsText(path, *result));
         });
+}
+
+QString BulkUpdateController::aircraftRefusalsText(const QString &path,
+                                                   const AircraftListLoad::Result &result)
+{
+    // A message box holds a screenful; the rest is counted.
+    const int shown = 20;
+    QStringList lines;
+    for (size_t i = 0; i < result.refusals.size() && i < size_t(shown); ++i)
+        lines << result.refusals[i].text();
+    if (result.refused > qint64(lines.size()))
+        lines << QStringLiteral("and %1 more").arg(result.refused - lines.size());
+    return QStringLiteral("%1 lines of %2 were refused and not loaded:\n\n%3")
+        .arg(result.refused)
+        .arg(path, lines.join(u'\n'));
 }
 
 void BulkUpdateController::importRoutes()
@@ -240,12 +258,14 @@ void BulkUpdateController::removeDuplicates()
         offerCompact();
 }
 
-void BulkUpdateController::runRemoval(RemoveDuplicatesDialog &dialog)
+void BulkUpdateController::submitDuplicatesJob(RemoveDuplicatesDialog &dialog, DuplicatesStep step,
+                                               DuplicatesHandler handler,
+                                               std::function<void()> done)
 {
     const MessageView view = currentView ? currentView() : MessageView::all();
     QPointer<RemoveDuplicatesDialog> target(&dialog);
     submit(
-        [this, view, target](RecorderJobContext &c) {
+        [this, view, target, step = std::move(step), handler](RecorderJobContext &c) {
             StoreCleanup cleanup(c.store());
             cleanup.setStatus([this, target](const QString &text) {
                 RecorderThread::post(this, [target, text] {
@@ -253,13 +273,33 @@ void BulkUpdateController::runRemoval(RemoveDuplicatesDialog &dialog)
                         target->setStatus(text);
                 });
             });
-            const StoreCleanup::Duplicates r = cleanup.removeDuplicates(view);
-            RecorderThread::post(this, [target, r] {
+            const StoreCleanup::Duplicates r = step(cleanup, view);
+            RecorderThread::post(this, [target, r, handler] {
                 if (target)
-                    target->setResult(r.removed, r.left);
+                    ((*target).*handler)(r);
             });
         },
-        [this] { messagesChanged(); });
+        std::move(done));
+}
+
+void BulkUpdateController::countDuplicates(RemoveDuplicatesDialog &dialog)
+{
+    submitDuplicatesJob(
+        dialog,
+        [](StoreCleanup &cleanup, const MessageView &view) {
+            return cleanup.countDuplicates(view);
+        },
+        &RemoveDuplicatesDialog::setCount, nullptr);
+}
+
+void BulkUpdateController::runRemoval(RemoveDuplicatesDialog &dialog)
+{
+    submitDuplicatesJob(
+        dialog,
+        [](StoreCleanup &cleanup, const MessageView &view) {
+            return cleanup.removeDuplicates(view);
+        },
+        &RemoveDuplicatesDialog::setResult, [this] { messagesChanged(); });
 }
 
 void BulkUpdateController::offerCompact()

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "recording/RecorderThread.h"
+#include "store/AircraftListLoad.h"
 #include "store/MessageView.h"
+#include "store/StoreCleanup.h"
 
 #include <QDialog>
 #include <QObject>
@@ -37,7 +39,10 @@ public:
     void deleteAllRecords();
     void removeDuplicates();
     void offerCompact();
-    // The removal itself, from the remove-duplicates window's button.
+    // The count of what the removal would delete, then the removal itself,
+    // from the remove-duplicates window's button; each hands its figures to
+    // the window before finished().
+    void countDuplicates(RemoveDuplicatesDialog &dialog);
     void runRemoval(RemoveDuplicatesDialog &dialog);
     bool isRunning() const { return m_job != 0; }
 
@@ -45,6 +50,9 @@ public:
     static QString routesQuestion();
     static QString deleteAllQuestion();
     static QString compactQuestion();
+    // The lines an aircraft list load refused, as the user is told.
+    static QString aircraftRefusalsText(const QString &path,
+                                        const AircraftListLoad::Result &result);
 
 signals:
     // A job ended (failed ones too), after its own end steps.
@@ -62,6 +70,13 @@ private:
     void chooseAircraftFile();
     void loadAircraft(const QString &path);
     void loadRoutes(const QString &path, bool replace);
+    // A job on the duplicates of the grid's view; its status texts and
+    // figures go to the window.
+    using DuplicatesStep =
+        std::function<StoreCleanup::Duplicates(StoreCleanup &, const MessageView &)>;
+    using DuplicatesHandler = void (RemoveDuplicatesDialog::*)(const StoreCleanup::Duplicates &);
+    void submitDuplicatesJob(RemoveDuplicatesDialog &dialog, DuplicatesStep step,
+                             DuplicatesHandler handler, std::function<void()> done);
 
     MainWindow &m_window;
     RecorderThread &m_recorder;

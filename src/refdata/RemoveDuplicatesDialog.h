@@ -1,6 +1,9 @@
 #pragma once
 
+#include "store/StoreCleanup.h"
+
 #include <QDialog>
+#include <optional>
 
 class QLabel;
 class QPushButton;
@@ -11,8 +14,10 @@ namespace corvane
 
 class BulkUpdateController;
 
-// frmRemoveDuplicates: explains the removal, runs it on "Remove Duplicates"
-// and closes when it has ended. The window cannot be closed while it runs.
+// frmRemoveDuplicates: says what the removal keeps; "Remove Duplicates"
+// counts the messages it would delete, asks with that number (No being the
+// default), runs it on Yes, says how many went and closes. The window cannot
+// be closed while a count or the removal runs.
 class RemoveDuplicatesDialog : public QDialog
 {
     Q_OBJECT
@@ -20,30 +25,41 @@ public:
     RemoveDuplicatesDialog(BulkUpdateController &controller, QWidget *parent = nullptr);
 
     void setStatus(const QString &text);
-    void setResult(qint64 removed, qint64 left);
-    bool removedAny() const { return m_removed > 0; }
-    bool isRemoving() const { return m_removing; }
+    // From the count and the removal jobs, before they end.
+    void setCount(const StoreCleanup::Duplicates &count) { m_count = count; }
+    void setResult(const StoreCleanup::Duplicates &result) { m_result = result; }
+    bool removedAny() const { return m_result && m_result->removed > 0; }
+    bool isRemoving() const { return m_phase == Phase::Removing; }
 
     QPushButton *removeButton() const { return m_remove; }
     QPushButton *cancelButton() const { return m_cancel; }
     QString statusText() const;
 
     static QString infoText();
-    static QString warningText();
+    static QString keepText();
+    static QString questionText(const StoreCleanup::Duplicates &count);
+    static QString noneText();
+    static QString resultText(const StoreCleanup::Duplicates &result);
 
 public slots:
     void reject() override;
 
 private:
+    enum class Phase { Idle, Counting, Removing };
+
     void remove();
+    void jobEnded();
+    void countEnded();
     void removalEnded();
+    void setPhase(Phase phase);
 
     BulkUpdateController &m_controller;
     QStatusBar *m_status = nullptr;
     QPushButton *m_remove = nullptr;
     QPushButton *m_cancel = nullptr;
-    bool m_removing = false;
-    qint64 m_removed = 0;
+    Phase m_phase = Phase::Idle;
+    std::optional<StoreCleanup::Duplicates> m_count;
+    std::optional<StoreCleanup::Duplicates> m_result;
 };
 
 } // namespace corvane

@@ -14,11 +14,68 @@
 namespace corvane
 {
 
-QStringList AircraftListLoad::fields(const QString &line)
+AircraftListLoad::Line AircraftListLoad::parse(const QString &text)
 {
-    QStringList f = line.split(u',');
+    Line line;
+    QStringList &f = line.fields;
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    // Fields past the fourth are not read at all.
+    while (f.size() < 4) {
+        qsizetype quote = i;
+        while (quote < n && text[quote] == u' ')
+            ++quote;
+        if (quote < n && text[quote] == u'"') {
+            QString value = QStringLiteral("");
+            qsizetype j = quote + 1;
+            bool closed = false;
+            while (j < n && !closed) {
+                if (text[j] != u'"') {
+                    value += text[j++];
+                } else if (j + 1 < n && text[j + 1] == u'"') {
+                    value += u'"';
+                    j += 2;
+                } else {
+                    closed = true;
+                    ++j;
+                }
+            }
+            while (j < n && text[j] == u' ')
+                ++j;
+            if (!closed || (j < n && text[j] != u',')) {
+                line.refusal = QStringLiteral("a quoted field is not closed before the next comma");
+                return line;
+            }
+            f << value;
+            i = j;
+        } else {
+            qsizetype j = text.indexOf(u',', i);
+            if (j < 0)
+                j = n;
+            f << text.mid(i, j - i);
+            i = j;
+        }
+        if (i >= n)
+            break;
+        ++i; // the comma
+    }
     f.resize(4);
-    return f;
+    if (f[0].trimmed().isEmpty())
+        line.refusal = QStringLiteral("the registration is empty");
+    return line;
+}
+
+bool AircraftListLoad::isHeader(const Line &line)
+{
+    const QString first = line.fields.value(0).trimmed();
+    return first.compare(QLatin1String("registration"), Qt::CaseInsensitive) == 0 ||
+           first.compare(QLatin1String("reg"), Qt::CaseInsensitive) == 0;
+}
+
+void AircraftListLoad::refuse(Result &result, qint64 line, const QString &reason)
+{
+    if (result.refused++ < kRefusalsKept)
+        result.refusals.push_back({line, reason});
 }
 
 namespace
@@ -59,11 +116,16 @@ AircraftListLoad::Result AircraftListLoad::load(const QString &path)
         const qint64 number = lines.lineNumber();
         if (m_progress && number % kProgressLines == 1)
             m_progress(number);
-        QStringList f = fields(line);
-        // A blank registration names no aircraft (blank lines included).
-        if (f[0].trimmed().isEmpty())
+        if (line.trimmed().isEmpty())
             continue;
-        batch.push_back(std::move(f));
+        Line parsed = parse(line);
+        if (number == 1 && parsed.refusal.isEmpty() && isHeader(parsed))
+            continue;
+        if (!parsed.refusal.isEmpty()) {
+            refuse(result, number, parsed.refusal);
+            continue;
+        }
+        batch.push_back(std::move(parsed.fields));
         ++result.lines;
         if (batch.size() == size_t(kBatchLines)) {
             write(batch, result);

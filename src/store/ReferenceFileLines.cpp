@@ -18,6 +18,9 @@ ReferenceFileLines::ReferenceFileLines(const QString &path)
     m_bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw StoreError(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
+    // A spreadsheet's UTF-8 byte-order mark is no part of the first line.
+    if (m_bytes.startsWith("\xEF\xBB\xBF"))
+        m_pos = 3;
 }
 
 bool ReferenceFileLines::next(QString &line)

@@ -7,8 +7,9 @@ namespace corvane
 {
 
 // The lines of an aircraft list or a route file, one at a time. Line ends may
-// be Windows or Unix ones. Files come from many hands: a line that reads as
-// UTF-8 is taken as such, any other as Windows-1252.
+// be Windows or Unix ones, and a UTF-8 byte-order mark at the start is
+// passed over. Files come from many hands: a line that reads as UTF-8 is
+// taken as such, any other as Windows-1252.
 class ReferenceFileLines
 {
 public:

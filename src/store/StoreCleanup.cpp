@@ -13,6 +13,7 @@
 #include <QHash>
 #include <QStringList>
 #include <algorithm>
+#include <optional>
 
 namespace corvane
 {
@@ -68,8 +69,12 @@ StoreCleanup::Duplicates StoreCleanup::removeDuplicates(const MessageView &view)
     SqliteDb &db = m_store.acarsLog();
     SqliteTransaction tx(db);
     status(QStringLiteral("Finding duplicate messages..."));
-    const bool scoped = fillScope(db, view);
-    Survey survey = findSurvivors(db, scoped);
+    db.exec("DROP TABLE IF EXISTS temp.DuplicateKeep");
+    db.exec("CREATE TEMP TABLE DuplicateKeep (id INTEGER PRIMARY KEY)");
+    const bool scoped = fillScope(db, view, true);
+    std::vector<qint64> survivors;
+    Survey survey = surveyPairs(db, scoped, &survivors);
+    keep(db, survivors);
     Duplicates result;
     result.removed = survey.doomed;
     result.left = survey.messages - survey.doomed;
@@ -86,6 +91,19 @@ StoreCleanup::Duplicates StoreCleanup::removeDuplicates(const MessageView &view)
     db.exec("DROP TABLE IF EXISTS temp.DuplicateScope");
     tx.commit();
     return result;
+}
+
+StoreCleanup::Duplicates StoreCleanup::countDuplicates(const MessageView &view)
+{
+    if (m_store.onServer())
+        return countDuplicatesOnServer(view);
+    // A read transaction: a recorder writing meanwhile is not held up.
+    StoreTransaction snapshot(m_store, Schema::File::AcarsLog, StoreTransaction::Kind::Snapshot);
+    status(QStringLiteral("Counting duplicate messages..."));
+    SqliteDb &db = m_store.acarsLog();
+    const Survey survey = surveyPairs(db, fillScope(db, view, false), nullptr);
+    snapshot.commit();
+    return {survey.doomed, survey.messages - survey.doomed};
 }
 
 qint64 StoreCleanup::count(const char *sql)
@@ -131,11 +149,7 @@ StoreCleanup::Duplicates StoreCleanup::removeDuplicatesOnServer(const MessageVie
     StoreTransaction tx(m_store, Schema::File::AcarsLog);
     holdStations();
     status(QStringLiteral("Removing duplicate messages..."));
-    const QString where = view.whereClause(SqlDialect::Postgres);
-    const QByteArray scope =
-        where.isEmpty()
-            ? QByteArray()
-            : " AND (mReg, mFlight) IN (SELECT mReg, mFlight FROM tMessage" + where.toUtf8() + ")";
+    const QByteArray scope = serverScope(view);
     StoreStatement remove(
         m_store, Schema::File::AcarsLog,
         "WITH doomed AS (SELECT id FROM (SELECT rowid AS id, row_number() OVER "
@@ -170,6 +184,36 @@ StoreCleanup::Duplicates StoreCleanup::removeDuplicatesOnServer(const MessageVie
     return result;
 }
 
+QByteArray StoreCleanup::serverScope(const MessageView &view)
+{
+    const QString where = view.whereClause(SqlDialect::Postgres);
+    if (where.isEmpty())
+        return QByteArray();
+    return " AND (mReg, mFlight) IN (SELECT mReg, mFlight FROM tMessage" + where.toUtf8() + ")";
+}
+
+// The removal's choice counted: every message of a pair in scope but one.
+StoreCleanup::Duplicates StoreCleanup::countDuplicatesOnServer(const MessageView &view)
+{
+    StoreTransaction snapshot(m_store, Schema::File::AcarsLog, StoreTransaction::Kind::Snapshot);
+    status(QStringLiteral("Counting duplicate messages..."));
+    StoreStatement st(m_store, Schema::File::AcarsLog,
+                      "SELECT (SELECT count(*) FROM tMessage), coalesce(sum(n - 1), 0) FROM "
+                      "(SELECT count(*) AS n FROM tMessage WHERE mReg <> '' AND mFlight <> ''" +
+                          serverScope(view) + " GROUP BY mReg, mFlight) pairs");
+    const QStringList values = view.parameters(SqlDialect::Postgres);
+    for (int i = 0; i < values.size(); ++i)
+        st.bind(i + 1, values[i]);
+    Duplicates result;
+    if (st.step()) {
+        result.removed = st.int64(1);
+        result.left = st.int64(0) - result.removed;
+    }
+    st.reset();
+    snapshot.commit();
+    return result;
+}
+
 QByteArray StoreCleanup::pairKey(const char *reg, int regSize, const char *flight, int flightSize)
 {
     // The registers' comparison: ASCII letters without regard to case.
@@ -183,37 +227,42 @@ QByteArray StoreCleanup::pairKey(const char *reg, int regSize, const char *fligh
     return key;
 }
 
-bool StoreCleanup::fillScope(SqliteDb &db, const MessageView &view)
+bool StoreCleanup::fillScope(SqliteDb &db, const MessageView &view, bool withTable)
 {
-    db.exec("DROP TABLE IF EXISTS temp.DuplicateKeep");
-    db.exec("DROP TABLE IF EXISTS temp.DuplicateScope");
-    db.exec("CREATE TEMP TABLE DuplicateKeep (id INTEGER PRIMARY KEY)");
     m_scope.clear();
     const QString where = view.whereClause();
     if (where.isEmpty())
         return false;
     // The pairs that occur in the view; all their messages count.
-    db.exec("CREATE TEMP TABLE DuplicateScope (reg TEXT COLLATE NOCASE, "
-            "flight TEXT COLLATE NOCASE, PRIMARY KEY (reg, flight)) WITHOUT ROWID");
-    SqliteStatement fill(
-        db, ("INSERT OR IGNORE INTO temp.DuplicateScope SELECT mReg, mFlight FROM tMessage" +
-             where + " AND mReg <> '' AND mFlight <> ''")
-                .toUtf8()
-                .constData());
+    std::optional<SqliteStatement> insert;
+    if (withTable) {
+        db.exec("DROP TABLE IF EXISTS temp.DuplicateScope");
+        db.exec("CREATE TEMP TABLE DuplicateScope (reg TEXT COLLATE NOCASE, "
+                "flight TEXT COLLATE NOCASE, PRIMARY KEY (reg, flight)) WITHOUT ROWID");
+        insert.emplace(db, "INSERT OR IGNORE INTO temp.DuplicateScope VALUES (?, ?)");
+    }
+    SqliteStatement read(db, ("SELECT DISTINCT mReg, mFlight FROM tMessage" + where +
+                              " AND mReg <> '' AND mFlight <> ''")
+                                 .toUtf8()
+                                 .constData());
     const QStringList values = view.parameters();
     for (int i = 0; i < values.size(); ++i)
-        fill.bind(i + 1, values[i]);
-    fill.run();
-    SqliteStatement read(db, "SELECT reg, flight FROM temp.DuplicateScope");
+        read.bind(i + 1, values[i]);
     while (read.step()) {
         const QByteArray reg = read.text(0).toUtf8(), flight = read.text(1).toUtf8();
         m_scope.insert(
             pairKey(reg.constData(), int(reg.size()), flight.constData(), int(flight.size())));
+        if (insert) {
+            insert->bind(1, reg);
+            insert->bind(2, flight);
+            insert->run();
+        }
     }
     return true;
 }
 
-StoreCleanup::Survey StoreCleanup::findSurvivors(SqliteDb &db, bool scoped)
+StoreCleanup::Survey StoreCleanup::surveyPairs(SqliteDb &db, bool scoped,
+                                               std::vector<qint64> *survivors)
 {
     // One pass over the table in rowid order, keeping the earliest message
     // of each pair in memory: far quicker than having the engine sort the
@@ -225,7 +274,10 @@ StoreCleanup::Survey StoreCleanup::findSurvivors(SqliteDb &db, bool scoped)
     };
     QHash<QByteArray, First> pairs;
     Survey survey;
-    std::vector<qint64> &unpaired = survey.unpaired;
+    const auto unpaired = [&](qint64 rowid) {
+        if (survivors)
+            survey.unpaired.push_back(rowid);
+    };
     SqliteStatement scan(db, "SELECT rowid, mReg, mFlight, mTime FROM tMessage");
     sqlite3_stmt *st = scan.handle();
     while (scan.step()) {
@@ -235,12 +287,12 @@ StoreCleanup::Survey StoreCleanup::findSurvivors(SqliteDb &db, bool scoped)
         const auto *flight = reinterpret_cast<const char *>(sqlite3_column_text(st, 2));
         const int flightSize = sqlite3_column_bytes(st, 2);
         if (!reg || !flight || regSize == 0 || flightSize == 0) {
-            unpaired.push_back(sqlite3_column_int64(st, 0));
+            unpaired(sqlite3_column_int64(st, 0));
             continue;
         }
         const QByteArray key = pairKey(reg, regSize, flight, flightSize);
         if (scoped && !m_scope.contains(key)) {
-            unpaired.push_back(sqlite3_column_int64(st, 0));
+            unpaired(sqlite3_column_int64(st, 0));
             continue;
         }
         const auto *time = reinterpret_cast<const char *>(sqlite3_column_text(st, 3));
@@ -255,11 +307,11 @@ StoreCleanup::Survey StoreCleanup::findSurvivors(SqliteDb &db, bool scoped)
         if (stamp < found->time)
             *found = {std::move(stamp), sqlite3_column_int64(st, 0)};
     }
-    std::vector<qint64> survivors;
-    survivors.reserve(size_t(pairs.size()));
-    for (const First &f : std::as_const(pairs))
-        survivors.push_back(f.rowid);
-    keep(db, survivors);
+    if (survivors) {
+        survivors->reserve(size_t(pairs.size()));
+        for (const First &f : std::as_const(pairs))
+            survivors->push_back(f.rowid);
+    }
     return survey;
 }
 

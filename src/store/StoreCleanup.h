@@ -46,6 +46,10 @@ public:
     // flight stay. Survivors keep their rowid. The registers are not
     // recounted: they tell how often a pair was heard.
     Duplicates removeDuplicates(const MessageView &view);
+    // What removeDuplicates(view) would remove and leave, read from one
+    // state of the store without changing it, so the user can be asked
+    // first.
+    Duplicates countDuplicates(const MessageView &view);
 
     // Gives the space of deleted rows back to the file system. A server
     // store reuses the space by itself: it needs no compacting.
@@ -57,6 +61,7 @@ private:
         qint64 messages = 0; // in the table
         qint64 doomed = 0;   // to go
         // Messages of no pair, or of pairs outside the view: all stay.
+        // Gathered only along with the survivors.
         std::vector<qint64> unpaired;
     };
 
@@ -65,13 +70,18 @@ private:
     // their batches meanwhile.
     qint64 deleteAllOnServer();
     Duplicates removeDuplicatesOnServer(const MessageView &view);
+    Duplicates countDuplicatesOnServer(const MessageView &view);
+    // " AND (mReg, mFlight) IN (pairs of the view)", or empty for all.
+    static QByteArray serverScope(const MessageView &view);
     void holdStations();
     qint64 count(const char *sql);
-    // The view's pairs into temp.DuplicateScope and m_scope; false when the
-    // view shows every message.
-    bool fillScope(SqliteDb &db, const MessageView &view);
-    // The message of each pair that stays into temp.DuplicateKeep.
-    Survey findSurvivors(SqliteDb &db, bool scoped);
+    // The view's pairs into m_scope, and into temp.DuplicateScope when
+    // withTable; false when the view shows every message.
+    bool fillScope(SqliteDb &db, const MessageView &view, bool withTable);
+    // One pass over the messages, counting what goes; with survivors set,
+    // the message of each pair that stays goes into it and the messages
+    // that stay outside any pair into the survey's unpaired.
+    Survey surveyPairs(SqliteDb &db, bool scoped, std::vector<qint64> *survivors);
     // Adds messages that stay to temp.DuplicateKeep.
     static void keep(SqliteDb &db, std::vector<qint64> &ids);
     MessageCounts deleteInPlace(SqliteDb &db, bool scoped);

@@ -7,6 +7,7 @@
 #include "store/RouteFileLoad.h"
 #include "store/SqliteDb.h"
 #include "store/Store.h"
+#include "store/StoreCleanup.h"
 #include "support/MessageRecords.h"
 #include "support/StoreRows.h"
 #include "support/TestEnvironment.h"
@@ -89,9 +90,15 @@ private slots:
     {
         record({"G-ABCD/BA1"});
         Dialogs::queueAnswer(Dialogs::Answer::No);
-        Dialogs::queueFiles({env.writeFile("a.csv", "G-ABCD,BAW,A320,1\nMANUAL,---,C172,\n")});
+        const QString file = env.writeFile(
+            "a.csv", "Registration,Carrier\nG-ABCD,BAW,A320,1\nMANUAL,---,C172,\n,XXX\n");
+        Dialogs::queueFiles({file});
         trigger("mnuDatabaseImportAircraft");
-        QCOMPARE(window->panelText(1), QStringLiteral("Aircraft Import complete."));
+        QCOMPARE(window->panelText(1),
+                 QStringLiteral("Aircraft Import complete: 1 added, 1 updated, 1 refused."));
+        QCOMPARE(Dialogs::shownMessages().size(), 2);
+        QVERIFY(Dialogs::shownMessages().last().contains(
+            file + " were refused and not loaded:\n\nline 4: the registration is empty"));
         QCOMPARE(rows(*store, "SELECT REGISTRATI, CARRIER, \"Heard?\" FROM AIRCRAFT ORDER BY 1"),
                  (QStringList{"G-ABCD|BAW|1", "MANUAL|---|1"}));
         QCOMPARE(changed->count(), 1);
@@ -147,19 +154,47 @@ private slots:
                                                         BulkUpdateController::compactQuestion()}));
     }
 
-    void removalTreatsTheViewsPairs()
+    // The count comes first and is asked with; only Yes deletes, and the
+    // number deleted is said afterwards.
+    void removalAsksWithTheCountOfTheViewsPairs_data()
     {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("yes") << true;
+        QTest::newRow("no") << false;
+    }
+    void removalAsksWithTheCountOfTheViewsPairs()
+    {
+        QFETCH(bool, yes);
         record({"G-A/BA1", "G-A/BA1", "G-B/BA2", "G-B/BA2"});
         bulk->currentView = [] { return MessageView::byFlight("BA2"); };
         RemoveDuplicatesDialog dialog(*bulk, window.get());
         QCOMPARE(dialog.windowTitle(), QStringLiteral("ACARS  Corvane - Remove duplicate data"));
+        Dialogs::queueAnswer(yes ? Dialogs::Answer::Yes : Dialogs::Answer::No);
         QTest::mouseClick(dialog.removeButton(), Qt::LeftButton);
-        QVERIFY(dialog.isRemoving());
+        QVERIFY(!dialog.cancelButton()->isEnabled());
+        QTRY_COMPARE(finished->count(), yes ? 2 : 1);
+        const StoreCleanup::Duplicates expected{1, 3};
+        QStringList shown{RemoveDuplicatesDialog::questionText(expected)};
+        if (yes)
+            shown << RemoveDuplicatesDialog::resultText(expected);
+        QCOMPARE(Dialogs::shownMessages(), shown);
+        QCOMPARE(dialog.result(), int(yes ? QDialog::Accepted : QDialog::Rejected));
+        QCOMPARE(dialog.removedAny(), yes);
+        QVERIFY(dialog.removeButton()->isEnabled());
+        QStringList left{"BA1", "BA1", "BA2"};
+        if (!yes)
+            left << "BA2";
+        QCOMPARE(rows(*store, "SELECT mFlight FROM tMessage ORDER BY rowid"), left);
+    }
+
+    void removalWithNothingToRemoveAsksNothing()
+    {
+        record({"G-A/BA1", "G-B/BA1"});
+        RemoveDuplicatesDialog dialog(*bulk, window.get());
+        QTest::mouseClick(dialog.removeButton(), Qt::LeftButton);
         QTRY_COMPARE(finished->count(), 1);
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(dialog.statusText(), QStringLiteral("1 duplicate messages removed, 3 left"));
-        QCOMPARE(rows(*store, "SELECT mFlight FROM tMessage ORDER BY rowid"),
-                 (QStringList{"BA1", "BA1", "BA2"}));
+        QCOMPARE(Dialogs::shownMessages(), QStringList{RemoveDuplicatesDialog::noneText()});
+        QVERIFY(!dialog.removedAny());
     }
 
     void failedRemovalIsReportedAndChangesNothing()
@@ -168,11 +203,12 @@ private slots:
         store->acarsLog().exec("CREATE TRIGGER Refuse BEFORE DELETE ON tMessage BEGIN "
                                "SELECT RAISE(ABORT, 'refused'); END");
         RemoveDuplicatesDialog dialog(*bulk, window.get());
+        Dialogs::queueAnswer(Dialogs::Answer::Yes);
         QTest::mouseClick(dialog.removeButton(), Qt::LeftButton);
-        QTRY_COMPARE(finished->count(), 1);
+        QTRY_COMPARE(finished->count(), 2);
         QVERIFY(!dialog.removedAny());
-        QCOMPARE(Dialogs::shownMessages().size(), 1);
-        QVERIFY(Dialogs::shownMessages().first().contains("refused"));
+        QCOMPARE(Dialogs::shownMessages().size(), 2);
+        QVERIFY(Dialogs::shownMessages().last().contains("refused"));
         QCOMPARE(rows(*store, "SELECT count(*) FROM tMessage"), QStringList{"2"});
         QVERIFY(!QApplication::overrideCursor());
     }

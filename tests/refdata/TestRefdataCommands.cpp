@@ -30,11 +30,18 @@ private slots:
     {
         const QString aircraft = env.writeFile("a.csv", "G-ABCD,BAW,A320,1\nN1,AAL,B737,2\n");
         QCOMPARE(run({"aircraft-import", aircraft}), int(ExitOk));
-        QCOMPARE(out, aircraft + ": 2 added, 0 updated\n");
+        QCOMPARE(out, aircraft + ": 2 added, 0 updated, 0 refused\n");
         QCOMPARE(run({"aircraft-import", aircraft}), int(ExitOk));
-        QCOMPARE(out, aircraft + ": 0 added, 2 updated\n");
+        QCOMPARE(out, aircraft + ": 0 added, 2 updated, 0 refused\n");
         QCOMPARE(run({"aircraft-import", "--replace", aircraft}), int(ExitOk));
-        QCOMPARE(out, aircraft + ": 2 added, 0 updated\n");
+        QCOMPARE(out, aircraft + ": 2 added, 0 updated, 0 refused\n");
+        // Refused lines are named; the others are loaded, and the status says so.
+        const QString rough =
+            env.writeFile("b.csv", "reg,carrier\n,BAW\nG-NEW,\"BA, Ltd\"\nG-BAD,\"open\n");
+        QCOMPARE(run({"aircraft-import", rough}), int(ExitFailure));
+        QCOMPARE(out, rough + ": 1 added, 0 updated, 2 refused\n");
+        QVERIFY(err.contains(rough + ": refused line 2: the registration is empty\n"));
+        QVERIFY(err.contains(rough + ": refused line 4: "));
 
         const QString routes =
             env.writeFile("routes.bwd", "! list\nBA1=EGLL-KJFK\nBA1=EGLL-LFPG\n");
@@ -61,12 +68,16 @@ private slots:
     void destructiveCommandsWantYes_data()
     {
         QTest::addColumn<QString>("command");
-        QTest::newRow("delete-all") << "delete-all";
-        QTest::newRow("remove-duplicates") << "remove-duplicates";
+        QTest::addColumn<QString>("dryRun"); // what it prints without --yes
+        QTest::newRow("delete-all") << "delete-all"
+                                    << "";
+        QTest::newRow("remove-duplicates") << "remove-duplicates"
+                                           << "2 duplicate messages would be removed, 1 left\n";
     }
     void destructiveCommandsWantYes()
     {
         QFETCH(QString, command);
+        QFETCH(QString, dryRun);
         {
             Store store;
             store.open(dataDir);
@@ -77,6 +88,7 @@ private slots:
         }
         QCOMPARE(run({command}), int(ExitUsage));
         QVERIFY(err.contains("give --yes"));
+        QCOMPARE(out, dryRun);
         QCOMPARE(run({command, "--force"}), int(ExitUsage));
         Store store;
         store.open(dataDir);

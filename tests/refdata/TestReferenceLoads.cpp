@@ -59,28 +59,57 @@ private slots:
     {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QStringList>("stored");
+        QTest::addColumn<QStringList>("refused");
+        const QStringList none;
         QTest::newRow("four fields")
-            << QByteArray("G-ABCD,BAW,A320,1234\n") << QStringList{"G-ABCD|BAW|A320|1234"};
+            << QByteArray("G-ABCD,BAW,A320,1234\n") << QStringList{"G-ABCD|BAW|A320|1234"} << none;
         QTest::newRow("fewer fields give empty texts")
-            << QByteArray("G-ABCD,BAW\nN1\n") << QStringList{"G-ABCD|BAW||", "N1|||"};
-        QTest::newRow("further fields are dropped")
-            << QByteArray("D-AIXX,DLH,A350,99,extra,more\n") << QStringList{"D-AIXX|DLH|A350|99"};
+            << QByteArray("G-ABCD,BAW\nN1\n") << QStringList{"G-ABCD|BAW||", "N1|||"} << none;
+        QTest::newRow("further fields are dropped, unread")
+            << QByteArray("D-AIXX,DLH,A350,99,extra,\"more\n") << QStringList{"D-AIXX|DLH|A350|99"}
+            << none;
         QTest::newRow("windows line ends, no final line end")
             << QByteArray("G-ABCD,BAW,A320,1\r\nG-EFGH,EZY,A319,2")
-            << QStringList{"G-ABCD|BAW|A320|1", "G-EFGH|EZY|A319|2"};
-        QTest::newRow("blank registrations name no aircraft")
-            << QByteArray("\n,BAW,A320,1\nN1,,,\n") << QStringList{"N1|||"};
+            << QStringList{"G-ABCD|BAW|A320|1", "G-EFGH|EZY|A319|2"} << none;
+        QTest::newRow("blank lines are skipped, blank registrations refused")
+            << QByteArray("\n,BAW,A320,1\nN1,,,\n  ,X\n") << QStringList{"N1|||"}
+            << QStringList{"line 2: the registration is empty",
+                           "line 4: the registration is empty"};
         QTest::newRow("utf-8 and windows-1252 texts")
             << QByteArray("F-1,AFR,Caravelle \xc3\xa9,1\nF-2,AFR,Caravelle \xe9,2\n")
             << QStringList{QString::fromUtf8("F-1|AFR|Caravelle \xc3\xa9|1"),
-                           QString::fromUtf8("F-2|AFR|Caravelle \xc3\xa9|2")};
+                           QString::fromUtf8("F-2|AFR|Caravelle \xc3\xa9|2")}
+            << none;
+        QTest::newRow("quoted fields hold commas and doubled quotes")
+            << QByteArray("G-ABCD, \"British Airways, Ltd\" ,A320,\"say \"\"hi\"\"\"\n"
+                          "O\"K,\"\",B7\"7\n")
+            << QStringList{"G-ABCD|British Airways, Ltd|A320|say \"hi\"", "O\"K||B7\"7|"} << none;
+        QTest::newRow("quotes left open are refused, the rest loaded")
+            << QByteArray("G-X,\"open,A320\nG-Y,\"a\"b,C\nG-Z,BAW\n\"G-W,BAW\n")
+            << QStringList{"G-Z|BAW||"}
+            << QStringList{"line 1: a quoted field is not closed before the next comma",
+                           "line 2: a quoted field is not closed before the next comma",
+                           "line 4: a quoted field is not closed before the next comma"};
+        QTest::newRow("header, after a byte-order mark")
+            << QByteArray("\xEF\xBB\xBF Registration ,Carrier,Type,Serial\nG-A,BAW\n")
+            << QStringList{"G-A|BAW||"} << none;
+        QTest::newRow("quoted short header")
+            << QByteArray("\"REG\",\"operator\"\nG-A,BAW\n") << QStringList{"G-A|BAW||"} << none;
+        QTest::newRow("only the first line is a header")
+            << QByteArray("G-A,BAW\nreg,X\n") << QStringList{"G-A|BAW||", "reg|X||"} << none;
     }
     void aircraftLinesGiveFourFields()
     {
         QFETCH(QByteArray, file);
         QFETCH(QStringList, stored);
+        QFETCH(QStringList, refused);
         const auto r = loadAircraft(file);
         QCOMPARE(r.added, stored.size());
+        QCOMPARE(r.refused, refused.size());
+        QStringList refusals;
+        for (const AircraftListLoad::Refusal &refusal : r.refusals)
+            refusals << refusal.text();
+        QCOMPARE(refusals, refused);
         QCOMPARE(rows(*store, "SELECT REGISTRATI, CARRIER, TYPE, CN FROM AIRCRAFT ORDER BY rowid"),
                  stored);
     }

@@ -82,8 +82,11 @@ private slots:
         const QStringList schema = schemaOfMessages();
         const QStringList pairs = rows(*store, "SELECT * FROM ACARSLOG ORDER BY rowid");
 
+        const auto counted = StoreCleanup(*store).countDuplicates(MessageView::all());
         const auto r = StoreCleanup(*store).removeDuplicates(MessageView::all());
 
+        QCOMPARE(counted.removed, r.removed);
+        QCOMPARE(counted.left, r.left);
         QCOMPARE(r.removed, 3 + repeats);
         QCOMPARE(r.left, 7 + unrelated);
         // The earliest of a pair stays whatever its case and place; ties go
@@ -128,6 +131,9 @@ private slots:
         record({"G-A/BA1@01/01/2004 10:00", "G-A/BA1@02/01/2004 10:00", "G-B/BA1@01/01/2004 10:00",
                 "G-B/BA1@03/01/2004 10:00", "G-A/BA2@01/01/2004 10:00",
                 "G-A/BA2@05/01/2004 10:00"});
+        const auto counted = StoreCleanup(*store).countDuplicates(view);
+        QCOMPARE(counted.removed, 6 - left.size());
+        QCOMPARE(counted.left, left.size());
         StoreCleanup(*store).removeDuplicates(view);
         QCOMPARE(messages(), left);
     }

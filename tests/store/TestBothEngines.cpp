@@ -250,6 +250,13 @@ private slots:
             RouteTable routes(*store);
             const qint64 r = routes.add({0, "BA0001", "LHR-JFK"});
             routes.update({r, "BA0001", "LHR-BOS"});
+            // The editors' refusal of a second row finds keys whatever their case.
+            QVERIFY(aircraft.registrationTaken("g-euua", 0));
+            QVERIFY(!aircraft.registrationTaken("G-EUUA", a));
+            QVERIFY(carriers.icaoTaken("baw", 0));
+            QVERIFY(!carriers.icaoTaken("BAW", c));
+            QVERIFY(routes.flightTaken("ba0001", 0));
+            QVERIFY(!routes.flightTaken("BA0001", r));
         }
         const auto aircraftOf = [](Store &store) {
             QStringList rows;
@@ -279,12 +286,13 @@ private slots:
     // mark the aircraft heard that the messages name.
     void sameLoads()
     {
-        // A new registration twice in one batch (in two spellings), one
-        // line without its last fields.
-        const QString aircraftFile =
-            env.writeFile("a.csv", "g-euua,BAW,A321,1234\nD-AIBC,DLH,A321,55\n,,,\n"
-                                   "D-AIBC,DLH,A320,56\nd-new1,AFR,B738\nD-NEW1,KLM,B739,9\n"
-                                   "D-MISS\n");
+        // A header, a new registration twice in one batch (in two
+        // spellings), one line without its last fields, a quoted comma,
+        // two lines refused.
+        const QString aircraftFile = env.writeFile(
+            "a.csv", "Reg,Carrier,Type,CN\ng-euua,BAW,A321,1234\nD-AIBC,DLH,A321,55\n,,,\n"
+                     "D-AIBC,\"DLH, Lufthansa\",A320,56\nd-new1,AFR,B738\nD-NEW1,KLM,B739,9\n"
+                     "D-MISS\nD-OPEN,\"DLH\n");
         const QString routeFile = env.writeFile(
             "r.txt", "BA0001=EGLL-KJFK\nLH400=EDDF-KJFK\nlh400=EDDF-KBOS\nAF1=LFPG-KJFK\n");
         QStringList results;
@@ -294,15 +302,16 @@ private slots:
             RouteFileLoad replacing(*store);
             replacing.setReplace(true);
             const RouteFileLoad::Result all = replacing.load(routeFile);
-            results << QStringLiteral("%1 %2 %3 %4 %5")
+            results << QStringLiteral("%1 %2 %3 %4 %5 %6")
                            .arg(a.added)
                            .arg(a.updated)
+                           .arg(a.refused)
                            .arg(r.added)
                            .arg(r.kept)
                            .arg(all.added);
         }
         QCOMPARE(results[1], results[0]);
-        QCOMPARE(results[0], QStringLiteral("3 3 2 2 4"));
+        QCOMPARE(results[0], QStringLiteral("3 3 2 2 2 4"));
         const auto aircraftOf = [](Store &store) {
             QStringList rows;
             for (const AircraftRow &r : AircraftTable(store).all())
@@ -449,7 +458,8 @@ private slots:
     }
 
     // Removing duplicates, first of the pairs in a view, then of all,
-    // leaves the same messages and counts; deleting all leaves nothing.
+    // leaves the same messages and counts, as many as counted beforehand;
+    // deleting all leaves nothing.
     void sameCleanups()
     {
         QStringList results;
@@ -457,7 +467,10 @@ private slots:
             StoreCleanup cleanup(*store);
             for (const MessageView &view :
                  {MessageView::byRegistration("n123ab"), MessageView::all()}) {
+                const StoreCleanup::Duplicates counted = cleanup.countDuplicates(view);
                 const StoreCleanup::Duplicates d = cleanup.removeDuplicates(view);
+                QCOMPARE(counted.removed, d.removed);
+                QCOMPARE(counted.left, d.left);
                 results << QStringLiteral("%1 %2").arg(d.removed).arg(d.left);
             }
         }
@@ -481,6 +494,27 @@ private slots:
         QCOMPARE(StoreStatistics(onServer).figures().heardPairs, qint64(0));
         QCOMPARE(counts(StoreStatistics(onServer).topLabels(QDate(2026, 12, 1))), QStringList());
         QVERIFY(!StoreCleanup(onServer).needsCompacting());
+    }
+
+    // A NUL in a decoder's text is dropped alike by both (a server's text
+    // cannot hold one).
+    void sameTextWithoutNul()
+    {
+        QStringList stored;
+        for (Store *store : {&files, &onServer}) {
+            MessageRecord m = test::message("G-NULL", "BA0001", "06/12/2026 10:00");
+            m.mText = QStringLiteral("BEFORE") + QChar(u'\0') + QStringLiteral("AFTER");
+            m.mLabel = QStringLiteral("H") + QChar(u'\0');
+            const auto recorder = Recorder::of(*store);
+            QCOMPARE(recorder->storeMessage(m, nullptr), StoreResult::Stored);
+            recorder->commitBatch();
+            for (const QString &row : rowsOf(*store, MessageView::byRegistration("G-NULL")))
+                stored << row.section(u'|', 1);
+        }
+        QCOMPARE(stored.size(), 2);
+        QCOMPARE(stored[1], stored[0]);
+        QVERIFY(stored[0].contains("BEFOREAFTER"));
+        QVERIFY(!stored[0].contains(QChar(u'\0')));
     }
 
     void markersNumberedOutsideQuotes_data()

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QUrl>
+#include <csignal>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -53,6 +54,8 @@ ThrowawayServer::ThrowawayServer(const QString &settings)
 
 ThrowawayServer::~ThrowawayServer()
 {
+    if (m_running)
+        resume(); // a paused server would never stop
     if (m_running)
         run(QStringLiteral("pg_ctl"),
             {QStringLiteral("-D"), m_dir.filePath(QStringLiteral("data")), QStringLiteral("-m"),
@@ -110,6 +113,27 @@ bool ThrowawayServer::stop()
              {QStringLiteral("-D"), m_dir.filePath(QStringLiteral("data")), QStringLiteral("-m"),
               QStringLiteral("fast"), QStringLiteral("-w"), QStringLiteral("stop")});
     return !m_running;
+}
+
+// pg_ctl starts the server in a session of its own: its processes are the
+// postmaster's process group.
+bool ThrowawayServer::signalServer(int signal)
+{
+    QFile pidFile(m_dir.filePath(QStringLiteral("data/postmaster.pid")));
+    if (!pidFile.open(QIODevice::ReadOnly))
+        return false;
+    const pid_t pid = pid_t(pidFile.readLine().trimmed().toLong());
+    return pid > 1 && ::kill(-pid, signal) == 0;
+}
+
+bool ThrowawayServer::pause()
+{
+    return signalServer(SIGSTOP);
+}
+
+bool ThrowawayServer::resume()
+{
+    return signalServer(SIGCONT);
 }
 
 bool ThrowawayServer::restart()

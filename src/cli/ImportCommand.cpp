@@ -2,10 +2,10 @@
 
 #include "CliProgress.h"
 #include "StopSignals.h"
+#include "formats/ImportResult.h"
 #include "formats/LogFormats.h"
 #include "formats/LogImporter.h"
 #include "settings/Settings.h"
-#include "formats/ImportResult.h"
 #include "store/Recorder.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
@@ -65,8 +65,8 @@ int ImportCommand::run(CliContext &c)
     std::atomic_bool cancel{false};
     int status = ExitOk;
     Store store;
-    QThread *worker = QThread::create(
-        [&] { status = importFiles(c, store, *format, files, settings, cancel); });
+    QThread *worker =
+        QThread::create([&] { status = importFiles(c, store, *format, files, settings, cancel); });
     QEventLoop loop;
     StopSignals stop(loop);
     QObject::connect(worker, &QThread::finished, &loop, [&loop] { loop.exit(ExitOk); });

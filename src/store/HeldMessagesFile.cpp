@@ -88,8 +88,8 @@ std::vector<MessageRecord> HeldMessagesFile::read() const
     // Opened without waiting for a writer, and looked at before it is read.
     const int fd = ::open(QFile::encodeName(m_path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        throw StoreError(
-            QStringLiteral("Cannot read %1: %2").arg(m_path, QString::fromLocal8Bit(strerror(errno))));
+        throw StoreError(QStringLiteral("Cannot read %1: %2")
+                             .arg(m_path, QString::fromLocal8Bit(strerror(errno))));
     struct stat info = {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
@@ -135,8 +135,8 @@ QString HeldMessagesFile::describe(const MessageRecord &r, size_t index)
         return out;
     };
     const MessageTime &t = r.mTime;
-    const QString time = QString::asprintf("%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month,
-                                           t.day, t.hour, t.minute, t.second);
+    const QString time = QString::asprintf("%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day,
+                                           t.hour, t.minute, t.second);
     // One arg() call: text from the air may hold "%1" itself.
     return QStringLiteral("#%1 (registration \"%2\", flight \"%3\", time %4)")
         .arg(QString::number(index + 1), shown(r.mReg), shown(r.mFlight), time);

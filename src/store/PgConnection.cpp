@@ -388,8 +388,8 @@ PgResult PgConnection::finish(const QByteArray &sql)
             PQclear(result);
             continue;
         }
-        const bool good = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK ||
-                          status == PGRES_EMPTY_QUERY;
+        const bool good =
+            status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK || status == PGRES_EMPTY_QUERY;
         if (!good && !failure) {
             failure = result;
             continue;

@@ -45,8 +45,7 @@ ProcessedLogs::Entry ProcessedLogs::entry(const QString &name)
                            "ORDER BY RecordsRead IS NULL LIMIT 1";
     Entry e;
     if (m_server) {
-        const PgResult row =
-            m_server->query(StoreStatement::numberedMarkers(sql), {key(name)});
+        const PgResult row = m_server->query(StoreStatement::numberedMarkers(sql), {key(name)});
         if (row.rows() == 0)
             return e;
         e.listed = true;

@@ -17,8 +17,7 @@ ReportQuery::ReportQuery(const QString &storeFolder, const QStringList &attach,
       m_timeoutMillis(qint64(statementTimeoutSeconds) * 1000)
 {
     if (!serverUrl.isEmpty()) {
-        m_server =
-            std::make_unique<ServerReportQuery>(serverUrl, attach, statementTimeoutSeconds);
+        m_server = std::make_unique<ServerReportQuery>(serverUrl, attach, statementTimeoutSeconds);
         return;
     }
     // Opening read-only would not create a missing file, but say which one.

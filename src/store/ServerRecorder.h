@@ -129,7 +129,7 @@ private:
     QElapsedTimer m_batchClock;
     std::vector<Held> m_batch;
     std::vector<qint64> m_rowIds; // of the batch's first messages
-    size_t m_unsure = 0; // the first messages, whose commit went unanswered
+    size_t m_unsure = 0;          // the first messages, whose commit went unanswered
     bool m_committing = false;
     bool m_bulk = false;
     QHash<QByteArray, Heard> m_pairs;    // folded registration, 0x1f, folded flight

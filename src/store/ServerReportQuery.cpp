@@ -49,10 +49,9 @@ QByteArray ServerReportQuery::serverSql(const QString &sql, const QStringList &a
     const auto &tokens = lexer.tokens();
     const size_t end = lexer.firstStatementEnd();
     if (!lexer.restIsEmpty(end))
-        throw StoreError(QStringLiteral("The query must be one statement; more follows \"%1\"")
-                             .arg(QString::fromUtf8(lexer.sql().mid(tokens[end].start + 1))
-                                      .trimmed()
-                                      .left(40)));
+        throw StoreError(
+            QStringLiteral("The query must be one statement; more follows \"%1\"")
+                .arg(QString::fromUtf8(lexer.sql().mid(tokens[end].start + 1)).trimmed().left(40)));
     QByteArray out;
     out.reserve(lexer.sql().size() + 16);
     for (size_t i = 0; i < end; ++i) {
@@ -98,10 +97,10 @@ void ServerReportQuery::refuseVolatileCalls(const QByteArray &sql)
     PgArray harmless;
     for (const char *name : kHarmlessVolatile)
         harmless.add(QByteArray(name));
-    const PgResult refused = m_db.query(
-        "SELECT DISTINCT proname FROM pg_proc WHERE proname = ANY($1::text[]) "
-        "AND provolatile = 'v' AND NOT proname = ANY($2::text[]) ORDER BY 1",
-        {names.text(), harmless.text()});
+    const PgResult refused =
+        m_db.query("SELECT DISTINCT proname FROM pg_proc WHERE proname = ANY($1::text[]) "
+                   "AND provolatile = 'v' AND NOT proname = ANY($2::text[]) ORDER BY 1",
+                   {names.text(), harmless.text()});
     if (refused.rows() == 0)
         return;
     QStringList list;

@@ -240,8 +240,7 @@ std::pair<qint64, qint64> StoreFaultsTest::stoppedAt(const QByteArray &err)
     const QRegularExpression read(QStringLiteral("not read past record (\\d+)"));
     const QRegularExpression stored(QStringLiteral("records 1 to (\\d+) are stored"));
     const QString text = QString::fromUtf8(err);
-    return {read.match(text).captured(1).toLongLong(),
-            stored.match(text).captured(1).toLongLong()};
+    return {read.match(text).captured(1).toLongLong(), stored.match(text).captured(1).toLongLong()};
 }
 
 void StoreFaultsTest::fullDiskCountsOnlyWhatWasCommitted()
@@ -332,9 +331,8 @@ void StoreFaultsTest::serverLostMidImportGoesOnLater()
     QVERIFY2(again.out.contains(": " + QByteArray::number(400000 - held) + " stored"),
              again.out.constData());
     QCOMPARE(stored(), 400000);
-    QCOMPARE(watch.query("SELECT count(*) FROM LOGSPROCESSED WHERE RecordsRead IS NULL")
-                 .int64(0, 0),
-             1);
+    QCOMPARE(
+        watch.query("SELECT count(*) FROM LOGSPROCESSED WHERE RecordsRead IS NULL").int64(0, 0), 1);
 }
 
 // A server that stops answering in the middle of a live session: the

@@ -155,9 +155,8 @@ private slots:
                 "Column: N | n | 20 | left\n");
         f.close();
         QProcess p;
-        p.start(QStringLiteral(CORVANE_BINARY),
-                {"--data-dir", dir, "--store", url, "report", "endless", "--pdf",
-                 env.path("endless.pdf")});
+        p.start(QStringLiteral(CORVANE_BINARY), {"--data-dir", dir, "--store", url, "report",
+                                                 "endless", "--pdf", env.path("endless.pdf")});
         QVERIFY(p.waitForStarted());
         PgConnection watch;
         watch.open(ServerUrl::parse(url));

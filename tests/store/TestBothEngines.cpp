@@ -428,11 +428,12 @@ private slots:
         QTest::addColumn<bool>("onFiles");
         QTest::addColumn<bool>("onServer");
         QTest::addColumn<int>("timeout");
-        QTest::newRow("comment after") << "SELECT mReg FROM tMessage; -- by date" << true << true << 0;
+        QTest::newRow("comment after")
+            << "SELECT mReg FROM tMessage; -- by date" << true << true << 0;
         QTest::newRow("semicolons and a block") << "SELECT 1 AS a;; /* x */ ;" << true << true << 0;
         QTest::newRow("second statement") << "SELECT 1 AS a; SELECT 2" << false << false << 0;
-        QTest::newRow("text like a call") << "SELECT 'pg_notify(' AS a -- pg_notify(" << true
-                                          << true << 0;
+        QTest::newRow("text like a call")
+            << "SELECT 'pg_notify(' AS a -- pg_notify(" << true << true << 0;
         QTest::newRow("a harmless volatile") << "SELECT random() < 2 AS a" << true << true << 0;
         for (const char *call :
              {"pg_notify('x', 'y')", "pg_advisory_lock(1)", "pg_terminate_backend(0)",

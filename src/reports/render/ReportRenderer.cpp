@@ -47,8 +47,8 @@ void ReportRenderer::rethrowStoreError(const QString &reason) const
 void ReportRenderer::open()
 {
     try {
-        m_query = std::make_unique<ReportQuery>(m_folder, m_def.attach, m_serverUrl,
-                                                m_statementTimeout);
+        m_query =
+            std::make_unique<ReportQuery>(m_folder, m_def.attach, m_serverUrl, m_statementTimeout);
         m_query->prepare(m_def.query);
     } catch (const StoreError &e) {
         rethrowStoreError(e.message());

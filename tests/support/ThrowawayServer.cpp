@@ -115,15 +115,27 @@ bool ThrowawayServer::stop()
     return !m_running;
 }
 
-// pg_ctl starts the server in a session of its own: its processes are the
-// postmaster's process group.
+// The postmaster and every process it started (each backend leads a
+// process group of its own).
 bool ThrowawayServer::signalServer(int signal)
 {
     QFile pidFile(m_dir.filePath(QStringLiteral("data/postmaster.pid")));
     if (!pidFile.open(QIODevice::ReadOnly))
         return false;
-    const pid_t pid = pid_t(pidFile.readLine().trimmed().toLong());
-    return pid > 1 && ::kill(-pid, signal) == 0;
+    const qint64 postmaster = pidFile.readLine().trimmed().toLongLong();
+    if (postmaster <= 1 || ::kill(pid_t(postmaster), signal) != 0)
+        return false;
+    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // pid (name) state ppid ...: the name may hold blanks, so read after its ")".
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields[1].toLongLong() == postmaster)
+            ::kill(pid_t(entry.toLongLong()), signal);
+    }
+    return true;
 }
 
 bool ThrowawayServer::pause()

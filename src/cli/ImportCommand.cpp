@@ -133,15 +133,16 @@ void ImportCommand::reportProgress(CliContext &c, const ImportResult &r)
               << "; went on from there\n";
     if (r.notStored > 0)
         c.err << prefix << r.notStored << " messages of the failed batch were not stored\n";
-    if (r.readToEnd || (!r.storeFailed && !r.cancelled))
+    if (!r.storeFailed && !r.cancelled)
         return;
-    c.err << prefix << "not read past record " << r.records << " (character " << r.position
-          << " of " << r.size << "); ";
+    if (!r.readToEnd)
+        c.err << prefix << "not read past record " << r.records << " (character " << r.position
+              << " of " << r.size << ")\n";
     if (r.recordsStored > 0)
-        c.err << "records 1 to " << r.recordsStored
+        c.err << prefix << "records 1 to " << r.recordsStored
               << " are stored, and importing the file again goes on after them\n";
     else
-        c.err << "nothing of it is stored\n";
+        c.err << prefix << "nothing of it is stored\n";
 }
 
 } // namespace corvane

@@ -49,7 +49,8 @@ private:
     QString importedStore();
     static qint64 count(const QString &dbPath, const char *sql);
     static QByteArray digest(const QString &path);
-    // "not read past record R ...; records 1 to S are stored": R and S.
+    // "not read past record R", "records 1 to S are stored": R (0 when the
+    // whole file was read) and S.
     static std::pair<qint64, qint64> stoppedAt(const QByteArray &err);
 
     std::unique_ptr<test::TestEnvironment> m_env;
@@ -266,12 +267,14 @@ void StoreFaultsTest::fullDiskCountsOnlyWhatWasCommitted()
     QVERIFY2(r.out.contains(summary), r.out.constData());
     // Every record read is stored or counted with the failed batch, and the
     // log is listed with the records stored.
-    const auto [read, storedRecords] = stoppedAt(r.err);
+    auto [read, storedRecords] = stoppedAt(r.err);
+    if (read == 0)
+        read = 50000;
     const QRegularExpression lost(QStringLiteral(": (\\d+) messages of the failed batch"));
     const qint64 notStored = lost.match(QString::fromUtf8(r.err)).captured(1).toLongLong();
     QCOMPARE(messages + notStored, read);
     QCOMPARE(storedRecords, messages);
-    QCOMPARE(count(db, "SELECT RecordsRead FROM LOGSPROCESSED"), messages);
+    QCOMPARE(count(db, "SELECT coalesce(max(RecordsRead), 0) FROM LOGSPROCESSED"), messages);
 
     // The new-pairs file lists exactly the committed pairs.
     QFile pairs(dir + "/new");
@@ -282,7 +285,8 @@ void StoreFaultsTest::fullDiskCountsOnlyWhatWasCommitted()
     // With room again the same import goes on after what was stored.
     const auto again = CorvaneRun::run({"--data-dir", dir, "import", "--decoder", "SkySpy", log});
     QVERIFY2(again.status == 0, again.err.constData());
-    QVERIFY2(again.err.contains("went on from there"), again.err.constData());
+    if (messages > 0)
+        QVERIFY2(again.err.contains("went on from there"), again.err.constData());
     QCOMPARE(count(db, "SELECT count(*) FROM tMessage"), 50000);
     QCOMPARE(count(db, "SELECT count(*) FROM LOGSPROCESSED WHERE RecordsRead IS NULL"), 1);
 }
@@ -305,14 +309,16 @@ void StoreFaultsTest::serverLostMidImportGoesOnLater()
     QVERIFY(import.waitForStarted());
     PgConnection watch;
     watch.open(ServerUrl::parse(url));
+    // Counted afresh after the restart, on a new connection.
     const auto stored = [&] {
-        try {
-            if (!watch.isConnected())
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            try {
+                return watch.query("SELECT count(*) FROM tMessage").int64(0, 0);
+            } catch (const StoreError &) {
                 watch.reconnect();
-            return watch.query("SELECT count(*) FROM tMessage").int64(0, 0);
-        } catch (const StoreError &) {
-            return qint64(-1);
+            }
         }
+        return qint64(-1);
     };
     QTRY_VERIFY_WITH_TIMEOUT(stored() >= 20000, 120000);
     QVERIFY(server.stop());

@@ -95,23 +95,29 @@ QString ImportController::dialogTitle(const QString &decoder)
 
 QStringList ImportController::confirmRepeats(const QStringList &paths)
 {
-    QStringList before;
+    std::vector<ProcessedLogs::Entry> before;
     try {
-        before = LogImporter::importedBefore(m_window.store(), paths);
+        before = LogImporter::entries(m_window.store(), paths);
     } catch (const StoreError &) {
         // Without the list nothing is known to be a repeat.
         return paths;
     }
     QStringList kept;
-    for (const QString &path : paths) {
-        if (!before.contains(path) || Dialogs::questionDefaultYes(&m_window, repeatQuestion(path)))
-            kept << path;
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        const ProcessedLogs::Entry &e = before[size_t(i)];
+        if (!e.listed || Dialogs::questionDefaultYes(&m_window, repeatQuestion(paths[i], e)))
+            kept << paths[i];
     }
     return kept;
 }
 
-QString ImportController::repeatQuestion(const QString &path)
+QString ImportController::repeatQuestion(const QString &path, const ProcessedLogs::Entry &entry)
 {
+    if (!entry.whole)
+        return QStringLiteral("An earlier import of %1 stopped after record %2. Import the rest "
+                              "of it?")
+            .arg(QFileInfo(path).fileName())
+            .arg(entry.recordsRead);
     return QStringLiteral("%1 was imported before. Import it again?")
         .arg(QFileInfo(path).fileName());
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/ProcessedLogs.h"
+
 #include <QObject>
 #include <QStringList>
 #include <atomic>
@@ -60,7 +62,7 @@ public:
     static QString completeText(qint64 stored, int files, const QStringList &refused);
     // The file dialog's title names the decoder format the files are read as.
     static QString dialogTitle(const QString &decoder);
-    static QString repeatQuestion(const QString &path);
+    static QString repeatQuestion(const QString &path, const ProcessedLogs::Entry &entry);
 
 signals:
     // The run has ended and the window is idle again; stored counts the

@@ -111,13 +111,15 @@ void MainWindowLauncher::followOtherWriters(MainWindow &window, RecorderThread &
 int MainWindowLauncher::run(const QString &appFolder)
 {
     // The settings name the store: the folder's files, or a server.
-    const QString serverUrl = Settings().storeUrl();
+    const Settings settings;
+    const QString serverUrl = settings.storeUrl();
     Store store;
     if (!openStore(store, appFolder, serverUrl))
         return 1;
     // Imports and live passes write through the recorder thread's own
     // connections; the window's store is for reading.
     RecorderThread recorderThread;
+    recorderThread.setAnswerTimeout(settings.storeAnswerTimeout() * 1000);
     QString why;
     if (!store.isReadOnly() && !recorderThread.start(appFolder, serverUrl, &why)) {
         Dialogs::critical(nullptr, why);
@@ -162,6 +164,10 @@ int MainWindowLauncher::run(const QString &appFolder)
     if (store.onServer())
         window.setPanelText(1, QStringLiteral("Store on the server %1").arg(store.serverDisplay()));
     window.show();
+    // Messages the last run kept for a server: what became of them.
+    const QStringList kept = recorderThread.keptFromLastRun().report();
+    if (!kept.isEmpty())
+        Dialogs::information(&window, kept.join(u'\n'));
     return QApplication::exec();
 }
 

@@ -50,10 +50,11 @@ QString LiveCommand::usage() const
                "alert log is open, stores the alerts and prints a line for each:\n"
                "  ALERT <word>: <first line of the text>\n"
                "With the store on a server (--store URL or the setting [Store] Url), what\n"
-               "the server cannot take while it is out of reach is held in memory (at most\n"
-               "256 MB, told after each pass) and stored once it is back; what is still\n"
-               "held at the stop is kept in held-messages.dat in the data folder, and\n"
-               "the next start stores it first.\n"
+               "the server cannot take while it is out of reach (or leaves unanswered for\n"
+               "[Store] AnswerTimeout seconds, 30) is held in memory (at most 256 MB, told\n"
+               "after each pass) and stored once it is back; what is still held at the\n"
+               "stop (given at most 10 s more) is kept in held-messages.dat in the data\n"
+               "folder, and the next start stores it first.\n"
                "DDETYPE is one of: %1.\n")
         .arg(LiveTypes::names().join(QStringLiteral(", ")),
              LiveTypes::feedNames().join(QStringLiteral(", ")));
@@ -104,11 +105,8 @@ bool storeHeldAtExit(CliContext &c, RecorderThread &recorder)
 
 void reportKeptFromLastRun(CliContext &c, const RecorderThread::KeptMessages &kept)
 {
-    if (!kept.error.isEmpty())
-        c.err << "corvane live: " << kept.error << "; moved aside to " << kept.path << ".damaged\n";
-    else if (kept.messages > 0)
-        c.err << "corvane live: " << kept.messages << " messages kept by the last run "
-              << (kept.stored ? "stored\n" : "held for the store\n");
+    for (const QString &line : kept.report())
+        c.err << "corvane live: " << line << '\n';
 }
 
 } // namespace
@@ -176,6 +174,7 @@ int LiveCommand::run(CliContext &c)
     try {
         const bool uplinks = settings.uplinkMessages() == 1;
         RecorderThread recorder;
+        recorder.setAnswerTimeout(settings.storeAnswerTimeout() * 1000);
         QString error;
         if (!recorder.start(c.dataDir, c.storeUrl, &error)) {
             c.err << "corvane live: " << error << '\n';
@@ -298,6 +297,9 @@ int LiveCommand::run(CliContext &c)
             }
         });
         const int status = loop.exec();
+        // From the stop on, a server that does not answer is given up within
+        // a few seconds: what it has not taken is kept in the data folder.
+        recorder.abandonStoreWaitsAfter(StopSignals::kStopGraceMillis);
         relink.stop();
         retryHeld.stop();
         // Values received but not yet dispatched are recorded here, and

@@ -6,6 +6,7 @@
 #include "reports/core/ReportLocator.h"
 #include "reports/core/ReportParameterField.h"
 #include "reports/render/ReportPrinter.h"
+#include "settings/Settings.h"
 #include "store/OutputPathGuard.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
@@ -112,6 +113,7 @@ int ReportCommand::runPrinted(const QString &reportName, CliContext &c)
         Store store;
         c.openStoreForReading(store);
         ReportPrinter printer(c.dataDir, store.serverDisplay());
+        printer.setStatementTimeout(Settings().reportStatementTimeout());
         for (qsizetype i = 0; i < fields.size(); ++i)
             printer.setParameterField(int(i), fields[i]);
         printer.setReportFile(file);

@@ -15,6 +15,10 @@ namespace corvane
 class StopSignals
 {
 public:
+    // How long a stopping command still waits for a store's server that
+    // does not answer: well within a service's stop timeout.
+    static constexpr int kStopGraceMillis = 10000;
+
     explicit StopSignals(QEventLoop &loop);
     ~StopSignals();
     StopSignals(const StopSignals &) = delete;

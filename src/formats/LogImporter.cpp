@@ -82,8 +82,17 @@ QStringList LogImporter::importedBefore(Store &store, const QStringList &paths)
 
 QStringList LogImporter::importedBefore(Recorder &recorder, const QStringList &paths)
 {
-    return listedBefore(paths,
-                        [&recorder](const QString &name) { return recorder.logRegistered(name); });
+    return listedBefore(
+        paths, [&recorder](const QString &name) { return recorder.logEntry(name).listed; });
+}
+
+std::vector<ProcessedLogs::Entry> LogImporter::entries(Store &store, const QStringList &paths)
+{
+    ProcessedLogs logs(store);
+    std::vector<ProcessedLogs::Entry> found;
+    for (const QString &name : recordedNames(paths))
+        found.push_back(logs.entry(name));
+    return found;
 }
 
 QString LogImporter::newPairsPath() const
@@ -96,17 +105,35 @@ QString LogImporter::progressText(const QString &name, qint64 stored)
     return QStringLiteral("Processing log %1, record %2").arg(name).arg(stored);
 }
 
-void LogImporter::registerLog(const QString &name)
-{
-    m_recorder.registerLog(name);
-}
-
 std::vector<ImportResult> LogImporter::importFiles(const LogFormat &format,
                                                    const QStringList &paths,
                                                    ImportObserver *observer)
 {
     std::vector<ImportResult> results;
     const QStringList names = recordedNames(paths);
+    // Messages a live link holds for a server out of reach go first: an
+    // import does not hold, and would drop them with a batch it fails.
+    if (m_recorder.held() > 0) {
+        ImportResult waiting;
+        waiting.name = names.value(0);
+        try {
+            m_recorder.commitNow();
+        } catch (const StoreError &e) {
+            waiting.error = e.message();
+        }
+        if (m_recorder.held() > 0) {
+            waiting.read = false;
+            waiting.storeFailed = true;
+            waiting.error = QStringLiteral("The store cannot take messages now (%1); %2 "
+                                           "messages received live wait for it. Import once it "
+                                           "takes them.")
+                                .arg(m_recorder.awayReason(), QString::number(m_recorder.held()));
+            if (observer)
+                observer->message(waiting.error);
+            results.push_back(waiting);
+            return results;
+        }
+    }
     Recorder::BulkScope bulk(m_recorder);
     for (qsizetype i = 0; i < paths.size(); ++i) {
         if (observer && observer->cancelled())
@@ -137,34 +164,49 @@ ImportResult LogImporter::importFile(const LogFormat &format, const QString &pat
     }
     std::unique_ptr<RecordReader> reader = format.makeReader(m_folder);
     NewPairsFile newPairs;
+    const auto ending = [&] {
+        result.position = stream.position();
+        result.size = stream.sourceSize();
+        result.recordsStored = m_recorder.logRecordsStored();
+        m_recorder.followLog({}, 0);
+        newPairs.close();
+    };
     try {
-        registerLog(recordedName);
+        // A log an earlier import read part-way goes on after what it read.
+        const ProcessedLogs::Entry before = m_recorder.logEntry(recordedName);
+        if (before.listed && !before.whole)
+            result.resumedAfter = before.recordsRead;
         if (!newPairs.open(m_folder, recordedName))
             throw StoreError(
                 QStringLiteral("Cannot write %1: %2").arg(newPairsPath(), newPairs.errorString()));
         if (!reader->acceptsHeading(stream)) {
             result.read = false;
             result.error = reader->refusalMessage();
-            newPairs.close();
+            ending();
             obs.message(result.error);
             return result;
         }
+        m_recorder.followLog(recordedName, result.resumedAfter);
         RecordLoop::run(
             stream, *reader, m_recorder, &newPairs, obs, recordedName,
             [&recordedName] { return recordedName; }, result);
         result.cancelled = obs.cancelled();
-        m_recorder.commitBatch();
+        // Read part-way (a cancel), the log is listed with what was read.
+        if (result.readToEnd)
+            m_recorder.finishLog();
+        else
+            m_recorder.commitBatch();
     } catch (const StoreError &e) {
         m_recorder.rollbackBatch();
         result.takeBack(m_recorder.takeRolledBack());
         result.read = false;
         result.storeFailed = true;
         result.error = QStringLiteral("%1: %2").arg(recordedName, e.message());
-        newPairs.close();
+        ending();
         obs.message(result.error);
         return result;
     }
-    newPairs.close();
+    ending();
     // A stopped read still ends as a file does, but opens no editor the user
     // did not wait for.
     if (m_showNewPairs && !result.cancelled)

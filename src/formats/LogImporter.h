@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ImportResult.h"
+#include "store/ProcessedLogs.h"
 
 #include <QStringList>
 #include <vector>
@@ -35,15 +36,18 @@ public:
     // already in the processed-logs list.
     static QStringList importedBefore(Store &store, const QStringList &paths);
     static QStringList importedBefore(Recorder &recorder, const QStringList &paths);
+    // What the processed-logs list says of each path.
+    static std::vector<ProcessedLogs::Entry> entries(Store &store, const QStringList &paths);
 
     // Imports every file in order; a file that cannot be read is reported
     // and the run goes on, a store failure or a cancel stops it. The heard
-    // flags are refreshed either way.
+    // flags are refreshed either way. A file an earlier import read
+    // part-way goes on after the records it read; one read part-way now is
+    // listed with the records read, so that nothing is stored twice.
     std::vector<ImportResult> importFiles(const LogFormat &format, const QStringList &paths,
                                           ImportObserver *observer);
     ImportResult importFile(const LogFormat &format, const QString &path,
                             const QString &recordedName, ImportObserver *observer);
-    void registerLog(const QString &name);
     void finishRun(ImportObserver *observer);
 
     static QString progressText(const QString &name, qint64 stored);

@@ -5,6 +5,7 @@
 #include "ImportResult.h"
 #include "RecordReader.h"
 #include "store/Recorder.h"
+#include "store/StoreError.h"
 
 namespace corvane
 {
@@ -20,8 +21,14 @@ void RecordLoop::run(DecoderStream &stream, RecordReader &reader, Recorder &reco
         observer.record(progressName, result.stored, stream.position(), stream.sourceSize());
         record.clear();
         const ReadOutcome outcome = reader.readRecord(stream, record);
-        if (outcome == ReadOutcome::EndOfText)
+        if (outcome == ReadOutcome::EndOfText) {
+            result.readToEnd = true;
             return;
+        }
+        // What an earlier import of the same log read and stored is passed over.
+        if (++result.records <= result.resumedAfter)
+            continue;
+        recorder.setLogRecordsRead(result.records);
         if (outcome == ReadOutcome::Dropped) {
             ++result.rejected;
             continue;
@@ -31,7 +38,13 @@ void RecordLoop::run(DecoderStream &stream, RecordReader &reader, Recorder &reco
             continue;
         }
         record.mFileName = fileName();
-        result.count(recorder.storeMessage(record, sink));
+        try {
+            result.count(recorder.storeMessage(record, sink));
+        } catch (const StoreError &) {
+            // It went down with its batch: the rollback's count holds it.
+            ++result.stored;
+            throw;
+        }
     }
 }
 

@@ -18,6 +18,9 @@ namespace corvane
 class RecorderThread::Worker : public QObject
 {
 public:
+    // The unstorable kept messages named one by one; the rest are counted.
+    static constexpr qsizetype kNamedUnstorable = 10;
+
     QString folder;
     Store store;
     std::unique_ptr<Recorder> recorder;
@@ -25,10 +28,12 @@ public:
     KeptMessages kept;
     bool restoredHeld = false; // the file stays until the server takes them
 
-    void open(const QString &serverUrl)
+    void open(const QString &serverUrl, int answerMillis)
     {
         store.openChosen(folder, serverUrl);
         recorder = Recorder::of(store);
+        if (answerMillis >= 0)
+            recorder->setAnswerTimeout(answerMillis);
         if (store.onServer()) {
             // What arrives while the server is away is kept, not refused.
             static_cast<ServerRecorder &>(*recorder).setHoldWhileAway(true);
@@ -40,6 +45,12 @@ public:
         // compaction: the recorder waits for it rather than failing a
         // batch, while its caller keeps receiving.
         store.setLockWait(kLockWaitMillis);
+        // Held for a server: not ours to store into the files, but said.
+        const HeldMessagesFile file(folder);
+        if (file.exists()) {
+            restored.path = file.path();
+            restored.unused = true;
+        }
     }
 
     void close()
@@ -71,8 +82,14 @@ public:
             restored.error = e.message();
             return;
         }
-        for (const MessageRecord &r : records)
-            recorder->storeMessage(r, nullptr);
+        for (size_t i = 0; i < records.size(); ++i) {
+            const MessageRecord &r = records[i];
+            if (recorder->storeMessage(r, nullptr) == StoreResult::Stored)
+                continue;
+            ++restored.unstorable;
+            if (restored.unstorableNames.size() < kNamedUnstorable)
+                restored.unstorableNames << HeldMessagesFile::describe(r, i);
+        }
         recorder->commitNow();
         restored.messages = qint64(records.size());
         restored.stored = recorder->held() == 0;
@@ -109,6 +126,38 @@ public:
     }
 };
 
+QStringList RecorderThread::KeptMessages::report() const
+{
+    QStringList lines;
+    if (unused) {
+        lines << QStringLiteral("%1 holds messages kept for a store on a server, and this store "
+                                "is the data folder's files: they are not stored here (a start "
+                                "on that server stores them)")
+                     .arg(path);
+        return lines;
+    }
+    if (!error.isEmpty()) {
+        lines << QStringLiteral("%1; moved aside to %2.damaged").arg(error, path);
+        return lines;
+    }
+    if (messages == 0)
+        return lines;
+    const qint64 taken = messages - unstorable;
+    lines << QStringLiteral("%1 of the %2 messages kept by the last run %3")
+                 .arg(taken)
+                 .arg(messages)
+                 .arg(stored ? QStringLiteral("stored") : QStringLiteral("held for the store"));
+    if (unstorable > 0) {
+        QString names = unstorableNames.join(QStringLiteral("; "));
+        if (unstorable > unstorableNames.size())
+            names += QStringLiteral("; and %1 more").arg(unstorable - unstorableNames.size());
+        lines << QStringLiteral("%1 kept messages cannot be stored and were dropped: %2")
+                     .arg(unstorable)
+                     .arg(names);
+    }
+    return lines;
+}
+
 RecorderThread::RecorderThread(QObject *parent) : QObject(parent) {}
 
 RecorderThread::~RecorderThread()
@@ -143,12 +192,13 @@ bool RecorderThread::start(const QString &folder, const QString &serverUrl, QStr
     m_thread->start();
     QString why;
     Worker *worker = m_worker;
+    const int answerMillis = m_answerMillis;
     QMetaObject::invokeMethod(
         worker,
-        [worker, folder, serverUrl, &why] {
+        [worker, folder, serverUrl, answerMillis, &why] {
             try {
                 worker->folder = folder;
-                worker->open(serverUrl);
+                worker->open(serverUrl, answerMillis);
             } catch (const StoreError &e) {
                 why = e.message();
             }
@@ -171,6 +221,7 @@ void RecorderThread::stop()
     // Jobs still queued are dropped; the running one stops at its next check.
     m_closing = true;
     m_cancelRunning = true;
+    abandonStoreWaitsAfter(kStopGraceMillis);
     Worker *worker = m_worker;
     QMetaObject::invokeMethod(
         worker, [worker] { worker->close(); }, Qt::BlockingQueuedConnection);
@@ -185,6 +236,13 @@ void RecorderThread::stop()
     m_closing = false;
     QMutexLocker lock(&m_cancelLock);
     m_cancelled.clear();
+}
+
+void RecorderThread::abandonStoreWaitsAfter(int millis)
+{
+    // The store's connection takes this from any thread.
+    if (m_worker)
+        m_worker->store.abandonServerWaitsAfter(millis);
 }
 
 quint64 RecorderThread::submit(Job job)

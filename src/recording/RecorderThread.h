@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -45,12 +46,23 @@ public:
     struct KeptMessages {
         qint64 messages = 0;
         bool stored = false; // at the start: the server took them
+        // At the start: messages of the file that can never be stored (an
+        // impossible time), dropped, and each named.
+        qint64 unstorable = 0;
+        QStringList unstorableNames;
+        // At the start: a file there that this store does not use (the
+        // recorder writes to the files of the data folder, not a server).
+        bool unused = false;
         QString path;
         QString why;   // why the server did not take them
         QString error; // the file could not be written or read
+        // What the command line and the window say of it; empty when nothing.
+        QStringList report() const;
     };
     // How long the writing connection waits for another's write lock.
     static constexpr int kLockWaitMillis = 10 * 60 * 1000;
+    // How long a stop still waits for a server that does not answer.
+    static constexpr int kStopGraceMillis = 10000;
 
     explicit RecorderThread(QObject *parent = nullptr);
     // Waits for the running job to end (cancelling it first) and drops the
@@ -63,8 +75,16 @@ public:
     // the store cannot be opened.
     bool start(const QString &folder, QString *error = nullptr);
     bool start(const QString &folder, const QString &serverUrl, QString *error = nullptr);
+    // Ends the running job and closes the store, storing what is held, or
+    // keeping it in the data folder when the server does not take it within
+    // kStopGraceMillis.
     void stop();
     bool isRunning() const;
+    // For the next start: how long a server may leave a statement unanswered.
+    void setAnswerTimeout(int millis) { m_answerMillis = millis; }
+    // From any thread: the store's server gets at most millis from now to
+    // answer, for this job and the rest (a stop that must end in time).
+    void abandonStoreWaitsAfter(int millis);
     // What start() found kept by the last run, and what stop() kept.
     const KeptMessages &keptFromLastRun() const { return m_keptFromLastRun; }
     const KeptMessages &keptAtStop() const { return m_keptAtStop; }
@@ -106,6 +126,7 @@ private:
     QSet<quint64> m_cancelled; // not started yet
     KeptMessages m_keptFromLastRun;
     KeptMessages m_keptAtStop;
+    int m_answerMillis = -1; // the recorder's own
 };
 
 } // namespace corvane

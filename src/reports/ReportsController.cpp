@@ -8,6 +8,7 @@
 #include "reports/core/ReportLocator.h"
 #include "reports/core/ReportParameterField.h"
 #include "reports/render/ReportRenderer.h"
+#include "settings/Settings.h"
 #include "store/FilterChoices.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
@@ -134,6 +135,7 @@ bool ReportsController::askSelection(Selection selection)
 void ReportsController::printReport(const QString &reportName)
 {
     const QString found = ReportLocator::forApplication(m_store.folder()).find(reportName);
+    m_printer.setStatementTimeout(m_window.settings().reportStatementTimeout());
     m_printer.setReportFile(
         found.isEmpty() ? QDir(m_store.folder()).filePath(ReportLocator::fileNameOf(reportName))
                         : found);

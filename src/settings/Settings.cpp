@@ -42,6 +42,16 @@ const QString kLinksGroup = QStringLiteral("Links/");
 const QString kFeedsGroup = QStringLiteral("Feeds/");
 const QString kEnabledFeeds = QStringLiteral("Feeds/Enabled");
 const QString kStoreUrl = QStringLiteral("Store/Url");
+const QString kStoreAnswerTimeout = QStringLiteral("Store/AnswerTimeout");
+const QString kReportStatementTimeout = QStringLiteral("Reports/StatementTimeout");
+
+// A whole number of seconds from 0 (no bound) up; anything else is the default.
+int seconds(const QSettings &settings, const QString &key, int fallback)
+{
+    bool ok = false;
+    const int value = settings.value(key).toString().trimmed().toInt(&ok);
+    return ok && value >= 0 ? value : fallback;
+}
 
 const Declaration &declaration(Settings::Key key)
 {
@@ -149,6 +159,16 @@ QString Settings::storeUrl() const
 void Settings::setStoreUrl(const QString &url)
 {
     m_settings.setValue(kStoreUrl, url.trimmed());
+}
+
+int Settings::storeAnswerTimeout() const
+{
+    return seconds(m_settings, kStoreAnswerTimeout, kDefaultStoreAnswerTimeout);
+}
+
+int Settings::reportStatementTimeout() const
+{
+    return seconds(m_settings, kReportStatementTimeout, kDefaultReportStatementTimeout);
 }
 
 QStringList Settings::enabledFeeds() const

@@ -100,6 +100,16 @@ public:
     // file or the environment.
     QString storeUrl() const;
     void setStoreUrl(const QString &url);
+    // Group "Store", key "AnswerTimeout": the seconds a server may leave one
+    // statement of a recording station unanswered before it counts as out
+    // of reach (0: no bound).
+    static constexpr int kDefaultStoreAnswerTimeout = 30;
+    int storeAnswerTimeout() const;
+    // Group "Reports", key "StatementTimeout": the seconds one statement of a
+    // report's query may run on a server, or one step of it on the files,
+    // before it is stopped (0: no bound).
+    static constexpr int kDefaultReportStatementTimeout = 300;
+    int reportStatementTimeout() const;
 
     // Group "Layout": the window's splitters and column widths as last left.
     QByteArray layoutState(const QString &name) const;

@@ -6,7 +6,12 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace corvane
 {
@@ -80,9 +85,21 @@ void HeldMessagesFile::write(const std::vector<MessageRecord> &records) const
 
 std::vector<MessageRecord> HeldMessagesFile::read() const
 {
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Opened without waiting for a writer, and looked at before it is read.
+    const int fd = ::open(QFile::encodeName(m_path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        throw StoreError(QStringLiteral("Cannot read %1: %2")
+                             .arg(m_path, QString::fromLocal8Bit(strerror(errno))));
+    struct stat info = {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        throw StoreError(QStringLiteral("%1 is not a regular file; it is not read").arg(m_path));
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
         throw StoreError(QStringLiteral("Cannot read %1: %2").arg(m_path, file.errorString()));
+    }
     QDataStream in(&file);
     in.setVersion(QDataStream::Qt_6_0);
     quint32 magic = 0, version = 0;
@@ -102,6 +119,27 @@ std::vector<MessageRecord> HeldMessagesFile::read() const
 void HeldMessagesFile::remove() const
 {
     QFile::remove(m_path);
+}
+
+QString HeldMessagesFile::describe(const MessageRecord &r, size_t index)
+{
+    const auto shown = [](const QString &text) {
+        QString out;
+        for (const QChar c : text) {
+            const ushort u = c.unicode();
+            if (u < 0x20 || (u >= 0x7f && u < 0xa0))
+                out += QStringLiteral("\\x%1").arg(u, 2, 16, QLatin1Char('0'));
+            else
+                out += c;
+        }
+        return out;
+    };
+    const MessageTime &t = r.mTime;
+    const QString time = QString::asprintf("%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day,
+                                           t.hour, t.minute, t.second);
+    // One arg() call: text from the air may hold "%1" itself.
+    return QStringLiteral("#%1 (registration \"%2\", flight \"%3\", time %4)")
+        .arg(QString::number(index + 1), shown(r.mReg), shown(r.mFlight), time);
 }
 
 } // namespace corvane

@@ -172,6 +172,8 @@ void MessageRecorder::commitBatch()
     try {
         flushRegisters();
         m_counts.applyTo(m_store.acarsLog());
+        ProcessedLogs logs(m_store);
+        listLogProgress(logs);
         m_tx->commit();
         m_tx.reset();
         m_seenDataVersion = dataVersion();
@@ -180,6 +182,7 @@ void MessageRecorder::commitBatch()
         rollbackBatch();
         throw;
     }
+    noteLogStored();
     m_inBatch = 0;
     m_tally.messages += m_batchTally.messages;
     m_tally.aircraft += m_batchTally.aircraft;
@@ -383,6 +386,7 @@ StoreResult MessageRecorder::storeMessage(const MessageRecord &r, NewPairsSink *
         m_counts.add(timeText, reg, r.mLabel.toUtf8());
     } catch (const StoreError &) {
         rollbackBatch();
+        ++m_rolledBack; // this message, with its batch
         throw;
     }
     if (m_publisher)
@@ -390,13 +394,7 @@ StoreResult MessageRecorder::storeMessage(const MessageRecord &r, NewPairsSink *
     if (inDay(timeText))
         ++m_batchTally.messages;
     if (++m_inBatch >= m_batchLimit || m_batchClock.elapsed() >= m_batchMillis) {
-        try {
-            commitBatch();
-        } catch (const StoreError &) {
-            // The caller counts this message as failed, not as stored.
-            --m_rolledBack;
-            throw;
-        }
+        commitBatch();
     }
     return StoreResult::Stored;
 }
@@ -502,14 +500,14 @@ void MessageRecorder::recordAlerts(const QList<AlertRow> &rows)
     AlertLog(m_store).add(rows);
 }
 
-void MessageRecorder::registerLog(const QString &name)
+ProcessedLogs::Entry MessageRecorder::logEntry(const QString &name)
 {
-    ProcessedLogs(m_store).add(name);
+    return ProcessedLogs(m_store).entry(name);
 }
 
-bool MessageRecorder::logRegistered(const QString &name)
+void MessageRecorder::listLogWhole(const QString &name)
 {
-    return ProcessedLogs(m_store).contains(name);
+    ProcessedLogs(m_store).setWhole(name);
 }
 
 } // namespace corvane

@@ -63,8 +63,7 @@ public:
     // Sets the heard flag of every aircraft that has messages. Flags are never
     // cleared here; only aircraft not yet flagged are looked at.
     void recordAlerts(const QList<AlertRow> &rows) override;
-    void registerLog(const QString &name) override;
-    bool logRegistered(const QString &name) override;
+    ProcessedLogs::Entry logEntry(const QString &name) override;
     void refreshHeard() override;
     // The same for the registrations stored since the last call only: what
     // a live pass needs, at a cost that does not grow with the store.
@@ -84,6 +83,7 @@ public:
 protected:
     void enterBulk() override;
     void leaveBulk() override;
+    void listLogWhole(const QString &name) override;
 
 private:
     struct Heard {

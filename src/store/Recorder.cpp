@@ -14,4 +14,20 @@ std::unique_ptr<Recorder> Recorder::of(Store &store)
     return std::make_unique<MessageRecorder>(store);
 }
 
+void Recorder::listLogProgress(ProcessedLogs &logs)
+{
+    if (m_log.isEmpty())
+        return;
+    logs.setRead(m_log, m_logRecords);
+    m_logListed = m_logRecords;
+}
+
+void Recorder::finishLog()
+{
+    commitBatch();
+    if (!m_log.isEmpty())
+        listLogWhole(m_log);
+    m_log.clear();
+}
+
 } // namespace corvane

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MessageRecord.h"
+#include "ProcessedLogs.h"
 
 #include <QDate>
 #include <QList>
@@ -38,6 +39,7 @@ public:
 
     static constexpr int kBatchLimit = 10000;
     static constexpr int kBatchMillis = 1000;
+    static constexpr int kAnswerMillis = 30000;
 
     virtual ~Recorder() = default;
     // The recorder of an open store: on its files or its server.
@@ -58,6 +60,10 @@ public:
         m_batchLimit = messages;
         m_batchMillis = millis;
     }
+    // How long a store on a server may leave one statement unanswered before
+    // it is taken as out of reach (0: as long as it takes). The files wait
+    // for their locks instead.
+    void setAnswerTimeout(int millis) { m_answerMillis = millis; }
 
     // Whether the uplink filter passes the record over: an uplink while
     // uplinks are not recorded.
@@ -69,7 +75,8 @@ public:
     virtual void commitNow() { commitBatch(); }
     virtual void rollbackBatch() = 0;
     // Messages reported stored that a rollback took back since the last
-    // call: callers that counted them take them off again.
+    // call: callers that counted them take them off again. A message whose
+    // storeMessage() threw went down with its batch and is among them.
     virtual qint64 takeRolledBack() = 0;
     // Messages received and not in the store yet: a server's batch waits in
     // memory until it commits, and after a commit what the server could not
@@ -88,9 +95,24 @@ public:
     virtual void recordAlerts(const QList<AlertRow> &rows) = 0;
 
     // The list of log files imported, by the last characters of each name
-    // (table LOGSPROCESSED).
-    virtual void registerLog(const QString &name) = 0;
-    virtual bool logRegistered(const QString &name) = 0;
+    // (table LOGSPROCESSED): what it says of a log.
+    virtual ProcessedLogs::Entry logEntry(const QString &name) = 0;
+    // The log an import reads, from after the records an earlier import of
+    // it read (empty: none). Each batch that commits also lists, in its
+    // transaction, how many of the log's records were read by then
+    // (setLogRecordsRead()), so an import stopped part-way, by a failure or
+    // a cancel, goes on after them the next time and stores nothing twice.
+    void followLog(const QString &name, qint64 recordsReadBefore)
+    {
+        m_log = name;
+        m_logRecords = m_logListed = m_logRecordsStored = recordsReadBefore;
+    }
+    void setLogRecordsRead(qint64 records) { m_logRecords = records; }
+    // The records of the followed log whose messages are all committed.
+    qint64 logRecordsStored() const { return m_logRecordsStored; }
+    // Commits what is open, then lists the followed log as read whole and
+    // follows none.
+    void finishLog();
 
     // Sets the heard flag of the reference aircraft heard (all, or those
     // stored since the last call).
@@ -123,11 +145,23 @@ public:
 protected:
     virtual void enterBulk() {}
     virtual void leaveBulk() {}
+    // Lists how far the followed log was read, in the batch's transaction;
+    // noteLogStored() once that transaction has committed.
+    void listLogProgress(ProcessedLogs &logs);
+    void noteLogStored() { m_logRecordsStored = m_logListed; }
+    virtual void listLogWhole(const QString &name) = 0;
 
     bool m_recordUplinks = true;
     std::function<void(const MessageRecord &)> m_publisher;
     int m_batchLimit = kBatchLimit;
     int m_batchMillis = kBatchMillis;
+    int m_answerMillis = kAnswerMillis;
+
+private:
+    QString m_log;
+    qint64 m_logRecords = 0;
+    qint64 m_logListed = 0;
+    qint64 m_logRecordsStored = 0;
 };
 
 } // namespace corvane

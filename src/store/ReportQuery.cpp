@@ -12,11 +12,12 @@ namespace corvane
 {
 
 ReportQuery::ReportQuery(const QString &storeFolder, const QStringList &attach,
-                         const QString &serverUrl)
-    : m_path(QDir(storeFolder).filePath(Schema::fileName(Schema::File::AcarsLog)))
+                         const QString &serverUrl, int statementTimeoutSeconds)
+    : m_path(QDir(storeFolder).filePath(Schema::fileName(Schema::File::AcarsLog))),
+      m_timeoutMillis(qint64(statementTimeoutSeconds) * 1000)
 {
     if (!serverUrl.isEmpty()) {
-        m_server = std::make_unique<ServerReportQuery>(serverUrl, attach);
+        m_server = std::make_unique<ServerReportQuery>(serverUrl, attach, statementTimeoutSeconds);
         return;
     }
     // Opening read-only would not create a missing file, but say which one.
@@ -45,6 +46,17 @@ ReportQuery::ReportQuery(const QString &storeFolder, const QStringList &attach,
         throw;
     }
     sqlite3_set_authorizer(m_db, &ReportQuery::authorize, nullptr);
+    if (m_timeoutMillis > 0)
+        sqlite3_progress_handler(m_db, 10000, &ReportQuery::checkTime, this);
+}
+
+// A step that runs past the timeout is interrupted.
+int ReportQuery::checkTime(void *query)
+{
+    auto *q = static_cast<ReportQuery *>(query);
+    if (q->m_stepClock.isValid() && q->m_stepClock.elapsed() > q->m_timeoutMillis)
+        q->m_timedOut = true;
+    return q->m_timedOut ? 1 : 0;
 }
 
 void ReportQuery::openMain(bool immutable)
@@ -125,9 +137,7 @@ void ReportQuery::prepare(const QString &sql)
         fail(QStringLiteral("The query is refused"));
     if (!m_stmt)
         throw StoreError(QStringLiteral("The query is empty"));
-    if (tail && !QByteArray(tail).trimmed().isEmpty())
-        throw StoreError(QStringLiteral("The query must be one statement; more follows \"%1\"")
-                             .arg(QString::fromUtf8(tail).trimmed().left(40)));
+    refuseMoreStatements(tail);
     if (!sqlite3_stmt_readonly(m_stmt) || sqlite3_column_count(m_stmt) == 0)
         throw StoreError(QStringLiteral("The query must only read (a SELECT)"));
     for (int i = 1; i <= sqlite3_bind_parameter_count(m_stmt); ++i)
@@ -135,6 +145,24 @@ void ReportQuery::prepare(const QString &sql)
             sqlite3_bind_parameter_name(m_stmt, i)[0] == '?')
             throw StoreError(QStringLiteral("The query must name its parameters (:DateFrom, "
                                             ":DateTo, :Flight, :Reg), not use \"?\""));
+}
+
+// What follows the statement may be comments and semicolons, nothing more.
+void ReportQuery::refuseMoreStatements(const char *tail)
+{
+    const char *rest = tail;
+    while (rest && *rest) {
+        sqlite3_stmt *more = nullptr;
+        const char *after = nullptr;
+        const int rc = sqlite3_prepare_v2(m_db, rest, -1, &more, &after);
+        sqlite3_finalize(more);
+        if (rc != SQLITE_OK || more)
+            throw StoreError(QStringLiteral("The query must be one statement; more follows \"%1\"")
+                                 .arg(QString::fromUtf8(tail).trimmed().left(40)));
+        if (!after || after == rest)
+            break;
+        rest = after;
+    }
 }
 
 QStringList ReportQuery::parameterNames() const
@@ -176,12 +204,19 @@ bool ReportQuery::next()
 {
     if (m_server)
         return m_server->next();
+    m_timedOut = false;
+    m_stepClock.start();
     const int rc = sqlite3_step(m_stmt);
+    m_stepClock.invalidate();
     if (rc == SQLITE_ROW)
         return true;
     if (rc == SQLITE_DONE)
         return false;
-    const QString why = QString::fromUtf8(sqlite3_errmsg(m_db));
+    const QString why =
+        m_timedOut ? QStringLiteral("the query ran longer than the statement timeout of %1 s "
+                                    "(setting [Reports] StatementTimeout)")
+                         .arg(m_timeoutMillis / 1000)
+                   : QString::fromUtf8(sqlite3_errmsg(m_db));
     sqlite3_reset(m_stmt);
     throw StoreError(QStringLiteral("Reading %1 failed: %2").arg(m_path, why));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -13,15 +14,18 @@ namespace corvane
 // the routes and alerts files attached read-only where the report asks for
 // them ("routes", "alerts"), and an authorizer that lets a query read and
 // nothing else, so a report file can never change data. Parameters are
-// bound by name, never pasted into the text.
+// bound by name, never pasted into the text. The query is one statement;
+// comments and semicolons may follow it, on the files as on a server.
 class ServerReportQuery;
 
 class ReportQuery
 {
 public:
-    // With a server's URL the query reads the server's store instead.
+    // With a server's URL the query reads the server's store instead. A
+    // statement timeout (seconds, 0: none) bounds each step of the query on
+    // the files, and each statement of it on a server.
     ReportQuery(const QString &storeFolder, const QStringList &attach,
-                const QString &serverUrl = {});
+                const QString &serverUrl = {}, int statementTimeoutSeconds = 0);
     ~ReportQuery();
     ReportQuery(const ReportQuery &) = delete;
     ReportQuery &operator=(const ReportQuery &) = delete;
@@ -45,6 +49,8 @@ public:
 private:
     static int authorize(void *, int action, const char *, const char *, const char *,
                          const char *);
+    static int checkTime(void *query);
+    void refuseMoreStatements(const char *tail);
     [[noreturn]] void fail(const QString &what) const;
     void openMain(bool immutable);
     bool canRead();
@@ -56,6 +62,9 @@ private:
     sqlite3_stmt *m_stmt = nullptr;
     QString m_path;
     bool m_immutable = false;
+    qint64 m_timeoutMillis = 0;
+    QElapsedTimer m_stepClock;
+    bool m_timedOut = false;
     std::unique_ptr<ServerReportQuery> m_server;
 };
 

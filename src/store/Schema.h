@@ -21,7 +21,7 @@ public:
     enum class File { AcarsLog, Routes, Alerts };
     static constexpr File kFiles[] = {File::AcarsLog, File::Routes, File::Alerts};
 
-    static constexpr int kCurrentVersion = 5;
+    static constexpr int kCurrentVersion = 6;
 
     static QString fileName(File file);
     // Creates the tables of a new file, upgrades an older one step by step in

@@ -116,6 +116,9 @@ const std::vector<SchemaStep> kAcarsLog = {
      .virtualTables = {MessageSearchIndex::kCreate},
      .serverStatements = {"CREATE EXTENSION IF NOT EXISTS pg_trgm", ServerSearch::kCreateIndex},
      .fills = {&MessageSearchIndex::fill}},
+    // How far an import that stopped part-way read its log, so that the next
+    // import of it goes on from there; empty for a log read to its end.
+    {.version = 6, .columns = {{"LOGSPROCESSED", {"RecordsRead", "INTEGER"}}}},
 };
 
 const std::vector<SchemaStep> kRoutes = {

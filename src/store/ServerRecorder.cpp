@@ -82,29 +82,58 @@ StoreResult ServerRecorder::storeMessage(const MessageRecord &r, NewPairsSink *s
         m_batchClock.start();
     if (sink && m_orphans)
         adoptOrphans(sink);
-    const QByteArray time = r.mTime.toStorageBytes();
+    m_batch.push_back({r, r.mTime.toStorageBytes()});
+    tallyHeld(m_batch.back(), sink);
+
+    if ((int(m_batch.size()) >= m_batchLimit || m_batchClock.elapsed() >= m_batchMillis) &&
+        (!m_holding || retryDue()))
+        commitBatch();
+    return StoreResult::Stored;
+}
+
+void ServerRecorder::tallyHeld(const Held &held, NewPairsSink *sink)
+{
+    const MessageRecord &r = held.record;
     const QByteArray reg = r.mReg.toUtf8();
     const QByteArray flight = r.mFlight.toUtf8();
-    m_batch.push_back({r, time});
     m_heldBytes += heldSize(r);
-
     Heard &pair = m_pairs[folded(reg) + '\x1f' + folded(flight)];
     if (pair.times == 0) {
         pair.reg = reg;
         pair.flight = flight;
         pair.sink = sink;
     }
-    tally(pair, time);
+    tally(pair, held.time);
     Heard &aircraft = m_aircraft[folded(reg)];
     if (aircraft.times == 0)
         aircraft.reg = reg;
-    tally(aircraft, time);
-    m_counts.add(time, reg, r.mLabel.toUtf8());
+    tally(aircraft, held.time);
+    m_counts.add(held.time, reg, r.mLabel.toUtf8());
+}
 
-    if ((int(m_batch.size()) >= m_batchLimit || m_batchClock.elapsed() >= m_batchMillis) &&
-        (!m_holding || retryDue()))
-        commitBatch();
-    return StoreResult::Stored;
+// The first messages of the batch are in the store after all (a commit the
+// server made without our hearing of it): the batch goes on with the rest.
+// Their pairs' first hearings are not told; those of the rest are, to the
+// next pass that reports pairs.
+void ServerRecorder::leaveOutStored(size_t messages)
+{
+    std::vector<Held> rest(std::make_move_iterator(m_batch.begin() + qsizetype(messages)),
+                           std::make_move_iterator(m_batch.end()));
+    if (m_publisher)
+        for (size_t i = 0; i < messages; ++i)
+            m_publisher(m_batch[i].record);
+    m_rowIds.erase(m_rowIds.begin(), m_rowIds.begin() + qsizetype(messages));
+    m_batch = std::move(rest);
+    m_heldBytes = 0;
+    m_pairs.clear();
+    m_aircraft.clear();
+    m_counts.clear();
+    for (const Held &h : m_batch)
+        tallyHeld(h, nullptr);
+    for (Heard &pair : m_pairs)
+        pair.orphaned = true;
+    m_orphans = !m_pairs.isEmpty();
+    m_unsure = 0;
 }
 
 void ServerRecorder::rollbackBatch()
@@ -140,6 +169,8 @@ void ServerRecorder::clearBatch()
     m_awayReason.clear();
     m_orphans = false;
     m_batch.clear();
+    m_rowIds.clear();
+    m_unsure = 0;
     m_pairs.clear();
     m_aircraft.clear();
     m_counts.clear();
@@ -153,8 +184,10 @@ void ServerRecorder::commitBatch()
         forgetSinks();
         return;
     }
+    const PgConnection::AnswerBound bound(m_db, m_answerMillis);
     std::vector<NewPair> newPairs;
     for (int attempt = 1;; ++attempt) {
+        m_committing = false;
         try {
             if (!m_db.isConnected() && !m_db.reconnect())
                 m_db.fail(QStringLiteral("the server cannot be reached; %1 messages are held")
@@ -163,10 +196,24 @@ void ServerRecorder::commitBatch()
             writeBatch(newPairs);
             break;
         } catch (const StoreError &e) {
+            // Sent, but never answered: the server may have made it.
+            if (m_committing && !m_db.isConnected())
+                m_unsure = m_batch.size();
+            // The rowids of an unanswered commit are in the store: it was made.
+            if (m_unsure > 0 && m_db.isConnected() && m_db.lastState() == "23505") {
+                leaveOutStored(m_unsure);
+                if (m_batch.empty()) {
+                    clearBatch();
+                    return;
+                }
+                --attempt;
+                continue;
+            }
             if (attempt < kAttempts && m_db.isConnected() && m_db.lastFailureIsTransient())
                 continue;
             // A server that refuses the batch itself would refuse it again.
-            if (!m_holdWhileAway || m_db.isConnected()) {
+            // An import does not hold: it stops, and goes on from there later.
+            if (!m_holdWhileAway || m_bulk || m_db.isConnected()) {
                 forgetSinks();
                 throw;
             }
@@ -174,6 +221,7 @@ void ServerRecorder::commitBatch()
             return;
         }
     }
+    noteLogStored();
     const std::vector<Held> committed = std::move(m_batch);
     clearBatch();
     for (const NewPair &p : newPairs)
@@ -229,6 +277,7 @@ void ServerRecorder::recordAlerts(const QList<AlertRow> &rows)
 {
     if (rows.isEmpty())
         return;
+    const PgConnection::AnswerBound bound(m_db, m_answerMillis);
     PgArray times, alerts, texts;
     for (const AlertRow &row : rows) {
         times.add(row.dateTime.toUtf8());
@@ -240,21 +289,21 @@ void ServerRecorder::recordAlerts(const QList<AlertRow> &rows)
                {times.text(), alerts.text(), texts.text()});
 }
 
-void ServerRecorder::registerLog(const QString &name)
+ProcessedLogs::Entry ServerRecorder::logEntry(const QString &name)
 {
-    m_db.query("INSERT INTO LOGSPROCESSED (FileName) VALUES ($1)",
-               {name.right(ProcessedLogs::kNameLength).toUtf8()});
+    const PgConnection::AnswerBound bound(m_db, m_answerMillis);
+    return ProcessedLogs(m_db).entry(name);
 }
 
-bool ServerRecorder::logRegistered(const QString &name)
+void ServerRecorder::listLogWhole(const QString &name)
 {
-    return m_db.query("SELECT 1 FROM LOGSPROCESSED WHERE FileName = $1 LIMIT 1",
-                      {name.right(ProcessedLogs::kNameLength).toUtf8()})
-               .rows() > 0;
+    const PgConnection::AnswerBound bound(m_db, m_answerMillis);
+    ProcessedLogs(m_db).setWhole(name);
 }
 
 Recorder::DayTally ServerRecorder::countDay(const DayRange &day)
 {
+    const PgConnection::AnswerBound bound(m_db, m_answerMillis);
     StoreFigures figures(m_db);
     return {figures.messagesWithin(day), figures.aircraftLastHeardWithin(day)};
 }
@@ -262,28 +311,35 @@ Recorder::DayTally ServerRecorder::countDay(const DayRange &day)
 void ServerRecorder::writeBatch(std::vector<NewPair> &newPairs)
 {
     PgTransaction transaction(m_db);
-    copyMessages(takeRowIds(qint64(m_batch.size())));
+    takeRowIds();
+    copyMessages();
     upsertPairs(newPairs);
     upsertAircraft();
     applyCounts();
+    ProcessedLogs logs(m_db);
+    listLogProgress(logs);
+    m_committing = true;
     transaction.commit();
 }
 
-std::vector<qint64> ServerRecorder::takeRowIds(qint64 count)
+// Messages keep the rowids they were given at their first attempt.
+void ServerRecorder::takeRowIds()
 {
+    const qint64 count = qint64(m_batch.size() - m_rowIds.size());
+    if (count <= 0)
+        return;
     if (m_rowIdSequence.isEmpty())
         m_rowIdSequence =
             m_db.query("SELECT pg_get_serial_sequence('tmessage', 'rowid')").value(0, 0);
     const PgResult ids = m_db.query("SELECT nextval($1::regclass) FROM generate_series(1, $2)",
                                     {m_rowIdSequence, QByteArray::number(count)});
-    std::vector<qint64> rowids(size_t(ids.rows()));
     for (int i = 0; i < ids.rows(); ++i)
-        rowids[size_t(i)] = ids.int64(i, 0);
-    return rowids;
+        m_rowIds.push_back(ids.int64(i, 0));
 }
 
-void ServerRecorder::copyMessages(const std::vector<qint64> &rowids)
+void ServerRecorder::copyMessages()
 {
+    const std::vector<qint64> &rowids = m_rowIds;
     size_t next = 0;
     m_db.copyIn("COPY tMessage (rowid, mMode, mReg, mLabel, mBlk, mNo, mFlight, mText, mTime, "
                 "mFileName) FROM STDIN",

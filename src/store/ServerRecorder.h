@@ -28,10 +28,16 @@ class StoreError;
 // A commit the server refuses for a deadlock or a serialization failure is
 // run again. One that fails otherwise throws StoreError and keeps the batch
 // (the next commit writes it), unless the recorder holds while the server is
-// away (a live station): then the batch is kept without a throw, grows up to
-// a bound on memory, and the server is tried again every few seconds.
-// Messages beyond the bound are refused and counted (takeRefused()), never
-// dropped without a word.
+// away (a live station, not an import): then the batch is kept without a
+// throw, grows up to a bound on memory, and the server is tried again every
+// few seconds. Messages beyond the bound are refused and counted
+// (takeRefused()), never dropped without a word. A server that leaves a
+// statement unanswered past the answer timeout counts as away.
+//
+// A batch keeps the rowids it was first given. When the server went silent
+// after the batch's COMMIT was sent, that commit may have been made: the
+// next attempt then meets those rowids in the store (their key refuses
+// them) and leaves out the messages stored, so nothing is stored twice.
 class ServerRecorder : public Recorder
 {
 public:
@@ -68,8 +74,7 @@ public:
     qint64 takeRefused();
 
     void recordAlerts(const QList<AlertRow> &rows) override;
-    void registerLog(const QString &name) override;
-    bool logRegistered(const QString &name) override;
+    ProcessedLogs::Entry logEntry(const QString &name) override;
     // The server sets the reference table's heard flags with each batch.
     void refreshHeard() override {}
     void refreshHeardOfStored() override {}
@@ -79,6 +84,11 @@ public:
     DayTally takeDayTally() override { return {}; }
     bool takeOutsideWrite() override { return true; }
     DayTally countDay(const DayRange &day) override;
+
+protected:
+    void enterBulk() override { m_bulk = true; }
+    void leaveBulk() override { m_bulk = false; }
+    void listLogWhole(const QString &name) override;
 
 private:
     struct Heard {
@@ -101,13 +111,15 @@ private:
     };
 
     void clearBatch();
+    void tallyHeld(const Held &held, NewPairsSink *sink);
+    void leaveOutStored(size_t messages);
     void keepWhileAway(const StoreError &why);
     void forgetSinks();
     void adoptOrphans(NewPairsSink *sink);
     bool retryDue() const;
     void writeBatch(std::vector<NewPair> &newPairs);
-    std::vector<qint64> takeRowIds(qint64 count);
-    void copyMessages(const std::vector<qint64> &rowids);
+    void takeRowIds();
+    void copyMessages();
     void upsertPairs(std::vector<NewPair> &newPairs);
     void upsertAircraft();
     void applyCounts();
@@ -116,6 +128,10 @@ private:
     PgConnection &m_db;
     QElapsedTimer m_batchClock;
     std::vector<Held> m_batch;
+    std::vector<qint64> m_rowIds; // of the batch's first messages
+    size_t m_unsure = 0;          // the first messages, whose commit went unanswered
+    bool m_committing = false;
+    bool m_bulk = false;
     QHash<QByteArray, Heard> m_pairs;    // folded registration, 0x1f, folded flight
     QHash<QByteArray, Heard> m_aircraft; // folded registration
     MessageCounts m_counts;

@@ -62,6 +62,12 @@ void Store::interrupt()
         sqlite3_interrupt(m_acarsLog->handle());
 }
 
+void Store::abandonServerWaitsAfter(int millis)
+{
+    if (m_server)
+        m_server->abandonAfter(millis);
+}
+
 QString Store::path(Schema::File file) const
 {
     return QDir(m_folder).filePath(Schema::fileName(file));

@@ -72,6 +72,10 @@ public:
     PgConnection &server();
     // Stops what runs on the connection to the messages; from any thread.
     void interrupt();
+    // From any thread: a server that has not answered millis from now is
+    // given up, now and later (for a stop that must end in time). The
+    // files have nothing to give up.
+    void abandonServerWaitsAfter(int millis);
     // Whether a StoreTransaction is open: a read inside one is not run
     // again on a new connection, which would carry on outside it.
     bool inTransaction() const { return m_transactions > 0; }

@@ -207,6 +207,16 @@ private slots:
         QCOMPARE(rows(reader, "SELECT count(*) FROM tMessage").value(0), QString::number(stored));
         QCOMPARE(rows(reader, "SELECT count(*) FROM LOGSPROCESSED"), QStringList{"1"});
         QVERIFY(import.readAllStandardError().contains("cancelled"));
+
+        // Run again, the import goes on after what the stopped one stored.
+        QProcess again;
+        again.start(QStringLiteral(CORVANE_BINARY),
+                    {"import", "--data-dir", folder, "--decoder", "SkySpy", log});
+        QVERIFY(again.waitForFinished(300000));
+        QCOMPARE(again.exitCode(), 0);
+        QVERIFY(again.readAllStandardError().contains("went on from there"));
+        QCOMPARE(rows(reader, "SELECT count(*) FROM tMessage").value(0), QStringLiteral("300000"));
+        QCOMPARE(rows(reader, "SELECT RecordsRead FROM LOGSPROCESSED"), QStringList{""});
     }
 
     void commandLineWarnsOfARepeatAndGoesOn()

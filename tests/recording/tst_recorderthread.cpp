@@ -1,4 +1,5 @@
 #include "recording/RecorderThread.h"
+#include "store/HeldMessagesFile.h"
 #include "store/MessageRecorder.h"
 #include "store/MessageView.h"
 #include "store/SqliteDb.h"
@@ -11,6 +12,7 @@
 
 #include <QSignalSpy>
 #include <QtTest>
+#include <sys/stat.h>
 
 using namespace corvane;
 using corvane::test::rows;
@@ -159,6 +161,50 @@ private slots:
         QCOMPARE(stored, qint64(5));
         thread.stop();
         QCOMPARE(thread.keptAtStop().messages, qint64(0));
+    }
+
+    // A held file is never taken without a word: messages that cannot be
+    // stored are counted and named, a store on the files says the file is
+    // there and leaves it, and anything but a regular file is refused, not
+    // waited on.
+    void heldFileIsAccountedFor()
+    {
+        test::ThrowawayServer server;
+        if (!server.isRunning())
+            QSKIP(qPrintable(server.whyNot()));
+        const QString folder = env.newDataDir();
+        std::vector<MessageRecord> kept;
+        for (int i = 0; i < 6; ++i)
+            kept.push_back(message(QStringLiteral("N%1").arg(i), "kept"));
+        kept[2].mTime.month = 13;
+        kept[4].mTime.hour = 25;
+        kept[4].mReg = QStringLiteral("X\x1b[2J");
+        const HeldMessagesFile file(folder);
+        file.write(kept);
+
+        RecorderThread onFiles;
+        QVERIFY(onFiles.start(folder));
+        QVERIFY(onFiles.keptFromLastRun().unused);
+        QVERIFY(onFiles.keptFromLastRun().report().join(u' ').contains(file.path()));
+        onFiles.stop();
+        QVERIFY(file.exists());
+
+        RecorderThread thread;
+        QVERIFY(thread.start(folder, server.newDatabase()));
+        const RecorderThread::KeptMessages &restored = thread.keptFromLastRun();
+        QCOMPARE(restored.messages, qint64(6));
+        QCOMPARE(restored.unstorable, qint64(2));
+        QCOMPARE(restored.unstorableNames.size(), 2);
+        QVERIFY(restored.unstorableNames[0].startsWith(QLatin1String("#3 ")));
+        QVERIFY(restored.unstorableNames[1].contains(QLatin1String("X\\x1b[2J")));
+        QVERIFY(restored.report().first().startsWith(QLatin1String("4 of the 6")));
+        QVERIFY(!file.exists());
+        thread.stop();
+
+        QVERIFY(::mkfifo(QFile::encodeName(file.path()).constData(), 0600) == 0);
+        RecorderThread piped;
+        QVERIFY(piped.start(folder, server.newDatabase()));
+        QVERIFY(piped.keptFromLastRun().error.contains(QLatin1String("not a regular file")));
     }
 };
 

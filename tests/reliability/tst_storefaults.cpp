@@ -1,14 +1,20 @@
 #include "BenchSupport.h"
 #include "CorvaneRun.h"
+#include "store/PgConnection.h"
+#include "store/ServerUrl.h"
 #include "store/SqliteDb.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
+#include "support/AcarsdecFeed.h"
 #include "support/TestEnvironment.h"
+#include "support/ThrowawayServer.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QtTest>
 
 #include <csignal>
@@ -34,6 +40,8 @@ private slots:
     void emptyDataFolderIsAUsageError();
     void readOnlyStoreIsRead();
     void fullDiskCountsOnlyWhatWasCommitted();
+    void serverLostMidImportGoesOnLater();
+    void pausedServerLetsTheStationStop();
     void concurrentCreationOfOneStore();
     void concurrentCreationOnThreads();
 
@@ -41,6 +49,9 @@ private:
     QString importedStore();
     static qint64 count(const QString &dbPath, const char *sql);
     static QByteArray digest(const QString &path);
+    // "not read past record R", "records 1 to S are stored": R (0 when the
+    // whole file was read) and S.
+    static std::pair<qint64, qint64> stoppedAt(const QByteArray &err);
 
     std::unique_ptr<test::TestEnvironment> m_env;
 };
@@ -225,6 +236,14 @@ void StoreFaultsTest::readOnlyStoreIsRead()
     QVERIFY(QDir(empty).entryList(QDir::Files).isEmpty());
 }
 
+std::pair<qint64, qint64> StoreFaultsTest::stoppedAt(const QByteArray &err)
+{
+    const QRegularExpression read(QStringLiteral("not read past record (\\d+)"));
+    const QRegularExpression stored(QStringLiteral("records 1 to (\\d+) are stored"));
+    const QString text = QString::fromUtf8(err);
+    return {read.match(text).captured(1).toLongLong(), stored.match(text).captured(1).toLongLong()};
+}
+
 void StoreFaultsTest::fullDiskCountsOnlyWhatWasCommitted()
 {
     // A file size limit fails SQLite's writes as a full disk would.
@@ -246,12 +265,125 @@ void StoreFaultsTest::fullDiskCountsOnlyWhatWasCommitted()
     QVERIFY(messages < 50000);
     const QByteArray summary = log.toUtf8() + ": " + QByteArray::number(messages) + " stored";
     QVERIFY2(r.out.contains(summary), r.out.constData());
+    // Every record read is stored or counted with the failed batch, and the
+    // log is listed with the records stored.
+    auto [read, storedRecords] = stoppedAt(r.err);
+    if (read == 0)
+        read = 50000;
+    const QRegularExpression lost(QStringLiteral(": (\\d+) messages of the failed batch"));
+    const qint64 notStored = lost.match(QString::fromUtf8(r.err)).captured(1).toLongLong();
+    QCOMPARE(messages + notStored, read);
+    QCOMPARE(storedRecords, messages);
+    QCOMPARE(count(db, "SELECT coalesce(max(RecordsRead), 0) FROM LOGSPROCESSED"), messages);
 
     // The new-pairs file lists exactly the committed pairs.
     QFile pairs(dir + "/new");
     QVERIFY(pairs.open(QIODevice::ReadOnly));
     const qint64 listed = pairs.readAll().count('\n') - 2;
     QCOMPARE(listed, count(db, "SELECT count(*) FROM ACARSLOG"));
+
+    // With room again the same import goes on after what was stored.
+    const auto again = CorvaneRun::run({"--data-dir", dir, "import", "--decoder", "SkySpy", log});
+    QVERIFY2(again.status == 0, again.err.constData());
+    if (messages > 0)
+        QVERIFY2(again.err.contains("went on from there"), again.err.constData());
+    QCOMPARE(count(db, "SELECT count(*) FROM tMessage"), 50000);
+    QCOMPARE(count(db, "SELECT count(*) FROM LOGSPROCESSED WHERE RecordsRead IS NULL"), 1);
+}
+
+// The server goes away in the middle of a long import: the summary counts
+// what the server holds, the log is listed with the records stored, and
+// running the import again stores the rest, nothing twice.
+void StoreFaultsTest::serverLostMidImportGoesOnLater()
+{
+    test::ThrowawayServer server;
+    if (!server.isRunning())
+        QSKIP(qPrintable(server.whyNot()));
+    const QString url = server.newDatabase();
+    const QString log = m_env->path("server.log");
+    QVERIFY(bench::writeSkySpyLog(log, 200000));
+    const QString dir = m_env->newDataDir();
+    const QStringList args{"--data-dir", dir, "--store", url, "import", "--decoder", "SkySpy", log};
+    QProcess import;
+    import.start(QStringLiteral(CORVANE_BINARY), args);
+    QVERIFY(import.waitForStarted());
+    PgConnection watch;
+    watch.open(ServerUrl::parse(url));
+    // Counted afresh after the restart, on a new connection.
+    const auto stored = [&] {
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            try {
+                return watch.query("SELECT count(*) FROM tMessage").int64(0, 0);
+            } catch (const StoreError &) {
+                watch.reconnect();
+            }
+        }
+        return qint64(-1);
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(stored() >= 20000, 120000);
+    QVERIFY(server.stop());
+    QVERIFY(import.waitForFinished(300000));
+    QCOMPARE(import.exitCode(), 1);
+    const QByteArray out = import.readAllStandardOutput(), err = import.readAllStandardError();
+    QVERIFY(server.restart());
+    const qint64 held = stored();
+    QVERIFY2(held > 0 && held < 200000, err.constData());
+    QVERIFY2(out.contains(": " + QByteArray::number(held) + " stored"), out.constData());
+    const auto [read, storedRecords] = stoppedAt(err);
+    QVERIFY2(read > 0 && storedRecords == held, err.constData());
+
+    const auto again = CorvaneRun::run(args, {}, {}, 300000);
+    QVERIFY2(again.status == 0, again.err.constData());
+    QVERIFY2(again.out.contains(": " + QByteArray::number(200000 - held) + " stored"),
+             again.out.constData());
+    QCOMPARE(stored(), 200000);
+    QCOMPARE(
+        watch.query("SELECT count(*) FROM LOGSPROCESSED WHERE RecordsRead IS NULL").int64(0, 0), 1);
+}
+
+// A server that stops answering in the middle of a live session: the
+// station says so and holds what it receives; SIGTERM then ends it within
+// its stop grace, with what it held kept in held-messages.dat.
+void StoreFaultsTest::pausedServerLetsTheStationStop()
+{
+    test::ThrowawayServer server;
+    if (!server.isRunning())
+        QSKIP(qPrintable(server.whyNot()));
+    const QString url = server.newDatabase();
+    const QString dir = m_env->newDataDir();
+    QFile settings(dir + "/ACARS Corvane/ACARS Corvane.conf");
+    QVERIFY(QDir().mkpath(dir + "/ACARS Corvane"));
+    QVERIFY(settings.open(QIODevice::WriteOnly));
+    settings.write("[Store]\nAnswerTimeout=1\n");
+    settings.close();
+    const quint16 port = test::AcarsdecFeed::freePort();
+    QProcess live;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir);
+    live.setProcessEnvironment(env);
+    live.start(QStringLiteral(CORVANE_BINARY),
+               {"--data-dir", dir, "--store", url, "live", "--type", "acarsdec", "--listen",
+                QStringLiteral("udp:127.0.0.1:%1").arg(port)});
+    QVERIFY(live.waitForStarted());
+    QByteArray out, err;
+    const auto read = [&] {
+        out += live.readAllStandardOutput();
+        err += live.readAllStandardError();
+    };
+    QTRY_VERIFY_WITH_TIMEOUT((read(), out.contains("recording")), 30000);
+    int sent = 0;
+    const auto send = [&] { test::AcarsdecFeed::send(port, QStringLiteral("held"), sent++, 1); };
+    send();
+    QTRY_VERIFY_WITH_TIMEOUT((read(), out.contains("1 stored")), 30000);
+    QVERIFY(server.pause());
+    // Sent until the station says it holds them.
+    QTRY_VERIFY_WITH_TIMEOUT((send(), read(), err.contains("did not answer")), 60000);
+    live.terminate();
+    QVERIFY(live.waitForFinished(40000));
+    read();
+    QVERIFY(server.resume());
+    QVERIFY2(err.contains("kept in"), err.constData());
+    QVERIFY(QFile::exists(dir + "/held-messages.dat"));
 }
 
 void StoreFaultsTest::concurrentCreationOfOneStore()

@@ -1,9 +1,12 @@
 // corvane report NAME ... --pdf OUT, run as the program itself on a headless station.
 #include "store/MessageRecorder.h"
+#include "store/PgConnection.h"
+#include "store/ServerUrl.h"
 #include "store/Store.h"
 #include "support/MessageRecords.h"
 #include "support/StoreRows.h"
 #include "support/TestEnvironment.h"
+#include "support/ThrowawayServer.h"
 
 #include <QFile>
 #include <QProcess>
@@ -136,6 +139,37 @@ private slots:
         QVERIFY2(r.err.contains("mine.rpt line 2: The query is refused: no such table: tMesage"),
                  qPrintable(r.err));
         QVERIFY(!QFile::exists(env.path("mine.pdf")));
+    }
+
+    // A report whose program is gone (killed, as a stop that does not wait
+    // would) leaves no query running on the server.
+    void killedReportEndsOnTheServer()
+    {
+        test::ThrowawayServer server;
+        if (!server.isRunning())
+            QSKIP(qPrintable(server.whyNot()));
+        const QString url = server.newDatabase();
+        QFile f(dir + "/endless.rpt");
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("Title: Endless\nQuery: SELECT count(*) AS n FROM generate_series(1, 10000000000)\n"
+                "Column: N | n | 20 | left\n");
+        f.close();
+        QProcess p;
+        p.start(QStringLiteral(CORVANE_BINARY), {"--data-dir", dir, "--store", url, "report",
+                                                 "endless", "--pdf", env.path("endless.pdf")});
+        QVERIFY(p.waitForStarted());
+        PgConnection watch;
+        watch.open(ServerUrl::parse(url));
+        const auto running = [&] {
+            return watch
+                .query("SELECT count(*) FROM pg_stat_activity WHERE datname = current_database() "
+                       "AND pid <> pg_backend_pid() AND state = 'active'")
+                .int64(0, 0);
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(running() == 1, 60000);
+        p.kill();
+        QVERIFY(p.waitForFinished(10000));
+        QTRY_VERIFY_WITH_TIMEOUT(running() == 0, 30000);
     }
 };
 

@@ -13,6 +13,7 @@
 #include "store/MessageDetail.h"
 #include "store/MessagePager.h"
 #include "store/MessageViewCursor.h"
+#include "store/PgConnection.h"
 #include "store/ProcessedLogs.h"
 #include "store/Recorder.h"
 #include "store/ReportQuery.h"
@@ -31,6 +32,8 @@
 #include "support/ThrowawayServer.h"
 
 #include <QtTest>
+#include <atomic>
+#include <thread>
 
 using namespace corvane;
 
@@ -423,6 +426,118 @@ private slots:
         QStringList found;
         QCOMPARE(ServerReportQuery::serverSql(sql, {"routes"}, &found), server);
         QCOMPARE(found, names);
+    }
+
+    // One rule on both engines: one statement, which comments and
+    // semicolons may follow; on a server no function that may change things,
+    // however it is written, and a statement timeout on both.
+    void reportQueryRules_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<bool>("onFiles");
+        QTest::addColumn<bool>("onServer");
+        QTest::addColumn<int>("timeout");
+        QTest::newRow("comment after")
+            << "SELECT mReg FROM tMessage; -- by date" << true << true << 0;
+        QTest::newRow("semicolons and a block") << "SELECT 1 AS a;; /* x */ ;" << true << true << 0;
+        QTest::newRow("second statement") << "SELECT 1 AS a; SELECT 2" << false << false << 0;
+        QTest::newRow("text like a call")
+            << "SELECT 'pg_notify(' AS a -- pg_notify(" << true << true << 0;
+        QTest::newRow("a harmless volatile") << "SELECT random() < 2 AS a" << true << true << 0;
+        for (const char *call :
+             {"pg_notify('x', 'y')", "pg_advisory_lock(1)", "pg_terminate_backend(0)",
+              "\"pg_notify\"('x', 'y')", "pg_catalog . pg_notify /**/ ('x', 'y')",
+              "query_to_xml('SELECT pg_notify(''x'', ''y'')', true, true, '')",
+              "set_config('statement_timeout', '0', false)"})
+            QTest::newRow(call) << QStringLiteral("SELECT %1 AS a").arg(QLatin1String(call))
+                                << false << false << 0;
+        // A backslash ends an E'' text's quote for the server only when it escapes it.
+        QTest::newRow("escape string")
+            << "SELECT E'\\'', pg_notify('x', 'y') AS a --'" << false << false << 0;
+        QTest::newRow("never ends")
+            << "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) "
+               "SELECT count(*) AS a FROM c"
+            << false << false << 1;
+    }
+
+    void reportQueryRules()
+    {
+        QFETCH(QString, sql);
+        QFETCH(bool, onFiles);
+        QFETCH(bool, onServer);
+        QFETCH(int, timeout);
+        const auto runs = [&](const QString &url) {
+            try {
+                ReportQuery query(files.folder(), {}, url, timeout);
+                query.prepare(sql);
+                while (query.next()) {
+                }
+                return true;
+            } catch (const StoreError &) {
+                return false;
+            }
+        };
+        // Functions of the server's own are checked there only.
+        if (!sql.contains(QLatin1String("pg_")) && !sql.contains(QLatin1String("set_config")) &&
+            !sql.contains(QLatin1String("E'")))
+            QCOMPARE(runs({}), onFiles);
+        QCOMPARE(runs(this->onServer.serverDisplay()), onServer);
+    }
+
+    // A cancelled report's query is cancelled on the server too.
+    void cancelledReportEndsOnTheServer()
+    {
+        ReportQuery query(files.folder(), {}, onServer.serverDisplay());
+        query.prepare(QStringLiteral("SELECT count(*) AS n FROM generate_series(1, 10000000000)"));
+        std::atomic_bool threw{false};
+        std::thread run([&] {
+            try {
+                query.next();
+            } catch (const StoreError &) {
+                threw = true;
+            }
+        });
+        PgConnection &watch = onServer.server();
+        const auto running = [&] {
+            return watch
+                .query("SELECT count(*) FROM pg_stat_activity WHERE datname = current_database() "
+                       "AND pid <> pg_backend_pid() AND state = 'active'")
+                .int64(0, 0);
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(running() == 1, 30000);
+        query.interrupt();
+        run.join();
+        QVERIFY(threw);
+        QTRY_VERIFY_WITH_TIMEOUT(running() == 0, 30000);
+    }
+
+    // How far an import read a log: listed part-way, then whole.
+    void processedLogsReadPartWay()
+    {
+        for (Store *store : {&files, &onServer}) {
+            ProcessedLogs logs(*store);
+            const QString name = QStringLiteral("/logs/part.log");
+            QVERIFY(!logs.entry(name).listed);
+            logs.setRead(name, 120);
+            logs.setRead(name, 250);
+            ProcessedLogs::Entry e = logs.entry(name);
+            QVERIFY(e.listed && !e.whole);
+            QCOMPARE(e.recordsRead, 250);
+            logs.setWhole(name);
+            QVERIFY(logs.entry(name).whole);
+            // Read again, part-way: the part-way listing is the one that counts.
+            logs.setRead(name, 7);
+            e = logs.entry(name);
+            QVERIFY(!e.whole);
+            QCOMPARE(e.recordsRead, 7);
+            logs.setWhole(name);
+            StoreStatement rows(*store, Schema::File::AcarsLog,
+                                "SELECT count(*) FROM LOGSPROCESSED WHERE FileName = ? AND "
+                                "RecordsRead IS NULL");
+            rows.bind(1, name);
+            QVERIFY(rows.step());
+            QCOMPARE(rows.int64(0), 2);
+        }
     }
 
     // Deleting messages and pairs leaves the same registers, counts and

@@ -60,6 +60,7 @@ private slots:
     void newPairsAreToldOnceAcrossStations();
     void keepsTheBatchWhileTheServerIsAway();
     void holdsWhileAwayUpToItsBound();
+    void aServerThatStopsAnsweringCountsAsAway();
     void fourStationsKeepRegistersAndCountsTrue();
 
 private:
@@ -234,6 +235,37 @@ void TestServerRecorder::holdsWhileAwayUpToItsBound()
     // Newest first.
     QCOMPARE(next.registrations(),
              (QStringList{QStringLiteral(".G-ABCH"), QStringLiteral(".G-ABCG")}));
+}
+
+// A paused server keeps its connections open and answers nothing, which
+// no keep-alive notices: the answer timeout does, and the batch is held as
+// for an outage, then stored once. A wait without a bound ends when it is
+// abandoned (a stop).
+void TestServerRecorder::aServerThatStopsAnsweringCountsAsAway()
+{
+    const QString url = newStore();
+    PgConnection db, admin, idle;
+    db.open(ServerUrl::parse(url));
+    admin.open(ServerUrl::parse(url));
+    idle.open(ServerUrl::parse(url));
+    ServerRecorder recorder(db);
+    recorder.setHoldWhileAway(true, ServerRecorder::kHoldLimitBytes, 0);
+    recorder.setAnswerTimeout(1000);
+    recorder.storeMessage(message(".G-ABCD", "BA1", "2026-12-01 10:00:00"), nullptr);
+    QVERIFY(m_server->pause());
+    recorder.commitBatch(); // given up after a second: held, without a throw
+    QCOMPARE(recorder.held(), 1);
+    QVERIFY2(recorder.awayReason().contains(QLatin1String("did not answer within 1 s")),
+             qPrintable(recorder.awayReason()));
+    idle.abandonAfter(200);
+    QVERIFY_THROWS_EXCEPTION(StoreError, idle.query("SELECT 1"));
+    QVERIFY(!idle.isConnected());
+    QVERIFY(m_server->resume());
+    recorder.storeMessage(message(".G-ABCD", "BA1", "2026-12-01 10:01:00"), nullptr);
+    recorder.commitNow();
+    QCOMPARE(recorder.held(), 0);
+    QCOMPARE(single(admin, "SELECT count(*) FROM tMessage"), 2);
+    QCOMPARE(single(admin, "SELECT TimesHeard FROM ACARSLOG"), 2);
 }
 
 void TestServerRecorder::fourStationsKeepRegistersAndCountsTrue()

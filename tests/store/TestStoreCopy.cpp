@@ -91,7 +91,7 @@ void fill(Store &store)
         "INSERT INTO ACARSLOG (Registration, Flight, FirstHeard, LastHeard, TimesHeard) "
         "VALUES ('.G-AB1', 'BA1', '2026-12-01 10:00:00', '2026-12-02 10:00:00', 9007199254740993)");
     log.exec("INSERT INTO UniqueAircraft VALUES ('.G-AB1', '2026-12-01', '2026-12-02', 3)");
-    log.exec("INSERT INTO LOGSPROCESSED VALUES ('/var/log/acars/a.txt')");
+    log.exec("INSERT INTO LOGSPROCESSED (FileName) VALUES ('/var/log/acars/a.txt')");
     log.exec("INSERT INTO AIRCRAFT VALUES ('G-AB1', 'A320', 'BAW', NULL, 1), "
              "('N1', '', 'AAL', '123', 0)");
     log.exec("INSERT INTO CARRIERS VALUES (5, 'BAW', 'BA', 'British'), (900, 'AAL', 'AA', 'Am')");

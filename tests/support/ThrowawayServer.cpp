@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QUrl>
+#include <csignal>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -53,6 +54,8 @@ ThrowawayServer::ThrowawayServer(const QString &settings)
 
 ThrowawayServer::~ThrowawayServer()
 {
+    if (m_running)
+        resume(); // a paused server would never stop
     if (m_running)
         run(QStringLiteral("pg_ctl"),
             {QStringLiteral("-D"), m_dir.filePath(QStringLiteral("data")), QStringLiteral("-m"),
@@ -110,6 +113,39 @@ bool ThrowawayServer::stop()
              {QStringLiteral("-D"), m_dir.filePath(QStringLiteral("data")), QStringLiteral("-m"),
               QStringLiteral("fast"), QStringLiteral("-w"), QStringLiteral("stop")});
     return !m_running;
+}
+
+// The postmaster and every process it started (each backend leads a
+// process group of its own).
+bool ThrowawayServer::signalServer(int signal)
+{
+    QFile pidFile(m_dir.filePath(QStringLiteral("data/postmaster.pid")));
+    if (!pidFile.open(QIODevice::ReadOnly))
+        return false;
+    const qint64 postmaster = pidFile.readLine().trimmed().toLongLong();
+    if (postmaster <= 1 || ::kill(pid_t(postmaster), signal) != 0)
+        return false;
+    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // pid (name) state ppid ...: the name may hold blanks, so read after its ")".
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields[1].toLongLong() == postmaster)
+            ::kill(pid_t(entry.toLongLong()), signal);
+    }
+    return true;
+}
+
+bool ThrowawayServer::pause()
+{
+    return signalServer(SIGSTOP);
+}
+
+bool ThrowawayServer::resume()
+{
+    return signalServer(SIGCONT);
 }
 
 bool ThrowawayServer::restart()

@@ -28,11 +28,16 @@ public:
     // as a restart or a lost network would look to a station.
     bool stop();
     bool restart();
+    // Pauses every process of the server (SIGSTOP) and lets them go on: a
+    // server that stops answering, with its connections left open.
+    bool pause();
+    bool resume();
 
 private:
     bool run(const QString &program, const QStringList &arguments);
     bool start();
     bool startServer();
+    bool signalServer(int signal);
 
     QTemporaryDir m_dir;
     QString m_bin;

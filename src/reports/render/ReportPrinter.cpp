@@ -36,7 +36,7 @@ std::unique_ptr<ReportRenderer> ReportPrinter::print()
         const QString printed =
             QDateTime::currentDateTime().toString(QStringLiteral("dd/MM/yyyy HH:mm"));
         return std::make_unique<ReportRenderer>(std::move(def), std::move(params), m_folder,
-                                                printed, m_serverUrl);
+                                                printed, m_serverUrl, m_statementTimeout);
     } catch (const ReportError &e) {
         m_errorNumber = e.number();
         m_errorText = e.text();

@@ -27,6 +27,8 @@ public:
     void clearParameterFields();
 
     void setReportFile(const QString &path) { m_file = path; }
+    // The report queries' statement timeout in seconds (0: none).
+    void setStatementTimeout(int seconds) { m_statementTimeout = seconds; }
     const QString &reportFile() const { return m_file; }
 
     // Reads the report file and the parameter fields and opens the report's
@@ -42,6 +44,7 @@ public:
 private:
     QString m_folder;
     QString m_serverUrl;
+    int m_statementTimeout = 0;
     QString m_file;
     QStringList m_fields;
     int m_errorNumber = 0;

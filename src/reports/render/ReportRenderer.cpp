@@ -28,9 +28,9 @@ struct ReportRenderer::Walk {
 
 ReportRenderer::ReportRenderer(ReportDefinition def, ReportParameters params,
                                const QString &storeFolder, const QString &printedAt,
-                               const QString &serverUrl)
+                               const QString &serverUrl, int statementTimeoutSeconds)
     : m_def(std::move(def)), m_params(std::move(params)), m_folder(storeFolder),
-      m_serverUrl(serverUrl), m_printedAt(printedAt)
+      m_serverUrl(serverUrl), m_statementTimeout(statementTimeoutSeconds), m_printedAt(printedAt)
 {
     open();
 }
@@ -47,7 +47,8 @@ void ReportRenderer::rethrowStoreError(const QString &reason) const
 void ReportRenderer::open()
 {
     try {
-        m_query = std::make_unique<ReportQuery>(m_folder, m_def.attach, m_serverUrl);
+        m_query =
+            std::make_unique<ReportQuery>(m_folder, m_def.attach, m_serverUrl, m_statementTimeout);
         m_query->prepare(m_def.query);
     } catch (const StoreError &e) {
         rethrowStoreError(e.message());

@@ -31,8 +31,10 @@ public:
     // parameter it names is given, every column's field is one it returns.
     // Throws ReportError naming the file. With a server's URL the query
     // reads the server's store.
+    // statementTimeoutSeconds bounds the query's work (see ReportQuery).
     ReportRenderer(ReportDefinition def, ReportParameters params, const QString &storeFolder,
-                   const QString &printedAt, const QString &serverUrl = {});
+                   const QString &printedAt, const QString &serverUrl = {},
+                   int statementTimeoutSeconds = 0);
     ~ReportRenderer();
 
     const ReportDefinition &definition() const { return m_def; }
@@ -65,6 +67,7 @@ private:
     ReportParameters m_params;
     QString m_folder;
     QString m_serverUrl;
+    int m_statementTimeout = 0;
     QString m_printedAt;
     std::unique_ptr<ReportQuery> m_query;
     std::vector<int> m_columnIndex;

@@ -19,9 +19,8 @@ QHostAddress listenAddress(const FeedEndpoint &e)
 }
 } // namespace
 
-FeedListener::FeedListener(const FeedEndpoint &endpoint, FeedQueue &queue, int source,
-                           FeedDecoder decoder)
-    : m_endpoint(endpoint), m_queue(queue), m_source(source), m_screen(decoder)
+FeedListener::FeedListener(const FeedEndpoint &endpoint, FeedQueue &queue, int source)
+    : m_endpoint(endpoint), m_queue(queue), m_source(source)
 {
 }
 

@@ -30,8 +30,8 @@ public:
     static constexpr int kRetryMs = 3000;
 
     // What is received goes to queue as chunks of source, the feed's number
-    // in its link, once the decoder's screen lets it through.
-    FeedListener(const FeedEndpoint &endpoint, FeedQueue &queue, int source, FeedDecoder decoder);
+    // in its link, once the screen lets it through.
+    FeedListener(const FeedEndpoint &endpoint, FeedQueue &queue, int source);
     ~FeedListener() override;
 
     // Opens the socket; the reason when it cannot be opened.

@@ -6,8 +6,8 @@ namespace corvane
 {
 
 FeedReceiver::FeedReceiver(const FeedEndpoint &endpoint, FeedQueue &queue, int source,
-                           FeedDecoder decoder, QObject *parent)
-    : QObject(parent), m_endpoint(endpoint), m_queue(queue), m_source(source), m_decoder(decoder)
+                           QObject *parent)
+    : QObject(parent), m_endpoint(endpoint), m_queue(queue), m_source(source)
 {
     m_thread.setObjectName(QStringLiteral("feed ") + endpoint.toString());
 }
@@ -21,7 +21,7 @@ bool FeedReceiver::start(QString *error)
 {
     stop();
     m_thread.start();
-    m_listener = new FeedListener(m_endpoint, m_queue, m_source, m_decoder);
+    m_listener = new FeedListener(m_endpoint, m_queue, m_source);
     m_listener->moveToThread(&m_thread);
     connect(m_listener, &FeedListener::statusChanged, this, [this](const QString &text) {
         m_status = text;

@@ -2,7 +2,6 @@
 
 #include "FeedEndpoint.h"
 #include "FeedQueue.h"
-#include "formats/FeedDecoders.h"
 
 #include <QObject>
 #include <QThread>
@@ -20,7 +19,7 @@ class FeedReceiver : public QObject
 {
     Q_OBJECT
 public:
-    FeedReceiver(const FeedEndpoint &endpoint, FeedQueue &queue, int source, FeedDecoder decoder,
+    FeedReceiver(const FeedEndpoint &endpoint, FeedQueue &queue, int source,
                  QObject *parent = nullptr);
     ~FeedReceiver() override;
 
@@ -40,7 +39,6 @@ private:
     FeedEndpoint m_endpoint;
     FeedQueue &m_queue;
     int m_source;
-    FeedDecoder m_decoder;
     QThread m_thread;
     FeedListener *m_listener = nullptr; // lives on m_thread
     QString m_status;

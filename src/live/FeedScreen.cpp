@@ -1,21 +1,24 @@
 #include "FeedScreen.h"
 
+#include "formats/JsonObjectSplitter.h"
+
 namespace corvane
 {
 
 FeedScreen::Verdict FeedScreen::look(QByteArrayView chunk)
 {
-    m_items.clear();
-    m_reader.read(chunk.data(), size_t(chunk.size()), m_items);
     Verdict v;
-    for (const FeedItem &item : m_items) {
-        if (item.outcome != ReadOutcome::Dropped) {
+    int broken = 0;
+    const int refused = JsonObjectSplitter::split(chunk, [&](QByteArrayView object) {
+        if (v.keep)
+            return;
+        if (m_tree.parse(object))
             v.keep = true;
-            v.rejected = 0;
-            break;
-        }
-        ++v.rejected;
-    }
+        else
+            ++broken;
+    });
+    if (!v.keep)
+        v.rejected = refused + broken;
     return v;
 }
 

@@ -1,24 +1,21 @@
 #pragma once
 
-#include "formats/FeedObjectReader.h"
+#include "formats/JsonTree.h"
 
 #include <QByteArrayView>
-#include <vector>
 
 namespace corvane
 {
 
-// Looks at each datagram or line on the receiving thread as the feed's
-// reader will later: one that holds nothing the reader would record or
-// check (no JSON object, an object that does not parse, another decoder's,
-// only frames that carry no message) is never queued, so junk takes no room
-// from the messages behind it. The pieces the reader would reject are
-// counted instead.
+// Looks at each datagram or line on the receiving thread before it is
+// queued: one that holds no well-formed JSON object (junk, a broken or
+// oversized object) is never queued, so it takes no room from the messages
+// behind it; the pieces the feed's reader would reject are counted instead.
+// Only the syntax is checked here, which keeps the receiving thread quick;
+// whose object it is and what it holds is for the reader.
 class FeedScreen
 {
 public:
-    explicit FeedScreen(FeedDecoder decoder) : m_reader(decoder) {}
-
     struct Verdict {
         bool keep = false; // queue it: the reader will count its pieces itself
         int rejected = 0;  // not kept: the pieces the reader would reject
@@ -26,8 +23,7 @@ public:
     Verdict look(QByteArrayView chunk);
 
 private:
-    FeedObjectReader m_reader;
-    std::vector<FeedItem> m_items;
+    JsonTree m_tree; // kept, so that its nodes are not allocated for each object
 };
 
 } // namespace corvane

@@ -503,9 +503,7 @@ bool LiveSession::startFeeds(QString *error)
     m_trimDue = false;
     for (const QString &name : names) {
         const LiveType *type = LiveTypes::find(name.trimmed());
-        const std::optional<FeedDecoder> decoder =
-            type ? FeedDecoders::fromName(type->name()) : std::nullopt;
-        if (!type || !type->isFeed() || type->isFeedGroup() || !decoder) {
+        if (!type || !type->isFeed() || type->isFeedGroup()) {
             why = QStringLiteral("There is no feed named \"%1\".").arg(name.trimmed());
             break;
         }
@@ -518,7 +516,7 @@ bool LiveSession::startFeeds(QString *error)
             break;
         }
         auto receiver =
-            std::make_unique<FeedReceiver>(*endpoint, *m_feedQueue, int(m_feeds.size()), *decoder);
+            std::make_unique<FeedReceiver>(*endpoint, *m_feedQueue, int(m_feeds.size()));
         if (!receiver->start(&why))
             break;
         connect(receiver.get(), &FeedReceiver::statusChanged, this,

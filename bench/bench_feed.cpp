@@ -232,11 +232,12 @@ bool flood(const QString &folder, int seconds, int rate, bool drain, FloodResult
     r.sent = n;
     r.kernelDrops = kernelDrops(port);
     if (drain) {
-        // Until nothing more is stored for 3 s.
+        // Until nothing more is stored for 15 s: a pass of a full queue on
+        // a busy machine takes seconds.
         QElapsedTimer quiet;
         quiet.start();
         qint64 last = -1;
-        while (quiet.elapsed() < 3000) {
+        while (quiet.elapsed() < 15000) {
             live.waitForReadyRead(200);
             err += live.readAllStandardError();
             const qint64 now = storedSoFar(live, out);

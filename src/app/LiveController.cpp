@@ -41,7 +41,11 @@ LiveController::LiveController(MainWindow &window, RecorderThread &recorder)
     connect(&window.settings(), &Settings::changed, this, [this](Settings::Key key) {
         if (key == Settings::Key::UplinkMessages)
             applyUplinkSetting();
+        if (key == Settings::Key::DdeType)
+            followLinkSettings();
     });
+    connect(&window.settings(), &Settings::linkSettingsChanged, this,
+            &LiveController::followLinkSettings);
     // The window serves LiveData from start-up, whatever the box says; a
     // second copy of the program finds the item taken and serves nothing.
     m_publisher.start();
@@ -103,6 +107,37 @@ void LiveController::applyUplinkSetting()
     m_publisher.setPassUplinks(uplinks);
 }
 
+QString LiveController::linkSettings(const Settings &settings)
+{
+    const QString name = settings.ddeType();
+    QStringList parts{name};
+    const LiveType *type = LiveTypes::find(name);
+    if (type && type->transport == LiveTransport::Link)
+        parts << settings.linkAddress(name);
+    if (type && type->isFeed()) {
+        const QStringList feeds = type->isFeedGroup() ? settings.enabledFeeds() : QStringList{name};
+        for (const QString &feed : feeds)
+            parts << feed + u'=' + settings.feedListen(feed);
+    }
+    return parts.join(u'\n');
+}
+
+void LiveController::followLinkSettings()
+{
+    // The dialog writes one value after another: the link follows once,
+    // when all of them are in.
+    if (m_followPending)
+        return;
+    m_followPending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_followPending = false;
+        if (!m_window.isLinked() || linkSettings(m_window.settings()) == m_startedWith)
+            return;
+        stopLink();
+        startLink();
+    });
+}
+
 QString LiveController::statusText(const QString &ddeType)
 {
     const LiveType *type = LiveTypes::find(ddeType);
@@ -142,7 +177,7 @@ void LiveController::failedStart(const QString &message)
     m_window.menuItem(QStringLiteral("mnuLogShowAlerts"))->setEnabled(false);
     m_window.showNormalLayout();
     m_window.setPanelText(1, QString());
-    m_window.updateTitle();
+    m_window.setLinkedType(QString());
     Dialogs::information(&m_window, message);
 }
 
@@ -152,7 +187,7 @@ void LiveController::showLinked(const QString &panelText)
     m_window.liveButton()->setText(kStopLink);
     setColour(green());
     m_window.setPanelText(1, panelText);
-    m_window.updateTitle();
+    m_window.setLinkedType(m_session->ddeType());
 }
 
 void LiveController::startLink()
@@ -160,6 +195,8 @@ void LiveController::startLink()
     const Settings &settings = m_window.settings();
     const QString name = settings.ddeType();
     const LiveType *type = LiveTypes::find(name);
+    m_startedWith = linkSettings(settings);
+    m_dropped = 0;
     QString error;
     QString started = type ? QString::fromLatin1(type->startedText) : QString();
     if (!type) {
@@ -169,6 +206,7 @@ void LiveController::startLink()
         for (const QString &feed : LiveTypes::feedNames())
             m_session->setFeedListen(feed, settings.feedListen(feed));
         m_session->setEnabledFeeds(settings.enabledFeeds());
+        m_session->setFeedQueueLimit(settings.feedQueueBytes());
         if (!m_session->start(name, {}, &error)) {
             // A port that cannot be opened: the button goes back to its start.
             failedStart(error);
@@ -216,7 +254,7 @@ void LiveController::stopLink()
     // Ends the link, closes the live file and the timers; what has arrived
     // is recorded first, and the next link discards its connect-time value.
     m_session->stop();
-    m_window.updateTitle();
+    m_window.setLinkedType(QString());
 }
 
 void LiveController::passFinished(const LivePassResult &result)
@@ -233,7 +271,13 @@ void LiveController::passFinished(const LivePassResult &result)
                           locale.toString(result.today) + u'/' + locale.toString(result.todayAll));
     m_window.setPanelText(3, locale.toString(result.messagesPerHour, 'f', 1) + u'/' +
                                  locale.toString(result.aircraftPerHour, 'f', 1));
-    m_window.setPanelText(1, QString());
+    // Panel 1 is cleared after a pass, unless a feed outran the store: that
+    // stays in sight for as long as the link runs.
+    m_dropped += result.dropped;
+    m_window.setPanelText(1, m_dropped == 0
+                                 ? QString()
+                                 : QStringLiteral("Feed queue full: %1 received values dropped")
+                                       .arg(locale.toString(m_dropped)));
 
     const NewPairsList &pairs = m_session->newPairs();
     if (pairs.count() > 0) {

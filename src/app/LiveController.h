@@ -14,6 +14,7 @@ namespace corvane
 
 class MainWindow;
 class RecorderThread;
+class Settings;
 class LiveSession;
 class ImportObserver;
 struct LivePassResult;
@@ -73,6 +74,11 @@ private:
     void showLinked(const QString &panelText);
     // The recorder and the publisher follow "UplinkMessages".
     void applyUplinkSetting();
+    // A running link whose type or address the settings changed is started
+    // again on the new values, so that it is what the window says it is.
+    void followLinkSettings();
+    // What a start of the link reads from the settings, as one text.
+    static QString linkSettings(const Settings &settings);
 
     MainWindow &m_window;
     RecorderThread &m_recorder;
@@ -81,6 +87,9 @@ private:
     std::unique_ptr<LiveSession> m_session;
     QString m_colour;
     bool m_alertsOpen = false;
+    QString m_startedWith; // linkSettings() when the running link started
+    bool m_followPending = false;
+    qint64 m_dropped = 0; // feed values dropped since the link started
     std::shared_ptr<const AlertMatcher> m_alertWords;
 };
 

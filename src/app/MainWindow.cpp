@@ -601,7 +601,14 @@ QString MainWindow::titleText(const QDateTime &now, bool linked, const QString &
 
 void MainWindow::updateTitle()
 {
-    setWindowTitle(titleText(QDateTime::currentDateTime(), isLinked(), m_settings.ddeType()));
+    setWindowTitle(titleText(QDateTime::currentDateTime(), isLinked(),
+                             m_linkedType.isEmpty() ? m_settings.ddeType() : m_linkedType));
+}
+
+void MainWindow::setLinkedType(const QString &ddeType)
+{
+    m_linkedType = ddeType;
+    updateTitle();
 }
 
 bool MainWindow::isLinked() const

@@ -70,6 +70,9 @@ public:
     // Title bar.
     static QString titleText(const QDateTime &now, bool linked, const QString &ddeType);
     void updateTitle();
+    // The type the running link was started with, which the title names
+    // whatever the settings say now; empty when no link runs.
+    void setLinkedType(const QString &ddeType);
     bool isLinked() const; // cmdLive's caption reads "Stop Link"
 
     // Status bar panels, numbered 1 to 4.
@@ -175,6 +178,7 @@ private:
     QLineEdit *m_liveDataItem = nullptr;
     QLabel *m_panels[4] = {};
     QTimer *m_titleTimer = nullptr;
+    QString m_linkedType;
     bool m_shownOnce = false;
 };
 

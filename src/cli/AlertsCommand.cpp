@@ -1,5 +1,6 @@
 #include "AlertsCommand.h"
 
+#include "TerminalText.h"
 #include "live/AlertWords.h"
 #include "store/AlertLog.h"
 #include "store/Store.h"
@@ -106,7 +107,8 @@ int AlertsCommand::log(CliContext &c)
         Store store;
         c.openStore(store);
         for (const AlertRow &row : AlertLog(store).since(since))
-            c.out << row.dateTime << '\t' << row.alert << '\t' << row.firstLine() << '\n';
+            c.out << row.dateTime << '\t' << TerminalText::escaped(row.alert) << '\t'
+                  << TerminalText::escaped(row.firstLine()) << '\n';
         return ExitOk;
     } catch (const StoreError &e) {
         c.err << "corvane alerts: " << e.message() << '\n';

@@ -1,6 +1,7 @@
 #include "LinkCommand.h"
 
 #include "StopSignals.h"
+#include "TerminalText.h"
 
 #include "formats/LiveTypes.h"
 #include "live/LinkClient.h"
@@ -34,8 +35,10 @@ QString LinkCommand::usage() const
         "watch: links to the item and prints each value it receives followed by a\n"
         "form feed. A link of a decoder kind goes to the \"host:port\" that settings\n"
         "group \"Links\" names for it, otherwise to the local server.\n\n"
-        "Values are Windows-1252 text and pass through unchanged. Exit status 1 when\n"
-        "no server answers or the link closes, 0 when interrupted.\n");
+        "Values are Windows-1252 text and pass through unchanged; on a terminal,\n"
+        "control characters other than line breaks and tabs are shown escaped\n"
+        "(as \\x1b). Exit status 1 when no server answers or the link closes, 0\n"
+        "when interrupted.\n");
 }
 
 namespace
@@ -212,8 +215,12 @@ int LinkCommand::watch(CliContext &c, const QString &application, const QString 
     StopSignals stop(loop);
     bool wasLinked = false;
     QObject::connect(&client, &LinkClient::linked, &loop, [&] { wasLinked = true; });
-    QObject::connect(&client, &LinkClient::valueReceived, &loop, [](const QString &value) {
-        const QByteArray bytes = TextCodec::encode(value) + '\f';
+    // A pipe gets the values as they are, to replay them; a terminal gets
+    // their control characters escaped, line breaks and tabs aside.
+    const bool terminal = ::isatty(STDOUT_FILENO) != 0;
+    QObject::connect(&client, &LinkClient::valueReceived, &loop, [terminal](const QString &value) {
+        const QByteArray bytes =
+            TextCodec::encode(terminal ? TerminalText::escaped(value, u"\r\n\t") : value) + '\f';
         std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
         std::fflush(stdout);
     });

@@ -1,6 +1,7 @@
 #include "LiveCommand.h"
 
 #include "StopSignals.h"
+#include "TerminalText.h"
 
 #include "formats/LiveTypes.h"
 #include "live/AlertWords.h"
@@ -49,6 +50,9 @@ QString LiveCommand::usage() const
                "texts holding a word of alerts-ignore.txt), as the window does while its\n"
                "alert log is open, stores the alerts and prints a line for each:\n"
                "  ALERT <word>: <first line of the text>\n"
+               "What the feeds send waits for the store in a queue of at most [Feeds]\n"
+               "QueueMegabytes (default 256) MB; what finds it full is dropped and counted\n"
+               "on stderr.\n"
                "With the store on a server (--store URL or the setting [Store] Url), what\n"
                "the server cannot take while it is out of reach (or leaves unanswered for\n"
                "[Store] AnswerTimeout seconds, 30) is held in memory (at most 256 MB, told\n"
@@ -82,6 +86,16 @@ void reportHold(CliContext &c, const LivePassResult &r, qint64 &wasHeld)
         c.err << "corvane live: the hold is full; " << r.notStored
               << " messages received were not stored\n";
     wasHeld = r.held;
+    c.err.flush();
+}
+
+// A feed that outruns the store fills its queue; what arrives then is
+// dropped, and each pass says how much.
+void reportDropped(CliContext &c, const LivePassResult &r, qint64 limitBytes, qint64 total)
+{
+    c.err << "corvane live: the feed queue is full (" << megabytes(limitBytes) << "); " << r.dropped
+          << " datagrams or lines received (" << megabytes(r.droppedBytes) << ") were dropped, "
+          << total << " since the start\n";
     c.err.flush();
 }
 
@@ -196,6 +210,7 @@ int LiveCommand::run(CliContext &c)
         if (!listen.isEmpty())
             session.setFeedListen(type, listen);
         session.setEnabledFeeds(types.size() > 1 ? types : settings.enabledFeeds());
+        session.setFeedQueueLimit(settings.feedQueueBytes());
         session.setPublisher(&publisher);
         session.setPublishing(publish);
         if (alerts)
@@ -226,6 +241,7 @@ int LiveCommand::run(CliContext &c)
         StopSignals stop(loop);
         bool storeFailed = false;
         qint64 wasHeld = 0;
+        qint64 dropped = 0;
         // What is held is tried again even when nothing new arrives.
         QTimer retryHeld;
         retryHeld.setInterval(kRetryHeldMs);
@@ -246,6 +262,10 @@ int LiveCommand::run(CliContext &c)
             reportHold(c, r, wasHeld);
             if (r.held > 0)
                 retryHeld.start();
+            if (r.dropped > 0) {
+                dropped += r.dropped;
+                reportDropped(c, r, session.feedQueueLimit(), dropped);
+            }
             if (r.discarded)
                 c.out << "linked; the value held at link time was left out\n";
             else
@@ -266,7 +286,8 @@ int LiveCommand::run(CliContext &c)
         QObject::connect(&session, &LiveSession::alertsAdded, &loop,
                          [&](const QList<AlertRow> &rows) {
                              for (const AlertRow &row : rows) {
-                                 c.out << "ALERT " << row.alert << ": " << row.firstLine() << '\n';
+                                 c.out << "ALERT " << TerminalText::escaped(row.alert) << ": "
+                                       << TerminalText::escaped(row.firstLine()) << '\n';
                                  c.out.flush();
                              }
                          });
@@ -309,6 +330,9 @@ int LiveCommand::run(CliContext &c)
         while (session.passesInFlight() > 0)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         c.out.flush();
+        if (dropped > 0)
+            c.err << "corvane live: " << dropped
+                  << " datagrams or lines were dropped in all, the feed queue being full\n";
         if (!storeHeldAtExit(c, recorder))
             return ExitFailure;
         return storeFailed ? ExitFailure : status;

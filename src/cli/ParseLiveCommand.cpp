@@ -1,6 +1,7 @@
 #include "ParseLiveCommand.h"
 
 #include "CliProgress.h"
+#include "TerminalText.h"
 #include "formats/LiveFlags.h"
 #include "formats/LivePassFrame.h"
 #include "formats/NewPairsList.h"
@@ -58,7 +59,7 @@ int ParseLiveCommand::runPolled(CliContext &c, const LiveType &type, const QStri
         if (live.position() < QFileInfo(path).size())
             c.out << "unfinished block left from byte " << live.position() << '\n';
         for (const QString &pair : newPairs.registrations())
-            c.out << "new: " << pair << '\n';
+            c.out << "new: " << TerminalText::escaped(pair) << '\n';
         return r.read ? ExitOk : ExitFailure;
     } catch (const StoreError &e) {
         c.err << "corvane parse-live: " << e.message() << '\n';
@@ -117,7 +118,7 @@ int ParseLiveCommand::run(CliContext &c)
               << "today: " << r.countsText() << " (messages/aircraft), " << r.ratesText()
               << " per hour\n";
         for (const QString &pair : newPairs.registrations())
-            c.out << "new: " << pair << '\n';
+            c.out << "new: " << TerminalText::escaped(pair) << '\n';
         return r.read ? ExitOk : ExitFailure;
     } catch (const StoreError &e) {
         c.err << "corvane parse-live: " << e.message() << '\n';

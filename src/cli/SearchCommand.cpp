@@ -1,5 +1,6 @@
 #include "SearchCommand.h"
 
+#include "TerminalText.h"
 #include "browse/core/CsvWriter.h"
 #include "store/MessageSearch.h"
 #include "store/MessageView.h"
@@ -104,10 +105,11 @@ std::optional<SearchArguments> parse(const QStringList &args, QString &why)
     return a;
 }
 
-// A tab inside a field would shift the columns after it.
+// A tab inside a field would shift the columns after it; the other control
+// characters are shown escaped.
 QString cell(const QString &value)
 {
-    return QString(value).replace(u'\t', u' ');
+    return TerminalText::escaped(QString(value).replace(u'\t', u' '));
 }
 
 QString firstLine(const QString &text)

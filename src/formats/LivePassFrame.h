@@ -29,6 +29,10 @@ struct LivePassResult : ImportResult {
     qint64 heldBytes = 0;
     qint64 holdLimitBytes = 0;
     QString awayReason;
+    // Datagrams or lines of a feed that found its queue full and were
+    // dropped unread since the pass before.
+    qint64 dropped = 0;
+    qint64 droppedBytes = 0;
 
     // Takes the recorder's hold figures after its commit; while messages
     // are held, this pass stored none.

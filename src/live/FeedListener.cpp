@@ -1,5 +1,7 @@
 #include "FeedListener.h"
 
+#include "TcpAcceptor.h"
+
 #include <QHostAddress>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -17,8 +19,8 @@ QHostAddress listenAddress(const FeedEndpoint &e)
 }
 } // namespace
 
-FeedListener::FeedListener(const FeedEndpoint &endpoint, FeedQueue &queue)
-    : m_endpoint(endpoint), m_queue(queue)
+FeedListener::FeedListener(const FeedEndpoint &endpoint, FeedQueue &queue, int source)
+    : m_endpoint(endpoint), m_queue(queue), m_source(source)
 {
 }
 
@@ -51,7 +53,10 @@ QString FeedListener::open()
     m_server = new QTcpServer(this);
     if (!m_server->listen(address, m_endpoint.port))
         return QStringLiteral("Cannot open %1: %2").arg(name, m_server->errorString());
-    connect(m_server, &QTcpServer::newConnection, this, &FeedListener::acceptConnections);
+    m_acceptor = new TcpAcceptor(m_server);
+    connect(m_acceptor, &TcpAcceptor::accepted, this, &FeedListener::adopt);
+    connect(m_acceptor, &TcpAcceptor::failingChanged, this,
+            [this] { emit statusChanged(statusText()); });
     return {};
 }
 
@@ -62,7 +67,6 @@ int FeedListener::receiveBufferSize() const
 
 void FeedListener::readDatagrams()
 {
-    std::vector<FeedChunk> chunks;
     while (m_udp->hasPendingDatagrams()) {
         const qint64 size = m_udp->pendingDatagramSize();
         QByteArray datagram(qMax<qint64>(size, 0), Qt::Uninitialized);
@@ -70,23 +74,32 @@ void FeedListener::readDatagrams()
         if (got < 0)
             break;
         datagram.truncate(got);
-        chunks.push_back({std::move(datagram)});
+        offer(std::move(datagram));
     }
-    m_queue.push(chunks);
 }
 
-void FeedListener::acceptConnections()
+void FeedListener::offer(QByteArray bytes)
 {
-    while (QTcpSocket *socket = m_server->nextPendingConnection()) {
-        socket->setParent(this);
-        m_lines.insert(socket, {});
-        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readLines(socket); });
-        connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
-            finishLines(socket);
-            m_lines.remove(socket);
-            socket->deleteLater();
-        });
+    const FeedScreen::Verdict verdict = m_screen.look(bytes);
+    if (!verdict.keep) {
+        if (verdict.rejected > 0)
+            m_queue.refuse(verdict.rejected);
+        return;
     }
+    // The queue counts what the bytes take, spare room included.
+    bytes.squeeze();
+    m_queue.push({std::move(bytes), m_source});
+}
+
+void FeedListener::adopt(QTcpSocket *socket)
+{
+    m_lines.insert(socket, {});
+    connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readLines(socket); });
+    connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+        finishLines(socket);
+        m_lines.remove(socket);
+        socket->deleteLater();
+    });
 }
 
 void FeedListener::readLines(QTcpSocket *socket)
@@ -94,9 +107,7 @@ void FeedListener::readLines(QTcpSocket *socket)
     auto state = m_lines.find(socket);
     if (state == m_lines.end())
         return;
-    std::vector<FeedChunk> chunks;
-    cutLines(socket->readAll(), *state, chunks);
-    m_queue.push(chunks);
+    cutLines(socket->readAll(), *state);
 }
 
 void FeedListener::finishLines(QTcpSocket *socket)
@@ -105,12 +116,10 @@ void FeedListener::finishLines(QTcpSocket *socket)
     auto state = m_lines.find(socket);
     if (state == m_lines.end())
         return;
-    std::vector<FeedChunk> chunks;
-    cutLines("\n", *state, chunks);
-    m_queue.push(chunks);
+    cutLines("\n", *state);
 }
 
-void FeedListener::cutLines(const QByteArray &data, LineState &s, std::vector<FeedChunk> &out)
+void FeedListener::cutLines(const QByteArray &data, LineState &s)
 {
     qsizetype from = 0;
     while (from < data.size()) {
@@ -127,11 +136,10 @@ void FeedListener::cutLines(const QByteArray &data, LineState &s, std::vector<Fe
         if (end < 0)
             return;
         if (s.dropping) {
-            ++s.refused;
+            m_queue.refuse(1);
             s.dropping = false;
-        } else if (!s.partial.trimmed().isEmpty() || s.refused > 0) {
-            out.push_back({std::move(s.partial), s.refused});
-            s.refused = 0;
+        } else if (!s.partial.trimmed().isEmpty()) {
+            offer(std::move(s.partial));
         }
         s.partial = QByteArray();
         from = end + 1;
@@ -173,6 +181,12 @@ void FeedListener::setConnected(bool connected)
 
 QString FeedListener::statusText() const
 {
+    const QString name = m_endpoint.toString();
+    if (m_acceptor && m_acceptor->isFailing())
+        return QStringLiteral("Cannot accept on %1 (%2); trying again")
+            .arg(name, m_acceptor->error());
+    if (m_endpoint.listens())
+        return QStringLiteral("Listening on ") + name;
     return (m_connected ? QStringLiteral("Connected to ") : QStringLiteral("Waiting for ")) +
            m_endpoint.hostAndPort();
 }

@@ -5,8 +5,9 @@
 namespace corvane
 {
 
-FeedReceiver::FeedReceiver(const FeedEndpoint &endpoint, QObject *parent)
-    : QObject(parent), m_endpoint(endpoint)
+FeedReceiver::FeedReceiver(const FeedEndpoint &endpoint, FeedQueue &queue, int source,
+                           QObject *parent)
+    : QObject(parent), m_endpoint(endpoint), m_queue(queue), m_source(source)
 {
     m_thread.setObjectName(QStringLiteral("feed ") + endpoint.toString());
 }
@@ -20,7 +21,7 @@ bool FeedReceiver::start(QString *error)
 {
     stop();
     m_thread.start();
-    m_listener = new FeedListener(m_endpoint, m_queue);
+    m_listener = new FeedListener(m_endpoint, m_queue, m_source);
     m_listener->moveToThread(&m_thread);
     connect(m_listener, &FeedListener::statusChanged, this, [this](const QString &text) {
         m_status = text;
@@ -33,12 +34,9 @@ bool FeedReceiver::start(QString *error)
         [&] {
             why = listener->open();
             m_receiveBuffer = listener->receiveBufferSize();
-            if (!m_endpoint.listens())
-                m_status = listener->statusText();
+            m_status = listener->statusText();
         },
         Qt::BlockingQueuedConnection);
-    if (m_endpoint.listens())
-        m_status = QStringLiteral("Listening on ") + m_endpoint.toString();
     if (!why.isEmpty()) {
         stop();
         if (error)

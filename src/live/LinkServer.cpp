@@ -3,6 +3,7 @@
 #include "LinkNames.h"
 #include "LinkProtocol.h"
 #include "LocalListener.h"
+#include "TcpAcceptor.h"
 
 #include <QFileInfo>
 #include <QLocalSocket>
@@ -132,11 +133,11 @@ bool LinkServer::listenTcp(quint16 port, const QHostAddress &address, QString *e
         m_tcp = nullptr;
         return false;
     }
-    connect(m_tcp, &QTcpServer::newConnection, this, [this] {
-        while (QTcpSocket *socket = m_tcp->nextPendingConnection()) {
-            connect(socket, &QTcpSocket::disconnected, this, [this, socket] { drop(socket); });
-            adopt(socket);
-        }
+    // Through a lack of descriptors it keeps accepting, after a pause.
+    auto *acceptor = new TcpAcceptor(m_tcp);
+    connect(acceptor, &TcpAcceptor::accepted, this, [this](QTcpSocket *socket) {
+        connect(socket, &QTcpSocket::disconnected, this, [this, socket] { drop(socket); });
+        adopt(socket);
     });
     return true;
 }

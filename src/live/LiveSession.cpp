@@ -2,12 +2,14 @@
 
 #include "FeedEndpoint.h"
 #include "FeedReceiver.h"
+#include "HeapTrim.h"
 #include "LinkNames.h"
 #include "LivePublisher.h"
 #include "LiveTextBlock.h"
 #include "formats/ImportObserver.h"
 #include "formats/SkySweeperLiveFile.h"
 #include "recording/RecorderThread.h"
+#include "settings/Settings.h"
 #include "store/MessageTime.h"
 #include "store/Recorder.h"
 #include "store/StoreError.h"
@@ -89,11 +91,12 @@ struct LiveSession::Delivery {
 // A datagram or line of one of the running feeds.
 struct LiveSession::FeedValue {
     const LiveType *type;
-    FeedChunk chunk;
+    QByteArray bytes;
 };
 
 LiveSession::LiveSession(RecorderThread &recorder, QObject *parent)
-    : QObject(parent), m_recorder(recorder), m_work(std::make_shared<Work>())
+    : QObject(parent), m_recorder(recorder), m_work(std::make_shared<Work>()),
+      m_feedQueueLimit(Settings::kDefaultFeedQueueMegabytes << 20)
 {
     m_dispatchTimer = makeTimer(this, QStringLiteral("tmrDDE"), kDispatchMs);
     connect(m_dispatchTimer, &QTimer::timeout, this, &LiveSession::dispatch);
@@ -111,7 +114,11 @@ LiveSession::LiveSession(RecorderThread &recorder, QObject *parent)
 
 LiveSession::~LiveSession()
 {
-    m_running = false;
+    // What was received is stored even when the window closes on a running
+    // link; nobody is left to hear of it.
+    blockSignals(true);
+    if (m_running)
+        stop();
     if (m_client)
         m_client->close();
     // Jobs of this session capture nothing of it but the shared work; their
@@ -262,6 +269,7 @@ void LiveSession::stop()
     // left; the next link starts by discarding its connect-time value.
     dispatch();
     m_feeds.clear();
+    m_feedQueue.reset();
     m_flags.restart = true;
     m_dispatchTimer->stop();
 }
@@ -303,7 +311,7 @@ void LiveSession::reportBroken()
 
 void LiveSession::dispatch()
 {
-    if (!m_feeds.empty()) {
+    if (m_feedQueue) {
         dispatchFeeds();
         return;
     }
@@ -460,6 +468,10 @@ void LiveSession::deliver(const Delivery &d)
         if (!m_running)
             reportBroken();
     }
+    // A backlog goes on at once, not at the next tick.
+    if (d.feed && --m_feedPassesInFlight == 0 && m_running && m_feedQueue &&
+        !m_feedQueue->isEmpty())
+        dispatchFeeds();
 }
 
 QString LiveSession::feedListen(const LiveType &feedType) const
@@ -485,6 +497,10 @@ bool LiveSession::startFeeds(QString *error)
 {
     const QStringList names = m_type->isFeedGroup() ? m_enabledFeeds : QStringList{m_ddeType};
     QString why;
+    m_feedQueue = std::make_unique<FeedQueue>(m_feedQueueLimit);
+    m_feedTypes.clear();
+    m_feedDropped = 0;
+    m_trimDue = false;
     for (const QString &name : names) {
         const LiveType *type = LiveTypes::find(name.trimmed());
         if (!type || !type->isFeed() || type->isFeedGroup()) {
@@ -499,17 +515,20 @@ bool LiveSession::startFeeds(QString *error)
                       .arg(type->name(), value);
             break;
         }
-        auto receiver = std::make_unique<FeedReceiver>(*endpoint);
+        auto receiver =
+            std::make_unique<FeedReceiver>(*endpoint, *m_feedQueue, int(m_feeds.size()));
         if (!receiver->start(&why))
             break;
         connect(receiver.get(), &FeedReceiver::statusChanged, this,
                 [this] { emit feedStatusChanged(feedStatusText()); });
         m_feeds.emplace_back(type, std::move(receiver));
+        m_feedTypes.push_back(type);
     }
     if (names.isEmpty())
         why = QStringLiteral("No feeds are enabled.");
     if (!why.isEmpty()) {
         m_feeds.clear();
+        m_feedQueue.reset();
         if (error)
             *error = why;
         return false;
@@ -520,24 +539,42 @@ bool LiveSession::startFeeds(QString *error)
 
 void LiveSession::dispatchFeeds()
 {
-    std::vector<FeedValue> values;
-    for (auto &[type, receiver] : m_feeds)
-        for (FeedChunk &chunk : receiver->take())
-            values.push_back({type, std::move(chunk)});
-    if (!values.empty())
-        submitFeedPass(std::move(values));
+    // While running, the backlog waits in the bounded queue rather than in
+    // the recorder's jobs; at the stop, all of it goes.
+    const bool all = !m_running;
+    if (!all && m_feedPassesInFlight > 0) {
+        m_flags.handled = false;
+        return;
+    }
+    if (m_feedQueue->takePeakBytes() > kTrimAfterBytes)
+        m_trimDue = true;
+    do {
+        std::vector<FeedValue> values;
+        for (FeedChunk &chunk : m_feedQueue->take(kFeedPassBytes))
+            values.push_back({m_feedTypes[size_t(chunk.source)], std::move(chunk.bytes)});
+        const FeedQueue::Counts counts = m_feedQueue->takeCounts();
+        if (values.empty() && !counts.any())
+            break;
+        m_feedDropped += counts.dropped;
+        submitFeedPass(std::move(values), counts);
+    } while (all);
+    if (m_trimDue && m_feedPassesInFlight == 0 && m_feedQueue->isEmpty()) {
+        HeapTrim::giveBack();
+        m_trimDue = false;
+    }
     m_flags.handled = m_inFlight == 0;
 }
 
-void LiveSession::submitFeedPass(std::vector<FeedValue> values)
+void LiveSession::submitFeedPass(std::vector<FeedValue> values, const FeedQueue::Counts &counts)
 {
     std::shared_ptr<Work> work = m_work;
     const QString name = m_ddeType;
     ++m_inFlight;
+    ++m_feedPassesInFlight;
     m_flags.busy = true;
     auto shared = std::make_shared<std::vector<FeedValue>>(std::move(values));
     std::shared_ptr<const AlertMatcher> words = m_alerts;
-    m_recorder.submit([this, work, name, shared, words](RecorderJobContext &c) {
+    m_recorder.submit([this, work, name, shared, counts, words](RecorderJobContext &c) {
         Delivery out;
         out.feed = true;
         PairCollector pairs;
@@ -546,12 +583,15 @@ void LiveSession::submitFeedPass(std::vector<FeedValue> values)
         ImportObserver none;
         LivePassFrame frame(c.folder, c.recorder, work->counts);
         LivePassResult result;
+        result.rejected = counts.refused;
+        result.dropped = counts.dropped;
+        result.droppedBytes = counts.droppedBytes;
         try {
             for (const FeedValue &v : *shared) {
-                const LivePassResult r = frame.readFeed(*v.type, v.chunk.bytes, &pairs, none);
+                const LivePassResult r = frame.readFeed(*v.type, v.bytes, &pairs, none);
                 result.stored += r.stored;
                 result.skipped += r.skipped;
-                result.rejected += r.rejected + v.chunk.refused;
+                result.rejected += r.rejected;
             }
             c.recorder.commitBatch();
         } catch (const StoreError &e) {
@@ -559,6 +599,8 @@ void LiveSession::submitFeedPass(std::vector<FeedValue> values)
             result.storeFailed = true;
             result.error = QStringLiteral("%1: %2").arg(name, e.message());
         }
+        // The received bytes are done with: freed here, not when the job is.
+        std::vector<FeedValue>().swap(*shared);
         // Only what was committed counts as stored.
         result.takeBack(c.recorder.takeRolledBack());
         c.recorder.setPublisher({});

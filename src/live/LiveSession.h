@@ -43,9 +43,11 @@ class FeedReceiver;
 // flag).
 //
 // The network decoders' feeds (one, or every enabled one for the group
-// type) are received on threads of their own; each dispatch tick takes what
-// they have queued and records it in one pass, one transaction. A feed has
-// no connect-time value.
+// type) are received on threads of their own into one queue bounded in
+// bytes. Each dispatch tick takes the oldest few megabytes of it and
+// records them in one pass, one transaction; while a pass runs the rest
+// waits in the queue, and the next pass follows as soon as one ends, so a
+// backlog is bounded by the queue alone. A feed has no connect-time value.
 //
 // The timers carry the names the window knows them by: tmrDDE (dispatch),
 // tmrLive (ARD2), tmrLiveSSHF and tmrLiveSSVHF.
@@ -58,6 +60,10 @@ public:
     static constexpr int kDispatchMs = 500;
     static constexpr int kLineFileMs = 1000;
     static constexpr int kBlockFileMs = 5000;
+    // What one feed pass takes from the queue at most.
+    static constexpr qint64 kFeedPassBytes = qint64(4) << 20;
+    // A queue that grew past this gives the heap back once it is empty.
+    static constexpr qint64 kTrimAfterBytes = qint64(16) << 20;
 
     explicit LiveSession(RecorderThread &recorder, QObject *parent = nullptr);
     // Waits for the passes handed to the recorder thread.
@@ -80,13 +86,22 @@ public:
     }
     // The feeds the group type records (setting [Feeds] Enabled).
     void setEnabledFeeds(const QStringList &feedTypes) { m_enabledFeeds = feedTypes; }
+    // How many bytes of received feed values may wait for the store
+    // (setting [Feeds] QueueMegabytes), used by the next start.
+    void setFeedQueueLimit(qint64 bytes) { m_feedQueueLimit = bytes; }
+    qint64 feedQueueLimit() const { return m_feedQueueLimit; }
+    // Bytes of feed values waiting now.
+    qint64 feedQueueBytes() const { return m_feedQueue ? m_feedQueue->bytes() : 0; }
+    // Datagrams or lines dropped because the queue was full, since the start.
+    qint64 feedValuesDropped() const { return m_feedDropped; }
     QString feedListen(const LiveType &feedType) const;
     // Status panel 1 for the running feeds, one part each, "; " between.
     QString feedStatusText() const;
     // What the kernel gave the first feed's receive buffer (0: none).
     int feedReceiveBuffer() const;
     // Ends the transport and the timers. Values already received are still
-    // recorded; the next link starts by discarding its connect-time value.
+    // recorded, the feeds' whole queue included; the next link starts by
+    // discarding its connect-time value.
     void stop();
     bool isRunning() const { return m_running; }
     QString ddeType() const { return m_ddeType; }
@@ -146,8 +161,9 @@ private:
     struct Work;
     void submitPasses(const QStringList &values);
     struct FeedValue;
+    // While running, one pass at a time; once stopped, all that is queued.
     void dispatchFeeds();
-    void submitFeedPass(std::vector<FeedValue> values);
+    void submitFeedPass(std::vector<FeedValue> values, const FeedQueue::Counts &counts);
     bool startFeeds(QString *error);
     void submitAlertsOnly(const QStringList &values);
     void deliver(const Delivery &delivery);
@@ -186,6 +202,12 @@ private:
     QHash<QString, QString> m_feedListen;
     QStringList m_enabledFeeds;
     std::vector<std::pair<const LiveType *, std::unique_ptr<FeedReceiver>>> m_feeds;
+    std::unique_ptr<FeedQueue> m_feedQueue;    // the feeds' chunks name their index in m_feeds
+    std::vector<const LiveType *> m_feedTypes; // by that index, kept until the queue is done
+    qint64 m_feedQueueLimit;
+    qint64 m_feedDropped = 0;
+    int m_feedPassesInFlight = 0;
+    bool m_trimDue = false;
 
     QTimer *m_dispatchTimer = nullptr;
     QTimer *m_pollTimer = nullptr; // the running type's own poll timer

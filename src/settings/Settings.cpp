@@ -41,6 +41,7 @@ const QString kStartupGroup = QStringLiteral("Startup/");
 const QString kLinksGroup = QStringLiteral("Links/");
 const QString kFeedsGroup = QStringLiteral("Feeds/");
 const QString kEnabledFeeds = QStringLiteral("Feeds/Enabled");
+const QString kFeedQueueMegabytes = QStringLiteral("Feeds/QueueMegabytes");
 const QString kStoreUrl = QStringLiteral("Store/Url");
 const QString kStoreAnswerTimeout = QStringLiteral("Store/AnswerTimeout");
 const QString kReportStatementTimeout = QStringLiteral("Reports/StatementTimeout");
@@ -149,6 +150,7 @@ QString Settings::linkAddress(const QString &ddeType) const
 void Settings::setLinkAddress(const QString &ddeType, const QString &address)
 {
     m_settings.setValue(kLinksGroup + ddeType, address);
+    emit linkSettingsChanged();
 }
 
 QString Settings::storeUrl() const
@@ -184,6 +186,7 @@ QStringList Settings::enabledFeeds() const
 void Settings::setEnabledFeeds(const QStringList &feedTypes)
 {
     m_settings.setValue(kEnabledFeeds, feedTypes.join(u','));
+    emit linkSettingsChanged();
 }
 
 QString Settings::feedListen(const QString &feedType) const
@@ -194,6 +197,16 @@ QString Settings::feedListen(const QString &feedType) const
 void Settings::setFeedListen(const QString &feedType, const QString &value)
 {
     m_settings.setValue(kFeedsGroup + feedType, value);
+    emit linkSettingsChanged();
+}
+
+qint64 Settings::feedQueueBytes() const
+{
+    bool ok = false;
+    qint64 megabytes = m_settings.value(kFeedQueueMegabytes).toString().trimmed().toLongLong(&ok);
+    if (!ok || megabytes < 1 || megabytes > 65536)
+        megabytes = kDefaultFeedQueueMegabytes;
+    return megabytes << 20;
 }
 
 std::optional<int> Settings::parseInt16(const QString &text)

@@ -93,6 +93,11 @@ public:
     void setEnabledFeeds(const QStringList &feedTypes);
     QString feedListen(const QString &feedType) const;
     void setFeedListen(const QString &feedType, const QString &value);
+    // [Feeds] QueueMegabytes: how much of what the feeds send may wait for
+    // the store, in MB; what arrives beyond it is dropped and counted. A
+    // value that is no whole number from 1 to 65536 reads as the default.
+    static constexpr qint64 kDefaultFeedQueueMegabytes = 256;
+    qint64 feedQueueBytes() const;
 
     // Group "Store", key "Url": the address of the server that holds the
     // store (postgresql://[USER@]HOST[:PORT]/DBNAME); empty: the files of the
@@ -125,6 +130,8 @@ public:
 signals:
     // A setter changed the value of key.
     void changed(corvane::Settings::Key key);
+    // A link address, a feed's address or the enabled feeds were written.
+    void linkSettingsChanged();
 
 private:
     static constexpr int index(Key key) { return int(key); }

@@ -109,12 +109,15 @@ private slots:
             Store store;
             store.open(dataDir);
             AlertLog(store).add({{"2026-03-02 10:00:00", "B", "\r\nfirst b\r\nsecond b"},
-                                 {"2026-03-01 23:59:59", "A", "text a"},
+                                 {"2026-03-01 23:59:59", "A",
+                                  "text \x1b]0;owned\x07"
+                                  "a"},
                                  {"2026-03-02 00:00:00", "", "text c"}});
         }
         Run r = run({"log"});
         QCOMPARE(r.status, 0);
-        QCOMPARE(r.out, QByteArray("2026-03-01 23:59:59\tA\ttext a\n"
+        // Control characters from the air reach the terminal escaped.
+        QCOMPARE(r.out, QByteArray("2026-03-01 23:59:59\tA\ttext \\x1b]0;owned\\x07a\n"
                                    "2026-03-02 00:00:00\t\ttext c\n"
                                    "2026-03-02 10:00:00\tB\tfirst b\n"));
         r = run({"log", "--since", "2026-03-02"});

@@ -319,6 +319,45 @@ private slots:
         verifyStopped(LiveController::red());
     }
 
+    // Changing the type or the address of the running link starts it again
+    // on the new values; the title names what runs, or nothing.
+    void linkFollowsItsSettings()
+    {
+        QUdpSocket holder;
+        QVERIFY(holder.bind(QHostAddress::LocalHost, 0));
+        const QString first = QStringLiteral("udp:127.0.0.1:%1").arg(holder.localPort());
+        holder.close();
+        window->settings().setDdeType("acarsdec");
+        window->settings().setFeedListen("acarsdec", first);
+        click();
+        QVERIFY(window->windowTitle().endsWith(" - Linked to acarsdec"));
+
+        QVERIFY(holder.bind(QHostAddress::LocalHost, 0));
+        const QString second = QStringLiteral("udp:127.0.0.1:%1").arg(holder.localPort());
+        holder.close();
+        window->settings().setFeedListen("dumpvdl2", second);
+        window->settings().setDdeType("dumpvdl2");
+        QTRY_COMPARE(live->session().ddeType(), QStringLiteral("dumpvdl2"));
+        QVERIFY(window->isLinked());
+        QVERIFY(window->windowTitle().endsWith(" - Linked to dumpvdl2"));
+        QCOMPARE(window->panelText(1), "Listening on " + second);
+        // The first port is let go.
+        QUdpSocket firstAgain;
+        QVERIFY(firstAgain.bind(QHostAddress(first.section(u':', 1, 1)),
+                                quint16(first.section(u':', 2).toUInt())));
+
+        // An address that cannot be had stops the link, saying why.
+        window->settings().setFeedListen("dumpvdl2", first);
+        QTRY_COMPARE(Dialogs::shownMessages().size(), 1);
+        QVERIFY(Dialogs::shownMessages().first().contains(first));
+        verifyStopped(LiveController::buttonFace());
+        QVERIFY(!window->windowTitle().contains("Linked"));
+        // A stopped link has nothing to follow.
+        window->settings().setDdeType("acarsdec");
+        QCoreApplication::processEvents();
+        QVERIFY(!window->isLinked());
+    }
+
     void uplinkSwitchAppliesAtOnce()
     {
         MessageRecord up;

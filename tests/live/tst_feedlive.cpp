@@ -9,12 +9,14 @@
 #include "support/TestEnvironment.h"
 
 #include <QProcess>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
 #include <QUdpSocket>
 #include <csignal>
+#include <sys/resource.h>
 
 using namespace corvane;
 using namespace corvane::test;
@@ -43,7 +45,7 @@ void send(quint16 port, const QByteArray &datagram)
 
 // The session's passes, added up.
 struct Tally {
-    qint64 stored = 0, rejected = 0, passes = 0;
+    qint64 stored = 0, rejected = 0, dropped = 0, passes = 0;
     QStringList blocks; // what alert matching was handed
 
     explicit Tally(LiveSession &s)
@@ -51,6 +53,7 @@ struct Tally {
         QObject::connect(&s, &LiveSession::passFinished, [this](const LivePassResult &r) {
             stored += r.stored;
             rejected += r.rejected;
+            dropped += r.dropped;
             ++passes;
         });
         QObject::connect(&s, &LiveSession::valueHandled,
@@ -80,7 +83,9 @@ private slots:
     void tcpConnectWaitsForTheServer();
     void feedsRecordedTogether();
     void portInUseIsAnError();
+    void floodBeyondTheQueue();
     void commandLine();
+    void descriptorsRunningOut();
 
 private:
     std::unique_ptr<TestEnvironment> m_env;
@@ -280,6 +285,60 @@ void FeedLiveTest::portInUseIsAnError()
     QVERIFY(!session.isRunning());
 }
 
+// A sender that outruns the store fills the queue up to its bound and no
+// further: what comes then is dropped and counted, junk takes no room from
+// the messages, and a stop stores all that waits.
+void FeedLiveTest::floodBeyondTheQueue()
+{
+    const QString dataDir = m_env->newDataDir();
+    RecorderThread recorder;
+    QVERIFY(recorder.start(dataDir));
+    LiveSession session(recorder);
+    Tally tally(session);
+    const quint16 port = freePort();
+    const qint64 limit = 64 * 1024;
+    session.setFeedListen(QStringLiteral("dumpvdl2"), udp(port));
+    session.setFeedQueueLimit(limit);
+    QVERIFY(session.start(QStringLiteral("dumpvdl2")));
+    QSemaphore busy; // the store takes nothing until released
+    const auto holdStore = [&] {
+        recorder.submit([&busy](RecorderJobContext &) { busy.acquire(); });
+    };
+
+    holdStore();
+    const int junk = 20;
+    const int sent = 300;
+    for (int i = 0; i < junk; ++i)
+        send(port, QByteArray(8000, '{'));
+    for (int i = 0; i < sent; ++i)
+        send(port, dumpvdl2Acars(i));
+    QVERIFY(QTest::qWaitFor([&] { return session.feedQueueBytes() > limit - 1024; }, 10000));
+    QVERIFY(session.feedQueueBytes() <= limit);
+    busy.release();
+    QVERIFY2(
+        QTest::qWaitFor(
+            [&] { return tally.stored + tally.dropped == sent && tally.rejected == junk; }, 20000),
+        qPrintable(QStringLiteral("%1 stored, %2 dropped, %3 rejected")
+                       .arg(tally.stored)
+                       .arg(tally.dropped)
+                       .arg(tally.rejected)));
+    QVERIFY(tally.dropped > 0);
+    QVERIFY(tally.stored >= limit / (dumpvdl2Acars(0).size() + FeedQueue::kChunkOverhead));
+    QCOMPARE(session.feedValuesDropped(), tally.dropped);
+
+    holdStore();
+    const QByteArray datagram = dumpvdl2Acars(7);
+    for (int i = 0; i < 50; ++i)
+        send(port, datagram);
+    QTRY_COMPARE_WITH_TIMEOUT(session.feedQueueBytes(),
+                              50 * (datagram.size() + FeedQueue::kChunkOverhead), 10000);
+    session.stop();
+    busy.release();
+    QVERIFY(QTest::qWaitFor([&] { return tally.stored + tally.dropped == sent + 50; }, 20000));
+    recorder.drain();
+    QCOMPARE(rows(dataDir, "tMessage"), tally.stored);
+}
+
 void FeedLiveTest::commandLine()
 {
     const QString dataDir = m_env->newDataDir();
@@ -329,6 +388,53 @@ void FeedLiveTest::commandLine()
     ::kill(pid_t(live->processId()), SIGINT);
     QVERIFY(live->waitForFinished(20000));
     QCOMPARE(live->exitCode(), 0);
+    QCOMPARE(rows(dataDir, "tMessage"), qint64(1));
+}
+
+// With no descriptor left, the tcp-listen feed says so and waits, then
+// accepts again once descriptors are free.
+void FeedLiveTest::descriptorsRunningOut()
+{
+    const QString dataDir = m_env->newDataDir();
+    const quint16 port = freePort();
+    const QString listen = QStringLiteral("tcp-listen:127.0.0.1:%1").arg(port);
+    QProcess live;
+    live.setChildProcessModifier([] {
+        const rlimit few{64, 64};
+        ::setrlimit(RLIMIT_NOFILE, &few);
+    });
+    live.start(QStringLiteral(CORVANE_BINARY),
+               {"live", "--data-dir", dataDir, "--type", "acarsdec", "--listen", listen});
+    QByteArray out, err;
+    const auto waitFor = [&](QByteArray &seen, const QByteArray &text, int count = 1) {
+        return QTest::qWaitFor(
+            [&] {
+                out += live.readAllStandardOutput();
+                err += live.readAllStandardError();
+                return seen.count(text) >= count;
+            },
+            20000);
+    };
+    QVERIFY2(waitFor(out, "Listening on"), err.constData());
+
+    std::vector<std::unique_ptr<QTcpSocket>> clients;
+    for (int i = 0; i < 100; ++i) {
+        clients.push_back(std::make_unique<QTcpSocket>());
+        clients.back()->connectToHost(QHostAddress::LocalHost, port);
+    }
+    QVERIFY2(waitFor(err, "Cannot accept on " + listen.toUtf8()), err.constData());
+    clients.clear();
+    QVERIFY2(waitFor(err, "corvane live: Listening on " + listen.toUtf8()), err.constData());
+
+    QTcpSocket decoder;
+    decoder.connectToHost(QHostAddress::LocalHost, port);
+    QVERIFY(decoder.waitForConnected(5000));
+    decoder.write(acarsdecDownlink() + '\n');
+    QVERIFY(decoder.waitForBytesWritten(5000));
+    QVERIFY2(waitFor(out, "1 stored, "), out.constData());
+    ::kill(pid_t(live.processId()), SIGTERM);
+    QVERIFY(live.waitForFinished(20000));
+    QCOMPARE(live.exitCode(), 0);
     QCOMPARE(rows(dataDir, "tMessage"), qint64(1));
 }
 

@@ -43,6 +43,9 @@ private slots:
         record(recorder, "D-ABCD", "LH0400", "05/12/2026 09:00", "posn in lower case");
         record(recorder, "G-EUPA", "BA0002", "06/12/2026 23:59", "POS\tN, \"quoted\"");
         record(recorder, "N123AB", "UA0901", "08/12/2026 00:00", "NOTHING TO SEE");
+        record(recorder, "N456CD", "UA0902", "09/12/2026 00:00",
+               "HOSTILE \x1b[2J\x1b]0;owned\x07 \xc2\x9b"
+               "31m \xe2\x80\xaeRTL\x7f\r\nNEXT");
         recorder.commitBatch();
     }
 
@@ -57,6 +60,16 @@ private slots:
         QCOMPARE(run({"search", "\"quoted\""}), int(ExitOk));
         QCOMPARE(out,
                  QStringLiteral("2026-12-06 23:59:00\tG-EUPA\tBA0002\tH1\tPOS N, \"quoted\"\n"));
+    }
+
+    void controlCharactersEscapedOutsideCsv()
+    {
+        QCOMPARE(run({"search", "HOSTILE"}), int(ExitOk));
+        QCOMPARE(out, QStringLiteral("2026-12-09 00:00:00\tN456CD\tUA0902\tH1\tHOSTILE "
+                                     "\\x1b[2J\\x1b]0;owned\\x07 \\x9b31m \\u202eRTL\\x7f\n"));
+        QCOMPARE(run({"search", "HOSTILE", "--csv"}), int(ExitOk));
+        QVERIFY(out.contains(QString::fromUtf8("HOSTILE \x1b[2J\x1b]0;owned\x07 \xc2\x9b"
+                                               "31m \xe2\x80\xaeRTL\x7f\r\nNEXT")));
     }
 
     void filtersAndLimits_data()

@@ -1,6 +1,7 @@
 #include "ServerRecorder.h"
 
 #include "AlertLog.h"
+#include "AsciiCase.h"
 #include "DayRange.h"
 #include "NewPairsSink.h"
 #include "PgArray.h"
@@ -28,11 +29,7 @@ constexpr int kAttempts = 5;
 // another locale also folds other letters.
 QByteArray folded(const QByteArray &text)
 {
-    QByteArray out = text;
-    for (char &c : out)
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
-    return out;
+    return AsciiCase::upper(text);
 }
 
 std::vector<QByteArray> sortedKeys(const QHash<QByteArray, qint64> &counts)

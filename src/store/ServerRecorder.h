@@ -84,6 +84,8 @@ private:
     struct Heard {
         QByteArray reg;
         QByteArray flight;
+        QString regText; // as the reader handed them: what a new pair is told as
+        QString flightText;
         QByteArray first;
         QByteArray last;
         qint64 times = 0;
@@ -116,8 +118,9 @@ private:
     PgConnection &m_db;
     QElapsedTimer m_batchClock;
     std::vector<Held> m_batch;
-    QHash<QByteArray, Heard> m_pairs;    // folded registration, 0x1f, folded flight
-    QHash<QByteArray, Heard> m_aircraft; // folded registration
+    std::vector<Heard> m_pairs;            // in the order first heard
+    QHash<QByteArray, qsizetype> m_pairAt; // folded registration, 0x1f, folded flight
+    QHash<QByteArray, Heard> m_aircraft;   // folded registration
     MessageCounts m_counts;
     QByteArray m_rowIdSequence;
     qint64 m_rolledBack = 0;

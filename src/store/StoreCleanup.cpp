@@ -6,6 +6,7 @@
 #include "NamedCommands.h"
 #include "SchemaDeclarations.h"
 #include "SqliteDb.h"
+#include "SqliteTableSql.h"
 #include "Store.h"
 #include "StoreError.h"
 #include "StoreStatement.h"
@@ -326,7 +327,7 @@ void StoreCleanup::copySurvivors(SqliteDb &db)
     }
     db.exec("PRAGMA legacy_alter_table = OFF");
     const TableDeclaration table = messageTable();
-    db.exec(SchemaDeclarations::createTable(table).constData());
+    db.exec(SqliteTableSql::createTable(table).constData());
     QByteArray columns = "rowid";
     for (const ColumnDeclaration &c : table.columns)
         columns += ", \"" + QByteArray(c.name).replace('"', "\"\"") + '"';

@@ -3,8 +3,8 @@
 #include "MessageSearchIndex.h"
 #include "PgConnection.h"
 #include "PgCopyText.h"
+#include "PgSchema.h"
 #include "SchemaDeclarations.h"
-#include "ServerSchema.h"
 #include "ServerSearch.h"
 #include "SqliteDb.h"
 #include "Store.h"
@@ -143,7 +143,7 @@ bool StoreCopy::toServer(PgConnection &server, const Progress &progress)
     m_progress = progress;
     m_rows = m_total = 0;
     m_tables = 0;
-    ServerSchema::ensure(server);
+    PgSchema::ensure(server);
     const auto tables = copiedTables();
     PgTransaction transaction(server);
     // Other stations wait for the copy rather than record into a half-filled store.
@@ -209,8 +209,8 @@ bool StoreCopy::fromServer(PgConnection &server, const Progress &progress)
     m_progress = progress;
     m_rows = m_total = 0;
     m_tables = 0;
-    if (ServerSchema::version(server) != Schema::kCurrentVersion)
-        ServerSchema::ensure(server);
+    if (PgSchema::version(server) != Schema::kCurrentVersion)
+        PgSchema::ensure(server);
     const auto tables = copiedTables();
     // One read-only snapshot of the whole server store.
     PgTransaction snapshot(server);

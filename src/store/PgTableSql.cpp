@@ -2,7 +2,6 @@
 
 #include "Schema.h"
 #include "SchemaDeclarations.h"
-#include "ServerSearch.h"
 
 #include <cstring>
 
@@ -68,7 +67,7 @@ std::vector<const char *> PgTableSql::objectStatements(EngineObject object)
 {
     switch (object) {
     case EngineObject::MessageTextIndex:
-        return {"CREATE EXTENSION IF NOT EXISTS pg_trgm", ServerSearch::kCreateIndex};
+        return {"CREATE EXTENSION IF NOT EXISTS pg_trgm", kCreateSearchIndex};
     }
     return {};
 }

@@ -19,6 +19,19 @@ enum class EngineObject;
 class PgTableSql
 {
 public:
+    // The four searched columns as one text, apart by a control character
+    // no search text holds, so a piece found in it lies within one column;
+    // one trigram index over it names every candidate at once. The search
+    // asks for this same expression, or the index would not serve it.
+#define CORVANE_SEARCHED_TEXT                                                                      \
+    "(coalesce(mText, '') || E'\\x1f' || coalesce(mReg::text, '') || E'\\x1f' || "                 \
+    "coalesce(mFlight::text, '') || E'\\x1f' || coalesce(mLabel, ''))"
+    static constexpr const char *kSearchedText = CORVANE_SEARCHED_TEXT;
+    static constexpr const char *kCreateSearchIndex =
+        "CREATE INDEX IF NOT EXISTS idxSearch ON tMessage USING gin (" CORVANE_SEARCHED_TEXT
+        " gin_trgm_ops)";
+#undef CORVANE_SEARCHED_TEXT
+
     // The statements that create the whole store at the current version.
     static QByteArray createStatements();
 

@@ -4,8 +4,8 @@
 #include "PgConnection.h"
 #include "PgCopyText.h"
 #include "PgSchema.h"
+#include "PgTableSql.h"
 #include "SchemaDeclarations.h"
-#include "ServerSearch.h"
 #include "SqliteDb.h"
 #include "Store.h"
 #include "StoreError.h"
@@ -196,7 +196,7 @@ bool StoreCopy::toServer(PgConnection &server, const Progress &progress)
         ++m_tables;
     }
     server.exec("SET LOCAL maintenance_work_mem = '256MB'");
-    server.exec(ServerSearch::kCreateIndex);
+    server.exec(PgTableSql::kCreateSearchIndex);
     transaction.commit();
     // Statistics for the planner and the visibility of every row settled now,
     // rather than by the first searches or a later autovacuum.

@@ -24,9 +24,9 @@
 #include "store/MessageSearchIndex.h"
 #include "store/MessageView.h"
 #include "store/PgConnection.h"
+#include "store/PgSchema.h"
 #include "store/SchemaDeclarations.h"
 #include "store/ServerRecorder.h"
-#include "store/ServerSchema.h"
 #include "store/ServerSearch.h"
 #include "store/ServerUrl.h"
 #include "store/SqliteDb.h"
@@ -138,7 +138,7 @@ void compareImport(const QString &url, const QString &scratch)
 {
     PgConnection db;
     db.open(ServerUrl::parse(url));
-    ServerSchema::ensure(db);
+    PgSchema::ensure(db);
     ServerRecorder onServer(db);
     const double server = importRate(onServer);
     Store files;

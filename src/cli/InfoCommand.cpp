@@ -2,7 +2,7 @@
 
 #include "store/MessageTime.h"
 #include "store/PgConnection.h"
-#include "store/ServerSchema.h"
+#include "store/PgSchema.h"
 #include "store/ServerUrl.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
@@ -42,7 +42,7 @@ int InfoCommand::run(CliContext &c)
         } else {
             const ServerUrl url = ServerUrl::parse(c.storeUrl);
             server.open(url);
-            if (ServerSchema::version(server) < 0)
+            if (PgSchema::version(server) < 0)
                 throw StoreError(QStringLiteral("%1 holds no store yet").arg(url.display()));
             held = std::make_unique<StoreFigures>(server);
             c.out << "folder: " << c.dataDir << '\n' << "server: " << url.display() << '\n';

@@ -1,9 +1,5 @@
 #include "LabelMeanings.h"
 
-#include "PgArray.h"
-#include "PgConnection.h"
-#include "SqliteDb.h"
-
 namespace corvane
 {
 
@@ -178,32 +174,6 @@ const std::vector<LabelMeanings::Label> kCommon = {
 const std::vector<LabelMeanings::Label> &LabelMeanings::common()
 {
     return kCommon;
-}
-
-void LabelMeanings::fillWhenEmpty(SqliteDb &alerts)
-{
-    SqliteStatement any(alerts, "SELECT 1 FROM LABELS LIMIT 1");
-    if (any.step())
-        return;
-    SqliteStatement insert(alerts, "INSERT INTO LABELS (CODE, MESSAGE) VALUES (?, ?)");
-    for (const Label &label : kCommon) {
-        insert.bind(1, QByteArray(label.code));
-        insert.bind(2, QByteArray(label.meaning));
-        insert.run();
-    }
-}
-
-void LabelMeanings::fillWhenEmpty(PgConnection &server)
-{
-    if (server.query("SELECT 1 FROM LABELS LIMIT 1").rows() > 0)
-        return;
-    PgArray codes, meanings;
-    for (const Label &label : kCommon) {
-        codes.add(QByteArray(label.code));
-        meanings.add(QByteArray(label.meaning));
-    }
-    server.query("INSERT INTO LABELS (CODE, MESSAGE) SELECT * FROM unnest($1::text[], $2::text[])",
-                 {codes.text(), meanings.text()});
 }
 
 } // namespace corvane

@@ -6,9 +6,6 @@
 namespace corvane
 {
 
-class SqliteDb;
-class PgConnection;
-
 // The meanings of the ACARS labels of everyday traffic, which a new LABELS
 // table starts with. The user may edit or add rows; a table that holds any
 // row is left alone.
@@ -21,9 +18,6 @@ public:
     };
 
     static const std::vector<Label> &common();
-    // Writes the common meanings into an empty LABELS table.
-    static void fillWhenEmpty(SqliteDb &alerts);
-    static void fillWhenEmpty(PgConnection &server);
 };
 
 } // namespace corvane

@@ -1,6 +1,7 @@
 #include "MessageRecorder.h"
 
 #include "AlertLog.h"
+#include "AsciiCase.h"
 #include "DayRange.h"
 #include "MessageSearchIndex.h"
 #include "MessageTime.h"
@@ -28,11 +29,7 @@ constexpr int kCacheLimit = 200000;
 // Written into a buffer kept between messages, so a hit allocates nothing.
 void appendFolded(QByteArray &key, const QByteArray &text)
 {
-    const qsizetype at = key.size();
-    key.resize(at + text.size());
-    char *out = key.data() + at;
-    for (const char c : text)
-        *out++ = (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+    AsciiCase::appendUpper(key, text.constData(), text.size());
 }
 
 // A key that shares nothing with the buffer it was built in.

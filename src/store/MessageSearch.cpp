@@ -1,5 +1,6 @@
 #include "MessageSearch.h"
 
+#include "AsciiCase.h"
 #include "SqliteDb.h"
 #include "Store.h"
 
@@ -31,11 +32,7 @@ bool MessageSearch::usesIndex() const
 
 QString MessageSearch::folded() const
 {
-    QString text = m_text;
-    for (QChar &c : text)
-        if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() + ('a' - 'A'));
-    return text;
+    return AsciiCase::lower(m_text);
 }
 
 // Every trigram of the text as a quoted string, all required. The index

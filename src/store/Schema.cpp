@@ -1,48 +1,17 @@
 #include "Schema.h"
 
-#include "SchemaDeclarations.h"
-#include "SqliteDb.h"
 #include "StoreError.h"
 
 #include <QFile>
-#include <QStringList>
-#include <QThread>
 
 namespace corvane
 {
 
-namespace
-{
-
-// Switching the log mode needs the file to itself for a moment, and the
-// engine does not wait for that as it waits for a transaction: another
-// opening of the same store may hold it, so wait here.
-void useWriteAheadLog(SqliteDb &db)
-{
-    for (int attempt = 0;; ++attempt) {
-        const int rc =
-            sqlite3_exec(db.handle(), "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
-        if (rc == SQLITE_OK)
-            return;
-        if ((rc != SQLITE_BUSY && rc != SQLITE_LOCKED) || attempt >= 500)
-            db.fail(QStringLiteral("PRAGMA journal_mode = WAL"));
-        QThread::msleep(10);
-    }
-}
-
-StoreError notOurs(const QString &path)
+StoreError Schema::notOurs(const QString &path)
 {
     return StoreError(
         QStringLiteral("%1 is not an ACARS Corvane database; it was left as it is.").arg(path));
 }
-
-StoreError missingParts(const QString &path)
-{
-    return StoreError(
-        QStringLiteral("%1 is missing tables or columns of ACARS Corvane.").arg(path));
-}
-
-} // namespace
 
 QString Schema::fileName(File file)
 {
@@ -67,145 +36,6 @@ void Schema::checkIsSqliteFile(const QString &path)
     static const QByteArray magic("SQLite format 3\0", 16);
     if (f.read(16) != magic)
         throw notOurs(path);
-}
-
-bool Schema::hasTablesAt(SqliteDb &db, File file, int version)
-{
-    for (const TableDeclaration &table : SchemaDeclarations::tablesAt(file, version)) {
-        const QStringList have = db.columnsOf(QString::fromLatin1(table.name));
-        for (const ColumnDeclaration &column : table.columns)
-            if (!have.contains(QString::fromLatin1(column.name), Qt::CaseInsensitive))
-                return false;
-    }
-    return true;
-}
-
-bool Schema::hasIndex(SqliteDb &db, const char *name)
-{
-    SqliteStatement st(db,
-                       "SELECT 1 FROM sqlite_master WHERE type='index' AND name=? COLLATE NOCASE");
-    st.bind(1, QString::fromLatin1(name));
-    return st.step();
-}
-
-StoreError Schema::newerVersion(SqliteDb &db, int version)
-{
-    return StoreError(
-        QStringLiteral("%1 was written by a newer version of ACARS Corvane (schema %2).")
-            .arg(db.path())
-            .arg(version));
-}
-
-bool Schema::isCurrent(SqliteDb &db, File file)
-{
-    const int version = db.userVersion();
-    if (version > kCurrentVersion)
-        throw newerVersion(db, version);
-    if (version == 0 && db.tableNames().isEmpty())
-        return false;
-    if (version == 0 && !hasTablesAt(db, file, 0))
-        throw notOurs(db.path());
-    if (!hasTablesAt(db, file, version))
-        throw missingParts(db.path());
-    return version == kCurrentVersion;
-}
-
-void Schema::ensure(SqliteDb &db, File file, const SchemaProgress &progress)
-{
-    if (!isCurrent(db, file) || hasMissingIndexes(db, file)) {
-        // Larger pages keep the message indexes shallow. Only a new file
-        // takes it, and only before the transaction touches the file.
-        if (db.userVersion() == 0 && db.tableNames().isEmpty())
-            db.exec("PRAGMA page_size = 16384");
-        useWriteAheadLog(db);
-        // Decided and done under the write lock, so another process creating
-        // or upgrading the same file at the same moment is seen, not raced.
-        SqliteTransaction tx(db);
-        build(db, file, progress);
-        tx.commit();
-    }
-    useWriteAheadLog(db);
-    db.exec("PRAGMA synchronous = NORMAL");
-    db.exec("PRAGMA cache_size = -65536");
-    db.exec("PRAGMA wal_autocheckpoint = 8192");
-}
-
-void Schema::build(SqliteDb &db, File file, const SchemaProgress &progress)
-{
-    const int version = db.userVersion();
-    if (version > kCurrentVersion)
-        throw newerVersion(db, version);
-    if (version == 0 && db.tableNames().isEmpty()) {
-        create(db, file);
-    } else if (version == 0 && !hasTablesAt(db, file, 0)) {
-        throw notOurs(db.path());
-    } else if (!hasTablesAt(db, file, version)) {
-        throw missingParts(db.path());
-    } else if (version < kCurrentVersion) {
-        upgrade(db, file, version, progress);
-    } else {
-        addMissingIndexes(db, file);
-    }
-}
-
-void Schema::create(SqliteDb &db, File file)
-{
-    db.exec(SchemaDeclarations::createStatements(file, kCurrentVersion).constData());
-    for (const SchemaStep &step : SchemaDeclarations::steps(file))
-        for (auto fill : step.fills)
-            fill(db, {}); // nothing to report in a new file
-    db.setUserVersion(kCurrentVersion);
-}
-
-void Schema::upgrade(SqliteDb &db, File file, int fromVersion, const SchemaProgress &progress)
-{
-    for (const SchemaStep &step : SchemaDeclarations::steps(file))
-        if (step.version > fromVersion && step.version <= kCurrentVersion)
-            applyStep(db, step, progress);
-    // A table of a later step that the file already held under that name must have our columns.
-    if (!hasTablesAt(db, file, kCurrentVersion))
-        throw missingParts(db.path());
-    db.setUserVersion(kCurrentVersion);
-}
-
-void Schema::applyStep(SqliteDb &db, const SchemaStep &step, const SchemaProgress &progress)
-{
-    for (const TableDeclaration &table : step.tables)
-        db.exec(SchemaDeclarations::createTable(table).constData());
-    for (const AddedColumn &added : step.columns) {
-        // A file adopted from before versions were kept may hold the column already.
-        const QString table = QString::fromLatin1(added.table);
-        if (!db.columnsOf(table).contains(QString::fromLatin1(added.column.name),
-                                          Qt::CaseInsensitive))
-            db.exec(SchemaDeclarations::addColumn(added.table, added.column).constData());
-    }
-    for (const IndexDeclaration &index : step.indexes)
-        db.exec(SchemaDeclarations::createIndex(index).constData());
-    for (const char *statement : step.virtualTables)
-        db.exec(statement);
-    for (const char *statement : step.dataChanges)
-        db.exec(statement);
-    for (auto fill : step.fills)
-        fill(db, progress);
-}
-
-bool Schema::hasMissingIndexes(SqliteDb &db, File file)
-{
-    for (const IndexDeclaration &index : SchemaDeclarations::indexesAt(file, kCurrentVersion))
-        if (!hasIndex(db, index.name))
-            return true;
-    return false;
-}
-
-void Schema::addMissingIndexes(SqliteDb &db, File file)
-{
-    // Files adopted by earlier releases reached the current version without some indexes.
-    std::vector<IndexDeclaration> missing;
-    for (const IndexDeclaration &index : SchemaDeclarations::indexesAt(file, kCurrentVersion))
-        if (!hasIndex(db, index.name))
-            missing.push_back(index);
-    for (const IndexDeclaration &index : missing)
-        db.exec(SchemaDeclarations::createIndex(index).constData());
 }
 
 } // namespace corvane

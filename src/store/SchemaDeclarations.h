@@ -12,9 +12,12 @@ class SqliteDb;
 
 // A column as CREATE TABLE and ALTER TABLE ADD COLUMN write it.
 struct ColumnDeclaration {
+    // Text compared without regard to ASCII case; a server's column is citext.
+    static constexpr const char *kNoCase = "COLLATE NOCASE";
+
     const char *name;
     const char *type;             // "TEXT", "INTEGER"
-    const char *constraints = ""; // collation, NOT NULL, default, PRIMARY KEY
+    const char *constraints = ""; // kNoCase, NOT NULL, default, PRIMARY KEY
 };
 
 struct TableDeclaration {
@@ -49,21 +52,32 @@ struct IndexDeclaration {
     OnServer onServer = OnServer::Same;
 };
 
+// Rows a step puts into every file that reaches it, new or upgraded. Each
+// engine's schema says how it fills them, in a switch without default: the
+// compiler warns of a new value until both do.
+enum class SchemaFill {
+    CountMessages,       // the kept message counts, from the messages held
+    IndexMessageTexts,   // the search index, from the messages held
+    CommonLabelMeanings, // the labels' meanings, into an empty LABELS table
+};
+
+// What each engine builds its own way, after a step's tables and indexes.
+enum class EngineObject {
+    MessageTextIndex, // the search's index over the messages' texts
+};
+
 // What one schema version brought to one database file.
 struct SchemaStep {
     int version;
     std::vector<TableDeclaration> tables = {};
     std::vector<AddedColumn> columns = {};
     std::vector<IndexDeclaration> indexes = {};
-    // CREATE VIRTUAL TABLE IF NOT EXISTS statements, made after the tables and indexes.
-    std::vector<const char *> virtualTables = {};
-    // What a server store gets instead of the virtual tables (extensions, indexes of its own).
-    std::vector<const char *> serverStatements = {};
+    std::vector<EngineObject> objects = {};
     // Statements that change rows an older file holds; a new file does not run them.
     std::vector<const char *> dataChanges = {};
-    // Rows every file holds from this version on, new or upgraded; each leaves the user's rows
-    // alone. A fill that takes long on a large file reports its progress.
-    std::vector<void (*)(SqliteDb &, const SchemaProgress &)> fills = {};
+    // Each leaves the user's rows alone; one that takes long on a large file
+    // reports its progress.
+    std::vector<SchemaFill> fills = {};
 };
 
 // The two engines a store lives in. A server holds the tables of all three
@@ -71,7 +85,7 @@ struct SchemaStep {
 enum class SqlDialect { Sqlite, Postgres };
 
 // The tables, columns and indexes of the three files, each tagged with the
-// version that brought it, and the statements that build them.
+// version that brought it. SqliteTableSql and PgTableSql write them out.
 class SchemaDeclarations
 {
 public:
@@ -82,25 +96,14 @@ public:
     static std::vector<TableDeclaration> tablesAt(Schema::File file, int version);
     static std::vector<IndexDeclaration> indexesAt(Schema::File file, int version);
 
-    // The statements that create a file as it stood at a version (without its user_version).
-    static QByteArray createStatements(Schema::File file, int version);
-
-    static QByteArray createTable(const TableDeclaration &table,
-                                  SqlDialect dialect = SqlDialect::Sqlite);
-    static QByteArray addColumn(const char *table, const ColumnDeclaration &column,
-                                SqlDialect dialect = SqlDialect::Sqlite);
-    static QByteArray createIndex(const IndexDeclaration &index,
-                                  SqlDialect dialect = SqlDialect::Sqlite);
-
     // Whether rows are found by SQLite's implicit rowid, which a server
     // table then carries as a column of that name.
     static bool hasImplicitRowId(const TableDeclaration &table);
     static bool isIntegerKey(const ColumnDeclaration &column);
+    // A declared name as statements write it: bare when it is letters,
+    // digits and underscores, quoted otherwise. No declared name is a
+    // keyword of either engine.
     static QByteArray identifier(const char *name);
-
-private:
-    static QByteArray columnDefinition(const ColumnDeclaration &column, SqlDialect dialect);
-    static QByteArray serverColumnDefinition(const ColumnDeclaration &column);
 };
 
 } // namespace corvane

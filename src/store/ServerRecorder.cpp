@@ -1,6 +1,7 @@
 #include "ServerRecorder.h"
 
 #include "AlertLog.h"
+#include "AsciiCase.h"
 #include "DayRange.h"
 #include "NewPairsSink.h"
 #include "PgArray.h"
@@ -28,11 +29,7 @@ constexpr int kAttempts = 5;
 // another locale also folds other letters.
 QByteArray folded(const QByteArray &text)
 {
-    QByteArray out = text;
-    for (char &c : out)
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
-    return out;
+    return AsciiCase::upper(text);
 }
 
 std::vector<QByteArray> sortedKeys(const QHash<QByteArray, qint64> &counts)
@@ -97,13 +94,14 @@ void ServerRecorder::tallyHeld(const Held &held, NewPairsSink *sink)
     const QByteArray reg = r.mReg.toUtf8();
     const QByteArray flight = r.mFlight.toUtf8();
     m_heldBytes += heldSize(r);
-    Heard &pair = m_pairs[folded(reg) + '\x1f' + folded(flight)];
-    if (pair.times == 0) {
-        pair.reg = reg;
-        pair.flight = flight;
-        pair.sink = sink;
+
+    const QByteArray key = folded(reg) + '\x1f' + folded(flight);
+    auto at = m_pairAt.constFind(key);
+    if (at == m_pairAt.cend()) {
+        at = m_pairAt.insert(key, qsizetype(m_pairs.size()));
+        m_pairs.push_back({reg, flight, r.mReg, r.mFlight, {}, {}, 0, sink});
     }
-    tally(pair, held.time);
+    tally(m_pairs[size_t(*at)], held.time);
     Heard &aircraft = m_aircraft[folded(reg)];
     if (aircraft.times == 0)
         aircraft.reg = reg;
@@ -126,13 +124,14 @@ void ServerRecorder::leaveOutStored(size_t messages)
     m_batch = std::move(rest);
     m_heldBytes = 0;
     m_pairs.clear();
+    m_pairAt.clear();
     m_aircraft.clear();
     m_counts.clear();
     for (const Held &h : m_batch)
         tallyHeld(h, nullptr);
     for (Heard &pair : m_pairs)
         pair.orphaned = true;
-    m_orphans = !m_pairs.isEmpty();
+    m_orphans = !m_pairs.empty();
     m_unsure = 0;
 }
 
@@ -172,6 +171,7 @@ void ServerRecorder::clearBatch()
     m_rowIds.clear();
     m_unsure = 0;
     m_pairs.clear();
+    m_pairAt.clear();
     m_aircraft.clear();
     m_counts.clear();
 }
@@ -380,12 +380,14 @@ void ServerRecorder::copyMessages()
 }
 
 // The batch's pairs go in as one statement; the server tells which rows it
-// made, and those are the pairs heard for the first time.
+// made, and those are the pairs heard for the first time. Each is told in
+// the order first heard, as the files tell them.
 void ServerRecorder::upsertPairs(std::vector<NewPair> &newPairs)
 {
-    // The statement orders the rows itself.
+    // The arrays follow the order heard, which their ordinality keeps; the
+    // statement writes the rows in key order itself.
     PgArray regs, flights, firsts, lasts, times;
-    for (const Heard &h : std::as_const(m_pairs)) {
+    for (const Heard &h : m_pairs) {
         regs.add(h.reg.isNull() ? QByteArray("") : h.reg);
         flights.add(h.flight.isNull() ? QByteArray("") : h.flight);
         firsts.add(h.first);
@@ -393,25 +395,28 @@ void ServerRecorder::upsertPairs(std::vector<NewPair> &newPairs)
         times.add(h.times);
     }
     const PgResult made = m_db.query(
-        "INSERT INTO ACARSLOG AS a (Registration, Flight, FirstHeard, LastHeard, TimesHeard) "
-        "SELECT min(r), min(f), min(t1), max(t2), sum(n) FROM unnest($1::text[], $2::text[], "
-        "$3::text[], $4::text[], $5::bigint[]) AS u(r, f, t1, t2, n) "
-        "GROUP BY r::citext, f::citext ORDER BY r::citext, f::citext "
+        "WITH input AS (SELECT min(r) AS r, min(f) AS f, min(t1) AS t1, max(t2) AS t2, "
+        "sum(n) AS n, min(k) AS k FROM unnest($1::text[], $2::text[], $3::text[], $4::text[], "
+        "$5::bigint[]) WITH ORDINALITY AS u(r, f, t1, t2, n, k) GROUP BY r::citext, f::citext), "
+        "made AS (INSERT INTO ACARSLOG AS a (Registration, Flight, FirstHeard, LastHeard, "
+        "TimesHeard) SELECT r, f, t1, t2, n FROM input ORDER BY r::citext, f::citext "
         "ON CONFLICT (Registration, Flight) DO UPDATE SET "
         "FirstHeard = LEAST(a.FirstHeard, EXCLUDED.FirstHeard), "
         "LastHeard = GREATEST(a.LastHeard, EXCLUDED.LastHeard), "
         "TimesHeard = coalesce(a.TimesHeard, 0) + EXCLUDED.TimesHeard "
-        "RETURNING Registration, Flight, xmax = 0",
+        "RETURNING Registration, Flight, xmax = 0 AS fresh) "
+        "SELECT i.k FROM made m JOIN input i "
+        "ON m.Registration = i.r::citext AND m.Flight = i.f::citext WHERE m.fresh",
         {regs.text(), flights.text(), firsts.text(), lasts.text(), times.text()});
+    std::vector<bool> fresh(m_pairs.size());
     for (int i = 0; i < made.rows(); ++i) {
-        if (made.value(i, 2) != "t")
-            continue;
-        const auto h =
-            m_pairs.constFind(folded(made.value(i, 0)) + '\x1f' + folded(made.value(i, 1)));
-        if (h != m_pairs.cend() && h->sink)
-            newPairs.push_back({h->sink, QString::fromUtf8(made.value(i, 0)),
-                                QString::fromUtf8(made.value(i, 1))});
+        const qint64 heard = made.int64(i, 0); // counted from 1
+        if (heard >= 1 && heard <= qint64(fresh.size()))
+            fresh[size_t(heard - 1)] = true;
     }
+    for (size_t i = 0; i < m_pairs.size(); ++i)
+        if (fresh[i] && m_pairs[i].sink)
+            newPairs.push_back({m_pairs[i].sink, m_pairs[i].regText, m_pairs[i].flightText});
 }
 
 void ServerRecorder::upsertAircraft()

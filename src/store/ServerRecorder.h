@@ -94,6 +94,8 @@ private:
     struct Heard {
         QByteArray reg;
         QByteArray flight;
+        QString regText; // as the reader handed them: what a new pair is told as
+        QString flightText;
         QByteArray first;
         QByteArray last;
         qint64 times = 0;
@@ -132,8 +134,9 @@ private:
     size_t m_unsure = 0;          // the first messages, whose commit went unanswered
     bool m_committing = false;
     bool m_bulk = false;
-    QHash<QByteArray, Heard> m_pairs;    // folded registration, 0x1f, folded flight
-    QHash<QByteArray, Heard> m_aircraft; // folded registration
+    std::vector<Heard> m_pairs;            // in the order first heard
+    QHash<QByteArray, qsizetype> m_pairAt; // folded registration, 0x1f, folded flight
+    QHash<QByteArray, Heard> m_aircraft;   // folded registration
     MessageCounts m_counts;
     QByteArray m_rowIdSequence;
     qint64 m_rolledBack = 0;

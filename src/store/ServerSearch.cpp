@@ -3,6 +3,7 @@
 #include "MessageSearch.h"
 #include "PgArray.h"
 #include "PgConnection.h"
+#include "PgTableSql.h"
 #include "StoreStatement.h"
 
 #include <QHash>
@@ -14,7 +15,7 @@ namespace
 {
 
 // The candidates through the index, then the check column by column.
-const QString kCondition = QLatin1String(ServerSearch::kSearchedText) +
+const QString kCondition = QLatin1String(PgTableSql::kSearchedText) +
                            QStringLiteral(" ILIKE ? "
                                           "AND (strpos(lower(mText COLLATE \"C\"), ?) > 0 "
                                           "OR strpos(lower(mReg::text COLLATE \"C\"), ?) > 0 "

@@ -17,21 +17,11 @@ class PgConnection;
 // files. The server's trigram indexes (pg_trgm) name the candidates, through
 // ILIKE, which folds at least the letters the search folds; each candidate is
 // then checked with ASCII folding alone, so the hits are exact in any locale.
+// The candidates come from PgTableSql::kSearchedText, the expression the
+// index is built on.
 class ServerSearch
 {
 public:
-    // The four searched columns as one text, apart by a control character
-    // no search text holds, so a piece found in it lies within one column;
-    // one trigram index over it names every candidate at once.
-#define CORVANE_SEARCHED_TEXT                                                                      \
-    "(coalesce(mText, '') || E'\\x1f' || coalesce(mReg::text, '') || E'\\x1f' || "                 \
-    "coalesce(mFlight::text, '') || E'\\x1f' || coalesce(mLabel, ''))"
-    static constexpr const char *kSearchedText = CORVANE_SEARCHED_TEXT;
-    static constexpr const char *kCreateIndex =
-        "CREATE INDEX IF NOT EXISTS idxSearch ON tMessage USING gin (" CORVANE_SEARCHED_TEXT
-        " gin_trgm_ops)";
-#undef CORVANE_SEARCHED_TEXT
-
     // The rowids of the hits, newest first, at most limit of them (0: all).
     static std::vector<qint64> find(PgConnection &db, const QString &text, qint64 limit);
     // The same within the view's filter (registration, flight or days).

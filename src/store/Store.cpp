@@ -2,9 +2,10 @@
 
 #include "MessageCompanions.h"
 #include "PgConnection.h"
-#include "ServerSchema.h"
+#include "PgSchema.h"
 #include "ServerUrl.h"
 #include "SqliteDb.h"
+#include "SqliteSchema.h"
 #include "StoreError.h"
 
 #include <QDir>
@@ -101,7 +102,7 @@ void Store::open(const QString &appFolder, const SchemaProgress &progress)
     try {
         for (Schema::File file : Schema::kFiles) {
             db(file).open(path(file));
-            Schema::ensure(db(file), file, progress);
+            SqliteSchema::ensure(db(file), file, progress);
         }
         MessageCompanions(acarsLog()).finishRenumbering();
     } catch (...) {
@@ -135,7 +136,7 @@ bool Store::openReadOnly()
     try {
         for (Schema::File file : Schema::kFiles) {
             openFileReadOnly(file);
-            if (!Schema::isCurrent(db(file), file)) {
+            if (!SqliteSchema::isCurrent(db(file), file)) {
                 close();
                 return false;
             }
@@ -171,7 +172,7 @@ void Store::openServer(const QString &appFolder, const ServerUrl &url)
         throw StoreError(QStringLiteral("Cannot create the application folder %1").arg(appFolder));
     auto server = std::make_unique<PgConnection>();
     server->open(url);
-    ServerSchema::ensure(*server);
+    PgSchema::ensure(*server);
     m_server = std::move(server);
 }
 

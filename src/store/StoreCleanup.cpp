@@ -1,10 +1,12 @@
 #include "StoreCleanup.h"
 
+#include "AsciiCase.h"
 #include "MessageCompanions.h"
 #include "MessageView.h"
 #include "NamedCommands.h"
 #include "SchemaDeclarations.h"
 #include "SqliteDb.h"
+#include "SqliteTableSql.h"
 #include "Store.h"
 #include "StoreError.h"
 #include "StoreStatement.h"
@@ -217,13 +219,11 @@ StoreCleanup::Duplicates StoreCleanup::countDuplicatesOnServer(const MessageView
 QByteArray StoreCleanup::pairKey(const char *reg, int regSize, const char *flight, int flightSize)
 {
     // The registers' comparison: ASCII letters without regard to case.
-    QByteArray key(regSize + 1 + flightSize, Qt::Uninitialized);
-    char *out = key.data();
-    for (int i = 0; i < regSize; ++i)
-        *out++ = (reg[i] >= 'a' && reg[i] <= 'z') ? char(reg[i] - 32) : reg[i];
-    *out++ = '\0';
-    for (int i = 0; i < flightSize; ++i)
-        *out++ = (flight[i] >= 'a' && flight[i] <= 'z') ? char(flight[i] - 32) : flight[i];
+    QByteArray key;
+    key.reserve(regSize + 1 + flightSize);
+    AsciiCase::appendUpper(key, reg, regSize);
+    key.append('\0');
+    AsciiCase::appendUpper(key, flight, flightSize);
     return key;
 }
 
@@ -379,7 +379,7 @@ void StoreCleanup::copySurvivors(SqliteDb &db)
     }
     db.exec("PRAGMA legacy_alter_table = OFF");
     const TableDeclaration table = messageTable();
-    db.exec(SchemaDeclarations::createTable(table).constData());
+    db.exec(SqliteTableSql::createTable(table).constData());
     QByteArray columns = "rowid";
     for (const ColumnDeclaration &c : table.columns)
         columns += ", \"" + QByteArray(c.name).replace('"', "\"\"") + '"';

@@ -3,9 +3,9 @@
 #include "MessageSearchIndex.h"
 #include "PgConnection.h"
 #include "PgCopyText.h"
+#include "PgSchema.h"
+#include "PgTableSql.h"
 #include "SchemaDeclarations.h"
-#include "ServerSchema.h"
-#include "ServerSearch.h"
 #include "SqliteDb.h"
 #include "Store.h"
 #include "StoreError.h"
@@ -143,7 +143,7 @@ bool StoreCopy::toServer(PgConnection &server, const Progress &progress)
     m_progress = progress;
     m_rows = m_total = 0;
     m_tables = 0;
-    ServerSchema::ensure(server);
+    PgSchema::ensure(server);
     const auto tables = copiedTables();
     PgTransaction transaction(server);
     // Other stations wait for the copy rather than record into a half-filled store.
@@ -196,7 +196,7 @@ bool StoreCopy::toServer(PgConnection &server, const Progress &progress)
         ++m_tables;
     }
     server.exec("SET LOCAL maintenance_work_mem = '256MB'");
-    server.exec(ServerSearch::kCreateIndex);
+    server.exec(PgTableSql::kCreateSearchIndex);
     transaction.commit();
     // Statistics for the planner and the visibility of every row settled now,
     // rather than by the first searches or a later autovacuum.
@@ -209,8 +209,8 @@ bool StoreCopy::fromServer(PgConnection &server, const Progress &progress)
     m_progress = progress;
     m_rows = m_total = 0;
     m_tables = 0;
-    if (ServerSchema::version(server) != Schema::kCurrentVersion)
-        ServerSchema::ensure(server);
+    if (PgSchema::version(server) != Schema::kCurrentVersion)
+        PgSchema::ensure(server);
     const auto tables = copiedTables();
     // One read-only snapshot of the whole server store.
     PgTransaction snapshot(server);

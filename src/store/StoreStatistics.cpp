@@ -1,5 +1,6 @@
 #include "StoreStatistics.h"
 
+#include "AsciiCase.h"
 #include "Store.h"
 #include "StoreFigures.h"
 #include "StoreStatement.h"
@@ -30,10 +31,8 @@ QByteArray foldedColumn(StoreStatement &st, int column)
 {
     int size = 0;
     const char *text = st.rawText(column, &size);
-    QByteArray folded(text ? text : "", text ? size : 0);
-    for (char &c : folded)
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
+    QByteArray folded;
+    AsciiCase::appendUpper(folded, text, text ? size : 0);
     return folded;
 }
 
@@ -181,7 +180,7 @@ QHash<QByteArray, qint64> StoreStatistics::messagesByRegistration(const QDate &t
             continue;
         }
         for (int i = 0; i < size; ++i)
-            folded[i] = text[i] >= 'a' && text[i] <= 'z' ? char(text[i] - 'a' + 'A') : text[i];
+            folded[i] = AsciiCase::upper(text[i]);
         const QByteArray key = QByteArray::fromRawData(folded, size);
         const auto found = counts.find(key);
         if (found != counts.end())

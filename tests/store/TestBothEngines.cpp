@@ -13,6 +13,7 @@
 #include "store/MessageDetail.h"
 #include "store/MessagePager.h"
 #include "store/MessageViewCursor.h"
+#include "store/NewPairsSink.h"
 #include "store/PgConnection.h"
 #include "store/ProcessedLogs.h"
 #include "store/Recorder.h"
@@ -139,6 +140,41 @@ private slots:
         onServer.openServer(env.newDataDir(), ServerUrl::parse(server->newDatabase()));
         record(*Recorder::of(files));
         record(*Recorder::of(onServer));
+    }
+
+    // New pairs are told in the order first heard in their batch; a pair
+    // heard again in other case, or known from an earlier batch, is not new.
+    void newPairsInTheOrderHeard()
+    {
+        struct Told : NewPairsSink {
+            QStringList pairs;
+            void newPair(const QString &reg, const QString &flight) override
+            {
+                pairs << reg + u' ' + flight;
+            }
+        };
+        const QList<QStringList> batches = {{"KN-0/K0"},
+                                            {"ZZ-9/X1", "AA-1/Y2", "MM-5/Z3", "KN-0/K0", "zz-9/x1"},
+                                            {"AA-1/Y2", "BB-2/W4"}};
+        for (const bool toServer : {false, true}) {
+            Store store;
+            if (toServer)
+                store.openServer(env.newDataDir(), ServerUrl::parse(server->newDatabase()));
+            else
+                store.open(env.newDataDir());
+            const std::unique_ptr<Recorder> recorder = Recorder::of(store);
+            QStringList told = {toServer ? "server" : "files"};
+            for (const QStringList &batch : batches) {
+                Told sink;
+                for (const QString &pair : batch)
+                    recorder->storeMessage(test::message(pair.section(u'/', 0, 0),
+                                                         pair.section(u'/', 1), "01/12/2026 10:00"),
+                                           &sink);
+                recorder->commitBatch();
+                told << sink.pairs.join(u',');
+            }
+            QCOMPARE(told, QStringList({told[0], "KN-0 K0", "ZZ-9 X1,AA-1 Y2,MM-5 Z3", "BB-2 W4"}));
+        }
     }
 
     void sameViews_data()

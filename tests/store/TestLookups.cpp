@@ -2,8 +2,8 @@
 #include "store/BrowsingQueries.h"
 #include "store/LabelMeanings.h"
 #include "store/MessageDetail.h"
-#include "store/SchemaDeclarations.h"
 #include "store/SqliteDb.h"
+#include "store/SqliteTableSql.h"
 #include "store/Store.h"
 #include "store/TablePager.h"
 #include "support/TestEnvironment.h"
@@ -48,7 +48,7 @@ class TestLookups : public QObject
         const QString dir = env.newDataDir();
         SqliteDb db;
         db.open(dir + "/Alerts.db");
-        db.exec(SchemaDeclarations::createStatements(Schema::File::Alerts, 1).constData());
+        db.exec(SqliteTableSql::createStatements(Schema::File::Alerts, 1).constData());
         db.setUserVersion(1);
         SqliteStatement insert(db, "INSERT INTO LABELS (CODE, MESSAGE) VALUES (?, ?)");
         for (const QString &label : labels) {

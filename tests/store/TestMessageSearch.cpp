@@ -3,8 +3,8 @@
 #include "store/MessageRecorder.h"
 #include "store/MessageSearch.h"
 #include "store/MessageView.h"
-#include "store/SchemaDeclarations.h"
 #include "store/SqliteDb.h"
+#include "store/SqliteTableSql.h"
 #include "store/Store.h"
 #include "store/StoreCleanup.h"
 #include "support/MessageRecords.h"
@@ -329,7 +329,7 @@ private slots:
         {
             SqliteDb old;
             old.open(dir + u'/' + Schema::fileName(Schema::File::AcarsLog));
-            old.exec(SchemaDeclarations::createStatements(Schema::File::AcarsLog, 4).constData());
+            old.exec(SqliteTableSql::createStatements(Schema::File::AcarsLog, 4).constData());
             old.setUserVersion(4);
             SqliteTransaction tx(old);
             SqliteStatement insert(old,

@@ -1,7 +1,7 @@
 #include "cli/CommandLine.h"
 #include "store/MessageRecorder.h"
-#include "store/SchemaDeclarations.h"
 #include "store/SqliteDb.h"
+#include "store/SqliteTableSql.h"
 #include "store/Store.h"
 #include "support/CommandRun.h"
 #include "support/MessageRecords.h"
@@ -149,7 +149,7 @@ private slots:
         {
             SqliteDb db;
             db.open(old + u'/' + Schema::fileName(Schema::File::AcarsLog));
-            db.exec(SchemaDeclarations::createStatements(Schema::File::AcarsLog, 4).constData());
+            db.exec(SqliteTableSql::createStatements(Schema::File::AcarsLog, 4).constData());
             db.setUserVersion(4);
             db.exec("INSERT INTO tMessage (mTime, mReg, mFlight, mLabel, mText) "
                     "VALUES ('2026-12-07 10:00:00', 'G-OLDS', 'BA1', 'H1', 'KEPT FROM BEFORE')");

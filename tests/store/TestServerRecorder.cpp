@@ -1,8 +1,8 @@
 #include "formats/NewPairsList.h"
 #include "store/NewPairsSink.h"
 #include "store/PgConnection.h"
+#include "store/PgSchema.h"
 #include "store/ServerRecorder.h"
-#include "store/ServerSchema.h"
 #include "store/ServerUrl.h"
 #include "store/StoreError.h"
 #include "support/ThrowawayServer.h"
@@ -81,7 +81,7 @@ QString TestServerRecorder::newStore()
     const QString url = m_server->newDatabase();
     PgConnection db;
     db.open(ServerUrl::parse(url));
-    ServerSchema::ensure(db);
+    PgSchema::ensure(db);
     return url;
 }
 

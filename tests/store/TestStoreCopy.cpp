@@ -3,8 +3,8 @@
 #include "store/MessageSearchIndex.h"
 #include "store/MessageView.h"
 #include "store/PgConnection.h"
+#include "store/PgSchema.h"
 #include "store/SchemaDeclarations.h"
-#include "store/ServerSchema.h"
 #include "store/ServerSearch.h"
 #include "store/ServerUrl.h"
 #include "store/SqliteDb.h"
@@ -307,10 +307,10 @@ void TestStoreCopy::serverSchemaIsMadeOnce()
     needServer();
     PgConnection server;
     server.open(ServerUrl::parse(m_server->newDatabase()));
-    QCOMPARE(ServerSchema::version(server), -1);
-    ServerSchema::ensure(server);
-    ServerSchema::ensure(server);
-    QCOMPARE(ServerSchema::version(server), Schema::kCurrentVersion);
+    QCOMPARE(PgSchema::version(server), -1);
+    PgSchema::ensure(server);
+    PgSchema::ensure(server);
+    QCOMPARE(PgSchema::version(server), Schema::kCurrentVersion);
     // A new store starts with the common labels' meanings, once, found
     // without regard to case.
     QCOMPARE(server.query("SELECT count(*) FROM LABELS").int64(0, 0),
@@ -326,7 +326,7 @@ void TestStoreCopy::serverSchemaIsMadeOnce()
     other.open(ServerUrl::parse(m_server->newDatabase()));
     other.exec("CREATE TABLE tMessage (x integer)");
     try {
-        ServerSchema::ensure(other);
+        PgSchema::ensure(other);
         QFAIL("took a database that is not a store");
     } catch (const StoreError &e) {
         QVERIFY2(e.message().contains(QLatin1String("not an ACARS Corvane store")),
@@ -335,7 +335,7 @@ void TestStoreCopy::serverSchemaIsMadeOnce()
     other.exec("DROP TABLE tMessage");
     other.exec("CREATE TABLE StoreVersion (Version integer); INSERT INTO StoreVersion VALUES (99)");
     try {
-        ServerSchema::ensure(other);
+        PgSchema::ensure(other);
         QFAIL("took a store of a newer version");
     } catch (const StoreError &e) {
         QVERIFY2(e.message().contains(QLatin1String("newer version")), qPrintable(e.message()));

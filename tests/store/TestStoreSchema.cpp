@@ -1,6 +1,7 @@
 #include "store/NamedCommands.h"
 #include "store/SchemaDeclarations.h"
 #include "store/SqliteDb.h"
+#include "store/SqliteTableSql.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
 #include "support/TestEnvironment.h"
@@ -37,7 +38,7 @@ class TestStoreSchema : public QObject
     {
         SqliteDb db;
         db.open(path);
-        db.exec(SchemaDeclarations::createStatements(file, version).constData());
+        db.exec(SqliteTableSql::createStatements(file, version).constData());
         db.setUserVersion(userVersion);
     }
 
@@ -352,6 +353,27 @@ private slots:
             highest = std::max(highest, previous);
         }
         QCOMPARE(highest, Schema::kCurrentVersion);
+    }
+
+    // Declared names go into both engines' statements bare unless they hold
+    // other characters than letters, digits and underscores: none may be a
+    // keyword.
+    void declaredNamesAreNoKeywords()
+    {
+        QByteArrayList names;
+        for (Schema::File file : Schema::kFiles) {
+            for (const TableDeclaration &table :
+                 SchemaDeclarations::tablesAt(file, Schema::kCurrentVersion)) {
+                names << table.name;
+                for (const ColumnDeclaration &column : table.columns)
+                    names << column.name;
+            }
+            for (const IndexDeclaration &index :
+                 SchemaDeclarations::indexesAt(file, Schema::kCurrentVersion))
+                names << index.name;
+        }
+        for (const QByteArray &name : std::as_const(names))
+            QVERIFY2(!sqlite3_keyword_check(name.constData(), int(name.size())), name.constData());
     }
 
     void reopensAnExistingStore()

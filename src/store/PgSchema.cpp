@@ -1,7 +1,9 @@
-#include "ServerSchema.h"
+#include "PgSchema.h"
 
 #include "LabelMeanings.h"
+#include "PgArray.h"
 #include "PgConnection.h"
+#include "PgTableSql.h"
 #include "Schema.h"
 #include "SchemaDeclarations.h"
 #include "StoreError.h"
@@ -35,7 +37,7 @@ void setVersion(PgConnection &db, int version)
 
 } // namespace
 
-int ServerSchema::version(PgConnection &db)
+int PgSchema::version(PgConnection &db)
 {
     if (db.query("SELECT to_regclass('storeversion')").isNull(0, 0))
         return -1;
@@ -43,7 +45,7 @@ int ServerSchema::version(PgConnection &db)
     return row.isNull(0, 0) ? -1 : int(row.int64(0, 0));
 }
 
-void ServerSchema::ensure(PgConnection &db)
+void PgSchema::ensure(PgConnection &db)
 {
     PgTransaction transaction(db);
     db.exec(kSchemaLock);
@@ -68,54 +70,67 @@ void ServerSchema::ensure(PgConnection &db)
     transaction.commit();
 }
 
-QByteArray ServerSchema::createStatements()
+void PgSchema::create(PgConnection &db)
 {
-    QByteArray sql = "CREATE EXTENSION IF NOT EXISTS citext;\n"
-                     "CREATE TABLE IF NOT EXISTS StoreVersion (Version integer NOT NULL);\n";
-    for (Schema::File file : Schema::kFiles) {
-        for (const TableDeclaration &table :
-             SchemaDeclarations::tablesAt(file, Schema::kCurrentVersion))
-            sql += SchemaDeclarations::createTable(table, SqlDialect::Postgres) + ";\n";
-        for (const IndexDeclaration &index :
-             SchemaDeclarations::indexesAt(file, Schema::kCurrentVersion))
-            if (index.onServer != OnServer::Absent)
-                sql += SchemaDeclarations::createIndex(index, SqlDialect::Postgres) + ";\n";
+    db.exec(PgTableSql::createStatements());
+    for (Schema::File file : Schema::kFiles)
         for (const SchemaStep &step : SchemaDeclarations::steps(file))
-            for (const char *statement : step.serverStatements)
-                sql += QByteArray(statement) + ";\n";
-    }
-    return sql;
-}
-
-void ServerSchema::create(PgConnection &db)
-{
-    db.exec(createStatements());
-    // A new store knows the common labels' meanings, as the files do.
-    LabelMeanings::fillWhenEmpty(db);
+            for (SchemaFill what : step.fills)
+                fill(db, what);
     setVersion(db, Schema::kCurrentVersion);
 }
 
-// The tables, columns and indexes of the later steps; the SQLite-only parts
-// (virtual tables, fills written for SQLite) have no place here.
-void ServerSchema::upgrade(PgConnection &db, int fromVersion)
+// The tables, columns, indexes, objects and fills of the later steps.
+void PgSchema::upgrade(PgConnection &db, int fromVersion)
 {
     for (Schema::File file : Schema::kFiles) {
         for (const SchemaStep &step : SchemaDeclarations::steps(file)) {
             if (step.version <= fromVersion)
                 continue;
             for (const TableDeclaration &table : step.tables)
-                db.exec(SchemaDeclarations::createTable(table, SqlDialect::Postgres));
+                db.exec(PgTableSql::createTable(table));
             for (const AddedColumn &added : step.columns)
-                db.exec(
-                    SchemaDeclarations::addColumn(added.table, added.column, SqlDialect::Postgres));
+                db.exec(PgTableSql::addColumn(added.table, added.column));
             for (const IndexDeclaration &index : step.indexes)
                 if (index.onServer != OnServer::Absent)
-                    db.exec(SchemaDeclarations::createIndex(index, SqlDialect::Postgres));
-            for (const char *statement : step.serverStatements)
-                db.exec(statement);
+                    db.exec(PgTableSql::createIndex(index));
+            for (EngineObject object : step.objects)
+                for (const char *statement : PgTableSql::objectStatements(object))
+                    db.exec(statement);
+            for (SchemaFill what : step.fills)
+                fill(db, what);
         }
     }
     setVersion(db, Schema::kCurrentVersion);
+}
+
+void PgSchema::fill(PgConnection &db, SchemaFill what)
+{
+    switch (what) {
+    case SchemaFill::CountMessages:
+        // Every server store was made with its counts, kept by each batch.
+    case SchemaFill::IndexMessageTexts:
+        // The trigram index takes in the rows already held as it is made.
+        return;
+    case SchemaFill::CommonLabelMeanings:
+        fillLabelMeanings(db);
+        return;
+    }
+}
+
+// A new store knows the common labels' meanings, as the files do; the
+// user's rows are left alone.
+void PgSchema::fillLabelMeanings(PgConnection &db)
+{
+    if (db.query("SELECT 1 FROM LABELS LIMIT 1").rows() > 0)
+        return;
+    PgArray codes, meanings;
+    for (const LabelMeanings::Label &label : LabelMeanings::common()) {
+        codes.add(QByteArray(label.code));
+        meanings.add(QByteArray(label.meaning));
+    }
+    db.query("INSERT INTO LABELS (CODE, MESSAGE) SELECT * FROM unnest($1::text[], $2::text[])",
+             {codes.text(), meanings.text()});
 }
 
 } // namespace corvane

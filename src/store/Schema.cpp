@@ -4,7 +4,7 @@
 #include "SqliteDb.h"
 #include "StoreError.h"
 
-#include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 #include <QThread>
 
@@ -59,13 +59,21 @@ QString Schema::fileName(File file)
 
 void Schema::checkIsSqliteFile(const QString &path)
 {
-    QFile f(path);
-    if (!f.exists() || f.size() == 0)
+    const QFileInfo info(path);
+    if (!info.exists() || info.size() == 0)
         return;
-    if (!f.open(QIODevice::ReadOnly))
-        throw StoreError(QStringLiteral("Cannot read %1: %2").arg(path, f.errorString()));
-    static const QByteArray magic("SQLite format 3\0", 16);
-    if (f.read(16) != magic)
+    if (!info.isFile())
+        throw StoreError(QStringLiteral("%1 is not a file; it was left as it is.").arg(path));
+    // The engine reads the header, not a descriptor of our own: closing any
+    // descriptor on the file drops every lock this process holds on it, and
+    // another program closing the store would then take our connections for
+    // gone and remove the write-ahead log under them. The engine keeps its
+    // descriptor open while other connections here hold locks. Immutable
+    // reads the file alone, without the log or a lock.
+    SqliteDb probe;
+    probe.open(path, SqliteDb::Mode::Immutable);
+    const int rc = sqlite3_exec(probe.handle(), "PRAGMA schema_version", nullptr, nullptr, nullptr);
+    if ((rc & 0xff) == SQLITE_NOTADB)
         throw notOurs(path);
 }
 

@@ -1,6 +1,7 @@
 #include "Store.h"
 
 #include "MessageCompanions.h"
+#include "OpenStoreFiles.h"
 #include "PgConnection.h"
 #include "ServerSchema.h"
 #include "ServerUrl.h"
@@ -92,6 +93,7 @@ void Store::open(const QString &appFolder, const SchemaProgress &progress)
     // Check every file before touching any, so a refused file leaves all three as they were.
     for (Schema::File file : Schema::kFiles)
         Schema::checkIsSqliteFile(path(file));
+    markFilesOpen();
     try {
         for (Schema::File file : Schema::kFiles) {
             db(file).open(path(file));
@@ -126,6 +128,7 @@ bool Store::openReadOnly()
     for (Schema::File file : Schema::kFiles)
         if (!QFileInfo(path(file)).isFile())
             return false;
+    markFilesOpen();
     try {
         for (Schema::File file : Schema::kFiles) {
             openFileReadOnly(file);
@@ -198,8 +201,20 @@ void Store::openReaderOf(const Store &other)
         m_readOnly = true;
         return;
     }
-    openFileReadOnly(Schema::File::AcarsLog);
+    markFilesOpen();
+    try {
+        openFileReadOnly(Schema::File::AcarsLog);
+    } catch (...) {
+        close();
+        throw;
+    }
     m_readOnly = true;
+}
+
+void Store::markFilesOpen()
+{
+    OpenStoreFiles::opened(m_folder);
+    m_filesOpen = true;
 }
 
 void Store::close()
@@ -208,6 +223,9 @@ void Store::close()
     m_readOnly = false;
     for (Schema::File file : Schema::kFiles)
         db(file).close();
+    if (m_filesOpen)
+        OpenStoreFiles::closed(m_folder);
+    m_filesOpen = false;
 }
 
 } // namespace corvane

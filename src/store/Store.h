@@ -84,9 +84,12 @@ private:
 
     bool openReadOnly();
     void openFileReadOnly(Schema::File file);
+    // Files of this process's stores are never opened by other means.
+    void markFilesOpen();
 
     QString m_folder;
     bool m_readOnly = false;
+    bool m_filesOpen = false;
     std::unique_ptr<SqliteDb> m_acarsLog;
     std::unique_ptr<SqliteDb> m_routes;
     std::unique_ptr<SqliteDb> m_alerts;

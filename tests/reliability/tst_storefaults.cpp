@@ -1,8 +1,17 @@
 #include "BenchSupport.h"
 #include "CorvaneRun.h"
+#include "formats/DecoderStream.h"
+#include "recording/RecorderThread.h"
+#include "reports/core/ReportDefinitionParser.h"
+#include "reports/core/ReportError.h"
+#include "store/MessageView.h"
+#include "store/MessageViewWorker.h"
+#include "store/Recorder.h"
+#include "store/ReferenceFileLines.h"
 #include "store/SqliteDb.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
+#include "support/MessageRecords.h"
 #include "support/TestEnvironment.h"
 
 #include <QCryptographicHash>
@@ -22,7 +31,8 @@ using corvane::test::CorvaneRun;
 
 // The store under faults a careful user or a hostile file system brings:
 // outputs aimed at the store, an empty folder name, read-only stores, a full
-// disk and two processes creating one store at once.
+// disk, two processes creating one store at once and commands run beside a
+// window that holds it open.
 class StoreFaultsTest : public QObject
 {
     Q_OBJECT
@@ -36,6 +46,9 @@ private slots:
     void fullDiskCountsOnlyWhatWasCommitted();
     void concurrentCreationOfOneStore();
     void concurrentCreationOnThreads();
+    void commandsBesideTheWindowKeepItsLog();
+    void storeFilesAreNotReadAsInput_data();
+    void storeFilesAreNotReadAsInput();
 
 private:
     QString importedStore();
@@ -294,6 +307,99 @@ void StoreFaultsTest::concurrentCreationOnThreads()
         QVERIFY2(failures[0].isEmpty(), qPrintable(failures[0]));
         QVERIFY2(failures[1].isEmpty(), qPrintable(failures[1]));
     }
+}
+
+void StoreFaultsTest::commandsBesideTheWindowKeepItsLog()
+{
+    // This process holds the store as the window does: its own connections,
+    // the recorder thread's and the view worker's, opened one after another.
+    // Another program that took them for gone would remove the write-ahead
+    // logs when it closes, and what is recorded next would reach no file.
+    const QString dir = m_env->newDataDir();
+    Store window;
+    window.open(dir);
+    RecorderThread recorder;
+    QVERIFY(recorder.start(dir));
+    MessageViewWorker views(window);
+    qint64 stored = 0;
+    for (int round = 0; round < 10; ++round) {
+        recorder.submit([round](RecorderJobContext &c) {
+            for (int i = 0; i < 20; ++i)
+                c.recorder.storeMessage(test::message(QStringLiteral("G-R%1").arg(round),
+                                                      QStringLiteral("BA%1").arg(i),
+                                                      QStringLiteral("08/12/2026 10:00")),
+                                        nullptr);
+            c.recorder.commitBatch();
+        });
+        recorder.drain();
+        stored += 20;
+        views.request(MessageView::all());
+        QVERIFY(views.waitForLatest(60000));
+        QCOMPARE(views.takeLatest()->computed.count, stored);
+
+        const auto info = CorvaneRun::run({"--data-dir", dir, "info"});
+        QVERIFY2(info.out.contains("messages: " + QByteArray::number(stored) + '\n'),
+                 info.out.constData());
+        const auto alerts = CorvaneRun::run({"--data-dir", dir, "alerts", "log"});
+        QVERIFY2(alerts.status == 0, alerts.err.constData());
+        for (const char *file : {"acarslog.db", "routes.db", "Alerts.db"})
+            for (const char *suffix : {"-wal", "-shm"}) {
+                const QString path = dir + '/' + file + suffix;
+                QVERIFY2(QFileInfo::exists(path),
+                         qPrintable(QStringLiteral("round %1: %2 is gone").arg(round).arg(path)));
+            }
+    }
+}
+
+void StoreFaultsTest::storeFilesAreNotReadAsInput_data()
+{
+    QTest::addColumn<QString>("reader");
+    QTest::addColumn<QString>("file");
+    QTest::newRow("the message file as a log") << "log"
+                                               << "acarslog.db";
+    QTest::newRow("a write-ahead log as an aircraft list") << "list"
+                                                           << "Alerts.db-wal";
+    QTest::newRow("a link to shared memory as a report") << "report"
+                                                         << "link to routes.db-shm";
+}
+
+void StoreFaultsTest::storeFilesAreNotReadAsInput()
+{
+    // Reading a file of a store this process has open would drop its locks
+    // as surely as the store's own opening did.
+    QFETCH(QString, reader);
+    QFETCH(QString, file);
+    const QString dir = m_env->newDataDir();
+    Store window;
+    window.open(dir);
+    QString path = dir + '/' + file;
+    if (file.startsWith("link to ")) {
+        path = m_env->newDataDir() + "/report.rpt";
+        QVERIFY(QFile::link(dir + '/' + file.mid(8), path));
+    }
+    QString why;
+    if (reader == "log") {
+        DecoderStream stream;
+        QVERIFY(!stream.openFile(path, &why));
+    } else if (reader == "list") {
+        try {
+            ReferenceFileLines lines(path);
+        } catch (const StoreError &e) {
+            why = e.message();
+        }
+    } else {
+        try {
+            ReportDefinitionParser::load(path);
+        } catch (const ReportError &e) {
+            why = e.text();
+        }
+    }
+    QVERIFY2(why.contains("is a file of the store"), qPrintable(why));
+
+    const auto alerts = CorvaneRun::run({"--data-dir", dir, "alerts", "log"});
+    QVERIFY2(alerts.status == 0, alerts.err.constData());
+    for (const char *name : {"acarslog.db-wal", "routes.db-shm", "Alerts.db-wal"})
+        QVERIFY2(QFileInfo::exists(dir + '/' + name), name);
 }
 
 QTEST_GUILESS_MAIN(StoreFaultsTest)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SqliteDb.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -46,16 +48,16 @@ private:
     static int authorize(void *, int action, const char *, const char *, const char *,
                          const char *);
     [[noreturn]] void fail(const QString &what) const;
-    void openMain(bool immutable);
+    void openMain(SqliteDb::Mode mode);
     bool canRead();
-    // A path as the engine opens it: a URI when the files are immutable.
+    // A path as the engine opens it in the mode of the main file.
     QByteArray fileName(const QString &path) const;
     void attachFile(const QString &path, const char *schema);
 
     sqlite3 *m_db = nullptr;
     sqlite3_stmt *m_stmt = nullptr;
     QString m_path;
-    bool m_immutable = false;
+    SqliteDb::Mode m_mode = SqliteDb::Mode::ReadOnly;
     std::unique_ptr<ServerReportQuery> m_server;
 };
 

@@ -137,6 +137,14 @@ bool Store::openReadOnly()
                 return false;
             }
         }
+    } catch (const StoreError &e) {
+        // A file read alone may look damaged while the disk is full: the
+        // full disk is what to mend.
+        const QString full = m_warning;
+        close();
+        if (full.isEmpty())
+            throw;
+        throw StoreError(QStringLiteral("%1; meanwhile: %2").arg(full, e.message()));
     } catch (...) {
         close();
         throw;
@@ -149,14 +157,28 @@ void Store::openFileReadOnly(Schema::File file)
 {
     Schema::checkIsSqliteFile(path(file));
     SqliteDb &conn = db(file);
-    conn.open(path(file), SqliteDb::Mode::ReadOnly);
-    try {
-        conn.userVersion();
-    } catch (const StoreError &) {
-        // A write-ahead-log file whose shared-memory companion cannot be
-        // made here (a read-only folder or mount): nobody writes it either.
-        conn.open(path(file), SqliteDb::Mode::Immutable);
+    // Reading a write-ahead-log file makes or grows its shared-memory
+    // companion. Where that cannot be done (a read-only folder or mount, a
+    // full disk), an existing companion is read as it is; where there is
+    // none, nobody writes the file either and it is read alone.
+    for (const auto mode : {SqliteDb::Mode::ReadOnly, SqliteDb::Mode::ReadOnlySharedMemory}) {
+        conn.open(path(file), mode);
+        try {
+            conn.userVersion();
+            return;
+        } catch (const StoreError &) {
+            if (conn.failedForSpace())
+                m_warning = diskFull();
+        }
     }
+    conn.open(path(file), SqliteDb::Mode::Immutable);
+}
+
+QString Store::diskFull() const
+{
+    return QStringLiteral("The disk holding %1 is full: the store is only read until space is "
+                          "freed")
+        .arg(m_folder);
 }
 
 void Store::openServer(const QString &appFolder, const ServerUrl &url)
@@ -226,6 +248,7 @@ void Store::close()
     if (m_filesOpen)
         OpenStoreFiles::closed(m_folder);
     m_filesOpen = false;
+    m_warning.clear();
 }
 
 } // namespace corvane

@@ -4,6 +4,7 @@
 #include "recording/RecorderThread.h"
 #include "reports/core/ReportDefinitionParser.h"
 #include "reports/core/ReportError.h"
+#include "store/MessageRecorder.h"
 #include "store/MessageView.h"
 #include "store/MessageViewWorker.h"
 #include "store/Recorder.h"
@@ -45,6 +46,8 @@ private slots:
     void emptyDataFolderIsAUsageError();
     void readOnlyStoreIsRead();
     void fullDiskCountsOnlyWhatWasCommitted();
+    void storeOnAFullDiskIsRead_data();
+    void storeOnAFullDiskIsRead();
     void concurrentCreationOfOneStore();
     void concurrentCreationOnThreads();
     void commandsBesideTheWindowKeepItsLog();
@@ -305,6 +308,59 @@ void StoreFaultsTest::fullDiskCountsOnlyWhatWasCommitted()
     QVERIFY(pairs.open(QIODevice::ReadOnly));
     const qint64 listed = pairs.readAll().count('\n') - 2;
     QCOMPARE(listed, count(db, "SELECT count(*) FROM ACARSLOG"));
+}
+
+void StoreFaultsTest::storeOnAFullDiskIsRead_data()
+{
+    QTest::addColumn<bool>("fullDisk");
+    QTest::newRow("a file size limit") << false;
+    QTest::newRow("a full disk") << true;
+}
+
+void StoreFaultsTest::storeOnAFullDiskIsRead()
+{
+    // Messages still in the write-ahead log, whose shared memory must be
+    // made again to read them, where it cannot be: they are read all the
+    // same, and a full disk is named, not taken for a damaged file.
+    QFETCH(bool, fullDisk);
+    const QString dir = m_env->newDataDir();
+    if (fullDisk && (::geteuid() != 0 || QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=4m",
+                                                                     "tmpfs", dir}) != 0))
+        QSKIP("a full disk needs a small file system mounted, which only root may do");
+    const auto unmount = qScopeGuard([&] {
+        if (fullDisk)
+            QProcess::execute("umount", {dir});
+    });
+    const QString source = m_env->newDataDir();
+    Store store;
+    store.open(source);
+    MessageRecorder recorder(store);
+    for (int i = 0; i < 50; ++i)
+        recorder.storeMessage(
+            test::message(QStringLiteral("G-F%1").arg(i), "BA1", "08/12/2026 10:00"), nullptr);
+    recorder.commitBatch();
+    for (const char *file : {"acarslog.db", "routes.db", "Alerts.db"})
+        for (const char *suffix : {"", "-wal"})
+            QVERIFY(QFile::copy(source + '/' + file + suffix, dir + '/' + file + suffix));
+    if (fullDisk) {
+        QFile filler(dir + "/filler");
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        const QByteArray page(4096, 'x');
+        while (filler.write(page) == page.size() && filler.flush()) {
+        }
+    }
+
+    const auto info = CorvaneRun::run({"--data-dir", dir, "info"}, {}, [fullDisk] {
+        if (fullDisk)
+            return;
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    QVERIFY2(info.status == 0, info.err.constData());
+    QVERIFY2(info.out.contains("messages: 50\n"), info.out.constData());
+    if (fullDisk)
+        QVERIFY2(info.err.contains("is full"), info.err.constData());
 }
 
 void StoreFaultsTest::concurrentCreationOfOneStore()

@@ -140,11 +140,12 @@ bool Store::openReadOnly()
     } catch (const StoreError &e) {
         // A file read alone may look damaged while the disk is full: the
         // full disk is what to mend.
-        const QString full = m_warning;
+        const bool full = !m_warning.isEmpty();
         close();
-        if (full.isEmpty())
+        if (!full)
             throw;
-        throw StoreError(QStringLiteral("%1; meanwhile: %2").arg(full, e.message()));
+        throw StoreError(
+            QStringLiteral("%1: free some space and try again (%2)").arg(diskFull(), e.message()));
     } catch (...) {
         close();
         throw;
@@ -168,7 +169,8 @@ void Store::openFileReadOnly(Schema::File file)
             return;
         } catch (const StoreError &) {
             if (conn.failedForSpace())
-                m_warning = diskFull();
+                m_warning = diskFull() + QStringLiteral(": the store is only read until space "
+                                                        "is freed");
         }
     }
     conn.open(path(file), SqliteDb::Mode::Immutable);
@@ -176,9 +178,7 @@ void Store::openFileReadOnly(Schema::File file)
 
 QString Store::diskFull() const
 {
-    return QStringLiteral("The disk holding %1 is full: the store is only read until space is "
-                          "freed")
-        .arg(m_folder);
+    return QStringLiteral("The disk holding %1 is full").arg(m_folder);
 }
 
 void Store::openServer(const QString &appFolder, const ServerUrl &url)

@@ -87,7 +87,9 @@ void MainWindowLauncher::showReadOnly(MainWindow &window)
             item->setEnabled(false);
     if (QMenu *database = window.menu(QStringLiteral("mnuDatabase")))
         database->setEnabled(false);
-    window.setPanelText(1, QStringLiteral("Read-only store: recording and editing are off"));
+    const QString &why = window.store().warning();
+    window.setPanelText(
+        1, why.isEmpty() ? QStringLiteral("Read-only store: recording and editing are off") : why);
 }
 
 // Messages another program records into the same store (a headless recorder

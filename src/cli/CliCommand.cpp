@@ -13,6 +13,13 @@ void CliContext::openStore(Store &store) const
 void CliContext::openStoreForReading(Store &store) const
 {
     store.openChosenForReading(dataDir, storeUrl, storeProgress());
+    warnOf(store);
+}
+
+void CliContext::warnOf(const Store &store) const
+{
+    if (!store.warning().isEmpty())
+        err << "corvane: " << store.warning() << '\n';
 }
 
 } // namespace corvane

@@ -29,6 +29,8 @@ struct CliContext {
     // data folder (read-only where they cannot be written, for reading).
     void openStore(Store &store) const;
     void openStoreForReading(Store &store) const;
+    // Says on stderr why the store is read in a lesser way, if it is.
+    void warnOf(const Store &store) const;
 
     // Reports a long upgrade of an older store, as the store is opened, on stderr.
     SchemaProgress storeProgress() const

@@ -5,8 +5,6 @@
 #include "store/StoreCleanup.h"
 #include "store/StoreError.h"
 
-#include <QFileInfo>
-
 namespace corvane
 {
 
@@ -34,15 +32,13 @@ int CompactCommand::run(CliContext &c)
                      "compact\n";
             return ExitOk;
         }
-        const QString path = store.path(Schema::File::AcarsLog);
-        const qint64 before = QFileInfo(path).size();
         CliStatus status(c.err);
         StoreCleanup cleanup(store);
         cleanup.setStatus([&](const QString &text) { status.showNow(text); });
-        cleanup.compact();
+        const StoreCleanup::Compaction sizes = cleanup.compact();
         status.clear();
-        c.out << path << ": " << before << " bytes before, " << QFileInfo(path).size()
-              << " bytes after\n";
+        c.out << store.path(Schema::File::AcarsLog) << ": " << sizes.bytesBefore
+              << " bytes before, " << sizes.bytesAfter << " bytes after\n";
         return ExitOk;
     } catch (const StoreError &e) {
         c.err << "corvane compact: " << e.message() << '\n';

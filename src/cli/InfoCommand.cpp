@@ -34,6 +34,7 @@ int InfoCommand::run(CliContext &c)
         // Nothing is printed before the store is open: a failure is one line.
         if (c.storeUrl.isEmpty()) {
             store.openForReading(c.dataDir, c.storeProgress());
+            c.warnOf(store);
             held = std::make_unique<StoreFigures>(store);
             c.out << "folder: " << c.dataDir << '\n'
                   << "acarslog: " << store.path(Schema::File::AcarsLog) << '\n'

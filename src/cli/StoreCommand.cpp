@@ -36,9 +36,10 @@ int StoreCommand::run(CliContext &c)
         PgConnection server;
         server.open(ServerUrl::parse(a[2]));
         Store store;
-        if (to)
+        if (to) {
             store.openForReading(c.dataDir, c.storeProgress());
-        else
+            c.warnOf(store);
+        } else
             store.open(c.dataDir, c.storeProgress());
         StoreCopy copy(store);
         int shown = -1;

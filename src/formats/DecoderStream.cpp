@@ -1,5 +1,7 @@
 #include "DecoderStream.h"
 
+#include "store/OpenStoreFiles.h"
+
 #include <cstring>
 
 namespace corvane
@@ -8,6 +10,11 @@ namespace corvane
 bool DecoderStream::openFile(const QString &path, QString *error)
 {
     close();
+    if (const QString why = OpenStoreFiles::readRefusal(path); !why.isEmpty()) {
+        if (error)
+            *error = why;
+        return false;
+    }
     m_file.setFileName(path);
     if (!m_file.open(QIODevice::ReadOnly)) {
         if (error)

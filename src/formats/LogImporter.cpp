@@ -182,6 +182,11 @@ ImportResult LogImporter::importFile(const LogFormat &format, const QString &pat
         if (!reader->acceptsHeading(stream)) {
             result.read = false;
             result.error = reader->refusalMessage();
+            // A refused log stays listed, as one read before its heading was.
+            if (!before.listed) {
+                m_recorder.followLog(recordedName, 0);
+                m_recorder.finishLog();
+            }
             ending();
             obs.message(result.error);
             return result;

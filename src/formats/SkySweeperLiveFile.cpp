@@ -5,6 +5,7 @@
 #include "DecoderStream.h"
 #include "ImportObserver.h"
 #include "store/MessageTime.h"
+#include "store/OpenStoreFiles.h"
 #include "store/Recorder.h"
 #include "store/StoreError.h"
 
@@ -30,6 +31,11 @@ SkySweeperLiveFile::SkySweeperLiveFile(BlockReaderFactory makeReader) : m_makeRe
 bool SkySweeperLiveFile::open(const QString &path, QString *error)
 {
     close();
+    if (const QString why = OpenStoreFiles::readRefusal(path); !why.isEmpty()) {
+        if (error)
+            *error = why;
+        return false;
+    }
     m_file.setFileName(path);
     // Unbuffered, so that every poll sees what the decoder has appended.
     if (!m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {

@@ -11,6 +11,7 @@
 #include "recording/RecorderThread.h"
 #include "settings/Settings.h"
 #include "store/MessageTime.h"
+#include "store/OpenStoreFiles.h"
 #include "store/Recorder.h"
 #include "store/StoreError.h"
 #include "store/TextCodec.h"
@@ -195,6 +196,11 @@ bool LiveSession::startLink(QString *error, bool *noServer)
 
 bool LiveSession::startLineFile(const QString &path, QString *error)
 {
+    if (const QString why = OpenStoreFiles::readRefusal(path); !why.isEmpty()) {
+        if (error)
+            *error = why;
+        return false;
+    }
     m_lineFile.setFileName(path);
     if (path.isEmpty() || !m_lineFile.open(QIODevice::ReadOnly)) {
         if (error)
@@ -217,6 +223,11 @@ bool LiveSession::startBlockFile(const QString &path, QString *error)
 {
     // Opened here to tell the user at once; the recorder thread reads its
     // own handle from the same start.
+    if (const QString why = OpenStoreFiles::readRefusal(path); !why.isEmpty()) {
+        if (error)
+            *error = why;
+        return false;
+    }
     QFile probe(path);
     if (path.isEmpty() || !probe.open(QIODevice::ReadOnly)) {
         if (error)

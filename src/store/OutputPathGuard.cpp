@@ -59,17 +59,24 @@ QStringList OutputPathGuard::protectedPaths() const
     return paths;
 }
 
+QString OutputPathGuard::storeFileAt(const QString &path) const
+{
+    const QString landing = landingPath(path);
+    for (const QString &stored : protectedPaths())
+        if (landing == landingPath(stored) || sameFile(path, stored))
+            return stored;
+    return {};
+}
+
 QString OutputPathGuard::refusal(const QString &outputPath) const
 {
     if (outputPath.isEmpty())
         return QStringLiteral("no output file given");
-    const QString landing = landingPath(outputPath);
-    for (const QString &stored : protectedPaths()) {
-        if (landing == landingPath(stored) || sameFile(outputPath, stored))
-            return QStringLiteral("%1 is a file of the store (%2); nothing was written")
-                .arg(outputPath, QDir::toNativeSeparators(stored));
-    }
-    return {};
+    const QString stored = storeFileAt(outputPath);
+    if (stored.isEmpty())
+        return {};
+    return QStringLiteral("%1 is a file of the store (%2); nothing was written")
+        .arg(outputPath, QDir::toNativeSeparators(stored));
 }
 
 } // namespace corvane

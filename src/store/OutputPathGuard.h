@@ -21,6 +21,8 @@ public:
     // Empty when the path may be written; otherwise why not, naming the file.
     QString refusal(const QString &outputPath) const;
     bool allows(const QString &outputPath) const { return refusal(outputPath).isEmpty(); }
+    // The file of the store a path names or leads to; empty for any other.
+    QString storeFileAt(const QString &path) const;
 
     // The store's files, including companions that do not exist right now.
     QStringList protectedPaths() const;

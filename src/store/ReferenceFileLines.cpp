@@ -1,5 +1,6 @@
 #include "ReferenceFileLines.h"
 
+#include "OpenStoreFiles.h"
 #include "StoreError.h"
 #include "TextCodec.h"
 
@@ -11,6 +12,8 @@ namespace corvane
 
 ReferenceFileLines::ReferenceFileLines(const QString &path)
 {
+    if (const QString why = OpenStoreFiles::readRefusal(path); !why.isEmpty())
+        throw StoreError(why);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw StoreError(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));

@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QUrl>
 
 namespace corvane
 {
@@ -23,14 +22,19 @@ ReportQuery::ReportQuery(const QString &storeFolder, const QStringList &attach,
     // Opening read-only would not create a missing file, but say which one.
     if (!QFileInfo(m_path).isFile())
         throw StoreError(QStringLiteral("Cannot open %1: no such file").arg(m_path));
-    openMain(false);
-    if (!canRead()) {
-        // A write-ahead-log file whose shared-memory companion cannot be made
-        // here (a read-only folder or mount): nobody writes it either.
+    // As the store reads its files: an existing shared-memory companion of
+    // the write-ahead log is read as it is where it cannot be made or grown
+    // (a read-only folder or mount, a full disk); without one, nobody writes
+    // the file either and it is read alone.
+    for (const auto mode : {SqliteDb::Mode::ReadOnly, SqliteDb::Mode::ReadOnlySharedMemory}) {
+        openMain(mode);
+        if (canRead())
+            break;
         sqlite3_close_v2(m_db);
         m_db = nullptr;
-        openMain(true);
     }
+    if (!m_db)
+        openMain(SqliteDb::Mode::Immutable);
     sqlite3_busy_timeout(m_db, 5000);
     sqlite3_exec(m_db, "PRAGMA query_only = 1", nullptr, nullptr, nullptr);
     try {
@@ -59,12 +63,12 @@ int ReportQuery::checkTime(void *query)
     return q->m_timedOut ? 1 : 0;
 }
 
-void ReportQuery::openMain(bool immutable)
+void ReportQuery::openMain(SqliteDb::Mode mode)
 {
-    m_immutable = immutable;
+    m_mode = mode;
     const QByteArray name = fileName(m_path);
-    const int flags = SQLITE_OPEN_READONLY | (immutable ? SQLITE_OPEN_URI : 0);
-    if (sqlite3_open_v2(name.constData(), &m_db, flags, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(name.constData(), &m_db, SqliteDb::openingFlags(mode), nullptr) !=
+        SQLITE_OK) {
         const QString why =
             m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");
         sqlite3_close_v2(m_db);
@@ -75,9 +79,7 @@ void ReportQuery::openMain(bool immutable)
 
 QByteArray ReportQuery::fileName(const QString &path) const
 {
-    if (!m_immutable)
-        return path.toUtf8();
-    return QUrl::fromLocalFile(path).toEncoded() + "?immutable=1";
+    return SqliteDb::openingName(path, m_mode);
 }
 
 bool ReportQuery::canRead()

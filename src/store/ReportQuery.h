@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SqliteDb.h"
+
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QString>
@@ -52,19 +54,19 @@ private:
     static int checkTime(void *query);
     void refuseMoreStatements(const char *tail);
     [[noreturn]] void fail(const QString &what) const;
-    void openMain(bool immutable);
+    void openMain(SqliteDb::Mode mode);
     bool canRead();
-    // A path as the engine opens it: a URI when the files are immutable.
+    // A path as the engine opens it in the mode of the main file.
     QByteArray fileName(const QString &path) const;
     void attachFile(const QString &path, const char *schema);
 
     sqlite3 *m_db = nullptr;
     sqlite3_stmt *m_stmt = nullptr;
     QString m_path;
-    bool m_immutable = false;
     qint64 m_timeoutMillis = 0;
     QElapsedTimer m_stepClock;
     bool m_timedOut = false;
+    SqliteDb::Mode m_mode = SqliteDb::Mode::ReadOnly;
     std::unique_ptr<ServerReportQuery> m_server;
 };
 

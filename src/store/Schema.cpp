@@ -2,8 +2,6 @@
 
 #include "StoreError.h"
 
-#include <QFile>
-
 namespace corvane
 {
 
@@ -24,18 +22,6 @@ QString Schema::fileName(File file)
         return QStringLiteral("Alerts.db");
     }
     return {};
-}
-
-void Schema::checkIsSqliteFile(const QString &path)
-{
-    QFile f(path);
-    if (!f.exists() || f.size() == 0)
-        return;
-    if (!f.open(QIODevice::ReadOnly))
-        throw StoreError(QStringLiteral("Cannot read %1: %2").arg(path, f.errorString()));
-    static const QByteArray magic("SQLite format 3\0", 16);
-    if (f.read(16) != magic)
-        throw notOurs(path);
 }
 
 } // namespace corvane

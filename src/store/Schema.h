@@ -23,8 +23,6 @@ public:
     static constexpr int kCurrentVersion = 6;
 
     static QString fileName(File file);
-    // Throws StoreError when an existing file is not an SQLite database.
-    static void checkIsSqliteFile(const QString &path);
     // What a file of the data folder that is not one of ours is refused with;
     // such a file is left as it is.
     static StoreError notOurs(const QString &path);

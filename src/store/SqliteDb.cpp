@@ -4,6 +4,7 @@
 
 #include <QStringList>
 #include <QUrl>
+#include <cerrno>
 
 namespace corvane
 {
@@ -17,15 +18,8 @@ void SqliteDb::open(const QString &path, Mode mode)
 {
     close();
     m_path = path;
-    QByteArray name = path.toUtf8();
-    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
-    if (mode != Mode::ReadWrite)
-        flags = SQLITE_OPEN_READONLY;
-    if (mode == Mode::Immutable) {
-        flags |= SQLITE_OPEN_URI;
-        name = QUrl::fromLocalFile(path).toEncoded() + "?immutable=1";
-    }
-    const int rc = sqlite3_open_v2(name.constData(), &m_db, flags, nullptr);
+    const int rc =
+        sqlite3_open_v2(openingName(path, mode).constData(), &m_db, openingFlags(mode), nullptr);
     if (rc != SQLITE_OK) {
         const QString why =
             m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");
@@ -34,6 +28,30 @@ void SqliteDb::open(const QString &path, Mode mode)
     }
     sqlite3_busy_timeout(m_db, 5000);
     sqlite3_extended_result_codes(m_db, 1);
+}
+
+QByteArray SqliteDb::openingName(const QString &path, Mode mode)
+{
+    switch (mode) {
+    case Mode::ReadOnlySharedMemory:
+        return QUrl::fromLocalFile(path).toEncoded() + "?readonly_shm=1";
+    case Mode::Immutable:
+        return QUrl::fromLocalFile(path).toEncoded() + "?immutable=1";
+    default:
+        return path.toUtf8();
+    }
+}
+
+int SqliteDb::openingFlags(Mode mode)
+{
+    switch (mode) {
+    case Mode::ReadWrite:
+        return SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    case Mode::ReadOnly:
+        return SQLITE_OPEN_READONLY;
+    default:
+        return SQLITE_OPEN_READONLY | SQLITE_OPEN_URI;
+    }
 }
 
 void SqliteDb::setLockWait(int milliseconds)
@@ -51,15 +69,34 @@ void SqliteDb::close()
 
 void SqliteDb::fail(const QString &what) const
 {
-    const QString why = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("not open");
+    const QString why = m_db ? failure(sqlite3_errmsg(m_db)) : QStringLiteral("not open");
     throw StoreError(QStringLiteral("%1 (%2): %3").arg(what, m_path, why));
+}
+
+bool SqliteDb::failedForSpace() const
+{
+    if (!m_db)
+        return false;
+    // The engine says SQLITE_FULL where it writes the files; where it makes
+    // or grows the shared memory, an I/O error whose cause tells.
+    const int code = sqlite3_extended_errcode(m_db) & 0xff;
+    const int cause = sqlite3_system_errno(m_db);
+    return code == SQLITE_FULL || (code == SQLITE_IOERR && (cause == ENOSPC || cause == EDQUOT));
+}
+
+QString SqliteDb::failure(const char *message) const
+{
+    const QString engine = QString::fromUtf8(message ? message : "unknown error");
+    if (!failedForSpace() || (sqlite3_extended_errcode(m_db) & 0xff) == SQLITE_FULL)
+        return engine;
+    return QStringLiteral("the disk is full (%1)").arg(engine);
 }
 
 void SqliteDb::exec(const char *sql)
 {
     char *err = nullptr;
     if (sqlite3_exec(m_db, sql, nullptr, nullptr, &err) != SQLITE_OK) {
-        const QString why = QString::fromUtf8(err ? err : "unknown error");
+        const QString why = failure(err);
         sqlite3_free(err);
         throw StoreError(QStringLiteral("Database error in %1: %2").arg(m_path, why));
     }

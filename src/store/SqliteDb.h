@@ -19,12 +19,18 @@ public:
     SqliteDb(const SqliteDb &) = delete;
     SqliteDb &operator=(const SqliteDb &) = delete;
 
-    // ReadOnly never writes the file; Immutable also promises SQLite that
-    // nobody else does, for a write-ahead-log file on read-only media where
-    // the shared-memory file cannot be made.
-    enum class Mode { ReadWrite, ReadOnly, Immutable };
+    // ReadOnly never writes the file. Reading a write-ahead-log file still
+    // makes or grows its shared-memory companion; where that cannot be done
+    // (a read-only folder, a full disk), ReadOnlySharedMemory reads an
+    // existing companion as it is and keeps the log's index in memory.
+    // Immutable promises SQLite that nobody writes the file, for read-only
+    // media without a companion: the file is read alone.
+    enum class Mode { ReadWrite, ReadOnly, ReadOnlySharedMemory, Immutable };
 
     void open(const QString &path, Mode mode = Mode::ReadWrite);
+    // The name and flags the engine opens a path with in a mode.
+    static QByteArray openingName(const QString &path, Mode mode);
+    static int openingFlags(Mode mode);
     void close();
     bool isOpen() const { return m_db != nullptr; }
     // How long a statement waits for a lock another connection holds.
@@ -42,8 +48,14 @@ public:
 
     // Throws StoreError naming the file and the engine's message.
     [[noreturn]] void fail(const QString &what) const;
+    // Whether the last failure was for want of space on the disk.
+    bool failedForSpace() const;
 
 private:
+    // The engine's message, or that the disk is full where it only says
+    // "disk I/O error".
+    QString failure(const char *message) const;
+
     sqlite3 *m_db = nullptr;
     QString m_path;
 };

@@ -8,6 +8,7 @@
 #include "SqliteTableSql.h"
 #include "StoreError.h"
 
+#include <QFileInfo>
 #include <QStringList>
 #include <QThread>
 
@@ -213,6 +214,26 @@ void SqliteSchema::addMissingIndexes(SqliteDb &db, Schema::File file)
             missing.push_back(index);
     for (const IndexDeclaration &index : missing)
         db.exec(SqliteTableSql::createIndex(index).constData());
+}
+
+void SqliteSchema::checkIsSqliteFile(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists() || info.size() == 0)
+        return;
+    if (!info.isFile())
+        throw StoreError(QStringLiteral("%1 is not a file; it was left as it is.").arg(path));
+    // The engine reads the header, not a descriptor of our own: closing any
+    // descriptor on the file drops every lock this process holds on it, and
+    // another program closing the store would then take our connections for
+    // gone and remove the write-ahead log under them. The engine keeps its
+    // descriptor open while other connections here hold locks. Immutable
+    // reads the file alone, without the log or a lock.
+    SqliteDb probe;
+    probe.open(path, SqliteDb::Mode::Immutable);
+    const int rc = sqlite3_exec(probe.handle(), "PRAGMA schema_version", nullptr, nullptr, nullptr);
+    if ((rc & 0xff) == SQLITE_NOTADB)
+        throw Schema::notOurs(path);
 }
 
 } // namespace corvane

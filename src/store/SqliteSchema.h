@@ -23,6 +23,8 @@ public:
     // StoreError for a file that is not ours or comes from a newer version;
     // false when it would need creating or upgrading first.
     static bool isCurrent(SqliteDb &db, Schema::File file);
+    // Throws StoreError when an existing file is not an SQLite database.
+    static void checkIsSqliteFile(const QString &path);
 
 private:
     static void build(SqliteDb &db, Schema::File file, const SchemaProgress &progress);

@@ -1,6 +1,7 @@
 #include "Store.h"
 
 #include "MessageCompanions.h"
+#include "OpenStoreFiles.h"
 #include "PgConnection.h"
 #include "PgSchema.h"
 #include "ServerUrl.h"
@@ -98,7 +99,8 @@ void Store::open(const QString &appFolder, const SchemaProgress &progress)
         throw StoreError(QStringLiteral("Cannot create the application folder %1").arg(appFolder));
     // Check every file before touching any, so a refused file leaves all three as they were.
     for (Schema::File file : Schema::kFiles)
-        Schema::checkIsSqliteFile(path(file));
+        SqliteSchema::checkIsSqliteFile(path(file));
+    markFilesOpen();
     try {
         for (Schema::File file : Schema::kFiles) {
             db(file).open(path(file));
@@ -133,6 +135,7 @@ bool Store::openReadOnly()
     for (Schema::File file : Schema::kFiles)
         if (!QFileInfo(path(file)).isFile())
             return false;
+    markFilesOpen();
     try {
         for (Schema::File file : Schema::kFiles) {
             openFileReadOnly(file);
@@ -141,6 +144,15 @@ bool Store::openReadOnly()
                 return false;
             }
         }
+    } catch (const StoreError &e) {
+        // A file read alone may look damaged while the disk is full: the
+        // full disk is what to mend.
+        const bool full = !m_warning.isEmpty();
+        close();
+        if (!full)
+            throw;
+        throw StoreError(
+            QStringLiteral("%1: free some space and try again (%2)").arg(diskFull(), e.message()));
     } catch (...) {
         close();
         throw;
@@ -151,16 +163,29 @@ bool Store::openReadOnly()
 
 void Store::openFileReadOnly(Schema::File file)
 {
-    Schema::checkIsSqliteFile(path(file));
+    SqliteSchema::checkIsSqliteFile(path(file));
     SqliteDb &conn = db(file);
-    conn.open(path(file), SqliteDb::Mode::ReadOnly);
-    try {
-        conn.userVersion();
-    } catch (const StoreError &) {
-        // A write-ahead-log file whose shared-memory companion cannot be
-        // made here (a read-only folder or mount): nobody writes it either.
-        conn.open(path(file), SqliteDb::Mode::Immutable);
+    // Reading a write-ahead-log file makes or grows its shared-memory
+    // companion. Where that cannot be done (a read-only folder or mount, a
+    // full disk), an existing companion is read as it is; where there is
+    // none, nobody writes the file either and it is read alone.
+    for (const auto mode : {SqliteDb::Mode::ReadOnly, SqliteDb::Mode::ReadOnlySharedMemory}) {
+        conn.open(path(file), mode);
+        try {
+            conn.userVersion();
+            return;
+        } catch (const StoreError &) {
+            if (conn.failedForSpace())
+                m_warning = diskFull() + QStringLiteral(": the store is only read until space "
+                                                        "is freed");
+        }
     }
+    conn.open(path(file), SqliteDb::Mode::Immutable);
+}
+
+QString Store::diskFull() const
+{
+    return QStringLiteral("The disk holding %1 is full").arg(m_folder);
 }
 
 void Store::openServer(const QString &appFolder, const ServerUrl &url)
@@ -205,8 +230,20 @@ void Store::openReaderOf(const Store &other)
         m_readOnly = true;
         return;
     }
-    openFileReadOnly(Schema::File::AcarsLog);
+    markFilesOpen();
+    try {
+        openFileReadOnly(Schema::File::AcarsLog);
+    } catch (...) {
+        close();
+        throw;
+    }
     m_readOnly = true;
+}
+
+void Store::markFilesOpen()
+{
+    OpenStoreFiles::opened(m_folder);
+    m_filesOpen = true;
 }
 
 void Store::close()
@@ -215,6 +252,10 @@ void Store::close()
     m_readOnly = false;
     for (Schema::File file : Schema::kFiles)
         db(file).close();
+    if (m_filesOpen)
+        OpenStoreFiles::closed(m_folder);
+    m_filesOpen = false;
+    m_warning.clear();
 }
 
 } // namespace corvane

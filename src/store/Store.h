@@ -55,6 +55,9 @@ public:
     // The server's address for messages, or empty for the files.
     QString serverDisplay() const;
     bool isReadOnly() const { return m_readOnly; }
+    // Why the files are read in a lesser way than asked (the disk holding
+    // them is full), for the user; empty when they are not.
+    const QString &warning() const { return m_warning; }
 
     // How long a write waits for another connection's (or process's)
     // transaction before it fails; 5 s unless set.
@@ -88,9 +91,14 @@ private:
 
     bool openReadOnly();
     void openFileReadOnly(Schema::File file);
+    // Files of this process's stores are never opened by other means.
+    void markFilesOpen();
+    QString diskFull() const;
 
     QString m_folder;
     bool m_readOnly = false;
+    bool m_filesOpen = false;
+    QString m_warning;
     std::unique_ptr<SqliteDb> m_acarsLog;
     std::unique_ptr<SqliteDb> m_routes;
     std::unique_ptr<SqliteDb> m_alerts;

@@ -398,15 +398,32 @@ bool StoreCleanup::needsCompacting() const
     return !m_store.onServer();
 }
 
-void StoreCleanup::compact()
+StoreCleanup::Compaction StoreCleanup::compact()
 {
     if (!needsCompacting())
-        return;
+        return {};
     status(QStringLiteral("Compacting the message store..."));
-    MessageCompanions companions(m_store.acarsLog());
+    SqliteDb &db = m_store.acarsLog();
+    Compaction sizes;
+    sizes.bytesBefore = fileBytes(db);
+    MessageCompanions companions(db);
     companions.prepareRenumbering();
-    m_store.acarsLog().exec("VACUUM");
+    db.exec("VACUUM");
     companions.finishRenumbering();
+    // The compacted file waits in the write-ahead log until a checkpoint
+    // copies it back and cuts the file short: done now, so the space is
+    // free when this says so, not when the last program closes the store.
+    // One that cannot finish (a reader holds on) leaves it to a later one.
+    sqlite3_exec(db.handle(), "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
+    sizes.bytesAfter = fileBytes(db);
+    return sizes;
+}
+
+qint64 StoreCleanup::fileBytes(SqliteDb &db)
+{
+    SqliteStatement pages(db, "PRAGMA page_count");
+    SqliteStatement pageSize(db, "PRAGMA page_size");
+    return (pages.step() ? pages.int64(0) : 0) * (pageSize.step() ? pageSize.int64(0) : 0);
 }
 
 } // namespace corvane

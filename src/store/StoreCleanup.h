@@ -51,12 +51,20 @@ public:
     // first.
     Duplicates countDuplicates(const MessageView &view);
 
+    struct Compaction {
+        qint64 bytesBefore = 0; // the message file's size
+        qint64 bytesAfter = 0;
+    };
     // Gives the space of deleted rows back to the file system. A server
     // store reuses the space by itself: it needs no compacting.
-    void compact();
+    Compaction compact();
     bool needsCompacting() const;
 
 private:
+    // The file's size as the engine sees it: what it takes once the
+    // write-ahead log is copied back.
+    static qint64 fileBytes(SqliteDb &db);
+
     struct Survey {
         qint64 messages = 0; // in the table
         qint64 doomed = 0;   // to go

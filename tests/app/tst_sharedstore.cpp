@@ -140,6 +140,59 @@ private slots:
         QCOMPARE(count("SELECT sum(TimesHeard) FROM UniqueAircraft"), total);
     }
 
+    // Messages another program imports show whole in every view the window
+    // offers, and the count follows them unasked.
+    void importsOfAnotherProgramShowWhole()
+    {
+        dataDir = env.newDataDir();
+        Store store;
+        store.open(dataDir);
+        RecorderThread recorder;
+        QVERIFY(recorder.start(dataDir));
+        MainWindow window(store);
+        MessageBrowser browser(window, store);
+        StoreChangeWatcher watcher(store);
+        MainWindowLauncher::followOtherWriters(window, recorder, watcher);
+        MessageGridModel &grid = *browser.model();
+        const auto settled = [&grid](qint64 rows) {
+            QDeadlineTimer deadline(20000);
+            while ((grid.isWorking() || grid.recordCount() != rows) && !deadline.hasExpired())
+                QTest::qWait(20);
+            return grid.recordCount() == rows;
+        };
+        const std::function<void()> views[] = {
+            [&] { browser.sortByColumn(MessageView::Reg); },
+            [&] { browser.sortByColumn(MessageView::Flight); },
+            [&] { browser.search(QStringLiteral("LIVE")); },
+            [&] { browser.clearSearch(); },
+        };
+        constexpr int kPerLog = 30;
+        for (int round = 0; round < 4; ++round) {
+            QByteArray log = "SkySpy log\r\n";
+            for (int i = 0; i < kPerLog; ++i)
+                log += skySpy(round * kPerLog + i);
+            const QString path = env.writeFile(QStringLiteral("round%1.log").arg(round), log);
+            auto import = start({"import", "--decoder", "SkySpy", path});
+            QVERIFY(import->waitForFinished(30000));
+            QVERIFY2(import->exitCode() == 0, import->readAllStandardError().constData());
+            const qint64 total = (round + 1) * kPerLog;
+            QVERIFY2(settled(total), qPrintable(QStringLiteral("round %1: %2 rows shown of %3")
+                                                    .arg(round)
+                                                    .arg(grid.recordCount())
+                                                    .arg(total)));
+            for (const auto &show : views) {
+                show();
+                QVERIFY(settled(total));
+                for (int row = 0; row < grid.rowCount(); ++row)
+                    QVERIFY2(!grid.index(row, MessageView::Reg).data().toString().isEmpty(),
+                             qPrintable(QStringLiteral("round %1: row %2 of %3 is blank")
+                                            .arg(round)
+                                            .arg(row)
+                                            .arg(grid.requestedView().sortColumn())));
+            }
+        }
+    }
+
     // A deletion or compaction in another program holds the write lock for
     // longer than a statement usually waits: the recorder waits it out
     // instead of failing the batch it holds.

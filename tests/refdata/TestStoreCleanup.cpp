@@ -170,7 +170,7 @@ private slots:
     {
         record({"G-A/BA1@01/01/2004 10:00", "G-B/BA1@01/01/2004 10:00"});
         SqliteDb &db = store->acarsLog();
-        db.exec("INSERT INTO LOGSPROCESSED VALUES ('a.log')");
+        db.exec("INSERT INTO LOGSPROCESSED (FileName) VALUES ('a.log')");
         db.exec("INSERT INTO AIRCRAFT (REGISTRATI, \"Heard?\") VALUES ('G-A', 1), ('G-X', 1)");
         db.exec("INSERT INTO CARRIERS (ICAO) VALUES ('BAW')");
         store->routes().exec("INSERT INTO ROUTES VALUES ('BA1', 'A-B')");

@@ -8,6 +8,13 @@ namespace corvane::test
 CorvaneRun CorvaneRun::run(const QStringList &args, const QStringList &env,
                            const std::function<void()> &inChild, int timeoutMs)
 {
+    return runProgram(QStringLiteral(CORVANE_BINARY), args, env, inChild, timeoutMs);
+}
+
+CorvaneRun CorvaneRun::runProgram(const QString &program, const QStringList &args,
+                                  const QStringList &env, const std::function<void()> &inChild,
+                                  int timeoutMs)
+{
     QProcess p;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const QString &entry : env) {
@@ -17,7 +24,7 @@ CorvaneRun CorvaneRun::run(const QStringList &args, const QStringList &env,
     p.setProcessEnvironment(environment);
     if (inChild)
         p.setChildProcessModifier(inChild);
-    p.start(QStringLiteral(CORVANE_BINARY), args);
+    p.start(program, args);
     CorvaneRun r;
     if (!p.waitForFinished(timeoutMs)) {
         p.kill();

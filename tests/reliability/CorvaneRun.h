@@ -19,6 +19,10 @@ struct CorvaneRun {
     // (limits, another user). env entries "NAME=value" are added or replace.
     static CorvaneRun run(const QStringList &args, const QStringList &env = {},
                           const std::function<void()> &inChild = {}, int timeoutMs = 120000);
+    // The same with another copy of the program.
+    static CorvaneRun runProgram(const QString &program, const QStringList &args,
+                                 const QStringList &env = {},
+                                 const std::function<void()> &inChild = {}, int timeoutMs = 120000);
 };
 
 } // namespace corvane::test

@@ -1,11 +1,21 @@
 #include "BenchSupport.h"
 #include "CorvaneRun.h"
+#include "formats/DecoderStream.h"
+#include "recording/RecorderThread.h"
+#include "reports/core/ReportDefinitionParser.h"
+#include "reports/core/ReportError.h"
+#include "store/MessageRecorder.h"
+#include "store/MessageView.h"
+#include "store/MessageViewWorker.h"
 #include "store/PgConnection.h"
+#include "store/Recorder.h"
+#include "store/ReferenceFileLines.h"
 #include "store/ServerUrl.h"
 #include "store/SqliteDb.h"
 #include "store/Store.h"
 #include "store/StoreError.h"
 #include "support/AcarsdecFeed.h"
+#include "support/MessageRecords.h"
 #include "support/TestEnvironment.h"
 #include "support/ThrowawayServer.h"
 
@@ -20,6 +30,7 @@
 #include <csignal>
 #include <latch>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -28,7 +39,8 @@ using corvane::test::CorvaneRun;
 
 // The store under faults a careful user or a hostile file system brings:
 // outputs aimed at the store, an empty folder name, read-only stores, a full
-// disk and two processes creating one store at once.
+// disk, two processes creating one store at once and commands run beside a
+// window that holds it open.
 class StoreFaultsTest : public QObject
 {
     Q_OBJECT
@@ -42,11 +54,17 @@ private slots:
     void fullDiskCountsOnlyWhatWasCommitted();
     void serverLostMidImportGoesOnLater();
     void pausedServerLetsTheStationStop();
+    void storeOnAFullDiskIsRead_data();
+    void storeOnAFullDiskIsRead();
     void concurrentCreationOfOneStore();
     void concurrentCreationOnThreads();
+    void commandsBesideTheWindowKeepItsLog();
+    void storeFilesAreNotReadAsInput_data();
+    void storeFilesAreNotReadAsInput();
 
 private:
     QString importedStore();
+    QString programForOthers();
     static qint64 count(const QString &dbPath, const char *sql);
     static QByteArray digest(const QString &path);
     // "not read past record R", "records 1 to S are stored": R (0 when the
@@ -194,6 +212,23 @@ void openPathForOthers(const QString &path)
                                       QFileDevice::ExeGroup);
 }
 
+// Whether the other user can run the program: not from a clone in a home
+// folder only its owner may enter (/root).
+bool othersCanRun(const QString &program)
+{
+    if (::geteuid() != 0)
+        return true;
+    const QByteArray path = QFile::encodeName(program);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        runAsNobodyWhenRoot();
+        ::_exit(::access(path.constData(), X_OK) == 0 ? 0 : 1);
+    }
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+}
+
 void makeReadOnly(const QString &dir)
 {
     const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
@@ -204,8 +239,27 @@ void makeReadOnly(const QString &dir)
 }
 } // namespace
 
+QString StoreFaultsTest::programForOthers()
+{
+    const QString built = QStringLiteral(CORVANE_BINARY);
+    if (othersCanRun(built))
+        return built;
+    const QString folder = m_env->newDataDir();
+    const QString copy = folder + "/corvane";
+    if (!QFile::copy(built, copy))
+        return {};
+    QFile::setPermissions(copy, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                    QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                    QFileDevice::ExeOther);
+    openPathForOthers(folder);
+    return othersCanRun(copy) ? copy : QString();
+}
+
 void StoreFaultsTest::readOnlyStoreIsRead()
 {
+    const QString program = programForOthers();
+    if (program.isEmpty())
+        QSKIP("the user nobody can reach neither the program nor a copy in the temporary folder");
     const QString dir = importedStore();
     const QString empty = m_env->newDataDir();
     const QString outDir = m_env->newDataDir();
@@ -217,20 +271,22 @@ void StoreFaultsTest::readOnlyStoreIsRead()
     QFile::setPermissions(outDir, QFileDevice::Permissions(0x7777));
     const QStringList env{"XDG_CONFIG_HOME=" + outDir, "HOME=" + outDir};
 
-    const auto info = CorvaneRun::run({"--data-dir", dir, "info"}, env, runAsNobodyWhenRoot);
+    const auto info =
+        CorvaneRun::runProgram(program, {"--data-dir", dir, "info"}, env, runAsNobodyWhenRoot);
     QVERIFY2(info.status == 0, info.err.constData());
     QVERIFY(info.out.contains("messages: 2\n"));
     QVERIFY(info.out.contains("heard aircraft: 2\n"));
 
-    const auto text = CorvaneRun::run({"--data-dir", dir, "text-file", outDir + "/list.txt"}, env,
-                                      runAsNobodyWhenRoot);
+    const auto text = CorvaneRun::runProgram(
+        program, {"--data-dir", dir, "text-file", outDir + "/list.txt"}, env, runAsNobodyWhenRoot);
     QVERIFY2(text.status == 0, text.err.constData());
     QVERIFY(text.out.startsWith("2 messages written"));
     // Reading wrote nothing beside the store.
     QCOMPARE(QDir(dir).entryList(QDir::Files).size(), 4); // three databases and "new"
 
     // A store that does not exist cannot be made there: said plainly.
-    const auto none = CorvaneRun::run({"--data-dir", empty, "info"}, env, runAsNobodyWhenRoot);
+    const auto none =
+        CorvaneRun::runProgram(program, {"--data-dir", empty, "info"}, env, runAsNobodyWhenRoot);
     QCOMPARE(none.status, 1);
     QVERIFY2(none.err.contains("cannot be written"), none.err.constData());
     QVERIFY(QDir(empty).entryList(QDir::Files).isEmpty());
@@ -386,6 +442,59 @@ void StoreFaultsTest::pausedServerLetsTheStationStop()
     QVERIFY(QFile::exists(dir + "/held-messages.dat"));
 }
 
+void StoreFaultsTest::storeOnAFullDiskIsRead_data()
+{
+    QTest::addColumn<bool>("fullDisk");
+    QTest::newRow("a file size limit") << false;
+    QTest::newRow("a full disk") << true;
+}
+
+void StoreFaultsTest::storeOnAFullDiskIsRead()
+{
+    // Messages still in the write-ahead log, whose shared memory must be
+    // made again to read them, where it cannot be: they are read all the
+    // same, and a full disk is named, not taken for a damaged file.
+    QFETCH(bool, fullDisk);
+    const QString dir = m_env->newDataDir();
+    if (fullDisk && (::geteuid() != 0 || QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=4m",
+                                                                     "tmpfs", dir}) != 0))
+        QSKIP("a full disk needs a small file system mounted, which only root may do");
+    const auto unmount = qScopeGuard([&] {
+        if (fullDisk)
+            QProcess::execute("umount", {dir});
+    });
+    const QString source = m_env->newDataDir();
+    Store store;
+    store.open(source);
+    MessageRecorder recorder(store);
+    for (int i = 0; i < 50; ++i)
+        recorder.storeMessage(
+            test::message(QStringLiteral("G-F%1").arg(i), "BA1", "08/12/2026 10:00"), nullptr);
+    recorder.commitBatch();
+    for (const char *file : {"acarslog.db", "routes.db", "Alerts.db"})
+        for (const char *suffix : {"", "-wal"})
+            QVERIFY(QFile::copy(source + '/' + file + suffix, dir + '/' + file + suffix));
+    if (fullDisk) {
+        QFile filler(dir + "/filler");
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        const QByteArray page(4096, 'x');
+        while (filler.write(page) == page.size() && filler.flush()) {
+        }
+    }
+
+    const auto info = CorvaneRun::run({"--data-dir", dir, "info"}, {}, [fullDisk] {
+        if (fullDisk)
+            return;
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    QVERIFY2(info.status == 0, info.err.constData());
+    QVERIFY2(info.out.contains("messages: 50\n"), info.out.constData());
+    if (fullDisk)
+        QVERIFY2(info.err.contains("is full"), info.err.constData());
+}
+
 void StoreFaultsTest::concurrentCreationOfOneStore()
 {
     const QString log = test::TestEnvironment::fixture("airnav-two-records.log");
@@ -426,6 +535,99 @@ void StoreFaultsTest::concurrentCreationOnThreads()
         QVERIFY2(failures[0].isEmpty(), qPrintable(failures[0]));
         QVERIFY2(failures[1].isEmpty(), qPrintable(failures[1]));
     }
+}
+
+void StoreFaultsTest::commandsBesideTheWindowKeepItsLog()
+{
+    // This process holds the store as the window does: its own connections,
+    // the recorder thread's and the view worker's, opened one after another.
+    // Another program that took them for gone would remove the write-ahead
+    // logs when it closes, and what is recorded next would reach no file.
+    const QString dir = m_env->newDataDir();
+    Store window;
+    window.open(dir);
+    RecorderThread recorder;
+    QVERIFY(recorder.start(dir));
+    MessageViewWorker views(window);
+    qint64 stored = 0;
+    for (int round = 0; round < 10; ++round) {
+        recorder.submit([round](RecorderJobContext &c) {
+            for (int i = 0; i < 20; ++i)
+                c.recorder.storeMessage(test::message(QStringLiteral("G-R%1").arg(round),
+                                                      QStringLiteral("BA%1").arg(i),
+                                                      QStringLiteral("08/12/2026 10:00")),
+                                        nullptr);
+            c.recorder.commitBatch();
+        });
+        recorder.drain();
+        stored += 20;
+        views.request(MessageView::all());
+        QVERIFY(views.waitForLatest(60000));
+        QCOMPARE(views.takeLatest()->computed.count, stored);
+
+        const auto info = CorvaneRun::run({"--data-dir", dir, "info"});
+        QVERIFY2(info.out.contains("messages: " + QByteArray::number(stored) + '\n'),
+                 info.out.constData());
+        const auto alerts = CorvaneRun::run({"--data-dir", dir, "alerts", "log"});
+        QVERIFY2(alerts.status == 0, alerts.err.constData());
+        for (const char *file : {"acarslog.db", "routes.db", "Alerts.db"})
+            for (const char *suffix : {"-wal", "-shm"}) {
+                const QString path = dir + '/' + file + suffix;
+                QVERIFY2(QFileInfo::exists(path),
+                         qPrintable(QStringLiteral("round %1: %2 is gone").arg(round).arg(path)));
+            }
+    }
+}
+
+void StoreFaultsTest::storeFilesAreNotReadAsInput_data()
+{
+    QTest::addColumn<QString>("reader");
+    QTest::addColumn<QString>("file");
+    QTest::newRow("the message file as a log") << "log"
+                                               << "acarslog.db";
+    QTest::newRow("a write-ahead log as an aircraft list") << "list"
+                                                           << "Alerts.db-wal";
+    QTest::newRow("a link to shared memory as a report") << "report"
+                                                         << "link to routes.db-shm";
+}
+
+void StoreFaultsTest::storeFilesAreNotReadAsInput()
+{
+    // Reading a file of a store this process has open would drop its locks
+    // as surely as the store's own opening did.
+    QFETCH(QString, reader);
+    QFETCH(QString, file);
+    const QString dir = m_env->newDataDir();
+    Store window;
+    window.open(dir);
+    QString path = dir + '/' + file;
+    if (file.startsWith("link to ")) {
+        path = m_env->newDataDir() + "/report.rpt";
+        QVERIFY(QFile::link(dir + '/' + file.mid(8), path));
+    }
+    QString why;
+    if (reader == "log") {
+        DecoderStream stream;
+        QVERIFY(!stream.openFile(path, &why));
+    } else if (reader == "list") {
+        try {
+            ReferenceFileLines lines(path);
+        } catch (const StoreError &e) {
+            why = e.message();
+        }
+    } else {
+        try {
+            ReportDefinitionParser::load(path);
+        } catch (const ReportError &e) {
+            why = e.text();
+        }
+    }
+    QVERIFY2(why.contains("is a file of the store"), qPrintable(why));
+
+    const auto alerts = CorvaneRun::run({"--data-dir", dir, "alerts", "log"});
+    QVERIFY2(alerts.status == 0, alerts.err.constData());
+    for (const char *name : {"acarslog.db-wal", "routes.db-shm", "Alerts.db-wal"})
+        QVERIFY2(QFileInfo::exists(dir + '/' + name), name);
 }
 
 QTEST_GUILESS_MAIN(StoreFaultsTest)

@@ -1,6 +1,7 @@
 #include "ReportDefinitionParser.h"
 
 #include "ReportError.h"
+#include "store/OpenStoreFiles.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -228,6 +229,8 @@ ReportDefinition ReportDefinitionParser::parse(const QByteArray &bytes, const QS
 ReportDefinition ReportDefinitionParser::load(const QString &path)
 {
     const QString name = QFileInfo(path).fileName();
+    if (const QString why = OpenStoreFiles::readRefusal(path); !why.isEmpty())
+        throw ReportError(ReportError::FileNotFound, why);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw ReportError(ReportError::FileNotFound,

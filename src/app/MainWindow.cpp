@@ -373,7 +373,6 @@ QWidget *MainWindow::buildButtonRow()
 
     m_live = new QPushButton(QStringLiteral("Li&ve data"), row);
     m_live->setObjectName(QStringLiteral("cmdLive"));
-    m_live->setStyleSheet(QStringLiteral("QPushButton#cmdLive { background-color: #ff0000; }"));
     connect(m_live, &QPushButton::clicked, this, [this] { call(onLiveClicked); });
 
     m_ddeServer = new QCheckBox(QStringLiteral("DDE Server"), row);

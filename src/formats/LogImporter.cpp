@@ -91,6 +91,11 @@ QString LogImporter::newPairsPath() const
     return QDir(m_folder).filePath(NewPairsFile::fileName());
 }
 
+QString LogImporter::refusalText(const QString &path, const QString &why)
+{
+    return QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), why);
+}
+
 QString LogImporter::progressText(const QString &name, qint64 stored)
 {
     return QStringLiteral("Processing log %1, record %2").arg(name).arg(stored);
@@ -146,7 +151,7 @@ ImportResult LogImporter::importFile(const LogFormat &format, const QString &pat
             result.read = false;
             result.error = reader->refusalMessage();
             newPairs.close();
-            obs.message(result.error);
+            obs.message(refusalText(path, result.error));
             return result;
         }
         RecordLoop::run(
@@ -154,6 +159,16 @@ ImportResult LogImporter::importFile(const LogFormat &format, const QString &pat
             [&recordedName] { return recordedName; }, result);
         result.cancelled = obs.cancelled();
         m_recorder.commitBatch();
+        // A file of another decoder's making gives nothing but rejections.
+        const QString refused = result.stored == 0 ? reader->refusalAfterRead() : QString();
+        if (!refused.isEmpty()) {
+            result.read = false;
+            result.error = refused;
+            newPairs.close();
+            obs.message(refusalText(path, result.error));
+            obs.finishLog();
+            return result;
+        }
     } catch (const StoreError &e) {
         m_recorder.rollbackBatch();
         result.takeBack(m_recorder.takeRolledBack());

@@ -126,6 +126,8 @@ private slots:
         Dialogs::queueAnswer(Dialogs::Answer::Yes);
         trigger("mnuDatabaseBrellwickRoutes");
         QCOMPARE(Dialogs::shownMessages(), messages);
+        QCOMPARE(Dialogs::offeredFilters(),
+                 QStringList{"Brellwick route files (*.bwd);;All files (*)"});
         if (!panel.isEmpty())
             QCOMPARE(window->panelText(1), panel);
         SqliteStatement st(store->routes(), "SELECT FLIGHT FROM ROUTES");

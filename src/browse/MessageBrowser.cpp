@@ -232,6 +232,10 @@ void MessageBrowser::showNewView()
 {
     showFirstRow();
     m_window.setPanelText(4, countText(m_model->recordCount()));
+    // The detail panel shows the grid's current message, or none: never one
+    // the new view left out.
+    if (onCurrentMessageChanged)
+        onCurrentMessageChanged(currentMessage());
 }
 
 void MessageBrowser::showWorking(bool working)
@@ -289,10 +293,12 @@ void MessageBrowser::chooseFilterType(int type)
 
     switch (type) {
     case FlightNumber:
-        fillFilterValues(true);
-        break;
     case Registration:
-        fillFilterValues(false);
+        fillFilterValues(type == FlightNumber);
+        // Until a value is picked the grid shows what the empty box says:
+        // every message, not the rows of the filter before.
+        if (m_model->requestedView().filter() != MessageView::Filter::All)
+            setView(searched(MessageView::all()), [this] { showNewView(); });
         break;
     case AllRecords: {
         const QSignalBlocker blocker(box);
@@ -303,6 +309,9 @@ void MessageBrowser::chooseFilterType(int type)
     }
     case ByDate: {
         PickDateDialog picker(&m_window);
+        // It opens at the range last picked; before that, at today.
+        if (m_dateFrom >= PickDateDialog::earliest())
+            picker.setDates(m_dateFrom, m_dateTo);
         if (beforeDialog)
             beforeDialog(picker);
         if (Dialogs::exec(picker) == QDialog::Accepted) {
@@ -310,6 +319,10 @@ void MessageBrowser::chooseFilterType(int type)
             m_dateTo = picker.to();
         }
         setView(searched(MessageView::byDate(m_dateFrom, m_dateTo)), [this] { showNewView(); });
+        // The box says which days are shown.
+        const QSignalBlocker blocker(box);
+        box->clear();
+        box->setEditText(dateRangeText(m_dateFrom, m_dateTo));
         break;
     }
     default:
@@ -317,6 +330,12 @@ void MessageBrowser::chooseFilterType(int type)
     }
     m_sort->reset(MessageView::Time);
     m_window.setPanelText(4, countText(m_model->recordCount()));
+}
+
+QString MessageBrowser::dateRangeText(const QDate &from, const QDate &to)
+{
+    const QString format = QStringLiteral("dd/MM/yyyy");
+    return from.toString(format) + QStringLiteral(" - ") + to.toString(format);
 }
 
 void MessageBrowser::pickFilterValue(const QString &value)

@@ -66,6 +66,10 @@ public:
     void showRecordCount();
     void tabChanged(int tab);
     void writeTextFile();
+    // The By Date filter's range as its value box shows it.
+    static QString dateRangeText(const QDate &from, const QDate &to);
+    // What panel 1 says once the text file is written.
+    static QString textFileWrittenText(qint64 messages, const QString &path);
     void clearNewList();
 
     // The days of the "By Date" filter, as last picked; they start at the

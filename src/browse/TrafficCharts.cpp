@@ -6,7 +6,10 @@
 #include <QChart>
 #include <QChartView>
 #include <QGridLayout>
+#include <QHorizontalBarSeries>
 #include <QValueAxis>
+
+#include <algorithm>
 
 namespace corvane
 {
@@ -19,14 +22,34 @@ const char *const kTitles[] = {"Messages per hour (last 24 hours)",
                                "Top operators (last 30 days)"};
 const char *const kNames[] = {"chtPerHour", "chtPerDay", "chtLabels", "chtOperators"};
 
+// Two characters a bar, so that 24 hours and 30 days keep their labels
+// upright and whole in a small chart; the titles give the period.
 QString hourOf(const QString &key)
 {
     return key.mid(11, 2); // "YYYY-MM-DD HH:00"
 }
 
-QString dayAndMonth(const QString &key)
+QString dayOf(const QString &key)
 {
-    return key.mid(8, 2) + '/' + key.mid(5, 2);
+    return key.mid(8, 2); // "YYYY-MM-DD"
+}
+
+// Ticks at whole numbers, a 1, 2 or 5 step apart, about five of them, for
+// any highest count (an empty chart too).
+void setCountAxis(QValueAxis *axis, qint64 highest)
+{
+    qint64 step = 1;
+    for (qint64 decade = 1; highest > step * 5; decade *= 10)
+        for (qint64 m : {1, 2, 5}) {
+            step = m * decade;
+            if (highest <= step * 5)
+                break;
+        }
+    axis->setLabelFormat(QStringLiteral("%d"));
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(0);
+    axis->setTickInterval(double(step));
+    axis->setRange(0, double(qMax<qint64>((highest + step - 1) / step, 1) * step));
 }
 
 QString asShown(const QString &key)
@@ -61,7 +84,7 @@ TrafficCharts::TrafficCharts(QWidget *parent) : QWidget(parent)
 void TrafficCharts::show(StoreStatistics &statistics, const QDateTime &now)
 {
     draw(PerHour, statistics.perHour(now), &hourOf);
-    draw(PerDay, statistics.perDay(now.date()), &dayAndMonth);
+    draw(PerDay, statistics.perDay(now.date()), &dayOf);
     draw(Labels, statistics.topLabels(now.date()), &asShown);
     draw(Operators, statistics.topOperators(now.date()), &asShown);
 }
@@ -77,29 +100,37 @@ void TrafficCharts::draw(Chart which, const std::vector<StoreStatistics::Count> 
         delete axis;
     }
 
+    // Labels and operators lie on their side: their names get a line's
+    // width instead of a bar's, and the most heard is drawn at the top.
+    const bool named = which == Labels || which == Operators;
+    std::vector<StoreStatistics::Count> ordered = counts;
+    if (named)
+        std::reverse(ordered.begin(), ordered.end());
     auto *bars = new QBarSet(QStringLiteral("Messages"));
     QStringList categories;
     qint64 highest = 0;
-    for (const StoreStatistics::Count &c : counts) {
+    for (const StoreStatistics::Count &c : ordered) {
         *bars << double(c.messages);
         categories << label(c.key);
         highest = qMax(highest, c.messages);
     }
-    auto *series = new QBarSeries;
+    QAbstractBarSeries *series =
+        named ? static_cast<QAbstractBarSeries *>(new QHorizontalBarSeries) : new QBarSeries;
     series->append(bars);
     chart->addSeries(series);
 
-    auto *x = new QBarCategoryAxis;
-    x->append(categories);
-    x->setLabelsAngle(categories.size() > 12 ? -90 : 0);
-    chart->addAxis(x, Qt::AlignBottom);
-    series->attachAxis(x);
-    auto *y = new QValueAxis;
-    y->setLabelFormat(QStringLiteral("%d"));
-    y->setRange(0, double(qMax<qint64>(highest, 1)));
-    y->applyNiceNumbers();
-    chart->addAxis(y, Qt::AlignLeft);
-    series->attachAxis(y);
+    auto *names = new QBarCategoryAxis;
+    names->append(categories);
+    QFont small = names->labelsFont();
+    small.setPointSizeF(qMax(6.0, small.pointSizeF() - 1));
+    names->setLabelsFont(small);
+    chart->addAxis(names, named ? Qt::AlignLeft : Qt::AlignBottom);
+    series->attachAxis(names);
+    auto *values = new QValueAxis;
+    setCountAxis(values, highest);
+    values->setLabelsFont(small);
+    chart->addAxis(values, named ? Qt::AlignBottom : Qt::AlignLeft);
+    series->attachAxis(values);
 }
 
 } // namespace corvane

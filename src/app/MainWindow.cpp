@@ -132,16 +132,19 @@ void MainWindow::buildMenus()
         {"mnuFile", "mnuFileExit", "E&xit"},
         {nullptr, "mnuLog", "&Log"},
         {"mnuLog", "mnuLogImport", "&Import..."},
-        {"mnuLog", "mnuLogAlerts", "Setup Alerts..."},
-        {"mnuLog", "mnuLogShowAlerts", "Show Alerts..."},
+        {"mnuLog", "mnuLogAlerts", "Setup &Alerts..."},
+        {"mnuLog", "mnuLogShowAlerts", "&Show Alerts..."},
+        // The one item that cannot be undone comes last, apart, so that the
+        // menu never opens on it.
         {nullptr, "mnuDatabase", "&Database"},
-        {"mnuDatabase", "mnuDatabaseDeleteAllRecords", "Delete all records from database..."},
         {"mnuDatabase", "mnuDatabaseEditAircraft", "&Edit Aircraft Database..."},
-        {"mnuDatabase", "mnuDatabaseImportAircraft", "Update Aircraft Data from CSV file..."},
-        {"mnuDatabase", "mnuDatabaseEditRoutes", "View/Edit Routes..."},
-        {"mnuDatabase", "mnuDatabaseBrellwickRoutes", "Update Routes from Brellwick..."},
-        {"mnuDatabase", "mnuDatabaseEditCarriers", "Edit Carriers Database..."},
-        {"mnuDatabase", "mnuDatabaseRemoveDuplicates", "Remove duplicates"},
+        {"mnuDatabase", "mnuDatabaseImportAircraft", "&Update Aircraft Data from CSV file..."},
+        {"mnuDatabase", "mnuDatabaseEditRoutes", "View/Edit &Routes..."},
+        {"mnuDatabase", "mnuDatabaseBrellwickRoutes", "Update Routes from &Brellwick..."},
+        {"mnuDatabase", "mnuDatabaseEditCarriers", "Edit &Carriers Database..."},
+        {"mnuDatabase", "mnuDatabaseRemoveDuplicates", "Re&move duplicates"},
+        {"mnuDatabase", nullptr, nullptr},
+        {"mnuDatabase", "mnuDatabaseDeleteAllRecords", "&Delete all records from database..."},
         {nullptr, "mnuReports", "&Reports"},
         {"mnuReports", "mnuReportsAllLogRecords", "All lo&g records"},
         {"mnuReports", "mnuReportsAllByDate", "All - by Date"},
@@ -164,6 +167,10 @@ void MainWindow::buildMenus()
 
     QMenu *current = nullptr;
     for (const Item &item : kMenus) {
+        if (!item.name) {
+            current->addSeparator();
+            continue;
+        }
         const QString name = QString::fromLatin1(item.name);
         const QString caption = QString::fromLatin1(item.caption);
         if (!item.menu) {

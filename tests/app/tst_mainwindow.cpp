@@ -13,9 +13,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QSet>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -290,6 +292,8 @@ private slots:
             QVERIFY2(menu, qPrintable(menuName));
             QVERIFY(menu->isEnabled());
             for (QAction *action : menu->actions()) {
+                if (action->isSeparator())
+                    continue;
                 ++items;
                 QVERIFY2(action->objectName().startsWith(QStringLiteral("mnu")),
                          qPrintable(action->text()));
@@ -300,6 +304,42 @@ private slots:
         QCOMPARE(w.menuItem(QStringLiteral("mnuReportsAllLogRecords"))->text(),
                  QStringLiteral("All lo&g records"));
         QCOMPARE(w.menuItem(QStringLiteral("mnuHelpHelp"))->shortcut(), QKeySequence(Qt::Key_F1));
+    }
+
+    // Every Database item and every button of the window has an access key
+    // of its own, and the Database menu does not open on its deletion.
+    void accessKeysAreTheirOwn()
+    {
+        MainWindow w(m_store);
+        w.startUp();
+        const auto key = [](const QString &text) {
+            const qsizetype at = text.indexOf(u'&');
+            return at >= 0 && at + 1 < text.size() ? text[at + 1].toUpper() : QChar();
+        };
+        const auto distinct = [&key](const QStringList &texts) {
+            QSet<QChar> seen;
+            for (const QString &t : texts) {
+                if (key(t).isNull() || seen.contains(key(t)))
+                    return false;
+                seen.insert(key(t));
+            }
+            return true;
+        };
+        QStringList database;
+        for (QAction *action : w.menu("mnuDatabase")->actions())
+            if (!action->isSeparator())
+                database << action->text();
+        QVERIFY2(distinct(database), qPrintable(database.join('|')));
+        QVERIFY(w.menu("mnuDatabase")->actions().first()->objectName() !=
+                QStringLiteral("mnuDatabaseDeleteAllRecords"));
+        QStringList bar;
+        for (QAction *action : w.menuBar()->actions())
+            bar << action->text();
+        for (QPushButton *b :
+             {w.importButton(), w.liveButton(), w.exitButton(), w.textFileButton()})
+            bar << b->text();
+        bar << QStringLiteral("Stop Lin&k");
+        QVERIFY2(distinct(bar), qPrintable(bar.join('|')));
     }
 
     void buttonsAndMenusReachTheHooks()

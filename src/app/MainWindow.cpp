@@ -546,15 +546,23 @@ void MainWindow::fitOnScreen()
     if (!screen)
         return;
     const QRect area = screen->availableGeometry();
-    const QSize decoration = frameGeometry().size() - size();
-    const QSize room = area.size() - decoration;
+    const QSize room = area.size() - decoration();
     if (width() > room.width() || height() > room.height())
         resize(size().boundedTo(room).expandedTo(minimumSize()));
-    const QSize frame = frameGeometry().size();
+    const QSize frame = size() + decoration();
     const int left = qMax(area.left(), qMin(x(), area.right() + 1 - frame.width()));
     const int top = qMax(area.top(), qMin(y(), area.bottom() + 1 - frame.height()));
     if (QPoint(left, top) != pos())
         move(left, top);
+}
+
+QSize MainWindow::decoration() const
+{
+    // Until the window manager has framed the window (and where none does)
+    // the frame is not known: a usual title bar and border are allowed for,
+    // or the frame would push the status bar below the screen.
+    const QSize known = frameGeometry().size() - size();
+    return known.height() > 0 ? known : QSize(8, 40);
 }
 
 void MainWindow::centreOnScreen()
@@ -563,7 +571,7 @@ void MainWindow::centreOnScreen()
     if (!screen)
         return;
     const QRect area = screen->availableGeometry();
-    const QSize frame = frameGeometry().size();
+    const QSize frame = size() + decoration();
     const int left = area.x() + qMax(0, (area.width() - frame.width()) / 2);
     const int top = area.y() + qMax(0, (area.height() - frame.height()) / 2);
     move(left, top);

@@ -28,13 +28,13 @@ using namespace corvane;
 namespace
 {
 
-// The window's frame, known only once it is shown, may move its centre by a
-// few pixels.
+// The window is centred before it is shown, its frame not yet known: a
+// title bar is allowed for, which the frame it gets may not fill.
 bool isCentred(const QWidget &window)
 {
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     const QPoint offset = window.frameGeometry().center() - area.center();
-    return qAbs(offset.x()) <= 4 && qAbs(offset.y()) <= 4;
+    return qAbs(offset.x()) <= 4 && qAbs(offset.y()) <= 24;
 }
 
 void storePosition(const QString &left, const QString &top)

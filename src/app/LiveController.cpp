@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QEvent>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QLocale>
@@ -61,6 +62,21 @@ LiveController::LiveController(MainWindow &window, RecorderThread &recorder)
             [this](const QString &text) { m_window.liveDataSink()->setPlainText(text); });
     m_colour = buttonFace();
     window.onLiveClicked = [this] { cmdLiveClick(); };
+    window.installEventFilter(this);
+}
+
+bool LiveController::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != &m_window || event->type() != QEvent::Close || !m_window.isLinked())
+        return QObject::eventFilter(watched, event);
+    // As an import does: the user may have closed the wrong window.
+    if (!Dialogs::question(&m_window, closeQuestion())) {
+        event->ignore();
+        return true;
+    }
+    // What has arrived is recorded before the window goes.
+    stopLink();
+    return QObject::eventFilter(watched, event);
 }
 
 LiveController::~LiveController()

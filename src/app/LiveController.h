@@ -58,6 +58,15 @@ public:
     // The colour the button shows now.
     QString buttonColour() const { return m_colour; }
 
+    // Asked when the window is closed while a link records.
+    static QString closeQuestion()
+    {
+        return QStringLiteral("The live link is recording. Stop it and close?");
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void startLink();
     void stopLink();

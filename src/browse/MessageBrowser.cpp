@@ -478,9 +478,12 @@ void MessageBrowser::tabChanged(int)
 
 void MessageBrowser::writeTextFile()
 {
-    const QString path = Dialogs::saveFile(&m_window, QStringLiteral("Create text file"));
+    QString path = Dialogs::saveFile(&m_window, QStringLiteral("Create text file"), QString(),
+                                     QStringLiteral("Text files (*.txt);;All files (*)"));
     if (path.isEmpty())
         return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".txt");
 
     QProgressDialog progress(QStringLiteral("Writing the text file..."), QStringLiteral("&Cancel"),
                              0, 100, &m_window);
@@ -516,9 +519,16 @@ void MessageBrowser::writeTextFile()
     case MessageTextFile::Result::Written:
         break;
     }
+    m_window.setPanelText(1, textFileWrittenText(writer.rowsWritten(), path));
     if (Dialogs::question(&m_window, QStringLiteral("View Text file?")))
         Dialogs::openDocumentOrSay(&m_window, path);
-    m_window.setPanelText(1, QStringLiteral("Printing to file complete."));
+}
+
+QString MessageBrowser::textFileWrittenText(qint64 messages, const QString &path)
+{
+    return QStringLiteral("Text file of %1 %2 written to %3.")
+        .arg(QLocale().toString(messages),
+             messages == 1 ? QStringLiteral("message") : QStringLiteral("messages"), path);
 }
 
 void MessageBrowser::clearNewList()

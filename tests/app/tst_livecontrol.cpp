@@ -199,6 +199,24 @@ private slots:
         click();
     }
 
+    // Closing the window while a link records asks first, as an import does.
+    void closingWhileLinkedAsksFirst()
+    {
+        window->settings().setDdeType("SkySpy");
+        LinkServer server;
+        QVERIFY(server.listen("SkySpy", "ACARS", "LiveData"));
+        window->show();
+        click();
+        QTRY_COMPARE(server.clientCount(), 1);
+        QVERIFY(!window->close()); // unattended, the answer is No
+        QCOMPARE(Dialogs::shownMessages(), QStringList{LiveController::closeQuestion()});
+        QVERIFY(window->isVisible() && window->isLinked());
+        server.setValue(skySpy("G-LAST"));
+        Dialogs::queueAnswer(Dialogs::Answer::Yes);
+        QTRY_VERIFY(window->close());
+        verifyStopped(LiveController::buttonFace());
+    }
+
     void decoderGoingAwayStopsTheLink()
     {
         window->settings().setDdeType("POSFIX");

@@ -434,7 +434,7 @@ private slots:
                                             "                   B747-436" + QString(12, ' '), ""}));
         QCOMPARE(Dialogs::shownMessages(), QStringList{"View Text file?"});
         QCOMPARE(Dialogs::openedUrls(), QList<QUrl>{QUrl::fromLocalFile(path)});
-        QCOMPARE(window->panelText(1), QStringLiteral("Printing to file complete."));
+        QCOMPARE(window->panelText(1), MessageBrowser::textFileWrittenText(3, path));
 
         // Without lookups both columns stay empty; a cancelled dialog writes nothing.
         QCOMPARE(MessageTextFile::lineFor("G-CCCC", "BA003", "", ""),

@@ -601,7 +601,7 @@ QString MainWindow::titleText(const QDateTime &now, bool linked, const QString &
 {
     const QDate date = now.date();
     const QTime time = now.time();
-    QString title = QStringLiteral("ACARS  Corvane ") + versionText() + QStringLiteral(" - ") +
+    QString title = QStringLiteral("ACARS Corvane ") + versionText() + QStringLiteral(" - ") +
                     QStringLiteral("%1 %2 %3 %4:%5")
                         .arg(date.day(), 2, 10, QLatin1Char('0'))
                         .arg(MessageTime::monthAbbreviation(date.month()))

@@ -18,7 +18,7 @@ AircraftDetailDialog::AircraftDetailDialog(Source source, const AircraftRecord &
     : QDialog(parent)
 {
     setObjectName(objectNameFor(source));
-    setWindowTitle(QStringLiteral("ACARS  Corvane Aircraft Detail"));
+    setWindowTitle(QStringLiteral("ACARS Corvane Aircraft Detail"));
     setModal(true);
     auto *layout = new QVBoxLayout(this);
     m_form = new QFormLayout;

@@ -16,7 +16,7 @@ namespace corvane
 PickDateDialog::PickDateDialog(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmPickDate"));
-    setWindowTitle(QStringLiteral("ACARS  Corvane Date Picker"));
+    setWindowTitle(QStringLiteral("ACARS Corvane Date Picker"));
 
     const QDate today = QDate::currentDate();
     const auto makePicker = [this, today](const char *name) {

@@ -18,7 +18,7 @@ namespace corvane
 RouteEditor::RouteEditor(Store &store, QWidget *parent) : QDialog(parent), m_store(store)
 {
     setObjectName(QStringLiteral("frmRoutes"));
-    setWindowTitle(QStringLiteral("ACARS  Corvane - Routes Database"));
+    setWindowTitle(QStringLiteral("ACARS Corvane - Routes Database"));
     auto *layout = new QVBoxLayout(this);
     m_grid = new QTableWidget(0, 2, this);
     m_grid->setObjectName(QStringLiteral("tdblRoutes"));

@@ -157,8 +157,7 @@ void ServerRecorder::commitBatch()
     for (int attempt = 1;; ++attempt) {
         try {
             if (!m_db.isConnected() && !m_db.reconnect())
-                m_db.fail(QStringLiteral("the server cannot be reached; %1 messages are held")
-                              .arg(m_batch.size()));
+                m_db.fail(QStringLiteral("the server cannot be reached"));
             newPairs.clear();
             writeBatch(newPairs);
             break;

@@ -135,7 +135,7 @@ private slots:
         setupItem->trigger();
         AlertWordsWindow *setup = alerts->setupWindow();
         QVERIFY(setup->isVisible());
-        QCOMPARE(setup->windowTitle(), QStringLiteral("ACARS  Corvane - Alerts"));
+        QCOMPARE(setup->windowTitle(), QStringLiteral("ACARS Corvane - Alerts"));
         QVERIFY(setup->words().isEmpty()); // no file yet
         AlertWordList *list = setup->wordList();
 

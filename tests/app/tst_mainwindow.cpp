@@ -97,7 +97,7 @@ private slots:
         QCOMPARE(w.liveDataItem()->text(), QStringLiteral("DDEServer"));
         QVERIFY(w.titleTimer()->isActive());
         QCOMPARE(w.titleTimer()->interval(), 1000);
-        QVERIFY(w.windowTitle().startsWith(QStringLiteral("ACARS  Corvane 1.7.6 - ")));
+        QVERIFY(w.windowTitle().startsWith(QStringLiteral("ACARS Corvane 1.7.6 - ")));
     }
 
     // The loading window is up while the window initialises, the record
@@ -208,11 +208,11 @@ private slots:
     {
         const QDateTime when(QDate(2024, 3, 5), QTime(7, 9, 59));
         QCOMPARE(MainWindow::titleText(when, false, QStringLiteral("SkySpy")),
-                 QStringLiteral("ACARS  Corvane 1.7.6 - 05 Mar 24 07:09"));
+                 QStringLiteral("ACARS Corvane 1.7.6 - 05 Mar 24 07:09"));
         QCOMPARE(MainWindow::titleText(when, true, QStringLiteral("SkySpy")),
-                 QStringLiteral("ACARS  Corvane 1.7.6 - 05 Mar 24 07:09 - Linked to SkySpy"));
+                 QStringLiteral("ACARS Corvane 1.7.6 - 05 Mar 24 07:09 - Linked to SkySpy"));
         QCOMPARE(MainWindow::titleText(QDateTime(QDate(2009, 12, 31), QTime(23, 0)), false, {}),
-                 QStringLiteral("ACARS  Corvane 1.7.6 - 31 Dec 09 23:00"));
+                 QStringLiteral("ACARS Corvane 1.7.6 - 31 Dec 09 23:00"));
     }
 
     void titleMonthsAreEnglishInAnyLocale()
@@ -238,7 +238,7 @@ private slots:
         // The clock rewrites the title by itself.
         QTRY_VERIFY_WITH_TIMEOUT(w.windowTitle().endsWith(QStringLiteral(" - Linked to SkySpy")),
                                  3000);
-        QVERIFY(w.windowTitle().startsWith(QStringLiteral("ACARS  Corvane 1.7.6 - ")));
+        QVERIFY(w.windowTitle().startsWith(QStringLiteral("ACARS Corvane 1.7.6 - ")));
         w.liveButton()->setText(QStringLiteral("Live data"));
         QTRY_VERIFY_WITH_TIMEOUT(!w.windowTitle().contains(QStringLiteral("Linked")), 3000);
     }

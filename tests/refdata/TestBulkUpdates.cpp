@@ -170,7 +170,7 @@ private slots:
         record({"G-A/BA1", "G-A/BA1", "G-B/BA2", "G-B/BA2"});
         bulk->currentView = [] { return MessageView::byFlight("BA2"); };
         RemoveDuplicatesDialog dialog(*bulk, window.get());
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("ACARS  Corvane - Remove duplicate data"));
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("ACARS Corvane - Remove duplicate data"));
         Dialogs::queueAnswer(yes ? Dialogs::Answer::Yes : Dialogs::Answer::No);
         QTest::mouseClick(dialog.removeButton(), Qt::LeftButton);
         QVERIFY(!dialog.cancelButton()->isEnabled());

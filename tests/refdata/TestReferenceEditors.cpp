@@ -76,7 +76,7 @@ private slots:
     {
         AircraftEditor editor(*store);
         QSignalSpy changed(&editor, &ReferenceListWindow::changed);
-        QCOMPARE(editor.windowTitle(), QStringLiteral("ACARS  Corvane - Aircraft Database"));
+        QCOMPARE(editor.windowTitle(), QStringLiteral("ACARS Corvane - Aircraft Database"));
         editor.beforeDialog = [](QDialog &d) {
             auto &add = static_cast<AircraftEditDialog &>(d);
             QCOMPARE(add.objectName(), QStringLiteral("frmAddAircraft"));

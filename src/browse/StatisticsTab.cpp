@@ -61,7 +61,8 @@ void StatisticsTab::build()
     m_charts = new TrafficCharts(top);
     row->addWidget(m_charts, 1);
     // Above the aircraft-by-operator list, whichever was built first.
-    static_cast<QBoxLayout *>(page->layout())->insertWidget(0, top, 1);
+    // The charts take the most of a small screen's height.
+    static_cast<QBoxLayout *>(page->layout())->insertWidget(0, top, 2);
 }
 
 QWidget *StatisticsTab::buildFigures(QWidget *parent)

@@ -303,7 +303,8 @@ void FeedReaderTest::wrongDecoderIsNamed_data()
         << "dumpvdl2" << lines({acarsdecDownlink(), acarsdecUplink()}) << "acarsdec or vdlm2dec";
     QTest::newRow("acarsdec given dumpvdl2")
         << "acarsdec" << lines({dumpvdl2Acars(), dumpvdl2Acars(1)}) << "dumpvdl2";
-    QTest::newRow("dumphfdl given dumpvdl2") << "dumphfdl" << lines({dumpvdl2Acars()}) << "dumpvdl2";
+    QTest::newRow("dumphfdl given dumpvdl2")
+        << "dumphfdl" << lines({dumpvdl2Acars()}) << "dumpvdl2";
     QTest::newRow("one object of its own")
         << "dumpvdl2" << lines({acarsdecDownlink(), dumpvdl2Xid()}) << QString();
     QTest::newRow("two other decoders")

@@ -16,7 +16,7 @@ namespace corvane
 AlertLogWindow::AlertLogWindow(Store &store, QWidget *parent) : QDialog(parent), m_store(store)
 {
     setObjectName(QStringLiteral("frmShowAlert"));
-    setWindowTitle(QStringLiteral("ACARS  Corvane - Alerts"));
+    setWindowTitle(QStringLiteral("ACARS Corvane - Alerts"));
     setModal(false);
     resize(760, 420);
 

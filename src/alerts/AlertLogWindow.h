@@ -13,9 +13,8 @@ namespace corvane
 class Store;
 
 // frmShowAlert: the alert log in a list, with "Modify Alerts" (the set-up
-// window), "Clear List" (empties the log at once, no question) and "Close",
-// which ends matching. Closing it any other way leaves matching on, and a
-// link that starts shows it again. Modeless.
+// window), "Clear List" (empties the log at once, no question) and "Close".
+// Closed any other way, a link that starts shows it again. Modeless.
 class AlertLogWindow : public QDialog
 {
     Q_OBJECT

@@ -2,7 +2,6 @@
 
 #include "AlertLogWindow.h"
 #include "AlertWordsWindow.h"
-#include "live/AlertWords.h"
 #include "app/LiveController.h"
 #include "app/MainWindow.h"
 #include "live/LiveSession.h"
@@ -33,9 +32,10 @@ AlertWindows::AlertWindows(MainWindow &window, LiveController &live)
     QAction *setup = window.menuItem(QStringLiteral("mnuLogAlerts"));
     setup->setEnabled(true);
     connect(setup, &QAction::triggered, this, &AlertWindows::showSetup);
-    // Enabled by the live link while it runs.
-    connect(window.menuItem(QStringLiteral("mnuLogShowAlerts")), &QAction::triggered, this,
-            &AlertWindows::showLog);
+    // The log lists what was raised, link or not.
+    QAction *show = window.menuItem(QStringLiteral("mnuLogShowAlerts"));
+    show->setEnabled(true);
+    connect(show, &QAction::triggered, this, &AlertWindows::showLog);
 }
 
 AlertWindows::~AlertWindows()
@@ -53,9 +53,6 @@ AlertLogWindow *AlertWindows::showLog()
 {
     if (!m_log->isVisible())
         m_log->reload();
-    // Matching starts from the files as they are now, or from the set-up
-    // window's unsaved lists.
-    updateWords();
     m_live.setAlertsOpen(true);
     m_log->show();
     m_log->raise();
@@ -64,11 +61,11 @@ AlertLogWindow *AlertWindows::showLog()
 
 void AlertWindows::updateWords()
 {
-    const QString folder = m_window.store().folder();
-    const bool onScreen = m_setup->hasUnsavedChanges();
-    m_live.setAlertWords(std::make_shared<const AlertMatcher>(
-        onScreen ? m_setup->words() : AlertWords::read(AlertWords::wordsPath(folder)),
-        onScreen ? m_setup->ignoreWords() : AlertWords::read(AlertWords::ignorePath(folder))));
+    // The set-up window's unsaved lists while it shows them, else the files.
+    m_live.setAlertWords(
+        m_setup->hasUnsavedChanges()
+            ? std::make_shared<const AlertMatcher>(m_setup->words(), m_setup->ignoreWords())
+            : nullptr);
 }
 
 void AlertWindows::closeLog()
@@ -79,8 +76,13 @@ void AlertWindows::closeLog()
 
 void AlertWindows::alertsAdded(const QList<AlertRow> &rows)
 {
-    m_log->append(rows);
-    QApplication::alert(m_log, kFlashMs);
+    // A closed log reads them all when it opens.
+    if (m_log->isVisible()) {
+        m_log->append(rows);
+        QApplication::alert(m_log, kFlashMs);
+    } else {
+        QApplication::alert(&m_window, kFlashMs);
+    }
 }
 
 } // namespace corvane

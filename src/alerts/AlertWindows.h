@@ -14,8 +14,9 @@ class MainWindow;
 
 // The two alert windows of the Log menu and what ties them to the live
 // link: "Setup Alerts..." opens the set-up window, "Show Alerts..." the
-// alert log and starts matching; the words handed to the link follow the
-// files, or the set-up window's lists while it holds unsaved changes.
+// alert log. The link matches whether the log is open or not; the words it
+// uses follow the files, or the set-up window's lists while it holds
+// unsaved changes.
 class AlertWindows : public QObject
 {
     Q_OBJECT

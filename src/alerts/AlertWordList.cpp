@@ -1,7 +1,7 @@
 #include "AlertWordList.h"
 
-#include "live/AlertWords.h"
 #include "app/Dialogs.h"
+#include "live/AlertWords.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -68,8 +68,7 @@ QStringList AlertWordList::words() const
 void AlertWordList::add()
 {
     const QString word = m_text->text();
-    const QString why =
-        word.isEmpty() ? AlertWords::emptyWordMessage() : AlertWords::whyNotStorable(word);
+    const QString why = AlertWords::whyNotAdded(words(), word);
     if (!why.isEmpty()) {
         Dialogs::information(this, why);
         return;

@@ -26,8 +26,8 @@ public:
     void setWords(const QStringList &words);
     QStringList words() const;
 
-    // cmdAdd_Click: the text box's text as the last entry; an empty text (or
-    // one the file cannot keep) is refused with a message.
+    // cmdAdd_Click: the text box's text as the last entry; a blank text, one
+    // listed already or one the file cannot keep is refused with a message.
     void add();
     // cmdDeleteCurrent_Click: nothing without a selected entry.
     void deleteCurrent();

@@ -18,7 +18,7 @@ AlertWordsWindow::AlertWordsWindow(const QString &folder, QWidget *parent)
     : QDialog(parent), m_folder(folder)
 {
     setObjectName(QStringLiteral("frmAlerts"));
-    setWindowTitle(QStringLiteral("ACARS  Corvane - Alerts"));
+    setWindowTitle(QStringLiteral("ACARS Corvane - Alerts"));
     setModal(false);
 
     m_tabs = new QTabWidget(this);

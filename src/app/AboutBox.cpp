@@ -31,8 +31,8 @@ AboutBox::AboutBox(QWidget *parent) : QDialog(parent)
     m_version->setObjectName(QStringLiteral("lblVersion"));
     m_version->setAlignment(Qt::AlignCenter);
 
-    auto *about = new QLabel(QStringLiteral("Collects, stores and browses ACARS and HFDL messages "
-                                            "decoded by your decoder program."),
+    auto *about = new QLabel(QStringLiteral("Collects, stores and browses ACARS, VDL2 and HFDL "
+                                            "messages decoded by your decoder program."),
                              this);
     about->setObjectName(QStringLiteral("lblDescription"));
     about->setWordWrap(true);

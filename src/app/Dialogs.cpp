@@ -21,6 +21,7 @@ struct DialogState {
     QStringList messages;
     QStringList windows;
     QList<QUrl> urls;
+    QStringList filters;
     bool openingFails = false;
 };
 
@@ -106,6 +107,7 @@ bool Dialogs::criticalQuestion(QWidget *parent, const QString &text, const QStri
 QString Dialogs::openFile(QWidget *parent, const QString &caption, const QString &dir,
                           const QString &filter)
 {
+    state().filters << filter;
     if (const auto files = takeFiles())
         return files->value(0);
     if (state().unattended)
@@ -125,6 +127,7 @@ QString Dialogs::openFolder(QWidget *parent, const QString &caption, const QStri
 QStringList Dialogs::openFiles(QWidget *parent, const QString &caption, const QString &dir,
                                const QString &filter)
 {
+    state().filters << filter;
     if (const auto files = takeFiles())
         return *files;
     if (state().unattended)
@@ -135,6 +138,7 @@ QStringList Dialogs::openFiles(QWidget *parent, const QString &caption, const QS
 QString Dialogs::saveFile(QWidget *parent, const QString &caption, const QString &dir,
                           const QString &filter)
 {
+    state().filters << filter;
     if (const auto files = takeFiles())
         return files->value(0);
     if (state().unattended)
@@ -229,6 +233,11 @@ QStringList Dialogs::shownWindows()
 QList<QUrl> Dialogs::openedUrls()
 {
     return state().urls;
+}
+
+QStringList Dialogs::offeredFilters()
+{
+    return state().filters;
 }
 
 void Dialogs::reset()

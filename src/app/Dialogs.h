@@ -68,6 +68,8 @@ public:
     // Object names of the windows passed to exec() so far.
     static QStringList shownWindows();
     static QList<QUrl> openedUrls();
+    // The filters the file dialogs offered so far, oldest first.
+    static QStringList offeredFilters();
     // Forgets queues and logs.
     static void reset();
 };

@@ -81,10 +81,17 @@ void ImportController::importLogs()
 {
     if (m_running)
         return;
-    const QStringList chosen = Dialogs::openFiles(
-        &m_window, dialogTitle(m_window.settings().decoder()), QString(), fileFilter());
+    const QStringList chosen =
+        Dialogs::openFiles(&m_window, dialogTitle(m_window.settings().decoder()), QString(),
+                           fileFilter(m_window.settings().decoder()));
     QApplication::processEvents();
     importFiles(confirmRepeats(chosen));
+}
+
+QString ImportController::fileFilter(const QString &decoder)
+{
+    const LogFormat *format = LogFormats::find(decoder);
+    return format ? format->fileFilter() : QStringLiteral("Log files (*.log);;All files (*)");
 }
 
 QString ImportController::dialogTitle(const QString &decoder)
@@ -105,7 +112,9 @@ QStringList ImportController::confirmRepeats(const QStringList &paths)
     QStringList kept;
     for (qsizetype i = 0; i < paths.size(); ++i) {
         const ProcessedLogs::Entry &e = before[size_t(i)];
-        if (!e.listed || Dialogs::questionDefaultYes(&m_window, repeatQuestion(paths[i], e)))
+        // A file refused this session was never read: nothing to ask about.
+        if (!e.listed || m_refusedPaths.contains(QFileInfo(paths[i]).absoluteFilePath()) ||
+            Dialogs::questionDefaultYes(&m_window, repeatQuestion(paths[i], e)))
             kept << paths[i];
     }
     return kept;
@@ -158,22 +167,28 @@ void ImportController::submitRun(const QStringList &paths)
                 results = importer.importFiles(*format, paths, &relay);
             else
                 importer.finishRun(&relay);
-            const Outcome done = outcome(results, paths.size(), c.cancelled);
+            const Outcome done = outcome(results, paths, c.cancelled);
             RecorderThread::post(this, [this, done] { m_outcome = done; });
         });
 }
 
 ImportController::Outcome ImportController::outcome(const std::vector<ImportResult> &results,
-                                                    qsizetype files, bool cancelAsked)
+                                                    const QStringList &paths, bool cancelAsked)
 {
     Outcome o;
-    for (const ImportResult &r : results) {
+    const qsizetype files = paths.size();
+    for (size_t i = 0; i < results.size(); ++i) {
+        const ImportResult &r = results[i];
+        const QString path = QFileInfo(paths.value(qsizetype(i))).absoluteFilePath();
         o.stored += r.stored;
         o.cancelled = o.cancelled || r.cancelled;
-        if (r.read)
+        if (r.read) {
             ++o.files;
-        else if (!r.storeFailed && !r.cancelled)
+            o.readPaths << path;
+        } else if (!r.storeFailed && !r.cancelled) {
             o.refused << QFileInfo(r.name).fileName();
+            o.refusedPaths << path;
+        }
     }
     // A cancel between two files leaves the rest unread; one that came
     // after the last file changed nothing.
@@ -223,6 +238,12 @@ void ImportController::jobEnded()
     m_running = false;
     setBusy(false);
     const Outcome done = m_outcome;
+    for (const QString &path : done.readPaths)
+        m_refusedPaths.remove(path);
+    for (const QString &path : done.refusedPaths)
+        m_refusedPaths.insert(path);
+    // The reasons the run gave, shown with its outcome.
+    const QStringList reasons = m_observer->takeMessages();
     const QString text = done.cancelled ? cancelledText(done.stored)
                                         : completeText(done.stored, done.files, done.refused);
     m_window.setPanelText(1, text);
@@ -237,7 +258,8 @@ void ImportController::jobEnded()
         m_window.refreshViews();
     if (!m_failure.isEmpty())
         Dialogs::critical(&m_window, m_failure);
-    Dialogs::information(&m_window, text);
+    Dialogs::information(
+        &m_window, reasons.isEmpty() ? text : text + QStringLiteral("\n\n") + reasons.join(u'\n'));
     emit runFinished(done.stored, done.cancelled);
 }
 

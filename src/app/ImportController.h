@@ -3,6 +3,7 @@
 #include "store/ProcessedLogs.h"
 
 #include <QObject>
+#include <QSet>
 #include <QStringList>
 #include <atomic>
 #include <memory>
@@ -55,7 +56,8 @@ public:
     // How often the grids are refreshed during a run with "DoEvents" on.
     void setLiveRefreshInterval(int millis);
 
-    static QString fileFilter() { return QStringLiteral("Log Files (*.log)"); }
+    // The file dialog's filter for the decoder's logs, with all files.
+    static QString fileFilter(const QString &decoder);
     static QString cancelledText(qint64 stored);
     // "Log Import complete." and what the run did: messages stored, files
     // read, and each file refused.
@@ -78,12 +80,13 @@ private:
         bool cancelled = false;
         int files = 0;       // read to the end or to a cancel
         QStringList refused; // file names the reader would not take
+        QStringList refusedPaths, readPaths;
     };
 
     void buildCancelControls();
     void setBusy(bool busy);
     void submitRun(const QStringList &paths);
-    static Outcome outcome(const std::vector<ImportResult> &results, qsizetype files,
+    static Outcome outcome(const std::vector<ImportResult> &results, const QStringList &paths,
                            bool cancelAsked);
     void jobEnded();
     // The chosen files less those already imported that the user leaves out.
@@ -102,6 +105,9 @@ private:
     bool m_importWasEnabled = true;
     Outcome m_outcome;
     QString m_failure;
+    // Files refused since the program started: registered as processed, yet
+    // nothing of them was imported, so choosing them again asks nothing.
+    QSet<QString> m_refusedPaths;
 };
 
 } // namespace corvane

@@ -25,4 +25,9 @@ void ImportWindowObserver::finishLog()
         m_window.refreshViews();
 }
 
+void ImportWindowObserver::message(const QString &text)
+{
+    m_messages << text;
+}
+
 } // namespace corvane

@@ -3,6 +3,8 @@
 #include "WindowObserver.h"
 
 #include <QObject>
+#include <QStringList>
+#include <utility>
 
 namespace corvane
 {
@@ -21,9 +23,14 @@ public:
 
     void record(const QString &name, qint64 stored, qint64 position, qint64 size) override;
     void finishLog() override;
+    // Kept for the end of the run, which shows them with what it did, so
+    // that the user reads the reasons and the outcome together.
+    void message(const QString &text) override;
+    QStringList takeMessages() { return std::exchange(m_messages, {}); }
 
 private:
     MainWindow &m_window;
+    QStringList m_messages;
 };
 
 } // namespace corvane

@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QEvent>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QLocale>
@@ -28,7 +29,8 @@ namespace corvane
 namespace
 {
 
-const QString kStopLink = QStringLiteral("Stop Link");
+// Alt+K stops what Alt+V started.
+const QString kStopLink = QStringLiteral("Stop Lin&k");
 const QString kLiveData = QStringLiteral("Li&ve data");
 
 } // namespace
@@ -60,13 +62,25 @@ LiveController::LiveController(MainWindow &window, RecorderThread &recorder)
     connect(m_session.get(), &LiveSession::linkBroken, this, &LiveController::linkBroken);
     connect(m_session.get(), &LiveSession::feedStatusChanged, this,
             [this](const QString &text) { m_window.setPanelText(1, text); });
-    connect(m_session.get(), &LiveSession::valueHandled, this, [this](const QString &text) {
-        m_window.liveDataSink()->setPlainText(text);
-        if (m_alertsOpen && checkAlerts)
-            checkAlerts();
-    });
-    m_colour = red();
+    connect(m_session.get(), &LiveSession::valueHandled, this,
+            [this](const QString &text) { m_window.liveDataSink()->setPlainText(text); });
+    m_colour = buttonFace();
     window.onLiveClicked = [this] { cmdLiveClick(); };
+    window.installEventFilter(this);
+}
+
+bool LiveController::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != &m_window || event->type() != QEvent::Close || !m_window.isLinked())
+        return QObject::eventFilter(watched, event);
+    // As an import does: the user may have closed the wrong window.
+    if (!Dialogs::question(&m_window, closeQuestion())) {
+        event->ignore();
+        return true;
+    }
+    // What has arrived is recorded before the window goes.
+    stopLink();
+    return QObject::eventFilter(watched, event);
 }
 
 LiveController::~LiveController()
@@ -77,20 +91,24 @@ LiveController::~LiveController()
 void LiveController::setAlertsOpen(bool open)
 {
     m_alertsOpen = open;
-    if (open && !m_alertWords) {
-        const QString folder = m_window.store().folder();
-        m_alertWords =
-            std::make_shared<const AlertMatcher>(AlertWords::read(AlertWords::wordsPath(folder)),
-                                                 AlertWords::read(AlertWords::ignorePath(folder)));
-    }
-    m_session->setAlerts(open ? m_alertWords : nullptr);
 }
 
 void LiveController::setAlertWords(std::shared_ptr<const AlertMatcher> words)
 {
     m_alertWords = std::move(words);
-    if (m_alertsOpen)
-        setAlertsOpen(true);
+    applyAlertWords();
+}
+
+void LiveController::applyAlertWords()
+{
+    std::shared_ptr<const AlertMatcher> words = m_alertWords;
+    if (!words) {
+        const QString folder = m_window.store().folder();
+        words =
+            std::make_shared<const AlertMatcher>(AlertWords::read(AlertWords::wordsPath(folder)),
+                                                 AlertWords::read(AlertWords::ignorePath(folder)));
+    }
+    m_session->setAlerts(words->isEmpty() ? nullptr : words);
 }
 
 QTimer *LiveController::timer(const QString &name) const
@@ -153,9 +171,7 @@ void LiveController::setColour(const QString &colour)
 
 void LiveController::cmdLiveClick()
 {
-    QString caption = m_window.liveButton()->text();
-    caption.remove(u'&');
-    if (caption == kStopLink)
+    if (m_window.isLinked())
         stopLink();
     else
         startLink();
@@ -174,7 +190,6 @@ void LiveController::failedStart(const QString &message)
     // claims a link while the message is shown.
     setColour(buttonFace());
     m_window.liveButton()->setText(kLiveData);
-    m_window.menuItem(QStringLiteral("mnuLogShowAlerts"))->setEnabled(false);
     m_window.showNormalLayout();
     m_window.setPanelText(1, QString());
     m_window.setLinkedType(QString());
@@ -183,7 +198,6 @@ void LiveController::failedStart(const QString &message)
 
 void LiveController::showLinked(const QString &panelText)
 {
-    m_window.menuItem(QStringLiteral("mnuLogShowAlerts"))->setEnabled(true);
     m_window.liveButton()->setText(kStopLink);
     setColour(green());
     m_window.setPanelText(1, panelText);
@@ -197,6 +211,8 @@ void LiveController::startLink()
     const LiveType *type = LiveTypes::find(name);
     m_startedWith = linkSettings(settings);
     m_dropped = 0;
+    // The words as the files (or the set-up window) hold them now.
+    applyAlertWords();
     QString error;
     QString started = type ? QString::fromLatin1(type->startedText) : QString();
     if (!type) {
@@ -249,8 +265,6 @@ void LiveController::stopLink()
     m_window.showNormalLayout();
     setColour(buttonFace());
     m_window.liveButton()->setText(kLiveData);
-    m_window.menuItem(QStringLiteral("mnuLogShowAlerts"))->setEnabled(false);
-    setColour(red());
     // Ends the link, closes the live file and the timers; what has arrived
     // is recorded first, and the next link discards its connect-time value.
     m_session->stop();

@@ -32,17 +32,14 @@ public:
     // cmdLive_Click: starts the link unless the button reads "Stop Link".
     void cmdLiveClick();
 
-    // Called after each value of the link while the alert log window is
-    // open, with the value in txtLiveData. The matching itself runs with the
-    // pass on the recorder thread (see setAlertWords).
-    std::function<void()> checkAlerts;
-    // The alert log window tells when it opens and closes (intAlertsOpen).
-    // While open, the session matches each value against the alert words:
-    // those set below, else the words of the files in the store's folder.
+    // The alert log window tells when it opens and closes (intAlertsOpen),
+    // so that a link that starts shows it again.
     void setAlertsOpen(bool open);
     bool alertsOpen() const { return m_alertsOpen; }
-    // The words matching uses from now on (null: read the files when the
-    // alert log opens).
+    // While a link runs, each message is matched against the alert words on
+    // the recorder thread, whether the alert log is open or not: the words
+    // set here, or with none set (null) those of the files in the store's
+    // folder, read again whenever a link starts.
     void setAlertWords(std::shared_ptr<const AlertMatcher> words);
     // Shows the alert log window again when a link starts while it is open.
     std::function<void()> showAlerts;
@@ -55,12 +52,21 @@ public:
     // Status panel 1 when the link of ddeType starts; empty for a value no
     // reader knows.
     static QString statusText(const QString &ddeType);
-    // The button's colours, as style sheet colours.
-    static QString red() { return QStringLiteral("#ff0000"); }
+    // The button's colours, as style sheet colours: green while linked,
+    // the plain button face while idle.
     static QString green() { return QStringLiteral("#00ff00"); }
     static QString buttonFace() { return QStringLiteral("palette(button)"); }
     // The colour the button shows now.
     QString buttonColour() const { return m_colour; }
+
+    // Asked when the window is closed while a link records.
+    static QString closeQuestion()
+    {
+        return QStringLiteral("The live link is recording. Stop it and close?");
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void startLink();
@@ -79,6 +85,7 @@ private:
     void followLinkSettings();
     // What a start of the link reads from the settings, as one text.
     static QString linkSettings(const Settings &settings);
+    void applyAlertWords();
 
     MainWindow &m_window;
     RecorderThread &m_recorder;

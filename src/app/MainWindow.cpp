@@ -132,16 +132,19 @@ void MainWindow::buildMenus()
         {"mnuFile", "mnuFileExit", "E&xit"},
         {nullptr, "mnuLog", "&Log"},
         {"mnuLog", "mnuLogImport", "&Import..."},
-        {"mnuLog", "mnuLogAlerts", "Setup Alerts..."},
-        {"mnuLog", "mnuLogShowAlerts", "Show Alerts..."},
+        {"mnuLog", "mnuLogAlerts", "Setup &Alerts..."},
+        {"mnuLog", "mnuLogShowAlerts", "&Show Alerts..."},
+        // The one item that cannot be undone comes last, apart, so that the
+        // menu never opens on it.
         {nullptr, "mnuDatabase", "&Database"},
-        {"mnuDatabase", "mnuDatabaseDeleteAllRecords", "Delete all records from database..."},
         {"mnuDatabase", "mnuDatabaseEditAircraft", "&Edit Aircraft Database..."},
-        {"mnuDatabase", "mnuDatabaseImportAircraft", "Update Aircraft Data from CSV file..."},
-        {"mnuDatabase", "mnuDatabaseEditRoutes", "View/Edit Routes..."},
-        {"mnuDatabase", "mnuDatabaseBrellwickRoutes", "Update Routes from Brellwick..."},
-        {"mnuDatabase", "mnuDatabaseEditCarriers", "Edit Carriers Database..."},
-        {"mnuDatabase", "mnuDatabaseRemoveDuplicates", "Remove duplicates"},
+        {"mnuDatabase", "mnuDatabaseImportAircraft", "&Update Aircraft Data from CSV file..."},
+        {"mnuDatabase", "mnuDatabaseEditRoutes", "View/Edit &Routes..."},
+        {"mnuDatabase", "mnuDatabaseBrellwickRoutes", "Update Routes from &Brellwick..."},
+        {"mnuDatabase", "mnuDatabaseEditCarriers", "Edit &Carriers Database..."},
+        {"mnuDatabase", "mnuDatabaseRemoveDuplicates", "Re&move duplicates"},
+        {"mnuDatabase", nullptr, nullptr},
+        {"mnuDatabase", "mnuDatabaseDeleteAllRecords", "&Delete all records from database..."},
         {nullptr, "mnuReports", "&Reports"},
         {"mnuReports", "mnuReportsAllLogRecords", "All lo&g records"},
         {"mnuReports", "mnuReportsAllByDate", "All - by Date"},
@@ -164,6 +167,10 @@ void MainWindow::buildMenus()
 
     QMenu *current = nullptr;
     for (const Item &item : kMenus) {
+        if (!item.name) {
+            current->addSeparator();
+            continue;
+        }
         const QString name = QString::fromLatin1(item.name);
         const QString caption = QString::fromLatin1(item.caption);
         if (!item.menu) {
@@ -373,7 +380,6 @@ QWidget *MainWindow::buildButtonRow()
 
     m_live = new QPushButton(QStringLiteral("Li&ve data"), row);
     m_live->setObjectName(QStringLiteral("cmdLive"));
-    m_live->setStyleSheet(QStringLiteral("QPushButton#cmdLive { background-color: #ff0000; }"));
     connect(m_live, &QPushButton::clicked, this, [this] { call(onLiveClicked); });
 
     m_ddeServer = new QCheckBox(QStringLiteral("DDE Server"), row);
@@ -540,15 +546,23 @@ void MainWindow::fitOnScreen()
     if (!screen)
         return;
     const QRect area = screen->availableGeometry();
-    const QSize decoration = frameGeometry().size() - size();
-    const QSize room = area.size() - decoration;
+    const QSize room = area.size() - decoration();
     if (width() > room.width() || height() > room.height())
         resize(size().boundedTo(room).expandedTo(minimumSize()));
-    const QSize frame = frameGeometry().size();
+    const QSize frame = size() + decoration();
     const int left = qMax(area.left(), qMin(x(), area.right() + 1 - frame.width()));
     const int top = qMax(area.top(), qMin(y(), area.bottom() + 1 - frame.height()));
     if (QPoint(left, top) != pos())
         move(left, top);
+}
+
+QSize MainWindow::decoration() const
+{
+    // Until the window manager has framed the window (and where none does)
+    // the frame is not known: a usual title bar and border are allowed for,
+    // or the frame would push the status bar below the screen.
+    const QSize known = frameGeometry().size() - size();
+    return known.height() > 0 ? known : QSize(8, 40);
 }
 
 void MainWindow::centreOnScreen()
@@ -557,7 +571,7 @@ void MainWindow::centreOnScreen()
     if (!screen)
         return;
     const QRect area = screen->availableGeometry();
-    const QSize frame = frameGeometry().size();
+    const QSize frame = size() + decoration();
     const int left = area.x() + qMax(0, (area.width() - frame.width()) / 2);
     const int top = area.y() + qMax(0, (area.height() - frame.height()) / 2);
     move(left, top);
@@ -587,7 +601,7 @@ QString MainWindow::titleText(const QDateTime &now, bool linked, const QString &
 {
     const QDate date = now.date();
     const QTime time = now.time();
-    QString title = QStringLiteral("ACARS  Corvane ") + versionText() + QStringLiteral(" - ") +
+    QString title = QStringLiteral("ACARS Corvane ") + versionText() + QStringLiteral(" - ") +
                     QStringLiteral("%1 %2 %3 %4:%5")
                         .arg(date.day(), 2, 10, QLatin1Char('0'))
                         .arg(MessageTime::monthAbbreviation(date.month()))

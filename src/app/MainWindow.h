@@ -86,6 +86,7 @@ public:
     void centreOnScreen();
     // Moves, and if need be shrinks, the window so that all of it is on a screen.
     void fitOnScreen();
+    QSize decoration() const;
 
     // First-tab layouts: normal, and live with the "New" list beside the
     // detail frame.

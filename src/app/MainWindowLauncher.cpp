@@ -158,6 +158,8 @@ int MainWindowLauncher::run(const QString &appFolder)
     CsvExportController csvExport(window);
     csvExport.currentView = [&browser] { return browser.view(); };
     TextReportsController textReports(window);
+    textReports.currentView = [&browser] { return browser.view(); };
+    textReports.viewRecordCount = [&browser] { return browser.model()->recordCount(); };
     ReportsController reports(window, store);
     OptionsDialog::attach(window);
     window.startUp();

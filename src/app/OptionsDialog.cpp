@@ -46,7 +46,7 @@ OptionsDialog::OptionsDialog(Settings &settings, QWidget *parent)
     : QDialog(parent), m_settings(settings)
 {
     setObjectName(QStringLiteral("frmOptions"));
-    setWindowTitle(QStringLiteral("ACARS  Corvane Options"));
+    setWindowTitle(QStringLiteral("ACARS Corvane Options"));
 
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("sstOptions"));
@@ -56,7 +56,7 @@ OptionsDialog::OptionsDialog(Settings &settings, QWidget *parent)
     const std::pair<const char *, const char *> checks[] = {
         {"chkUplinks", "Record Uplink messages"},
         {"chkDoEvents", "Poll other events (This will re-draw the screen when task switching "
-                        "between other applictions, but will slow down the Import process)"},
+                        "between other applications, but will slow down the Import process)"},
         {"chkShowNew", "Show New Aircraft after Import"},
         {"chkNewPopup", "Show \"New Aircraft\" window when starting DDE Link"},
         {"chkToolTips", "Show Tool Tips"},

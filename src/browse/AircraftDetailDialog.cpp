@@ -18,7 +18,7 @@ AircraftDetailDialog::AircraftDetailDialog(Source source, const AircraftRecord &
     : QDialog(parent)
 {
     setObjectName(objectNameFor(source));
-    setWindowTitle(QStringLiteral("ACARS  Corvane Aircraft Detail"));
+    setWindowTitle(QStringLiteral("ACARS Corvane Aircraft Detail"));
     setModal(true);
     auto *layout = new QVBoxLayout(this);
     m_form = new QFormLayout;
@@ -59,6 +59,11 @@ void AircraftDetailDialog::addField(const char *name, const QString &caption, co
     auto *edit = new QLineEdit(value, this);
     edit->setObjectName(QString::fromLatin1(name));
     edit->setReadOnly(true);
+    // Shown as text to read and copy, not as a box to type in.
+    edit->setFrame(false);
+    QPalette palette = edit->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    edit->setPalette(palette);
     m_form->addRow(caption, edit);
 }
 

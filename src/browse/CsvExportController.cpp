@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QProgressDialog>
 
 namespace corvane
@@ -24,8 +25,10 @@ void CsvExportController::exportView()
 {
     const QString path = Dialogs::saveFile(&m_window, QStringLiteral("Export CSV"), QString(),
                                            QStringLiteral("CSV files (*.csv);;All files (*)"));
-    if (!path.isEmpty())
-        exportTo(path);
+    if (path.isEmpty())
+        return;
+    // A name typed without an extension gets the one the filter shows.
+    exportTo(QFileInfo(path).suffix().isEmpty() ? path + QStringLiteral(".csv") : path);
 }
 
 void CsvExportController::exportTo(const QString &path)

@@ -15,6 +15,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -24,10 +26,15 @@
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QResizeEvent>
+#include <QScopedValueRollback>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
+
+#include <array>
 
 namespace corvane
 {
@@ -63,6 +70,8 @@ MessageBrowser::MessageBrowser(MainWindow &window, Store &store) : m_window(wind
     grid->setWordWrap(false);
     grid->horizontalHeader()->setSectionsClickable(true);
     grid->horizontalHeader()->setHighlightSections(false);
+    // A caption cut by a narrow column still shows its start.
+    grid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     grid->horizontalHeader()->resizeSection(MessageView::Time, 140);
     grid->horizontalHeader()->resizeSection(MessageView::Text, 420);
     grid->verticalHeader()->hide();
@@ -76,6 +85,11 @@ MessageBrowser::MessageBrowser(MainWindow &window, Store &store) : m_window(wind
     connect(grid->verticalScrollBar(), &QScrollBar::actionTriggered, this,
             [this] { m_following = false; });
     grid->installEventFilter(this);
+    grid->viewport()->installEventFilter(this);
+    connect(grid->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column) {
+        if (!m_sizingColumns && column != MessageView::Text)
+            m_columnsSizedByUser = true;
+    });
 
     m_contextMenu = new QMenu(QStringLiteral("From All"), grid);
     m_contextMenu->setObjectName(QStringLiteral("mnuFromAll"));
@@ -167,9 +181,43 @@ void MessageBrowser::sizeColumns()
 {
     QTableView *grid = m_window.messageGrid();
     QHeaderView *header = grid->horizontalHeader();
-    for (int column = 0; column < MessageView::ColumnCount; ++column)
-        if (column != MessageView::Text)
-            grid->resizeColumnToContents(column);
+    const QFontMetrics metrics(grid->font());
+    // A long file path takes no more than a short word's width; a caption
+    // may be cut to a few letters. Their tips show them whole.
+    const int widest = metrics.horizontalAdvance(QStringLiteral("WWWWWWWWWWWW"));
+    const int narrowest = metrics.horizontalAdvance(QStringLiteral("WWW"));
+    // The time whole, whether or not rows were read yet, with room for the
+    // sort indicator.
+    const int time = metrics.horizontalAdvance(QStringLiteral("00/00/0000 00:00:00")) +
+                     grid->style()->pixelMetric(QStyle::PM_HeaderMarkSize) + 16;
+
+    const QScopedValueRollback sizing(m_sizingColumns, true);
+    m_columnsSizedByUser = false;
+    std::array<int, MessageView::ColumnCount> wanted{}, least{};
+    int wantedSum = 0, leastSum = 0;
+    for (int column = 0; column < MessageView::ColumnCount; ++column) {
+        if (column == MessageView::Text)
+            continue;
+        const int contents = static_cast<QAbstractItemView *>(grid)->sizeHintForColumn(column);
+        wanted[column] = qMin(qMax(header->sectionSizeHint(column), contents), widest);
+        least[column] = qMin(wanted[column], qMax(qMin(contents, widest / 2), narrowest));
+        if (column == MessageView::Time)
+            wanted[column] = least[column] = qMax(wanted[column], time);
+        wantedSum += wanted[column];
+        leastSum += least[column];
+    }
+    // The message text keeps a third of the grid: on a small screen the
+    // other columns give up their captions' width first.
+    const int room = grid->viewport()->width() - textShare(grid->viewport()->width());
+    const int cut = qBound(0, wantedSum - room, wantedSum - leastSum);
+    for (int column = 0; column < MessageView::ColumnCount; ++column) {
+        if (column == MessageView::Text)
+            continue;
+        const int give = wanted[column] - least[column];
+        header->resizeSection(
+            column,
+            wanted[column] - (wantedSum == leastSum ? 0 : give * cut / (wantedSum - leastSum)));
+    }
     // The message text takes whatever width the other columns leave.
     header->setSectionResizeMode(MessageView::Text, QHeaderView::Stretch);
 }
@@ -196,6 +244,14 @@ bool MessageBrowser::eventFilter(QObject *watched, QEvent *event)
         static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
         clearSearch();
         return true;
+    }
+    if (watched == m_window.messageGrid()->viewport() && event->type() == QEvent::Resize) {
+        // Widths the user chose stay until the text would be squeezed.
+        const int width = static_cast<QResizeEvent *>(event)->size().width();
+        if (!m_columnsSizedByUser || m_window.messageGrid()->horizontalHeader()->sectionSize(
+                                         MessageView::Text) < textShare(width))
+            QTimer::singleShot(0, this, &MessageBrowser::sizeColumns);
+        return false;
     }
     if (watched != m_window.messageGrid() || event->type() != QEvent::KeyPress)
         return QObject::eventFilter(watched, event);
@@ -232,6 +288,10 @@ void MessageBrowser::showNewView()
 {
     showFirstRow();
     m_window.setPanelText(4, countText(m_model->recordCount()));
+    // The detail panel shows the grid's current message, or none: never one
+    // the new view left out.
+    if (onCurrentMessageChanged)
+        onCurrentMessageChanged(currentMessage());
 }
 
 void MessageBrowser::showWorking(bool working)
@@ -289,10 +349,12 @@ void MessageBrowser::chooseFilterType(int type)
 
     switch (type) {
     case FlightNumber:
-        fillFilterValues(true);
-        break;
     case Registration:
-        fillFilterValues(false);
+        fillFilterValues(type == FlightNumber);
+        // Until a value is picked the grid shows what the empty box says:
+        // every message, not the rows of the filter before.
+        if (m_model->requestedView().filter() != MessageView::Filter::All)
+            setView(searched(MessageView::all()), [this] { showNewView(); });
         break;
     case AllRecords: {
         const QSignalBlocker blocker(box);
@@ -303,6 +365,9 @@ void MessageBrowser::chooseFilterType(int type)
     }
     case ByDate: {
         PickDateDialog picker(&m_window);
+        // It opens at the range last picked; before that, at today.
+        if (m_dateFrom >= PickDateDialog::earliest())
+            picker.setDates(m_dateFrom, m_dateTo);
         if (beforeDialog)
             beforeDialog(picker);
         if (Dialogs::exec(picker) == QDialog::Accepted) {
@@ -310,6 +375,10 @@ void MessageBrowser::chooseFilterType(int type)
             m_dateTo = picker.to();
         }
         setView(searched(MessageView::byDate(m_dateFrom, m_dateTo)), [this] { showNewView(); });
+        // The box says which days are shown.
+        const QSignalBlocker blocker(box);
+        box->clear();
+        box->setEditText(dateRangeText(m_dateFrom, m_dateTo));
         break;
     }
     default:
@@ -317,6 +386,12 @@ void MessageBrowser::chooseFilterType(int type)
     }
     m_sort->reset(MessageView::Time);
     m_window.setPanelText(4, countText(m_model->recordCount()));
+}
+
+QString MessageBrowser::dateRangeText(const QDate &from, const QDate &to)
+{
+    const QString format = QStringLiteral("dd/MM/yyyy");
+    return from.toString(format) + QStringLiteral(" - ") + to.toString(format);
 }
 
 void MessageBrowser::pickFilterValue(const QString &value)
@@ -403,9 +478,12 @@ void MessageBrowser::tabChanged(int)
 
 void MessageBrowser::writeTextFile()
 {
-    const QString path = Dialogs::saveFile(&m_window, QStringLiteral("Create text file"));
+    QString path = Dialogs::saveFile(&m_window, QStringLiteral("Create text file"), QString(),
+                                     QStringLiteral("Text files (*.txt);;All files (*)"));
     if (path.isEmpty())
         return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".txt");
 
     QProgressDialog progress(QStringLiteral("Writing the text file..."), QStringLiteral("&Cancel"),
                              0, 100, &m_window);
@@ -441,9 +519,16 @@ void MessageBrowser::writeTextFile()
     case MessageTextFile::Result::Written:
         break;
     }
+    m_window.setPanelText(1, textFileWrittenText(writer.rowsWritten(), path));
     if (Dialogs::question(&m_window, QStringLiteral("View Text file?")))
         Dialogs::openDocumentOrSay(&m_window, path);
-    m_window.setPanelText(1, QStringLiteral("Printing to file complete."));
+}
+
+QString MessageBrowser::textFileWrittenText(qint64 messages, const QString &path)
+{
+    return QStringLiteral("Text file of %1 %2 written to %3.")
+        .arg(QLocale().toString(messages),
+             messages == 1 ? QStringLiteral("message") : QStringLiteral("messages"), path);
 }
 
 void MessageBrowser::clearNewList()

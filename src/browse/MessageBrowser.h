@@ -66,6 +66,10 @@ public:
     void showRecordCount();
     void tabChanged(int tab);
     void writeTextFile();
+    // The By Date filter's range as its value box shows it.
+    static QString dateRangeText(const QDate &from, const QDate &to);
+    // What panel 1 says once the text file is written.
+    static QString textFileWrittenText(qint64 messages, const QString &path);
     void clearNewList();
 
     // The days of the "By Date" filter, as last picked; they start at the
@@ -78,7 +82,9 @@ protected:
 
 private:
     void fillFilterValues(bool flights);
+    // Fits the columns to the grid's width, the text's share kept.
     void sizeColumns();
+    static int textShare(int gridWidth) { return gridWidth / 3; }
     void showFirstRow();
     // The view is shown: its count into panel 4 and the grid at its top.
     void showNewView();
@@ -94,6 +100,8 @@ private:
     QMenu *m_contextMenu = nullptr;
     HeaderSort *m_sort = nullptr;
     bool m_following = false;
+    bool m_sizingColumns = false;
+    bool m_columnsSizedByUser = false;
     QString m_search;
     bool m_typeJustChanged = false;
     bool m_valueJustPicked = false;

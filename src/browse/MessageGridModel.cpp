@@ -90,7 +90,10 @@ QVariant MessageGridModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
         return {};
-    if (role == Qt::ToolTipRole && index.column() != MessageView::Text)
+    // The text and the file name may be cut in their columns: their tips
+    // show them whole.
+    if (role == Qt::ToolTipRole && index.column() != MessageView::Text &&
+        index.column() != MessageView::FileName)
         return {};
     const MessageRow *row = m_pager.row(index.row());
     if (!row)
@@ -113,8 +116,9 @@ QVariant MessageGridModel::data(const QModelIndex &index, int role) const
 
 QVariant MessageGridModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
-        section >= MessageView::ColumnCount)
+    // The tip shows a caption the column's width cuts.
+    if (orientation != Qt::Horizontal || (role != Qt::DisplayRole && role != Qt::ToolTipRole) ||
+        section < 0 || section >= MessageView::ColumnCount)
         return QAbstractTableModel::headerData(section, orientation, role);
     return QString::fromLatin1(MessageView::columns()[size_t(section)].caption);
 }

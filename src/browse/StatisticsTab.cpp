@@ -3,6 +3,7 @@
 #include "TrafficCharts.h"
 #include "app/Dialogs.h"
 #include "app/MainWindow.h"
+#include "store/HeardRegistrations.h"
 #include "store/StoreError.h"
 #include "store/StoreStatistics.h"
 
@@ -11,6 +12,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -59,7 +61,8 @@ void StatisticsTab::build()
     m_charts = new TrafficCharts(top);
     row->addWidget(m_charts, 1);
     // Above the aircraft-by-operator list, whichever was built first.
-    static_cast<QBoxLayout *>(page->layout())->insertWidget(0, top, 1);
+    // The charts take the most of a small screen's height.
+    static_cast<QBoxLayout *>(page->layout())->insertWidget(0, top, 2);
 }
 
 QWidget *StatisticsTab::buildFigures(QWidget *parent)
@@ -141,14 +144,34 @@ void StatisticsTab::fill()
     StoreStatistics statistics(m_store);
     const StoreStatistics::Figures f = statistics.figures();
     const qint64 inView = viewRecordCount ? viewRecordCount() : f.messages;
-    figure("lblTotalRecordsData")->setText(QString::number(inView));
-    figure("lblUniqueAFData")->setText(QString::number(f.heardPairs));
-    figure("lblUniqueAData")->setText(QString::number(f.heardAircraft));
-    figure("lblAircraftData")->setText(QString::number(f.aircraft));
-    figure("lblCarriersData")->setText(QString::number(f.carriers));
+    // Grouped as the locale does; the command line keeps plain digits.
+    const QLocale locale;
+    figure("lblTotalRecordsData")->setText(locale.toString(inView));
+    figure("lblUniqueAFData")->setText(locale.toString(f.heardPairs));
+    figure("lblUniqueAData")->setText(locale.toString(f.heardAircraft));
+    figure("lblAircraftData")->setText(locale.toString(f.aircraft));
+    figure("lblCarriersData")->setText(locale.toString(f.carriers));
     figure("lblFirstRecordData")->setText(f.firstDay);
     figure("lblLastRecordData")->setText(f.lastDay);
+    fillUnmatched();
     m_charts->show(statistics, QDateTime::currentDateTime());
+}
+
+void StatisticsTab::fillUnmatched()
+{
+    QStringList unknown;
+    qint64 more = 0;
+    for (const HeardRegistrations::Match &m : HeardRegistrations(m_store).matchedWithAircraft()) {
+        if (m.known || m.registration.isEmpty())
+            continue;
+        if (unknown.size() < kUnmatchedShown)
+            unknown << m.registration;
+        else
+            ++more;
+    }
+    if (more > 0)
+        unknown << QStringLiteral("and %1 more").arg(QLocale().toString(more));
+    m_unmatched->setPlainText(unknown.join(u'\n'));
 }
 
 } // namespace corvane

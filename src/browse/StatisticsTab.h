@@ -40,7 +40,12 @@ private:
     QWidget *buildFigures(QWidget *page);
     QWidget *buildUnmatched(QWidget *page);
     void fill();
+    // The heard registrations the aircraft table does not know, in the
+    // order first heard; past kUnmatchedShown only counted.
+    void fillUnmatched();
     void holdImportButton(bool onTab);
+
+    static constexpr int kUnmatchedShown = 5000;
 
     MainWindow &m_window;
     Store &m_store;

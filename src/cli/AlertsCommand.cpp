@@ -60,15 +60,15 @@ int AlertsCommand::list(CliContext &c)
 
 int AlertsCommand::add(CliContext &c, const QString &word)
 {
-    const QString why =
-        word.isEmpty() ? AlertWords::emptyWordMessage() : AlertWords::whyNotStorable(word);
+    const QString path = AlertWords::wordsPath(c.dataDir);
+    const QStringList listed = AlertWords::read(path);
+    const QString why = AlertWords::whyNotAdded(listed, word);
     if (!why.isEmpty()) {
         c.err << "corvane alerts: " << why << '\n';
         return ExitFailure;
     }
-    const QString path = AlertWords::wordsPath(c.dataDir);
     QString error;
-    if (!AlertWords::write(path, AlertWords::read(path) << word, &error)) {
+    if (!AlertWords::write(path, QStringList(listed) << word, &error)) {
         c.err << "corvane alerts: " << error << '\n';
         return ExitFailure;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cstddef>
 #include <optional>
 
 namespace corvane
@@ -9,6 +10,7 @@ namespace corvane
 // The network decoders that write one JSON object per message, to a log
 // file and to the network.
 enum class FeedDecoder { Acarsdec, Vdlm2dec, Dumpvdl2, Dumphfdl };
+constexpr size_t kFeedDecoderCount = 4;
 
 namespace FeedDecoders
 {

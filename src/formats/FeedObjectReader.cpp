@@ -22,7 +22,15 @@ void FeedObjectReader::readObject(QByteArrayView object, std::vector<FeedItem> &
         return;
     }
     FeedItem item;
-    switch (FeedObjectMapper::map(m_decoder, m_tree, m_clock, item.record)) {
+    const FeedObjectOutcome outcome =
+        FeedObjectMapper::map(m_decoder, m_tree, m_clock, item.record);
+    if (outcome == FeedObjectOutcome::Rejected) {
+        ++m_rejected;
+        probeOthers();
+    } else {
+        ++m_ours;
+    }
+    switch (outcome) {
     case FeedObjectOutcome::PassedOver:
         return;
     case FeedObjectOutcome::Rejected:
@@ -36,6 +44,32 @@ void FeedObjectReader::readObject(QByteArrayView object, std::vector<FeedItem> &
         break;
     }
     out.push_back(std::move(item));
+}
+
+void FeedObjectReader::probeOthers()
+{
+    // Only while this decoder has read nothing: one object of its own ends
+    // the question, and the probes cost nothing more.
+    if (m_ours > 0)
+        return;
+    for (size_t d = 0; d < kFeedDecoderCount; ++d) {
+        const auto other = FeedDecoder(d);
+        MessageRecord scratch;
+        if (other != m_decoder && FeedObjectMapper::map(other, m_tree, m_probeClock, scratch) !=
+                                      FeedObjectOutcome::Rejected)
+            ++m_readByOther[d];
+    }
+}
+
+std::vector<FeedDecoder> FeedObjectReader::lookalikes() const
+{
+    std::vector<FeedDecoder> found;
+    if (m_ours > 0 || m_rejected == 0)
+        return found;
+    for (size_t d = 0; d < kFeedDecoderCount; ++d)
+        if (m_readByOther[d] == m_rejected)
+            found.push_back(FeedDecoder(d));
+    return found;
 }
 
 } // namespace corvane

@@ -5,6 +5,7 @@
 #include "LocalClock.h"
 #include "RecordReader.h"
 
+#include <array>
 #include <cstddef>
 #include <vector>
 
@@ -31,13 +32,22 @@ public:
     FeedDecoder decoder() const { return m_decoder; }
     // Appends what each object of the buffer gave, in order.
     void read(const char *data, size_t size, std::vector<FeedItem> &out);
+    // The other decoders that read every object read so far, when this one
+    // read none of them: a log given to the wrong decoder.
+    std::vector<FeedDecoder> lookalikes() const;
 
 private:
     void readObject(QByteArrayView object, std::vector<FeedItem> &out);
+    // Which other decoders read an object this one rejected.
+    void probeOthers();
 
     FeedDecoder m_decoder;
     JsonTree m_tree; // kept, so that its nodes are not allocated for each object
     LocalClock m_clock;
+    LocalClock m_probeClock;
+    qint64 m_ours = 0;     // objects this decoder read (or passed over)
+    qint64 m_rejected = 0; // objects it rejected
+    std::array<qint64, kFeedDecoderCount> m_readByOther{};
 };
 
 } // namespace corvane

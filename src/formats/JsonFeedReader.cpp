@@ -2,6 +2,8 @@
 
 #include "DecoderStream.h"
 
+#include <QStringList>
+
 #include <limits>
 
 namespace corvane
@@ -21,6 +23,18 @@ bool JsonFeedReader::readMore(DecoderStream &s)
     }
     m_objects.read(m_buffer.constData(), size_t(m_buffer.size()), m_pending);
     return true;
+}
+
+QString JsonFeedReader::refusalAfterRead() const
+{
+    QStringList names;
+    for (FeedDecoder d : m_objects.lookalikes())
+        names << FeedDecoders::name(d);
+    if (names.isEmpty())
+        return {};
+    return QStringLiteral("This is not a %1 log file: it looks like %2 output. Choose that "
+                          "decoder in Options and import it again.")
+        .arg(FeedDecoders::name(m_objects.decoder()), names.join(QStringLiteral(" or ")));
 }
 
 ReadOutcome JsonFeedReader::readRecord(DecoderStream &s, MessageRecord &record)

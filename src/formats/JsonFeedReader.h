@@ -21,6 +21,8 @@ public:
     }
 
     ReadOutcome readRecord(DecoderStream &stream, MessageRecord &record) override;
+    // Every object belonged to another decoder: names it.
+    QString refusalAfterRead() const override;
 
 private:
     bool readMore(DecoderStream &stream);

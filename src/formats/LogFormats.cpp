@@ -9,6 +9,17 @@
 #include "JsonFeedReader.h"
 #include "SkySweeperReader.h"
 
+namespace corvane
+{
+
+QString LogFormat::fileFilter() const
+{
+    return QStringLiteral("%1 log files (%2);;All files (*)")
+        .arg(name(), QString::fromLatin1(filePatterns));
+}
+
+} // namespace corvane
+
 namespace corvane::LogFormats
 {
 
@@ -17,6 +28,9 @@ namespace
 
 using Reader = std::unique_ptr<RecordReader>;
 using SkySweeper = SkySweeperReader;
+
+// The network decoders write JSON lines under any of these names.
+constexpr const char *kJsonPatterns = "*.json *.jsonl *.txt *.log";
 
 const LogFormat kFormats[] = {
     {"AirNav", "optAirNav", "AirNav",
@@ -48,24 +62,29 @@ const LogFormat kFormats[] = {
     {"ACARSD", "optACARSD", "ACARSD",
      [](const QString &workFolder) -> Reader {
          return std::make_unique<AcarsdReader>(AcarsdReader::Source::Log, workFolder);
-     }},
+     },
+     "*.txt"},
     // The network decoders' JSON log files: one object (or more) per line.
     {"acarsdec", "optAcarsdec", "acarsdec",
      [](const QString &) -> Reader {
          return std::make_unique<JsonFeedReader>(FeedDecoder::Acarsdec);
-     }},
+     },
+     kJsonPatterns},
     {"vdlm2dec", "optVdlm2dec", "vdlm2dec",
      [](const QString &) -> Reader {
          return std::make_unique<JsonFeedReader>(FeedDecoder::Vdlm2dec);
-     }},
+     },
+     kJsonPatterns},
     {"dumpvdl2", "optDumpvdl2", "dumpvdl2",
      [](const QString &) -> Reader {
          return std::make_unique<JsonFeedReader>(FeedDecoder::Dumpvdl2);
-     }},
+     },
+     kJsonPatterns},
     {"dumphfdl", "optDumphfdl", "dumphfdl",
      [](const QString &) -> Reader {
          return std::make_unique<JsonFeedReader>(FeedDecoder::Dumphfdl);
-     }},
+     },
+     kJsonPatterns},
 };
 
 } // namespace

@@ -16,8 +16,11 @@ struct LogFormat {
     const char *optionName;    // the Options dialog's option button
     const char *optionCaption; // and its caption
     ReaderFactory makeReader;
+    const char *filePatterns = "*.log"; // the names its log files usually have
 
     QString name() const { return QString::fromLatin1(decoder); }
+    // The import dialog's filter: the usual names first, then all files.
+    QString fileFilter() const;
 };
 
 // The log formats the program reads, in the order the Options dialog shows

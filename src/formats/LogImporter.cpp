@@ -100,6 +100,11 @@ QString LogImporter::newPairsPath() const
     return QDir(m_folder).filePath(NewPairsFile::fileName());
 }
 
+QString LogImporter::refusalText(const QString &path, const QString &why)
+{
+    return QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), why);
+}
+
 QString LogImporter::progressText(const QString &name, qint64 stored)
 {
     return QStringLiteral("Processing log %1, record %2").arg(name).arg(stored);
@@ -188,7 +193,7 @@ ImportResult LogImporter::importFile(const LogFormat &format, const QString &pat
                 m_recorder.finishLog();
             }
             ending();
-            obs.message(result.error);
+            obs.message(refusalText(path, result.error));
             return result;
         }
         m_recorder.followLog(recordedName, result.resumedAfter);
@@ -201,6 +206,16 @@ ImportResult LogImporter::importFile(const LogFormat &format, const QString &pat
             m_recorder.finishLog();
         else
             m_recorder.commitBatch();
+        // A file of another decoder's making gives nothing but rejections.
+        const QString refused = result.stored == 0 ? reader->refusalAfterRead() : QString();
+        if (!refused.isEmpty()) {
+            result.read = false;
+            result.error = refused;
+            ending();
+            obs.message(refusalText(path, result.error));
+            obs.finishLog();
+            return result;
+        }
     } catch (const StoreError &e) {
         m_recorder.rollbackBatch();
         result.takeBack(m_recorder.takeRolledBack());

@@ -51,6 +51,8 @@ public:
     void finishRun(ImportObserver *observer);
 
     static QString progressText(const QString &name, qint64 stored);
+    // Why a file was refused, as the user is told: the file's name first.
+    static QString refusalText(const QString &path, const QString &why);
 
 private:
     QString newPairsPath() const;

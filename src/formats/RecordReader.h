@@ -25,6 +25,9 @@ public:
     // Tests the start of a log file; false refuses the file.
     virtual bool acceptsHeading(DecoderStream &) { return true; }
     virtual QString refusalMessage() const { return {}; }
+    // After a read that stored nothing: why the file is not of this format,
+    // when the reader can tell (empty when it cannot).
+    virtual QString refusalAfterRead() const { return {}; }
     // Finds and reads the next record into the (cleared) message record.
     virtual ReadOutcome readRecord(DecoderStream &stream, MessageRecord &record) = 0;
 };

@@ -1,5 +1,7 @@
 #include "AlertMatcher.h"
 
+#include <QSet>
+
 #include <deque>
 
 namespace corvane
@@ -11,12 +13,23 @@ AlertMatcher::AlertMatcher()
 }
 
 AlertMatcher::AlertMatcher(const QStringList &words, const QStringList &ignoreWords)
-    : m_words(words)
 {
-    for (const QString &w : ignoreWords)
-        if (!w.isEmpty())
-            m_ignoreWords << w;
+    m_words = usable(words);
+    m_ignoreWords = usable(ignoreWords);
     build();
+}
+
+QStringList AlertMatcher::usable(const QStringList &words)
+{
+    QStringList out;
+    QSet<QString> seen;
+    for (const QString &w : words) {
+        if (w.trimmed().isEmpty() || seen.contains(w))
+            continue;
+        seen.insert(w);
+        out << w;
+    }
+    return out;
 }
 
 int AlertMatcher::addPattern(const QString &text)
@@ -40,7 +53,7 @@ int AlertMatcher::charClass(char16_t c) const
 void AlertMatcher::build()
 {
     for (const QString &w : std::as_const(m_words))
-        m_patternOfWord.push_back(w.isEmpty() ? -1 : addPattern(w));
+        m_patternOfWord.push_back(addPattern(w));
     for (const QString &w : std::as_const(m_ignoreWords)) {
         m_patterns[size_t(addPattern(w))].ignore = true;
         m_hasIgnore = true;
@@ -157,8 +170,7 @@ std::vector<int> AlertMatcher::match(QStringView text) const
         }
     }
     for (size_t w = 0; w < m_patternOfWord.size(); ++w) {
-        const int id = m_patternOfWord[w];
-        if (id < 0 || seen[size_t(id)])
+        if (seen[size_t(m_patternOfWord[w])])
             found.push_back(int(w));
     }
     return found;

@@ -16,11 +16,10 @@ namespace corvane
 // The watched words compiled once, so that one pass over a live text finds
 // every word it holds (an Aho-Corasick automaton over the UTF-16 text).
 // The result is what searching the text for each listed word in turn gives
-// (plain, case-sensitive substring): the entries found, in list order, a
-// word listed twice found twice, and the empty word found in every text
-// that is not empty. A text that holds any of the ignore words gives
-// nothing; blank ignore words are left out, since they would silence every
-// alert.
+// (plain, case-sensitive substring): the entries found, in list order. A
+// text that holds any of the ignore words gives nothing. Blank words are
+// left out of both lists, since they would raise or silence every alert,
+// and a word listed twice is kept once, so that one finding is one alert.
 class AlertMatcher
 {
 public:
@@ -40,6 +39,8 @@ public:
     QList<AlertRow> rowsFor(const QStringList &texts, const QString &dateTime) const;
 
 private:
+    // The words less the blank ones and the repeats, in list order.
+    static QStringList usable(const QStringList &words);
     struct Pattern {
         bool ignore = false;
     };
@@ -51,7 +52,7 @@ private:
 
     QStringList m_words;
     QStringList m_ignoreWords;
-    std::vector<int> m_patternOfWord; // -1 for the empty word
+    std::vector<int> m_patternOfWord;
     std::vector<Pattern> m_patterns;
     QHash<QString, int> m_patternIds;
 

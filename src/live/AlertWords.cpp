@@ -63,4 +63,13 @@ QString AlertWords::whyNotStorable(const QString &word)
     return {};
 }
 
+QString AlertWords::whyNotAdded(const QStringList &listed, const QString &word)
+{
+    if (word.trimmed().isEmpty())
+        return emptyWordMessage();
+    if (listed.contains(word))
+        return QStringLiteral("\"%1\" is in the list already.").arg(word);
+    return whyNotStorable(word);
+}
+
 } // namespace corvane

@@ -28,6 +28,9 @@ public:
     // split it, a character outside the code page would turn into "?");
     // empty when it can.
     static QString whyNotStorable(const QString &word);
+    // Why word cannot join the list listed: blank (it would match every
+    // text), listed already, or not storable; empty when it can.
+    static QString whyNotAdded(const QStringList &listed, const QString &word);
     // The message shown when the user adds an empty word.
     static QString emptyWordMessage() { return QStringLiteral("Please enter some text to add."); }
 };

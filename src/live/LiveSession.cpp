@@ -61,6 +61,16 @@ QString addAlerts(Recorder &recorder, const AlertMatcher *words, const QStringLi
     return {};
 }
 
+// The texts the alerts are matched against: each stored message's own text,
+// not the headers around it, which would match words such as "--".
+QStringList textsOf(const std::vector<MessageRecord> &messages)
+{
+    QStringList texts;
+    for (const MessageRecord &message : messages)
+        texts << message.mText;
+    return texts;
+}
+
 // Messages the store could not take yet are held, not stored: the passes
 // tell how many, and that they stored nothing.
 void noteHeld(const Recorder &recorder, std::vector<LivePassResult> &results)
@@ -433,7 +443,7 @@ void LiveSession::submitPasses(const QStringList &values)
         }
         noteHeld(c.recorder, out.results);
         out.newPairs = pairs.pairs;
-        out.alertError = addAlerts(c.recorder, words.get(), values, &out.alerts);
+        out.alertError = addAlerts(c.recorder, words.get(), textsOf(out.committed), &out.alerts);
         RecorderThread::post(this, [this, out] { deliver(out); });
     });
 }
@@ -620,11 +630,7 @@ void LiveSession::submitFeedPass(std::vector<FeedValue> values, const FeedQueue:
         out.results.push_back(result);
         noteHeld(c.recorder, out.results);
         out.newPairs = pairs.pairs;
-        // The alerts see each stored message as the live text shows it.
-        QStringList blocks;
-        for (const MessageRecord &message : out.committed)
-            blocks << LiveTextBlock::build(message);
-        out.alertError = addAlerts(c.recorder, words.get(), blocks, &out.alerts);
+        out.alertError = addAlerts(c.recorder, words.get(), textsOf(out.committed), &out.alerts);
         RecorderThread::post(this, [this, out] { deliver(out); });
     });
 }
@@ -667,9 +673,10 @@ void LiveSession::pollBlocks()
     if (m_observer)
         m_observer->status(QStringLiteral("Checking..."));
     std::shared_ptr<Work> work = m_work;
+    std::shared_ptr<const AlertMatcher> words = m_alerts;
     ++m_inFlight;
     m_flags.busy = true;
-    m_recorder.submit([this, work](RecorderJobContext &c) {
+    m_recorder.submit([this, work, words](RecorderJobContext &c) {
         Delivery out;
         PairCollector pairs;
         c.recorder.setPublisher(
@@ -687,6 +694,7 @@ void LiveSession::pollBlocks()
         c.recorder.setPublisher({});
         noteHeld(c.recorder, out.results);
         out.newPairs = pairs.pairs;
+        out.alertError = addAlerts(c.recorder, words.get(), textsOf(out.committed), &out.alerts);
         RecorderThread::post(this, [this, out] {
             if (m_observer)
                 m_observer->status(QString());

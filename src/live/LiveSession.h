@@ -118,10 +118,10 @@ public:
     void setPublishing(bool on) { m_publishing = on; }
     bool isPublishing() const { return m_publishing; }
 
-    // While words are set (the alert log is open), every value handled from
-    // now on is matched against them on the recorder thread, and the rows
-    // found for one dispatch are written in one transaction; null stops
-    // matching. The SkySweeper polls match nothing.
+    // While words are set, the text of every message stored from now on
+    // (every value, for a type that records nothing) is matched against
+    // them on the recorder thread, and the rows found for one pass are
+    // written in one transaction; null stops matching.
     void setAlerts(std::shared_ptr<const AlertMatcher> words);
     const AlertMatcher *alerts() const { return m_alerts.get(); }
 

@@ -30,15 +30,15 @@ AircraftEditDialog::AircraftEditDialog(Store &store, Mode mode, const AircraftRo
 {
     const bool add = mode == Mode::Add;
     setObjectName(add ? QStringLiteral("frmAddAircraft") : QStringLiteral("frmEditAircraft"));
-    setWindowTitle(add ? QStringLiteral("ACARS  Corvane - Add Aircraft")
-                       : QStringLiteral("ACARS  Corvane - Edit Aircraft"));
+    setWindowTitle(add ? QStringLiteral("ACARS Corvane - Add Aircraft")
+                       : QStringLiteral("ACARS Corvane - Edit Aircraft"));
     auto *layout = new QVBoxLayout(this);
     auto *form = new QFormLayout;
     m_reg = field(form, "txtREGISTRATI", "Registration:", row.registration);
     m_carrier = field(form, "txtCARRIER", "Carrier:", row.carrier);
     m_type = field(form, "txtTYPE", "Type:", row.type);
     m_serial = field(form, "txtCN", "Serial:", row.serial);
-    m_heard = new QCheckBox(QStringLiteral("Heard?"));
+    m_heard = new QCheckBox; // its row says what it is
     m_heard->setObjectName(add ? QStringLiteral("chkHeard") : QStringLiteral("Check1"));
     m_heard->setChecked(row.heard);
     form->addRow(QStringLiteral("Heard?:"), m_heard);

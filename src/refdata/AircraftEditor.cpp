@@ -16,7 +16,7 @@ AircraftEditor::AircraftEditor(Store &store, QWidget *parent)
     : ReferenceListWindow(
           store,
           {QStringLiteral("frmAircraft"),
-           QStringLiteral("ACARS  Corvane - Aircraft Database"),
+           QStringLiteral("ACARS Corvane - Aircraft Database"),
            QStringLiteral("tdblAircraft"),
            QStringLiteral("mnuAircraft"),
            QStringLiteral("Aircraft"),

@@ -152,8 +152,9 @@ void BulkUpdateController::importAircraft()
 
 void BulkUpdateController::chooseAircraftFile()
 {
-    const QString path = Dialogs::openFile(&m_window, QStringLiteral("Update Aircraft Data"),
-                                           QString(), QStringLiteral("Aircraft files (*.csv)"));
+    const QString path =
+        Dialogs::openFile(&m_window, QStringLiteral("Update Aircraft Data"), QString(),
+                          QStringLiteral("Aircraft files (*.csv);;All files (*)"));
     if (path.isEmpty())
         return;
     QApplication::processEvents();
@@ -199,8 +200,9 @@ void BulkUpdateController::importRoutes()
 {
     if (isRunning())
         return;
-    const QString path = Dialogs::openFile(&m_window, QStringLiteral("Update Routes"), QString(),
-                                           QStringLiteral("Brellwick Route Files (routes.bwd)"));
+    const QString path =
+        Dialogs::openFile(&m_window, QStringLiteral("Update Routes"), QString(),
+                          QStringLiteral("Brellwick route files (*.bwd);;All files (*)"));
     if (path.isEmpty())
         return;
     loadRoutes(path, Dialogs::question(&m_window, routesQuestion()));

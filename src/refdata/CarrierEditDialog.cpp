@@ -29,8 +29,8 @@ CarrierEditDialog::CarrierEditDialog(Store &store, Mode mode, const CarrierRow &
 {
     const bool add = mode == Mode::Add;
     setObjectName(add ? QStringLiteral("frmAddCarrier") : QStringLiteral("frmEditCarrier"));
-    setWindowTitle(add ? QStringLiteral("ACARS  Corvane - Add Carrier")
-                       : QStringLiteral("ACARS  Corvane - Edit Carrier"));
+    setWindowTitle(add ? QStringLiteral("ACARS Corvane - Add Carrier")
+                       : QStringLiteral("ACARS Corvane - Edit Carrier"));
     auto *layout = new QVBoxLayout(this);
     auto *form = new QFormLayout;
     m_carrier = field(form, "txtCarrier", "Carrier:", row.carrier);

@@ -10,7 +10,7 @@ namespace corvane
 CarrierEditor::CarrierEditor(Store &store, QWidget *parent)
     : ReferenceListWindow(store,
                           {QStringLiteral("frmCarriers"),
-                           QStringLiteral("ACARS  Corvane Carriers Database"),
+                           QStringLiteral("ACARS Corvane Carriers Database"),
                            QStringLiteral("tdblCarriers"),
                            QStringLiteral("mnuCarriers"),
                            QStringLiteral("Carriers"),

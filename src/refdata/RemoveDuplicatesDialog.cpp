@@ -16,7 +16,7 @@ RemoveDuplicatesDialog::RemoveDuplicatesDialog(BulkUpdateController &controller,
     : QDialog(parent), m_controller(controller)
 {
     setObjectName(QStringLiteral("frmRemoveDuplicates"));
-    setWindowTitle(QStringLiteral("ACARS  Corvane - Remove duplicate data"));
+    setWindowTitle(QStringLiteral("ACARS Corvane - Remove duplicate data"));
     auto *layout = new QVBoxLayout(this);
     auto *info = new QLabel(infoText(), this);
     info->setObjectName(QStringLiteral("lblInfo"));

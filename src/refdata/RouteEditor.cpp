@@ -18,7 +18,7 @@ namespace corvane
 RouteEditor::RouteEditor(Store &store, QWidget *parent) : QDialog(parent), m_store(store)
 {
     setObjectName(QStringLiteral("frmRoutes"));
-    setWindowTitle(QStringLiteral("ACARS  Corvane - Routes Database"));
+    setWindowTitle(QStringLiteral("ACARS Corvane - Routes Database"));
     auto *layout = new QVBoxLayout(this);
     m_grid = new QTableWidget(0, 2, this);
     m_grid->setObjectName(QStringLiteral("tdblRoutes"));
@@ -56,6 +56,7 @@ RouteEditor::RouteEditor(Store &store, QWidget *parent) : QDialog(parent), m_sto
 
     connect(button("cmdAdd"), &QPushButton::clicked, this, &RouteEditor::add);
     connect(button("cmdUpdate"), &QPushButton::clicked, this, &RouteEditor::update);
+    connect(button("cmdDelete"), &QPushButton::clicked, this, &RouteEditor::remove);
     connect(button("cmdClear"), &QPushButton::clicked, this, &RouteEditor::clear);
     connect(button("cmdClose"), &QPushButton::clicked, this, &QDialog::close);
     connect(m_grid, &QTableWidget::currentCellChanged, this, &RouteEditor::rowChanged);
@@ -157,6 +158,28 @@ void RouteEditor::update()
         return;
     }
     store({id, m_flight->text(), m_route->text()}, false);
+}
+
+void RouteEditor::remove()
+{
+    const qint64 id = currentId();
+    if (id == 0) {
+        Dialogs::information(this, QStringLiteral("Please select a record"));
+        return;
+    }
+    const QString flight = m_grid->item(m_grid->currentRow(), 0)->text();
+    if (!Dialogs::question(this, QStringLiteral("Delete the route of flight \"%1\"?").arg(flight)))
+        return;
+    try {
+        RouteTable(m_store).remove(id);
+    } catch (const StoreError &e) {
+        Dialogs::critical(this, QStringLiteral("Cannot delete the route of flight \"%1\": %2")
+                                    .arg(flight, e.message()));
+        return;
+    }
+    reload();
+    clear();
+    emit changed();
 }
 
 void RouteEditor::clear()

@@ -16,9 +16,9 @@ class Store;
 
 // frmRoutes: the route table, and a flight and route edited in two boxes on
 // the window. Choosing a row copies it into the boxes; Add stores the boxes
-// as a new row, Update writes them into the chosen row, Clear empties them.
-// A blank flight, or one another row already holds, is refused. The Delete
-// button does nothing.
+// as a new row, Update writes them into the chosen row, Delete removes the
+// chosen row once the user agrees, Clear empties them. A blank flight, or one
+// another row already holds, is refused.
 class RouteEditor : public QDialog
 {
     Q_OBJECT
@@ -34,6 +34,8 @@ public:
     void add();
     // Without a chosen row, asks for one and writes nothing.
     void update();
+    // Without a chosen row, asks for one and deletes nothing.
+    void remove();
     void clear();
 
     static QString blankText() { return QStringLiteral("Flight cannot be blank"); }

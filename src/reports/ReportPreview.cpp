@@ -5,12 +5,14 @@
 #include "reports/render/ReportRenderer.h"
 #include "store/OutputPathGuard.h"
 
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPixmap>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QVBoxLayout>
 
@@ -55,7 +57,8 @@ ReportPreview::ReportPreview(std::unique_ptr<ReportRenderer> renderer, const QSt
         b->setAutoDefault(false);
         return b;
     };
-    m_previous = button("cmdPrevious", "< &Previous");
+    // Alt+P is Print's.
+    m_previous = button("cmdPrevious", "< Pre&vious");
     m_next = button("cmdNext", "&Next >");
     m_print = button("cmdPrint", "&Print...");
     m_pdf = button("cmdPdf", "Save as P&DF...");
@@ -78,7 +81,11 @@ ReportPreview::ReportPreview(std::unique_ptr<ReportRenderer> renderer, const QSt
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(bar);
     layout->addWidget(scroll, 1);
-    resize(1000, 800);
+    // Room for a page, within a small screen.
+    QSize size(1000, 800);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
+    resize(size);
 
     m_thread.setObjectName(QStringLiteral("ReportPreview"));
     m_thread.start();

@@ -7,6 +7,8 @@
 #include "core/TripLog.h"
 #include "core/UnmatchedReport.h"
 #include "store/DayRange.h"
+#include "store/MessageView.h"
+#include "store/StoreError.h"
 
 #include <QAction>
 #include <QApplication>
@@ -65,9 +67,19 @@ void TextReportsController::prepareTripLog()
         });
     m_window.setPanelText(1, QString());
     wait.reset();
-    if (!written)
+    if (!written) {
         Dialogs::critical(&m_window, QStringLiteral("The trip log could not be written to %1: %2")
                                          .arg(path, log.errorText()));
+        return;
+    }
+    const QString done = tripLogText(log.registrationsWritten(), path);
+    m_window.setPanelText(1, done);
+    Dialogs::information(&m_window, done);
+}
+
+QString TextReportsController::tripLogText(qint64 registrations, const QString &path)
+{
+    return QStringLiteral("Trip log of %1 aircraft written to %2.").arg(registrations).arg(path);
 }
 
 void TextReportsController::prepareUnmatchedReport()
@@ -97,7 +109,21 @@ void TextReportsController::prepareUnmatchedReport()
 
 void TextReportsController::emailReport()
 {
-    Dialogs::openUrlOrSay(&m_window, MailReport::url(m_window.settings().mailRecipient()));
+    const QString recipient = m_window.settings().mailRecipient();
+    QString body = MailReport::body();
+    if (currentView && viewRecordCount) {
+        try {
+            WaitCursor wait;
+            body =
+                MailReport::bodyFor(m_window.store(), currentView(), viewRecordCount(), recipient);
+        } catch (const StoreError &e) {
+            Dialogs::critical(&m_window, QStringLiteral("The messages of the view could not be "
+                                                        "read for the e-mail: %1")
+                                             .arg(e.message()));
+            return;
+        }
+    }
+    Dialogs::openUrlOrSay(&m_window, MailReport::url(recipient, body));
 }
 
 } // namespace corvane

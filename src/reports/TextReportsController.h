@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/MessageView.h"
+
 #include <QObject>
 #include <functional>
 
@@ -21,10 +23,16 @@ public:
     // Runs on every modal window just before it is shown (tests drive the
     // window's controls from here).
     std::function<void(QDialog &)> beforeDialog;
+    // The message grid's view and its row count, for the e-mail report.
+    std::function<MessageView()> currentView;
+    std::function<qint64()> viewRecordCount;
 
     void prepareTripLog();
     void prepareUnmatchedReport();
     void emailReport();
+
+    // What the user is told once the trip log is written.
+    static QString tripLogText(qint64 registrations, const QString &path);
 
 private:
     // Shows the text in panel 1 and lets the window repaint, at most every

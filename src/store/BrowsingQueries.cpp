@@ -33,8 +33,11 @@ PagedQuery BrowsingQueries::heardAircraft(int sortColumn)
     PagedQuery q;
     q.table = QStringLiteral("UniqueAircraft");
     q.fields = kHeardFields;
-    if (!fieldOf(kHeardFields, sortColumn).isEmpty())
-        q.order = QStringList{fieldOf(kHeardFields, sortColumn)};
+    // The registration's order unless a column is asked for, as the header
+    // shows it.
+    const QString field = fieldOf(kHeardFields, sortColumn < 0 ? HeardRegistration : sortColumn);
+    if (!field.isEmpty())
+        q.order = QStringList{field};
     // One row per aircraft sorts quickly enough; indexes on the times and the
     // count would slow every recorded batch instead.
     q.indexedOrder = sortColumn <= HeardRegistration;

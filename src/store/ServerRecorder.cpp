@@ -190,8 +190,7 @@ void ServerRecorder::commitBatch()
         m_committing = false;
         try {
             if (!m_db.isConnected() && !m_db.reconnect())
-                m_db.fail(QStringLiteral("the server cannot be reached; %1 messages are held")
-                              .arg(m_batch.size()));
+                m_db.fail(QStringLiteral("the server cannot be reached"));
             newPairs.clear();
             writeBatch(newPairs);
             break;

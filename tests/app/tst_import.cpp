@@ -166,12 +166,21 @@ private slots:
         Dialogs::queueFiles({bad, good});
         window->menuItem("mnuLogImport")->trigger();
         QTRY_COMPARE(finished->count(), 1);
-        QCOMPARE(
-            Dialogs::shownMessages(),
-            (QStringList{"This is not a SkySpy log file.",
-                         "Log Import complete. 1 message stored from 1 file. Refused: bad.log."}));
+        // One message: what the run did, then why.
+        QCOMPARE(Dialogs::shownMessages(),
+                 QStringList{"Log Import complete. 1 message stored from 1 file. Refused: bad.log."
+                             "\n\nbad.log: This is not a SkySpy log file."});
         QCOMPARE(scalar(*store, "SELECT count(*) FROM tMessage"), 1);
         QVERIFY(!QApplication::overrideCursor());
+
+        // The refused file is processed, but choosing it again is no repeat;
+        // the good one is.
+        Dialogs::reset();
+        Dialogs::queueFiles({bad, good});
+        window->menuItem("mnuLogImport")->trigger();
+        QTRY_COMPARE(finished->count(), 2);
+        QCOMPARE(Dialogs::shownMessages().first(), ImportController::repeatQuestion(good, {.listed = true, .whole = true}));
+        QCOMPARE(Dialogs::shownMessages().size(), 2);
     }
 
     void cancelledDialogStillEndsTheRun()
@@ -180,6 +189,30 @@ private slots:
         clickImportAndWait();
         QCOMPARE(Dialogs::shownMessages(), QStringList{"Log Import complete. No file imported."});
         QCOMPARE(window->panelText(1), QStringLiteral("Log Import complete. No file imported."));
+    }
+
+    // The dialog shows the decoder's usual file names and offers all files.
+    void fileDialogOffersTheDecodersNames_data()
+    {
+        QTest::addColumn<QString>("decoder");
+        QTest::addColumn<QString>("filter");
+        QTest::newRow("SkySpy") << "SkySpy"
+                                << "SkySpy log files (*.log);;All files (*)";
+        QTest::newRow("ACARSD") << "ACARSD"
+                                << "ACARSD log files (*.txt);;All files (*)";
+        QTest::newRow("dumpvdl2")
+            << "dumpvdl2"
+            << "dumpvdl2 log files (*.json *.jsonl *.txt *.log);;All files (*)";
+        QTest::newRow("unknown") << "skyspy"
+                                 << "Log files (*.log);;All files (*)";
+    }
+    void fileDialogOffersTheDecodersNames()
+    {
+        QFETCH(QString, decoder);
+        QFETCH(QString, filter);
+        window->settings().setDecoder(decoder);
+        clickImportAndWait();
+        QCOMPARE(Dialogs::offeredFilters(), QStringList{filter});
     }
 
     void unknownDecoderImportsNothing()

@@ -1,12 +1,14 @@
 #include "app/Dialogs.h"
 #include "app/LiveController.h"
 #include "app/MainWindow.h"
+#include "live/AlertWords.h"
 #include "live/LinkNames.h"
 #include "live/LinkServer.h"
 #include "live/LinkTestSupport.h"
 #include "live/LiveSession.h"
 #include "recording/RecorderThread.h"
 #include "settings/Settings.h"
+#include "store/AlertLog.h"
 #include "store/MessageRecorder.h"
 #include "store/MessageTime.h"
 #include "store/SqliteDb.h"
@@ -127,12 +129,11 @@ private slots:
         window->ddeServerBox()->setChecked(true);
         QVERIFY(window->blnDDEServer);
         click();
-        QCOMPARE(window->liveButton()->text(), QStringLiteral("Stop Link"));
+        QCOMPARE(window->liveButton()->text(), QStringLiteral("Stop Lin&k"));
         QCOMPARE(live->buttonColour(), LiveController::green());
         QVERIFY(window->isLinked());
         QVERIFY(window->windowTitle().endsWith(" - Linked to SkySpy"));
         QCOMPARE(window->panelText(1), QStringLiteral("SkySpy DDE started"));
-        QVERIFY(window->menuItem("mnuLogShowAlerts")->isEnabled());
         QVERIFY(!window->importButton()->isEnabled());
         QVERIFY(!window->menu("mnuDatabase")->isEnabled());
         QVERIFY(!window->newFrame()->isHidden());
@@ -164,35 +165,56 @@ private slots:
         QVERIFY(live->publisher().value().contains("G-BBBB."));
 
         click();
-        verifyStopped(LiveController::red());
-        QVERIFY(!window->menuItem("mnuLogShowAlerts")->isEnabled());
+        verifyStopped(LiveController::buttonFace());
         QVERIFY(!window->windowTitle().contains("Linked"));
         // The list is kept at stop.
         QTRY_VERIFY(window->newList()->toPlainText().startsWith("G-CCCC"));
         QVERIFY(Dialogs::shownMessages().isEmpty());
     }
 
-    void alertsSeeEachValueWhileTheirWindowIsOpen()
+    // The words of the file are matched from the link's start, with no
+    // alert window open; the file is read again when a link starts.
+    void alertsMatchEveryLinkWithTheFilesWords()
     {
         window->settings().setDdeType("ZCARS"); // records nothing, alerts still run
-        QStringList seen;
-        live->checkAlerts = [this, &seen] { seen << window->liveDataSink()->toPlainText(); };
+        QVERIFY(AlertWords::write(AlertWords::wordsPath(store->folder()), {"WORD"}));
         LinkServer server;
         QVERIFY(server.listen("ZCARS", "ACARS", "LiveData"));
         server.setValue("at connect");
         click();
         QTRY_COMPARE(server.clientCount(), 1);
-        live->setAlertsOpen(true);
         server.setValue("first WORD");
         server.setValue("second");
-        QTRY_COMPARE(seen.size(), 3);
-        // The ZCARS reader leaves even the connect-time value in the box.
-        QCOMPARE(seen, (QStringList{"at connect", "first WORD", "second"}));
-        live->setAlertsOpen(false);
-        server.setValue("unseen");
-        QTRY_COMPARE(window->liveDataSink()->toPlainText(), QStringLiteral("unseen"));
-        QCOMPARE(seen.size(), 3);
+        QTRY_COMPARE(window->liveDataSink()->toPlainText(), QStringLiteral("second"));
+        QTRY_COMPARE(AlertLog(*store).count(), 1);
+        QCOMPARE(AlertLog(*store).all().first().message, QStringLiteral("first WORD"));
         click();
+
+        QVERIFY(AlertWords::write(AlertWords::wordsPath(store->folder()), {"second"}));
+        click();
+        QTRY_COMPARE(server.clientCount(), 1);
+        server.setValue("second WORD");
+        QTRY_COMPARE(AlertLog(*store).count(), 2);
+        QCOMPARE(AlertLog(*store).all().last().alert, QStringLiteral("second"));
+        click();
+    }
+
+    // Closing the window while a link records asks first, as an import does.
+    void closingWhileLinkedAsksFirst()
+    {
+        window->settings().setDdeType("SkySpy");
+        LinkServer server;
+        QVERIFY(server.listen("SkySpy", "ACARS", "LiveData"));
+        window->show();
+        click();
+        QTRY_COMPARE(server.clientCount(), 1);
+        QVERIFY(!window->close()); // unattended, the answer is No
+        QCOMPARE(Dialogs::shownMessages(), QStringList{LiveController::closeQuestion()});
+        QVERIFY(window->isVisible() && window->isLinked());
+        server.setValue(skySpy("G-LAST"));
+        Dialogs::queueAnswer(Dialogs::Answer::Yes);
+        QTRY_VERIFY(window->close());
+        verifyStopped(LiveController::buttonFace());
     }
 
     void decoderGoingAwayStopsTheLink()
@@ -212,7 +234,7 @@ private slots:
         QTRY_VERIFY(!window->isLinked());
         QCOMPARE(Dialogs::shownMessages().size(), 1);
         QVERIFY(Dialogs::shownMessages().first().contains("POSFIX"));
-        verifyStopped(LiveController::red());
+        verifyStopped(LiveController::buttonFace());
     }
 
     void polledFiles()
@@ -220,7 +242,7 @@ private slots:
         // A cancelled file picker stops the link again.
         window->settings().setDdeType("SSVHF");
         click();
-        verifyStopped(LiveController::red());
+        verifyStopped(LiveController::buttonFace());
         // Nothing claims a link that never started.
         QCOMPARE(window->panelText(1), QString());
 
@@ -234,7 +256,7 @@ private slots:
         QVERIFY(live->timer("tmrLiveSSHF")->isActive());
         QVERIFY(!live->timer("tmrDDE")->isActive());
         click();
-        verifyStopped(LiveController::red());
+        verifyStopped(LiveController::buttonFace());
 
         // ARD2 hands what is appended on through the dispatch timer.
         window->settings().setDdeType("ARD2");
@@ -251,7 +273,7 @@ private slots:
         file.flush();
         QTRY_COMPARE_WITH_TIMEOUT(regs(), QStringList{"G-ARDD"}, 5000);
         click();
-        verifyStopped(LiveController::red());
+        verifyStopped(LiveController::buttonFace());
         QVERIFY(Dialogs::shownMessages().isEmpty());
     }
 
@@ -300,9 +322,7 @@ private slots:
 
         const quint16 port = holder.localPort();
         holder.close();
-        QStringList seen;
-        live->checkAlerts = [this, &seen] { seen << window->liveDataSink()->toPlainText(); };
-        live->setAlertsOpen(true);
+        QVERIFY(AlertWords::write(AlertWords::wordsPath(store->folder()), {"WATCHED"}));
         click();
         QVERIFY(window->isLinked());
         QCOMPARE(window->panelText(1), "Listening on " + taken);
@@ -313,10 +333,11 @@ private slots:
                               QHostAddress::LocalHost, port);
         QTRY_COMPARE(regs(), QStringList{"G-FEED"});
         QTRY_COMPARE(window->dblNewCount, 1.0);
-        QTRY_COMPARE(seen.size(), 1);
-        QVERIFY(seen.first().contains("WATCHED WORD"));
+        QTRY_COMPARE(AlertLog(*store).count(), 1);
+        QCOMPARE(AlertLog(*store).all().first().message, QStringLiteral("WATCHED WORD"));
+        QVERIFY(window->liveDataSink()->toPlainText().contains("WATCHED WORD"));
         click();
-        verifyStopped(LiveController::red());
+        verifyStopped(LiveController::buttonFace());
     }
 
     // Changing the type or the address of the running link starts it again
@@ -387,7 +408,7 @@ private slots:
         QCOMPARE(live->buttonColour(), LiveController::green());
         QVERIFY(!anyTimerActive());
         click();
-        verifyStopped(LiveController::red());
+        verifyStopped(LiveController::buttonFace());
     }
 };
 

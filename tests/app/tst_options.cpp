@@ -39,7 +39,7 @@ private slots:
     {
         Settings settings;
         OptionsDialog dialog(settings);
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("ACARS  Corvane Options"));
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("ACARS Corvane Options"));
         QVERIFY(dialog.check("chkUplinks")->isChecked());
         QVERIFY(!dialog.check("chkDoEvents")->isChecked());
         QVERIFY(!dialog.check("chkShowNew")->isChecked());

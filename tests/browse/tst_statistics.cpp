@@ -11,6 +11,7 @@
 #include "support/MessageRecords.h"
 #include "support/TestEnvironment.h"
 
+#include <QAbstractBarSeries>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChartView>
@@ -19,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QValueAxis>
 #include <QtTest>
 
 using namespace corvane;
@@ -70,7 +72,7 @@ class TestStatistics : public QObject
     }
     qreal barTotal(TrafficCharts::Chart chart)
     {
-        auto *series = qobject_cast<QBarSeries *>(
+        auto *series = qobject_cast<QAbstractBarSeries *>(
             statistics->charts()->view(chart)->chart()->series().value(0));
         if (!series)
             return -1;
@@ -105,6 +107,15 @@ private slots:
         QCOMPARE(figures(), (QStringList{"0", "0", "0", "0", "0", "", ""}));
         QCOMPARE(barTotal(TrafficCharts::PerHour), 0.0);
         QCOMPARE(barTotal(TrafficCharts::Labels), 0.0);
+        // Whole numbers on an empty chart's count axis, not 0.2 shown as 0.
+        auto *counts = qobject_cast<QValueAxis *>(statistics->charts()
+                                                      ->view(TrafficCharts::PerDay)
+                                                      ->chart()
+                                                      ->axes(Qt::Vertical)
+                                                      .value(0));
+        QVERIFY(counts);
+        QCOMPARE(counts->max(), 1.0);
+        QCOMPARE(counts->tickInterval(), 1.0);
     }
 
     void aFilterCountsItsViewButTheDatesCoverTheTable()
@@ -127,6 +138,9 @@ private slots:
         QCOMPARE(barTotal(TrafficCharts::PerHour), 1.0);
         QCOMPARE(barTotal(TrafficCharts::PerDay), 1.0);
         QCOMPARE(barTotal(TrafficCharts::Operators), 1.0);
+        // The heard aircraft the aircraft table does not know.
+        QCOMPARE(window->findChild<QPlainTextEdit *>("txtUnmatched")->toPlainText(),
+                 QStringLiteral("G-ONE"));
     }
 
     void theImportButtonIsHeldOnTheTabOnly()

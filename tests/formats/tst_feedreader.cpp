@@ -42,6 +42,8 @@ private slots:
     void uplinksNotRecordedAreSkipped();
     void detailsAreStoredBesideTheMessage();
     void commandLineImport();
+    void wrongDecoderIsNamed_data();
+    void wrongDecoderIsNamed();
     void jsonTree_data();
     void jsonTree();
     void localClockAgreesWithTheZone_data();
@@ -133,8 +135,6 @@ void FeedReaderTest::import_data()
     QTest::newRow("dumpvdl2 error frame, XID frame")
         << d << lines({dumpvdl2Acars(0, false, "false", "true"), dumpvdl2Xid()}) << 0 << 1 << none
         << QString();
-    QTest::newRow("dumpvdl2 given acarsdec")
-        << d << lines({acarsdecDownlink()}) << 0 << 1 << none << QString();
     QTest::newRow("dumpvdl2 registration fails its check")
         << d << lines({dumpvdl2Acars(0, false, "false", "false", "N12_3")}) << 0 << 1 << none
         << QString();
@@ -153,8 +153,6 @@ void FeedReaderTest::import_data()
     QTest::newRow("dumphfdl unknown position, squitter, position without flight")
         << h << lines({dumphfdlPosition(180, 180), dumphfdlSquitter(), dumphfdlPosition(1, 1, "")})
         << 0 << 0 << none << QString();
-    QTest::newRow("dumphfdl given dumpvdl2")
-        << h << lines({dumpvdl2Acars()}) << 0 << 1 << none << QString();
 
     // A Unix time before 1990 is a bad time in each decoder's objects.
     const int before1990 = int(631151999 - kBaseTime);
@@ -281,6 +279,52 @@ void FeedReaderTest::commandLineImport()
     QCOMPARE(p.exitCode(), 0);
     QVERIFY2(p.readAllStandardOutput().contains("1 stored, 0 skipped, 1 rejected"),
              "the XID frame is passed over, the acarsdec object rejected");
+
+    // A whole file of another decoder fails, naming the decoder.
+    const QString other =
+        m_env->writeFile(QStringLiteral("other.json"), lines({acarsdecDownlink()}));
+    p.start(QStringLiteral(CORVANE_BINARY),
+            {"import", "--data-dir", dataDir, "--decoder", "dumpvdl2", other});
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitCode(), 1);
+    QVERIFY(p.readAllStandardError().contains(
+        "other.json: This is not a dumpvdl2 log file: it looks like acarsdec or vdlm2dec output."));
+}
+
+// A log whose every object another decoder reads is refused with that
+// decoder's name; one object of the chosen decoder, or objects no decoder
+// reads, make it a log that stored nothing, as before.
+void FeedReaderTest::wrongDecoderIsNamed_data()
+{
+    QTest::addColumn<QString>("decoder");
+    QTest::addColumn<QByteArray>("log");
+    QTest::addColumn<QString>("lookalike");
+    QTest::newRow("dumpvdl2 given acarsdec")
+        << "dumpvdl2" << lines({acarsdecDownlink(), acarsdecUplink()}) << "acarsdec or vdlm2dec";
+    QTest::newRow("acarsdec given dumpvdl2")
+        << "acarsdec" << lines({dumpvdl2Acars(), dumpvdl2Acars(1)}) << "dumpvdl2";
+    QTest::newRow("dumphfdl given dumpvdl2")
+        << "dumphfdl" << lines({dumpvdl2Acars()}) << "dumpvdl2";
+    QTest::newRow("one object of its own")
+        << "dumpvdl2" << lines({acarsdecDownlink(), dumpvdl2Xid()}) << QString();
+    QTest::newRow("two other decoders")
+        << "dumphfdl" << lines({acarsdecDownlink(), dumpvdl2Acars()}) << QString();
+    QTest::newRow("no decoder's") << "acarsdec" << QByteArray("decoder started\n{}\n") << QString();
+}
+
+void FeedReaderTest::wrongDecoderIsNamed()
+{
+    QFETCH(QString, decoder);
+    QFETCH(QByteArray, log);
+    QFETCH(QString, lookalike);
+    TempStore store(*m_env);
+    const ImportResult r = store.import(decoder, m_env->writeFile(QStringLiteral("w.json"), log));
+    QCOMPARE(r.stored, qint64(0));
+    QCOMPARE(r.read, lookalike.isEmpty());
+    if (!lookalike.isEmpty())
+        QCOMPARE(r.error, QStringLiteral("This is not a %1 log file: it looks like %2 output. "
+                                         "Choose that decoder in Options and import it again.")
+                              .arg(decoder, lookalike));
 }
 
 void FeedReaderTest::jsonTree_data()

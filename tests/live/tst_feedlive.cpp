@@ -134,7 +134,8 @@ void FeedLiveTest::udpDatagrams()
     Tally tally(session);
     const quint16 port = freePort();
     session.setFeedListen(QStringLiteral("dumpvdl2"), udp(port));
-    session.setAlerts(std::make_shared<const AlertMatcher>(QStringList{"EI-DVM"}));
+    // Matched against the message text, not the header the block shows.
+    session.setAlerts(std::make_shared<const AlertMatcher>(QStringList{"PAYLOAD"}));
     QSignalSpy alerts(&session, &LiveSession::alertsAdded);
     QString error;
     QVERIFY2(session.start(QStringLiteral("dumpvdl2"), {}, &error), qPrintable(error));

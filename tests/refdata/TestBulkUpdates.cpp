@@ -126,6 +126,8 @@ private slots:
         Dialogs::queueAnswer(Dialogs::Answer::Yes);
         trigger("mnuDatabaseBrellwickRoutes");
         QCOMPARE(Dialogs::shownMessages(), messages);
+        QCOMPARE(Dialogs::offeredFilters(),
+                 QStringList{"Brellwick route files (*.bwd);;All files (*)"});
         if (!panel.isEmpty())
             QCOMPARE(window->panelText(1), panel);
         SqliteStatement st(store->routes(), "SELECT FLIGHT FROM ROUTES");
@@ -168,7 +170,7 @@ private slots:
         record({"G-A/BA1", "G-A/BA1", "G-B/BA2", "G-B/BA2"});
         bulk->currentView = [] { return MessageView::byFlight("BA2"); };
         RemoveDuplicatesDialog dialog(*bulk, window.get());
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("ACARS  Corvane - Remove duplicate data"));
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("ACARS Corvane - Remove duplicate data"));
         Dialogs::queueAnswer(yes ? Dialogs::Answer::Yes : Dialogs::Answer::No);
         QTest::mouseClick(dialog.removeButton(), Qt::LeftButton);
         QVERIFY(!dialog.cancelButton()->isEnabled());

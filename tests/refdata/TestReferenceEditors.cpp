@@ -76,7 +76,7 @@ private slots:
     {
         AircraftEditor editor(*store);
         QSignalSpy changed(&editor, &ReferenceListWindow::changed);
-        QCOMPARE(editor.windowTitle(), QStringLiteral("ACARS  Corvane - Aircraft Database"));
+        QCOMPARE(editor.windowTitle(), QStringLiteral("ACARS Corvane - Aircraft Database"));
         editor.beforeDialog = [](QDialog &d) {
             auto &add = static_cast<AircraftEditDialog &>(d);
             QCOMPARE(add.objectName(), QStringLiteral("frmAddAircraft"));
@@ -284,7 +284,10 @@ private slots:
         QCOMPARE(editor.route()->text(), QStringLiteral("EGLL-LFPG"));
         editor.route()->setText("EGLL-EDDF");
         editor.button("cmdUpdate")->click();
+        // Delete asks first: No keeps the row.
         editor.button("cmdDelete")->click();
+        QCOMPARE(Dialogs::shownMessages().last(),
+                 QStringLiteral("Delete the route of flight \"BA2\"?"));
         editor.button("cmdClear")->click();
         QVERIFY(editor.flight()->text().isEmpty() && editor.route()->text().isEmpty());
         editor.flight()->setText("AA100");
@@ -294,6 +297,13 @@ private slots:
                  (QStringList{"BA1|EGLL-KJFK", "BA2|EGLL-EDDF", "AA100|KJFK-KLAX"}));
         QCOMPARE(gridTexts(editor.grid()).size(), 3);
         QCOMPARE(changed.count(), 2);
+
+        editor.grid()->setCurrentCell(0, 0);
+        Dialogs::queueAnswer(Dialogs::Answer::Yes);
+        editor.button("cmdDelete")->click();
+        QCOMPARE(routeRows(*store), (QStringList{"BA2|EGLL-EDDF", "AA100|KJFK-KLAX"}));
+        QCOMPARE(gridTexts(editor.grid()).size(), 2);
+        QCOMPARE(changed.count(), 3);
     }
 
     void editorChangesReachTheWindow()

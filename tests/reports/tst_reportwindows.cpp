@@ -107,6 +107,17 @@ private slots:
         QCOMPARE(reports->printer().parameterFields(), (QStringList{QString(), QString()}));
         ReportPreview *preview = reports->lastPreview();
         QVERIFY(preview->pageCount() > 1);
+        // It fits the screen.
+        QVERIFY(preview->frameGeometry().height() <=
+                preview->screen()->availableGeometry().height());
+        // Each button has an access key of its own.
+        QStringList keys;
+        for (const QPushButton *b : preview->findChildren<QPushButton *>())
+            keys << b->text().section(u'&', 1).left(1).toUpper();
+        const qsizetype buttons = keys.size();
+        keys.removeDuplicates();
+        keys.removeAll(QString());
+        QCOMPARE(keys.size(), buttons);
 
         QTest::mouseClick(preview->findChild<QPushButton *>("cmdNext"), Qt::LeftButton);
         QVERIFY(QTest::qWaitFor([&] { return preview->currentPage() == 1 && !preview->isBusy(); },

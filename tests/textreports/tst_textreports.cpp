@@ -17,6 +17,7 @@
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QProcess>
+#include <QUrlQuery>
 #include <QtTest>
 
 using namespace corvane;
@@ -180,6 +181,43 @@ private slots:
         QCOMPARE(QUrlQuery(url).queryItemValue("body", QUrl::FullyDecoded), body);
     }
 
+    // The body lists the view's first messages in its order, as many as keep
+    // the address within what mail programs take, and counts the rest.
+    void mailBodyHoldsTheViewsFirstMessages_data()
+    {
+        QTest::addColumn<int>("messages");
+        QTest::newRow("all fit") << 2;
+        QTest::newRow("many") << 300;
+    }
+    void mailBodyHoldsTheViewsFirstMessages()
+    {
+        QFETCH(int, messages);
+        MessageRecorder r(*store);
+        for (int i = 0; i < messages; ++i) {
+            MessageRecord m = test::message(QStringLiteral("G-%1").arg(i, 4, 10, QLatin1Char('0')),
+                                            "XY1", "2026-12-07 10:00:00");
+            m.mText = QStringLiteral("TEXT & MORE %1\r\nLINE 2").arg(i);
+            r.storeMessage(m, nullptr);
+        }
+        r.commitBatch();
+        const QString body = MailReport::bodyFor(*store, MessageView::sortedBy(MessageView::Reg),
+                                                 messages, "me@example.org");
+        QVERIFY(MailReport::encoded("me@example.org", MailReport::subject(), body).size() <=
+                MailReport::kMaxAddressBytes);
+        QVERIFY(body.startsWith(MailReport::body()));
+        QVERIFY2(body.contains("G-0000  XY1  H1  TEXT & MORE 0 LINE 2\r\n"), qPrintable(body));
+        const qsizetype listed = body.count(QStringLiteral("TEXT & MORE"));
+        if (listed == messages) {
+            QVERIFY(!body.contains("not included"));
+        } else {
+            QVERIFY(listed > 5);
+            QVERIFY(body.contains(QStringLiteral("G-%1").arg(listed - 1, 4, 10, QLatin1Char('0'))));
+            QVERIFY(
+                body.endsWith(QStringLiteral("%1 more messages of the view are not included.\r\n")
+                                  .arg(messages - listed)));
+        }
+    }
+
     void reportsMenu()
     {
         record("G-AAAA", "2026-12-07 00:00:00");
@@ -203,7 +241,9 @@ private slots:
         Dialogs::queueAnswer(Dialogs::Answer::Ok);
         window.menuItem("mnuReportsTrip")->trigger();
         QCOMPARE(readAll(tripPath), QByteArray("G-AAAA\r\n"));
-        QCOMPARE(window.panelText(1), QString());
+        // The user is told where it went.
+        QCOMPARE(window.panelText(1), TextReportsController::tripLogText(1, tripPath));
+        QCOMPARE(Dialogs::shownMessages().last(), TextReportsController::tripLogText(1, tripPath));
 
         const QString out = env.path("unmatched.txt");
         Dialogs::queueFiles({out});
@@ -214,10 +254,14 @@ private slots:
         QVERIFY(Dialogs::shownMessages().contains("View Text file?"));
         QCOMPARE(Dialogs::openedUrls().value(0), QUrl::fromLocalFile(out));
 
+        reports.currentView = [] { return MessageView::all(); };
+        reports.viewRecordCount = [] { return 2; };
         window.menuItem("mnuReportsEmail")->trigger();
         const QUrl mail = Dialogs::openedUrls().value(1);
         QCOMPARE(mail.scheme(), QStringLiteral("mailto"));
         QCOMPARE(mail.path(), QStringLiteral("me@example.org"));
+        const QString body = QUrlQuery(mail).queryItemValue("body", QUrl::FullyDecoded);
+        QVERIFY2(body.contains("G-AAAA") && body.contains("G-BBBB"), qPrintable(body));
     }
 
     void optionsKeepTheTwoSettings()
